@@ -1,0 +1,124 @@
+#include "DataLog.h"
+
+#include <cerrno>
+#include <system_error>
+
+#include "GuardedArithmetic.h"
+#include "RunError.h"
+
+namespace tarvex {
+namespace {
+
+// One record is at most 4 numbers of 12 characters and CR LF.
+constexpr std::size_t kMaxRecordLength = 4 * 12 + 2;
+
+[[noreturn]] void raiseFileError(const std::string& what, const std::string& path, int error) {
+  raiseRunError(RunError::File,
+                what + " " + path + ": " + std::generic_category().message(error));
+}
+
+// Print form of a number: sign position, digits, one blank.
+char* printNumber(char* out, std::int64_t value) {
+  std::uint64_t magnitude;
+  if (value < 0) {
+    *out++ = '-';
+    magnitude = static_cast<std::uint64_t>(-(value + 1)) + 1;
+  } else {
+    *out++ = ' ';
+    magnitude = static_cast<std::uint64_t>(value);
+  }
+  char digits[20];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  while (n > 0) *out++ = digits[--n];
+  *out++ = ' ';
+  return out;
+}
+
+}  // namespace
+
+DataLog::~DataLog() { closeAfterFailure(); }
+
+void DataLog::openLog() {
+  closeAfterFailure();
+  logSampleNumber_ = 1;
+  logRecordCount_ = 0;
+  logCycle_ = 0;
+  used_ = 0;
+  if (!path_.empty()) {
+    errno = 0;
+    file_ = std::fopen(path_.c_str(), "wb");
+    if (file_ == nullptr) raiseFileError("cannot open", path_, errno);
+    // Our own buffer collects the records; each flush goes straight to the
+    // file so that a full disk is seen at the write that hits it.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+  }
+  writing_ = true;
+}
+
+void DataLog::logStep(std::int64_t outputPulseCount, std::int16_t speedCounter,
+                      std::int16_t accelCounter, LiveOptions& options) {
+  logCycle_ = 0;
+  if (options.check1() == kChecked) {
+    writeRecord(logSampleNumber_, outputPulseCount, speedCounter, accelCounter);
+    logRecordCount_ = guardedAdd<std::int32_t>(logRecordCount_, 1, "logRecordCount + 1");
+    if (logRecordCount_ > kRecordCap) options.clearRecording();
+  }
+  logSampleNumber_ = guardedAdd<std::int32_t>(logSampleNumber_, 1, "logSampleNumber + 1");
+}
+
+void DataLog::writeRecord(std::int64_t sample, std::int64_t pulses, std::int64_t speed,
+                          std::int64_t accel) {
+  if (buffer_.size() - used_ < kMaxRecordLength) flushBuffer();
+  char* out = buffer_.data() + used_;
+  out = printNumber(out, sample);
+  out = printNumber(out, pulses);
+  out = printNumber(out, speed);
+  out = printNumber(out, accel);
+  *out++ = '\r';
+  *out++ = '\n';
+  used_ = static_cast<std::size_t>(out - buffer_.data());
+}
+
+void DataLog::flushBuffer() {
+  if (file_ != nullptr && used_ > 0) {
+    errno = 0;
+    if (std::fwrite(buffer_.data(), 1, used_, file_) != used_) {
+      const int error = errno != 0 ? errno : EIO;
+      used_ = 0;
+      raiseFileError("cannot write", path_, error);
+    }
+  }
+  used_ = 0;
+}
+
+void DataLog::closeLog() {
+  if (!writing_) return;
+  writing_ = false;
+  std::FILE* file = file_;
+  try {
+    flushBuffer();
+  } catch (...) {
+    file_ = nullptr;
+    std::fclose(file);
+    throw;
+  }
+  file_ = nullptr;
+  if (file != nullptr) {
+    errno = 0;
+    if (std::fclose(file) != 0) raiseFileError("cannot close", path_, errno != 0 ? errno : EIO);
+  }
+}
+
+void DataLog::closeAfterFailure() noexcept {
+  try {
+    closeLog();
+  } catch (...) {
+    // The run has already failed; what could be written has been.
+  }
+}
+
+}  // namespace tarvex

@@ -1,0 +1,67 @@
+// The data log: while recording is on (Check1), one record every eighth tick
+// with the sample number, the output pulses so far, the speed counter and the
+// acceleration/deceleration counter. Each number is printed as a sign
+// position (minus or blank), its digits and a blank; a record ends in CR LF.
+// After more than 1,000,000 records in a run the log clears Check1 itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "LiveOptions.h"
+
+namespace tarvex {
+
+class DataLog {
+ public:
+  static constexpr std::int32_t kRecordCap = 1000000;
+  static constexpr const char* kDefaultPath = "DATA_LOG.txt";
+
+  // An empty path keeps the counters but writes nowhere.
+  explicit DataLog(std::string path = kDefaultPath) : path_(std::move(path)) {}
+  ~DataLog();
+  DataLog(const DataLog&) = delete;
+  DataLog& operator=(const DataLog&) = delete;
+
+  // Creates or empties the file and resets the counters. Raises the file
+  // error when the file cannot be opened.
+  void openLog();
+
+  // End of every tick: a log step every eighth tick.
+  void logTick(std::int64_t outputPulseCount, std::int16_t speedCounter,
+               std::int16_t accelCounter, LiveOptions& options) {
+    if (++logCycle_ != 8) return;
+    logStep(outputPulseCount, speedCounter, accelCounter, options);
+  }
+
+  // Writes out what is buffered and closes the file. Raises the file error
+  // when the last write or the close fails; the file is closed in any case.
+  void closeLog();
+  // After a failed run: writes out what it can and closes, without raising.
+  void closeAfterFailure() noexcept;
+
+  bool isOpen() const { return file_ != nullptr; }
+  const std::string& path() const { return path_; }
+  std::int32_t recordCount() const { return logRecordCount_; }
+  std::int32_t sampleNumber() const { return logSampleNumber_; }
+
+ private:
+  void logStep(std::int64_t outputPulseCount, std::int16_t speedCounter,
+               std::int16_t accelCounter, LiveOptions& options);
+  void writeRecord(std::int64_t sample, std::int64_t pulses, std::int64_t speed,
+                   std::int64_t accel);
+  void flushBuffer();
+
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  bool writing_ = false;  // open, or recording into the void when path_ is empty
+  std::int16_t logCycle_ = 0;
+  std::int32_t logSampleNumber_ = 1;
+  std::int32_t logRecordCount_ = 0;
+  std::size_t used_ = 0;
+  std::array<char, 1 << 16> buffer_{};
+};
+
+}  // namespace tarvex

@@ -1,0 +1,30 @@
+// How a run ended.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "RunError.h"
+
+namespace tarvex {
+
+enum class RunEnd { Completed, Stopped, Failed };
+
+struct RunOutcome {
+  RunEnd end = RunEnd::Completed;
+  std::optional<RunFailure> failure;  // set exactly when end is Failed
+  std::int64_t ticks = 0;             // tickCount when the run ended
+  std::int64_t pulses = 0;            // outputPulseCount when the run ended
+
+  bool failed() const { return end == RunEnd::Failed; }
+};
+
+// "completed", "stopped", "failed".
+const char* endName(RunEnd end);
+
+// A one-line English message for a failed run: the error, and the field's
+// caption and control for a conversion, or the step for an overflow.
+std::string describeFailure(const RunOutcome& outcome);
+
+}  // namespace tarvex

@@ -1,0 +1,74 @@
+#include "SpeedGraph.h"
+
+#include <cfloat>
+#include <cmath>
+#include <string>
+
+#include "Conversions.h"
+#include "RunError.h"
+
+namespace tarvex {
+namespace {
+
+double convertScale(std::string_view text, ParamField field) {
+  const auto converted = textToDouble(text);
+  if (converted.status == ConversionStatus::TypeMismatch)
+    raiseRunError(RunError::TypeMismatch, "conversion of " + std::string(paramInfo(field).name),
+                  field);
+  if (converted.status == ConversionStatus::Overflow)
+    raiseRunError(RunError::Overflow, "conversion of " + std::string(paramInfo(field).name), field);
+  return converted.value;
+}
+
+}  // namespace
+
+void SpeedGraph::frameGraph() {
+  surface_.clearGraph();
+  const float right = static_cast<float>(kLastColumn);
+  surface_.drawLine(1.0f, kTimeAxisY, right, kTimeAxisY);        // time axis
+  surface_.drawLine(1.0f, 0.0f, 1.0f, kTimeAxisY);               // speed axis
+  surface_.drawLine(right, kTimeAxisY - 100.0f, right, kTimeAxisY);  // full-scale time mark
+  surface_.drawLine(1.0f, 1.0f, 100.0f, 1.0f);                   // full-scale speed mark
+  surface_.setSpeedAxisCaption("速度");
+  surface_.setTimeAxisCaption("時間");
+}
+
+void SpeedGraph::beginPlot(std::int32_t range, std::int16_t initialSpeed,
+                           std::string_view timeDisplayMax, std::string_view speedDisplayMax) {
+  pointsPlotted_ = 0;
+  const double seconds = convertScale(timeDisplayMax, ParamField::TimeDisplayMax);
+  const auto period = doubleToInt32(seconds * kTicksPerColumnPerSecond);
+  if (!period.ok()) raiseRunError(RunError::Overflow, "plotPeriod", ParamField::TimeDisplayMax);
+  plotPeriod_ = period.value;
+  plotTickCount_ = 0;
+  plotX_ = 0;
+
+  const double pulsesPerSecond = convertScale(speedDisplayMax, ParamField::SpeedDisplayMax);
+  const double product = pulsesPerSecond * static_cast<double>(range);
+  if (product == 0.0)
+    raiseRunError(RunError::DivisionByZero, "speedScale", ParamField::SpeedDisplayMax);
+  speedScale_ = kSpeedScaleNumerator / product;
+  if (!std::isfinite(product) || !std::isfinite(speedScale_))
+    raiseRunError(RunError::Overflow, "speedScale", ParamField::SpeedDisplayMax);
+
+  plotY_ = kZeroSpeedY - static_cast<double>(initialSpeed) * speedScale_;
+  drawPlotPoint();
+}
+
+void SpeedGraph::plotPoint(std::int16_t speedCounter) {
+  if (plotX_ < kLastColumn) ++plotX_;
+  plotY_ = kZeroSpeedY - static_cast<double>(speedCounter) * speedScale_;
+  if (plotY_ <= 0.0) plotY_ = 0.0;
+  drawPlotPoint();
+  ++pointsPlotted_;
+  plotTickCount_ = 0;
+}
+
+void SpeedGraph::drawPlotPoint() {
+  // The drawing takes single precision; a y beyond its range cannot be drawn.
+  if (!(std::fabs(plotY_) <= static_cast<double>(FLT_MAX)))
+    raiseRunError(RunError::Overflow, "plotY");
+  surface_.drawPoint(static_cast<float>(plotX_), static_cast<float>(plotY_));
+}
+
+}  // namespace tarvex
