@@ -1,0 +1,8 @@
+#include "ParameterFileActions.h"
+
+namespace tarvex {
+
+void saveParametersInteractively(QWidget*, FormControls&) {}
+void loadParametersInteractively(QWidget*, FormControls&) {}
+
+}  // namespace tarvex
