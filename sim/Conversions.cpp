@@ -50,7 +50,6 @@ Converted<double> parseNumber(std::string_view text) {
     }
   }
   if (intDigits + fracDigits == 0) return {0.0, ConversionStatus::TypeMismatch};
-  const std::size_t mantissaEnd = i;
   long exponent = 0;
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
     ++i;

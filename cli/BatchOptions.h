@@ -1,0 +1,53 @@
+// The batch runner's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "Controls.h"
+
+namespace tarvex::batch {
+
+struct SetText {
+  TextBox box;
+  std::string text;
+};
+
+struct SetBox {
+  CheckBox box;
+  std::int16_t value;
+};
+
+// A change of a check box during the yield of an output pulse.
+struct LiveChange {
+  std::int64_t pulse;
+  SetBox change;
+};
+
+struct BatchOptions {
+  std::optional<std::string> parameterFile;
+  // --set and --box in the order given, applied after the file.
+  std::vector<std::variant<SetText, SetBox>> setup;
+  std::vector<LiveChange> liveChanges;
+  std::optional<std::int64_t> stopAtPulse;
+  std::string logPath = "DATA_LOG.txt";
+  std::optional<std::string> plotPath;
+  std::optional<std::string> pointsPath;
+  bool json = false;
+  bool tickByTick = false;
+  bool help = false;
+};
+
+struct ParseResult {
+  BatchOptions options;
+  std::string error;  // empty when the command line is good
+};
+
+ParseResult parseCommandLine(const std::vector<std::string>& args);
+
+std::string usageText();
+
+}  // namespace tarvex::batch

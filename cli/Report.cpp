@@ -1,0 +1,107 @@
+#include "Report.h"
+
+#include <cstdio>
+
+#include "Conversions.h"
+
+namespace tarvex::batch {
+namespace {
+
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string seconds(std::int64_t ticks) {
+  return fixed(static_cast<double>(ticks) / TickEngine::kTicksPerSecond, 6);
+}
+
+// Pulses per second of a speed counter: speed x 8,000,000 / range.
+std::string pulsesPerSecond(std::int64_t speed, std::int32_t range) {
+  if (range == 0) return "-";
+  return fixed(static_cast<double>(speed) * TickEngine::kTicksPerSecond / range, 1);
+}
+
+std::string padRight(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string padLeft(std::string text, std::size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+}  // namespace
+
+std::string jsonReport(const RunReport& r) {
+  std::string json = "{\"outcome\": \"" + std::string(endName(r.outcome.end)) + "\", \"error\": ";
+  json += r.outcome.failure ? "\"" + std::string(errorName(r.outcome.failure->error)) + "\""
+                            : std::string("null");
+  json += ", \"ticks\": " + intToText(r.outcome.ticks);
+  json += ", \"pulses\": " + intToText(r.outcome.pulses);
+  json += ", \"readouts\": {";
+  for (const auto& info : kReadouts) {
+    if (const auto box = readoutTextBox(info.readout))
+      json += "\"" + std::string(info.name) + "\": " + jsonString(r.form.text(*box)) + ", ";
+  }
+  json += "\"Option1\": ";
+  json += r.form.indicator() ? "true" : "false";
+  json += "}, \"plotPoints\": " + intToText(r.engine.graph().pointsPlotted());
+  json += ", \"logLines\": " + intToText(r.engine.log().recordCount());
+  json += "}\n";
+  return json;
+}
+
+std::string textReport(const RunReport& r) {
+  const RunOutcome& o = r.outcome;
+  const std::int32_t range = r.engine.state().params.range;
+  std::string text = "Outcome: ";
+  text += endName(o.end);
+  if (o.failure) text += " (" + describeFailure(o) + ")";
+  text += "\nSimulated: " + intToText(o.ticks) + " ticks, " + seconds(o.ticks) + " s; " +
+          intToText(o.pulses) + " output pulses\n\nReadouts:\n";
+  for (const auto& info : kReadouts) {
+    const std::string value = readoutTextBox(info.readout)
+                                  ? r.form.text(*readoutTextBox(info.readout))
+                                  : (r.form.indicator() ? "on" : "off");
+    // Captions are full-width Japanese: pad by the name column instead.
+    text += "  " + padRight(std::string(info.name), 8) + padLeft(value, 10) + "  " +
+            std::string(info.caption) + "\n";
+  }
+  const std::int32_t peak = r.engine.state().peakSpeed;
+  text += "\nPeak speed: speed counter " + intToText(peak) + ", " + pulsesPerSecond(peak, range) +
+          " pulses/s\n";
+  text += "Graph: " + intToText(r.engine.graph().pointsPlotted()) + " points after the start";
+  text += "; data log: " + intToText(r.engine.log().recordCount()) + " records\n";
+  if (!r.readouts.phases().empty()) {
+    text += "\nPhases:\n  state        tick    time [s]      pulses  speed counter   pulses/s\n";
+    for (const PhaseEntry& p : r.readouts.phases()) {
+      text += "  " + padLeft(intToText(p.state), 5) + padLeft(intToText(p.tick), 12) +
+              padLeft(seconds(p.tick), 12) + padLeft(intToText(p.pulses), 12) +
+              padLeft(intToText(p.speedCounter), 15) +
+              padLeft(pulsesPerSecond(p.speedCounter, range), 11) + "\n";
+    }
+  }
+  return text;
+}
+
+}  // namespace tarvex::batch

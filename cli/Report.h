@@ -1,0 +1,25 @@
+// What the batch runner prints about a finished run.
+#pragma once
+
+#include <string>
+
+#include "BatchReadouts.h"
+#include "FormModel.h"
+#include "RunOutcome.h"
+#include "TickEngine.h"
+
+namespace tarvex::batch {
+
+struct RunReport {
+  const RunOutcome& outcome;
+  const FormModel& form;
+  const TickEngine& engine;
+  const BatchReadouts& readouts;
+};
+
+// One JSON object on one line.
+std::string jsonReport(const RunReport& report);
+// The readable summary: outcome, time, readouts, peak speed, phase table.
+std::string textReport(const RunReport& report);
+
+}  // namespace tarvex::batch
