@@ -72,7 +72,8 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--box") {
       if (!value(v)) return fail("--box needs CheckN=V");
       const auto setting = parseBoxSetting(v);
-      if (!setting) return fail("--box: expected CheckN=V with N 1 to 7 and V 0, 1 or 2, got '" + v + "'");
+      if (!setting)
+        return fail("--box: expected CheckN=V with N 1 to 7 and V 0, 1 or 2, got '" + v + "'");
       o.setup.emplace_back(*setting);
     } else if (arg == "--at") {
       if (!value(v)) return fail("--at needs PULSE:CheckN=V");

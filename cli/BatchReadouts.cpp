@@ -23,8 +23,8 @@ void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
   if (engine_ == nullptr) return;
   const EngineState& s = engine_->state();
   if (readout == Readout::Text15)
-    phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(),
-                       s.outputPulseCount, s.speedCounter});
+    phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(), s.outputPulseCount,
+                       s.speedCounter});
   if (readout == Readout::Text12) maxSpeed_ = std::max(maxSpeed_, s.speedCounter);
 }
 

@@ -23,7 +23,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitRunFailed = 1;
 constexpr int kExitUsage = 2;
 
-extern "C" void onInterrupt(int) { interruptRequested = 1; }
+extern "C" void onInterrupt(int) {
+  interruptRequested = 1;
+}
 
 bool loadParameterFile(const std::string& path, FormModel&) {
   std::cerr << "tarvex-batch: cannot load " << path
@@ -63,14 +65,17 @@ int main(int argc, char** argv) {
   readouts.attach(engine);
 
   std::signal(SIGINT, onInterrupt);
-  const RunOutcome outcome = engine.run(RunParameters::fromForm(form));
+  const RunOutcome outcome =
+      engine.run(RunParameters::fromForm(form),
+                 options.tickByTick ? RunMode::TickByTick : RunMode::FastForward);
   std::signal(SIGINT, SIG_DFL);
 
   const RunReport report{outcome, form, engine, readouts};
   std::cout << (options.json ? jsonReport(report) : textReport(report));
 
   int status = outcome.failed() ? kExitRunFailed : kExitOk;
-  if (outcome.failed()) std::cerr << "tarvex-batch: the run failed: " << describeFailure(outcome) << "\n";
+  if (outcome.failed())
+    std::cerr << "tarvex-batch: the run failed: " << describeFailure(outcome) << "\n";
   if (options.pointsPath) {
     if (const std::string error = writePoints(*options.pointsPath, graph); !error.empty()) {
       std::cerr << "tarvex-batch: " << error << "\n";

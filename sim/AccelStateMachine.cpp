@@ -47,8 +47,8 @@ void AccelStateMachine::afterOutputPulse() {
 }
 
 void AccelStateMachine::trianglePrevention() {
-  const std::int64_t pulsesToGo = static_cast<std::int64_t>(s_.params.outputPulses) -
-                                  s_.outputPulseCount;
+  const std::int64_t pulsesToGo =
+      static_cast<std::int64_t>(s_.params.outputPulses) - s_.outputPulseCount;
   if (s_.params.sCurve) {
     // Pulses the deceleration would need, estimated while accelerating.
     switch (s_.accelState) {
@@ -61,7 +61,8 @@ void AccelStateMachine::trianglePrevention() {
       case 3:
         s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 11, "triangleEstimate + 11");
         break;
-      default: break;
+      default:
+        break;
     }
     if ((s_.accelState == 1 || s_.accelState == 2) && pulsesToGo <= s_.triangleEstimate) {
       enterState(3);
@@ -88,8 +89,8 @@ void AccelStateMachine::decelerationStart() {
   if (s_.decelerating) return;
   const bool automatic = options_.check2() == kChecked;
   if (automatic) {
-    const std::int64_t pulsesToGo = static_cast<std::int64_t>(s_.params.outputPulses) -
-                                    s_.outputPulseCount;
+    const std::int64_t pulsesToGo =
+        static_cast<std::int64_t>(s_.params.outputPulses) - s_.outputPulseCount;
     if (pulsesToGo > s_.decelPointCounter) return;
   } else {
     if (s_.outputPulseCount < s_.params.manualDecelPoint) return;
@@ -156,7 +157,8 @@ void AccelStateMachine::jerkStep() {
     }
     case 5: {
       s_.jerkCounter = guardedSub<i32>(s_.jerkCounter, 1, "jerkCounter - 1");
-      if (s_.jerkCounter < 0) s_.jerkCounter = symmetric() ? s_.params.jerkAccel : s_.params.jerkDecel;
+      if (s_.jerkCounter < 0)
+        s_.jerkCounter = symmetric() ? s_.params.jerkAccel : s_.params.jerkDecel;
       if (s_.jerkCounter == 0) {
         s_.accelCounter = guardedAdd<i16>(s_.accelCounter, 1, "accelCounter + 1");
         showAccelCounter();
@@ -182,7 +184,8 @@ void AccelStateMachine::jerkStep() {
       }
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -196,15 +199,15 @@ void AccelStateMachine::accelerationSpeedChecks() {
   const auto& p = s_.params;
   if (s_.accelState == 1) {
     s_.jerkSpeedSteps = guardedAdd<i16>(s_.jerkSpeedSteps, 1, "jerkSpeedSteps + 1");
-    if (s_.jerkSpeedSteps >= guardedSub<i16>(p.driveSpeed, s_.speedCounter,
-                                              "driveSpeed - speedCounter")) {
+    if (s_.jerkSpeedSteps >=
+        guardedSub<i16>(p.driveSpeed, s_.speedCounter, "driveSpeed - speedCounter")) {
       enterState(3);
       s_.jerkOff = false;
     }
   }
   if (s_.accelState == 2) {
-    if (s_.jerkSpeedSteps >= guardedSub<i16>(p.driveSpeed, s_.speedCounter,
-                                              "driveSpeed - speedCounter")) {
+    if (s_.jerkSpeedSteps >=
+        guardedSub<i16>(p.driveSpeed, s_.speedCounter, "driveSpeed - speedCounter")) {
       enterState(3);
       s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, "accelCounter - 1");
       s_.jerkOff = false;
@@ -222,15 +225,15 @@ void AccelStateMachine::decelerationSpeedChecks() {
   const auto& p = s_.params;
   if (s_.accelState == 5) {
     s_.jerkSpeedSteps = guardedAdd<i16>(s_.jerkSpeedSteps, 1, "jerkSpeedSteps + 1");
-    if (s_.jerkSpeedSteps >= guardedSub<i16>(s_.speedCounter, p.initialSpeed,
-                                              "speedCounter - initialSpeed")) {
+    if (s_.jerkSpeedSteps >=
+        guardedSub<i16>(s_.speedCounter, p.initialSpeed, "speedCounter - initialSpeed")) {
       enterState(7);
       s_.jerkOff = false;
     }
   }
   if (s_.accelState == 6) {
-    if (s_.jerkSpeedSteps >= guardedSub<i16>(s_.speedCounter, p.initialSpeed,
-                                              "speedCounter - initialSpeed")) {
+    if (s_.jerkSpeedSteps >=
+        guardedSub<i16>(s_.speedCounter, p.initialSpeed, "speedCounter - initialSpeed")) {
       enterState(7);
       s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, "accelCounter - 1");
       s_.jerkOff = false;

@@ -12,8 +12,26 @@ namespace tarvex {
 // The twenty text boxes. Twelve hold parameters, seven are readouts, Text8 is
 // the fixed caption of the triangle-prevention indicator.
 enum class TextBox : std::uint8_t {
-  Text1 = 1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10,
-  Text11, Text12, Text13, Text14, Text15, Text16, Text17, Text18, Text19, Text20
+  Text1 = 1,
+  Text2,
+  Text3,
+  Text4,
+  Text5,
+  Text6,
+  Text7,
+  Text8,
+  Text9,
+  Text10,
+  Text11,
+  Text12,
+  Text13,
+  Text14,
+  Text15,
+  Text16,
+  Text17,
+  Text18,
+  Text19,
+  Text20
 };
 inline constexpr int kTextBoxCount = 20;
 
@@ -94,34 +112,59 @@ constexpr const ReadoutInfo& readoutInfo(Readout r) {
 // The text box a readout lives in; Option1 is not a text box.
 constexpr std::optional<TextBox> readoutTextBox(Readout r) {
   switch (r) {
-    case Readout::Text7: return TextBox::Text7;
-    case Readout::Text9: return TextBox::Text9;
-    case Readout::Text12: return TextBox::Text12;
-    case Readout::Text14: return TextBox::Text14;
-    case Readout::Text15: return TextBox::Text15;
-    case Readout::Text16: return TextBox::Text16;
-    case Readout::Text17: return TextBox::Text17;
-    case Readout::Option1: return std::nullopt;
+    case Readout::Text7:
+      return TextBox::Text7;
+    case Readout::Text9:
+      return TextBox::Text9;
+    case Readout::Text12:
+      return TextBox::Text12;
+    case Readout::Text14:
+      return TextBox::Text14;
+    case Readout::Text15:
+      return TextBox::Text15;
+    case Readout::Text16:
+      return TextBox::Text16;
+    case Readout::Text17:
+      return TextBox::Text17;
+    case Readout::Option1:
+      return std::nullopt;
   }
   return std::nullopt;
 }
 
-constexpr int indexOf(TextBox t) { return static_cast<int>(t) - 1; }
-constexpr int indexOf(CheckBox c) { return static_cast<int>(c) - 1; }
-constexpr int numberOf(CheckBox c) { return static_cast<int>(c); }
-constexpr CheckBox checkBoxNumber(int n) { return static_cast<CheckBox>(n); }
-constexpr TextBox textBoxNumber(int n) { return static_cast<TextBox>(n); }
+constexpr int indexOf(TextBox t) {
+  return static_cast<int>(t) - 1;
+}
+constexpr int indexOf(CheckBox c) {
+  return static_cast<int>(c) - 1;
+}
+constexpr int numberOf(CheckBox c) {
+  return static_cast<int>(c);
+}
+constexpr CheckBox checkBoxNumber(int n) {
+  return static_cast<CheckBox>(n);
+}
+constexpr TextBox textBoxNumber(int n) {
+  return static_cast<TextBox>(n);
+}
 
 // The partner of a paired box, or nothing for Check1.
 constexpr std::optional<CheckBox> partnerOf(CheckBox c) {
   switch (c) {
-    case CheckBox::Check2: return CheckBox::Check3;
-    case CheckBox::Check3: return CheckBox::Check2;
-    case CheckBox::Check4: return CheckBox::Check5;
-    case CheckBox::Check5: return CheckBox::Check4;
-    case CheckBox::Check6: return CheckBox::Check7;
-    case CheckBox::Check7: return CheckBox::Check6;
-    case CheckBox::Check1: return std::nullopt;
+    case CheckBox::Check2:
+      return CheckBox::Check3;
+    case CheckBox::Check3:
+      return CheckBox::Check2;
+    case CheckBox::Check4:
+      return CheckBox::Check5;
+    case CheckBox::Check5:
+      return CheckBox::Check4;
+    case CheckBox::Check6:
+      return CheckBox::Check7;
+    case CheckBox::Check7:
+      return CheckBox::Check6;
+    case CheckBox::Check1:
+      return std::nullopt;
   }
   return std::nullopt;
 }

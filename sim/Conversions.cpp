@@ -7,8 +7,12 @@
 namespace tarvex {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Checks the number syntax and, when it holds, reads the value. Also tells
 // whether a value out of the double range was too large or too small.
@@ -104,7 +108,9 @@ Converted<std::int32_t> textToInt32(std::string_view text) {
   return textToInteger<std::int32_t>(text);
 }
 
-Converted<double> textToDouble(std::string_view text) { return parseNumber(text); }
+Converted<double> textToDouble(std::string_view text) {
+  return parseNumber(text);
+}
 
 Converted<std::int32_t> doubleToInt32(double value) {
   if (!std::isfinite(value)) return {0, ConversionStatus::Overflow};
@@ -113,6 +119,8 @@ Converted<std::int32_t> doubleToInt32(double value) {
   return {static_cast<std::int32_t>(rounded), ConversionStatus::Ok};
 }
 
-std::string intToText(std::int64_t value) { return std::to_string(value); }
+std::string intToText(std::int64_t value) {
+  return std::to_string(value);
+}
 
 }  // namespace tarvex

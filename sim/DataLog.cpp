@@ -13,8 +13,7 @@ namespace {
 constexpr std::size_t kMaxRecordLength = 4 * 12 + 2;
 
 [[noreturn]] void raiseFileError(const std::string& what, const std::string& path, int error) {
-  raiseRunError(RunError::File,
-                what + " " + path + ": " + std::generic_category().message(error));
+  raiseRunError(RunError::File, what + " " + path + ": " + std::generic_category().message(error));
 }
 
 // Print form of a number: sign position, digits, one blank.
@@ -40,7 +39,9 @@ char* printNumber(char* out, std::int64_t value) {
 
 }  // namespace
 
-DataLog::~DataLog() { closeAfterFailure(); }
+DataLog::~DataLog() {
+  closeAfterFailure();
+}
 
 void DataLog::openLog() {
   closeAfterFailure();

@@ -30,8 +30,8 @@ class DataLog {
   void openLog();
 
   // End of every tick: a log step every eighth tick.
-  void logTick(std::int64_t outputPulseCount, std::int16_t speedCounter,
-               std::int16_t accelCounter, LiveOptions& options) {
+  void logTick(std::int64_t outputPulseCount, std::int16_t speedCounter, std::int16_t accelCounter,
+               LiveOptions& options) {
     if (++logCycle_ != 8) return;
     logStep(outputPulseCount, speedCounter, accelCounter, options);
   }
@@ -42,14 +42,30 @@ class DataLog {
   // After a failed run: writes out what it can and closes, without raising.
   void closeAfterFailure() noexcept;
 
+  // How many of the coming ticks end without writing a record, with
+  // recording as it stands.
+  std::int64_t ticksBeforeNextRecord(const LiveOptions& options) const {
+    if (options.check1() == kChecked) return 7 - logCycle_;
+    // Log steps that write nothing only count samples; stop short of the
+    // sample number's limit so that its overflow happens in a computed tick.
+    const std::int64_t stepsLeft = std::int64_t{2147483647} - logSampleNumber_;
+    return stepsLeft * 8 + (7 - logCycle_);
+  }
+  // The log steps of `ticks` ticks that write nothing.
+  void skipTicks(std::int64_t ticks) {
+    const std::int64_t cycles = logCycle_ + ticks;
+    logSampleNumber_ += static_cast<std::int32_t>(cycles / 8);
+    logCycle_ = static_cast<std::int16_t>(cycles % 8);
+  }
+
   bool isOpen() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
   std::int32_t recordCount() const { return logRecordCount_; }
   std::int32_t sampleNumber() const { return logSampleNumber_; }
 
  private:
-  void logStep(std::int64_t outputPulseCount, std::int16_t speedCounter,
-               std::int16_t accelCounter, LiveOptions& options);
+  void logStep(std::int64_t outputPulseCount, std::int16_t speedCounter, std::int16_t accelCounter,
+               LiveOptions& options);
   void writeRecord(std::int64_t sample, std::int64_t pulses, std::int64_t speed,
                    std::int64_t accel);
   void flushBuffer();

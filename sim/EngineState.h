@@ -25,14 +25,14 @@ struct EngineState {
   RunValues params;
 
   // Tick loop.
-  std::int16_t speedCounter = 0;       // pulses per tick = speedCounter / range
-  std::int16_t accelCounter = 1;       // fed into speedAccumulator every 8 ticks
+  std::int16_t speedCounter = 0;  // pulses per tick = speedCounter / range
+  std::int16_t accelCounter = 1;  // fed into speedAccumulator every 8 ticks
   std::int16_t speedAccumulator = 8000;
-  std::int32_t pulseAccumulator = 0;   // speedCounter is taken off it every tick
-  bool pulseDue = true;                // the next tick begins with an output pulse
+  std::int32_t pulseAccumulator = 0;  // speedCounter is taken off it every tick
+  bool pulseDue = true;               // the next tick begins with an output pulse
   std::int64_t outputPulseCount = 0;
-  std::int32_t speedCycle = 7;         // speed step when 7
-  std::int32_t jerkCycle = 15;         // jerk step when 15
+  std::int32_t speedCycle = 7;  // speed step when 7
+  std::int32_t jerkCycle = 15;  // jerk step when 15
   std::int32_t tickCount = 0;
 
   // Acceleration/deceleration state machine.

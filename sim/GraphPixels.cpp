@@ -7,7 +7,9 @@
 namespace tarvex {
 namespace {
 
-int pixelOf(double twips) { return static_cast<int>(std::floor(twips / GraphPixels::kTwipsPerPixel)); }
+int pixelOf(double twips) {
+  return static_cast<int>(std::floor(twips / GraphPixels::kTwipsPerPixel));
+}
 
 }  // namespace
 

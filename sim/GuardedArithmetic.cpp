@@ -4,6 +4,8 @@
 
 namespace tarvex {
 
-void raiseOverflow(const char* step) { raiseRunError(RunError::Overflow, step); }
+void raiseOverflow(const char* step) {
+  raiseRunError(RunError::Overflow, step);
+}
 
 }  // namespace tarvex

@@ -11,9 +11,7 @@ namespace tarvex {
 struct RunParameters {
   std::array<std::string, kParamFieldCount> texts;
 
-  const std::string& operator[](ParamField f) const {
-    return texts[static_cast<std::size_t>(f)];
-  }
+  const std::string& operator[](ParamField f) const { return texts[static_cast<std::size_t>(f)]; }
   std::string& operator[](ParamField f) { return texts[static_cast<std::size_t>(f)]; }
 
   // Reads the twelve parameter fields of the window.

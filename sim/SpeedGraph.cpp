@@ -25,10 +25,10 @@ double convertScale(std::string_view text, ParamField field) {
 void SpeedGraph::frameGraph() {
   surface_.clearGraph();
   const float right = static_cast<float>(kLastColumn);
-  surface_.drawLine(1.0f, kTimeAxisY, right, kTimeAxisY);        // time axis
-  surface_.drawLine(1.0f, 0.0f, 1.0f, kTimeAxisY);               // speed axis
+  surface_.drawLine(1.0f, kTimeAxisY, right, kTimeAxisY);            // time axis
+  surface_.drawLine(1.0f, 0.0f, 1.0f, kTimeAxisY);                   // speed axis
   surface_.drawLine(right, kTimeAxisY - 100.0f, right, kTimeAxisY);  // full-scale time mark
-  surface_.drawLine(1.0f, 1.0f, 100.0f, 1.0f);                   // full-scale speed mark
+  surface_.drawLine(1.0f, 1.0f, 100.0f, 1.0f);                       // full-scale speed mark
   surface_.setSpeedAxisCaption("速度");
   surface_.setTimeAxisCaption("時間");
 }

@@ -63,6 +63,14 @@ class SpeedGraph {
     plotPoint(speedCounter);
   }
 
+  // How many of the coming ticks end without a point.
+  std::int64_t ticksBeforeNextPoint() const {
+    const std::int64_t quiet = std::int64_t{plotPeriod_} - plotTickCount_ - 1;
+    return quiet > 0 ? quiet : 0;
+  }
+  // The plot steps of `ticks` ticks that end without a point.
+  void skipTicks(std::int64_t ticks) { plotTickCount_ += static_cast<std::int32_t>(ticks); }
+
   std::int32_t plotPeriod() const { return plotPeriod_; }
   double speedScale() const { return speedScale_; }
   std::int32_t plotX() const { return plotX_; }

@@ -20,7 +20,8 @@ T convertField(const RunParameters& params, ParamField field) {
   const std::string where = "conversion of " + std::string(paramInfo(field).name);
   if (converted.status == ConversionStatus::TypeMismatch)
     raiseRunError(RunError::TypeMismatch, where, field);
-  if (converted.status == ConversionStatus::Overflow) raiseRunError(RunError::Overflow, where, field);
+  if (converted.status == ConversionStatus::Overflow)
+    raiseRunError(RunError::Overflow, where, field);
   return converted.value;
 }
 
@@ -35,13 +36,14 @@ TickEngine::TickEngine(OptionBoxes& boxes, LiveReadouts& readouts, GraphSurface&
       graph_(surface),
       log_(std::move(logPath)) {}
 
-RunOutcome TickEngine::run(const RunParameters& params) {
+RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
   state_ = EngineState{};
   inLoop_ = false;
   RunOutcome outcome;
   try {
     setUp(params);
-    outcome.end = tickLoop();
+    outcome.end = mode == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
+                                               : tickLoop<RunMode::TickByTick>();
     log_.closeLog();
   } catch (const RunErrorException& e) {
     log_.closeAfterFailure();
@@ -108,6 +110,56 @@ void TickEngine::setUp(const RunParameters& params) {
   nextIdleYieldTick_ = kIdleYieldTicks;
 }
 
+// Everything of a tick after its pulse step.
+inline void TickEngine::tickBody() {
+  EngineState& s = state_;
+  machine_.decelEstimateConversion();
+  machine_.accelCounterStep();
+  if (s.speedCycle == 7 && !s.constantSpeed) speedStep();
+
+  // Pulse accumulator: one pulse each time speedCounter has used up range.
+  s.pulseAccumulator =
+      guardedSub<i32>(s.pulseAccumulator, s.speedCounter, "pulseAccumulator - speedCounter");
+  if (s.pulseAccumulator > 0) {
+    s.pulseDue = false;
+  } else {
+    s.pulseDue = true;
+    s.pulseAccumulator =
+        guardedAdd<i32>(s.pulseAccumulator, s.params.range, "pulseAccumulator + range");
+  }
+
+  // Cycle step: speedCycle counts down while accelerating and up while
+  // decelerating, jerkCycle down in the rising states and up in the falling
+  // ones; each stands still while its step is paused.
+  if (!s.constantSpeed) {
+    if (s.accelerating) {
+      if (--s.speedCycle <= 0) s.speedCycle = 8;
+    }
+    if (s.decelerating) {
+      if (++s.speedCycle >= 8) s.speedCycle = 0;
+    }
+  }
+  if (!s.jerkOff) {
+    switch (s.accelState) {
+      case 1:
+      case 5:
+        if (--s.jerkCycle <= 0) s.jerkCycle = 16;
+        break;
+      case 3:
+      case 7:
+        if (++s.jerkCycle >= 16) s.jerkCycle = 0;
+        break;
+      default:
+        break;
+    }
+  }
+
+  s.tickCount = guardedAdd<i32>(s.tickCount, 1, "tickCount + 1");
+  graph_.plotTick(s.speedCounter);
+  log_.logTick(s.outputPulseCount, s.speedCounter, s.accelCounter, options_);
+}
+
+template <RunMode Mode>
 RunEnd TickEngine::tickLoop() {
   EngineState& s = state_;
   inLoop_ = true;
@@ -116,53 +168,21 @@ RunEnd TickEngine::tickLoop() {
       // Exit test: the requested pulses are out and the next one is due.
       if (s.outputPulseCount == s.params.outputPulses) return RunEnd::Completed;
       if (pulseStep()) return RunEnd::Stopped;
-    } else if (s.tickCount >= nextIdleYieldTick_) [[unlikely]] {
-      if (idleStep()) return RunEnd::Stopped;
-    }
-
-    machine_.decelEstimateConversion();
-    machine_.accelCounterStep();
-    if (s.speedCycle == 7 && !s.constantSpeed) speedStep();
-
-    // Pulse accumulator: one pulse each time speedCounter has used up range.
-    s.pulseAccumulator = guardedSub<i32>(s.pulseAccumulator, s.speedCounter,
-                                         "pulseAccumulator - speedCounter");
-    if (s.pulseAccumulator > 0) {
-      s.pulseDue = false;
     } else {
-      s.pulseDue = true;
-      s.pulseAccumulator = guardedAdd<i32>(s.pulseAccumulator, s.params.range,
-                                           "pulseAccumulator + range");
-    }
-
-    // Cycle step: speedCycle counts down while accelerating and up while
-    // decelerating, jerkCycle down in the rising states and up in the falling
-    // ones; each stands still while its step is paused.
-    if (!s.constantSpeed) {
-      if (s.accelerating) {
-        if (--s.speedCycle <= 0) s.speedCycle = 8;
+      if (s.tickCount >= nextIdleYieldTick_) [[unlikely]] {
+        if (idleStep()) return RunEnd::Stopped;
       }
-      if (s.decelerating) {
-        if (++s.speedCycle >= 8) s.speedCycle = 0;
+      if constexpr (Mode == RunMode::FastForward) {
+        if (const std::int64_t quiet = quietTicks(); quiet > 0) {
+          skipQuietTicks(quiet);
+          // The stretch may end just before an idle yield is due.
+          if (s.tickCount >= nextIdleYieldTick_) {
+            if (idleStep()) return RunEnd::Stopped;
+          }
+        }
       }
     }
-    if (!s.jerkOff) {
-      switch (s.accelState) {
-        case 1:
-        case 5:
-          if (--s.jerkCycle <= 0) s.jerkCycle = 16;
-          break;
-        case 3:
-        case 7:
-          if (++s.jerkCycle >= 16) s.jerkCycle = 0;
-          break;
-        default: break;
-      }
-    }
-
-    s.tickCount = guardedAdd<i32>(s.tickCount, 1, "tickCount + 1");
-    graph_.plotTick(s.speedCounter);
-    log_.logTick(s.outputPulseCount, s.speedCounter, s.accelCounter, options_);
+    tickBody();
   }
 }
 
@@ -190,13 +210,13 @@ void TickEngine::speedStep() {
   // Acceleration draws the shared accumulator down towards 0, deceleration
   // fills it up towards 8000; each crossing moves the speed by one.
   if (s.accelerating) {
-    s.speedAccumulator = guardedSub<i16>(s.speedAccumulator, s.accelCounter,
-                                         "speedAccumulator - accelCounter");
+    s.speedAccumulator =
+        guardedSub<i16>(s.speedAccumulator, s.accelCounter, "speedAccumulator - accelCounter");
     if (s.speedAccumulator <= 0) raiseSpeed();
   }
   if (s.decelerating) {
-    s.speedAccumulator = guardedAdd<i16>(s.speedAccumulator, s.accelCounter,
-                                         "accelCounter + speedAccumulator");
+    s.speedAccumulator =
+        guardedAdd<i16>(s.speedAccumulator, s.accelCounter, "accelCounter + speedAccumulator");
     if (s.speedAccumulator >= 8000) lowerSpeed();
   }
 }

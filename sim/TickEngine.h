@@ -19,6 +19,10 @@
 
 namespace tarvex {
 
+// FastForward applies stretches of quiet ticks at once; TickByTick computes
+// every tick. Both give the same run in every observable way.
+enum class RunMode { FastForward, TickByTick };
+
 class TickEngine {
  public:
   static constexpr std::int64_t kTicksPerSecond = 8000000;
@@ -34,7 +38,7 @@ class TickEngine {
 
   // One run from set-up to its end. Never throws a run error: every error
   // ends the run as a failed RunOutcome, with the data log closed.
-  RunOutcome run(const RunParameters& params);
+  RunOutcome run(const RunParameters& params, RunMode mode = RunMode::FastForward);
 
   // The run's state, for consumers that look at it while they are called.
   const EngineState& state() const { return state_; }
@@ -47,7 +51,13 @@ class TickEngine {
 
  private:
   void setUp(const RunParameters& params);
+  template <RunMode Mode>
   RunEnd tickLoop();
+  void tickBody();
+  // Fast-forward (QuietTicks.cpp): how many ticks from the current one on
+  // are quiet, and applying that many at once.
+  std::int64_t quietTicks() const;
+  void skipQuietTicks(std::int64_t ticks);
   bool pulseStep();
   bool idleStep();
   void speedStep();

@@ -1,5 +1,6 @@
-// Ticks per second of whole runs of the engine, without a window: the
-// start-up S-curve run with recording off and on, and the linear run.
+// Ticks per second of whole runs of the engine computed tick by tick, without
+// a window: the start-up S-curve run with recording off and on, and the
+// linear run.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,7 +15,8 @@ namespace {
 
 using namespace tarvex;
 
-void runEngine(benchmark::State& state, FormModel& form, const std::string& logPath) {
+void runEngine(benchmark::State& state, FormModel& form, const std::string& logPath,
+               RunMode mode = RunMode::TickByTick) {
   SilentReadouts readouts;
   NullGraphSurface surface;
   const RunParameters params = RunParameters::fromForm(form);
@@ -23,13 +25,14 @@ void runEngine(benchmark::State& state, FormModel& form, const std::string& logP
     // The cap clears Check1 during a recorded run: tick it again each time.
     const std::int16_t recording = form.optionValue(CheckBox::Check1);
     TickEngine engine(form, readouts, surface, logPath);
-    const RunOutcome outcome = engine.run(params);
+    const RunOutcome outcome = engine.run(params, mode);
     form.setOptionValue(CheckBox::Check1, recording);
     if (outcome.end != RunEnd::Completed) state.SkipWithError("run did not complete");
     ticks += outcome.ticks;
     benchmark::DoNotOptimize(outcome);
   }
-  state.counters["ticks/s"] = benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kIsRate);
+  state.counters["ticks/s"] =
+      benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kIsRate);
 }
 
 void BM_SCurveRecordingOff(benchmark::State& state) {
