@@ -38,13 +38,18 @@ class AccelStateMachine {
       convertDecelEstimate();
   }
 
-  // Every tick: the acceleration-counter step.
-  void accelCounterStep() {
+  // Every tick: the acceleration-counter step. True when it ran a jerk
+  // step, which may have changed the state.
+  bool accelCounterStep() {
     if (s_.params.sCurve) {
-      if (s_.jerkCycle == 15 && !s_.jerkOff) jerkStep();
+      if (s_.jerkCycle == 15 && !s_.jerkOff) {
+        jerkStep();
+        return true;
+      }
     } else {
       linearAccelCounter();
     }
+    return false;
   }
 
   // Inside the speed step, right after speedCounter has moved by one.

@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 
+#include "EngineState.h"
+
 namespace tarvex {
 
-enum class CycleDirection { Hold, Down, Up };
+enum class CycleDirection : std::uint8_t { Hold, Down, Up };
 
 template <int Period>
 struct Cycle {
@@ -51,5 +53,42 @@ struct Cycle {
 
 using SpeedCycle = Cycle<8>;
 using JerkCycle = Cycle<16>;
+
+// speedCycle counts down while accelerating and up while decelerating, and
+// stands still while the speed is held.
+inline CycleDirection speedCycleDirection(const EngineState& s) {
+  if (s.constantSpeed) return CycleDirection::Hold;
+  if (s.accelerating) return CycleDirection::Down;
+  if (s.decelerating) return CycleDirection::Up;
+  return CycleDirection::Hold;
+}
+
+// jerkCycle counts down in the rising states 1 and 5, up in the falling
+// states 3 and 7, and stands still while accelCounter is held.
+inline CycleDirection jerkCycleDirection(const EngineState& s) {
+  if (s.jerkOff) return CycleDirection::Hold;
+  switch (s.accelState) {
+    case 1:
+    case 5:
+      return CycleDirection::Down;
+    case 3:
+    case 7:
+      return CycleDirection::Up;
+    default:
+      return CycleDirection::Hold;
+  }
+}
+
+// One step of each cycle as a table lookup: next[direction][value].
+template <int Period>
+constexpr auto makeCycleTable() {
+  std::array<std::array<std::int32_t, Period + 1>, 3> next{};
+  for (int dir = 0; dir < 3; ++dir)
+    for (int v = 0; v <= Period; ++v)
+      next[dir][v] = Cycle<Period>::step(v, static_cast<CycleDirection>(dir));
+  return next;
+}
+inline constexpr auto kSpeedCycleNext = makeCycleTable<8>();
+inline constexpr auto kJerkCycleNext = makeCycleTable<16>();
 
 }  // namespace tarvex

@@ -16,6 +16,12 @@ constexpr std::size_t kMaxRecordLength = 4 * 12 + 2;
   raiseRunError(RunError::File, what + " " + path + ": " + std::generic_category().message(error));
 }
 
+// Two decimal digits at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Print form of a number: sign position, digits, one blank.
 char* printNumber(char* out, std::int64_t value) {
   std::uint64_t magnitude;
@@ -26,13 +32,23 @@ char* printNumber(char* out, std::int64_t value) {
     *out++ = ' ';
     magnitude = static_cast<std::uint64_t>(value);
   }
-  char digits[20];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  while (n > 0) *out++ = digits[--n];
+  char digits[24];
+  char* end = digits + sizeof digits;
+  char* p = end;
+  while (magnitude >= 100) {
+    const auto pair = static_cast<std::size_t>(magnitude % 100) * 2;
+    magnitude /= 100;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  }
+  if (magnitude >= 10) {
+    const auto pair = static_cast<std::size_t>(magnitude) * 2;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  } else {
+    *--p = static_cast<char>('0' + magnitude);
+  }
+  while (p != end) *out++ = *p++;
   *out++ = ' ';
   return out;
 }

@@ -68,27 +68,6 @@ std::int64_t quietJerkSteps(const EngineState& s, const LiveOptions& options) {
   }
 }
 
-CycleDirection speedDirection(const EngineState& s) {
-  if (s.constantSpeed) return CycleDirection::Hold;
-  if (s.accelerating) return CycleDirection::Down;
-  if (s.decelerating) return CycleDirection::Up;
-  return CycleDirection::Hold;
-}
-
-CycleDirection jerkDirection(const EngineState& s) {
-  if (s.jerkOff) return CycleDirection::Hold;
-  switch (s.accelState) {
-    case 1:
-    case 5:
-      return CycleDirection::Down;
-    case 3:
-    case 7:
-      return CycleDirection::Up;
-    default:
-      return CycleDirection::Hold;
-  }
-}
-
 bool inRange16(std::int64_t v) {
   return v >= kInt16Min && v <= kInt16Max;
 }
@@ -116,7 +95,7 @@ std::int64_t TickEngine::quietTicks() const {
   if (n <= 0) return 0;
 
   if (p.sCurve) {
-    const CycleDirection dir = jerkDirection(s);
+    const CycleDirection dir = jerkCycleDirection(s);
     if (dir != CycleDirection::Hold) {
       if (s.jerkCycle < 0 || s.jerkCycle > 16) return 0;
       const std::int64_t first = JerkCycle::distance(s.jerkCycle, dir, 15);
@@ -135,7 +114,7 @@ std::int64_t TickEngine::quietTicks() const {
     if (s.accelCounter != target) return 0;
   }
 
-  const CycleDirection speedDir = speedDirection(s);
+  const CycleDirection speedDir = speedCycleDirection(s);
   if (speedDir != CycleDirection::Hold) {
     if (s.speedCycle < 0 || s.speedCycle > 8) return 0;
     const std::int64_t first = SpeedCycle::distance(s.speedCycle, speedDir, 7);
@@ -149,7 +128,7 @@ void TickEngine::skipQuietTicks(std::int64_t n) {
   EngineState& s = state_;
   s.pulseAccumulator = static_cast<std::int32_t>(s.pulseAccumulator - n * s.speedCounter);
 
-  const CycleDirection speedDir = speedDirection(s);
+  const CycleDirection speedDir = speedCycleDirection(s);
   if (speedDir != CycleDirection::Hold) {
     const std::int64_t steps = SpeedCycle::hits(SpeedCycle::distance(s.speedCycle, speedDir, 7), n);
     const std::int64_t moved = steps * s.accelCounter;
@@ -158,7 +137,7 @@ void TickEngine::skipQuietTicks(std::int64_t n) {
     s.speedCycle = SpeedCycle::advance(s.speedCycle, speedDir, n);
   }
 
-  const CycleDirection jerkDir = jerkDirection(s);
+  const CycleDirection jerkDir = jerkCycleDirection(s);
   if (jerkDir != CycleDirection::Hold) {
     if (s.params.sCurve) {
       // Rising states count jerkCounter down to 0, falling ones up to the rate.

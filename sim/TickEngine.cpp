@@ -107,6 +107,7 @@ void TickEngine::setUp(const RunParameters& params) {
   readouts_.showReadout(Readout::Option1, 0);
 
   options_.refresh();
+  renewCycleDirections();
   nextIdleYieldTick_ = kIdleYieldTicks;
 }
 
@@ -114,7 +115,7 @@ void TickEngine::setUp(const RunParameters& params) {
 inline void TickEngine::tickBody() {
   EngineState& s = state_;
   machine_.decelEstimateConversion();
-  machine_.accelCounterStep();
+  if (machine_.accelCounterStep()) renewCycleDirections();
   if (s.speedCycle == 7 && !s.constantSpeed) speedStep();
 
   // Pulse accumulator: one pulse each time speedCounter has used up range.
@@ -128,31 +129,9 @@ inline void TickEngine::tickBody() {
         guardedAdd<i32>(s.pulseAccumulator, s.params.range, "pulseAccumulator + range");
   }
 
-  // Cycle step: speedCycle counts down while accelerating and up while
-  // decelerating, jerkCycle down in the rising states and up in the falling
-  // ones; each stands still while its step is paused.
-  if (!s.constantSpeed) {
-    if (s.accelerating) {
-      if (--s.speedCycle <= 0) s.speedCycle = 8;
-    }
-    if (s.decelerating) {
-      if (++s.speedCycle >= 8) s.speedCycle = 0;
-    }
-  }
-  if (!s.jerkOff) {
-    switch (s.accelState) {
-      case 1:
-      case 5:
-        if (--s.jerkCycle <= 0) s.jerkCycle = 16;
-        break;
-      case 3:
-      case 7:
-        if (++s.jerkCycle >= 16) s.jerkCycle = 0;
-        break;
-      default:
-        break;
-    }
-  }
+  // Cycle step, with the flags and the state as they now stand.
+  s.speedCycle = kSpeedCycleNext[static_cast<int>(speedCycleDir_)][s.speedCycle];
+  s.jerkCycle = kJerkCycleNext[static_cast<int>(jerkCycleDir_)][s.jerkCycle];
 
   s.tickCount = guardedAdd<i32>(s.tickCount, 1, "tickCount + 1");
   graph_.plotTick(s.speedCounter);
@@ -192,6 +171,7 @@ bool TickEngine::pulseStep() {
   ++s.outputPulseCount;
   readouts_.showReadout(Readout::Text7, s.outputPulseCount);
   machine_.afterOutputPulse();
+  renewCycleDirections();
   const bool stop = readouts_.pulseYield();
   options_.refresh();
   nextIdleYieldTick_ = static_cast<std::int64_t>(s.tickCount) + kIdleYieldTicks;
@@ -227,6 +207,7 @@ void TickEngine::raiseSpeed() {
   s.speedCounter = guardedAdd<i16>(s.speedCounter, 1, "speedCounter + 1");
   readouts_.showReadout(Readout::Text12, s.speedCounter);
   machine_.accelerationSpeedChecks();
+  renewCycleDirections();
 }
 
 void TickEngine::lowerSpeed() {
@@ -237,6 +218,7 @@ void TickEngine::lowerSpeed() {
   // Deceleration never takes the speed below the initial speed.
   if (s.speedCounter < s.params.initialSpeed) s.speedCounter = s.params.initialSpeed;
   readouts_.showReadout(Readout::Text12, s.speedCounter);
+  renewCycleDirections();
 }
 
 }  // namespace tarvex

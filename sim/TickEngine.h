@@ -8,6 +8,7 @@
 #include <string>
 
 #include "AccelStateMachine.h"
+#include "CycleCounters.h"
 #include "DataLog.h"
 #include "EngineState.h"
 #include "FormControls.h"
@@ -63,6 +64,10 @@ class TickEngine {
   void speedStep();
   void raiseSpeed();
   void lowerSpeed();
+  void renewCycleDirections() {
+    speedCycleDir_ = speedCycleDirection(state_);
+    jerkCycleDir_ = jerkCycleDirection(state_);
+  }
 
   OptionBoxes& boxes_;
   LiveReadouts& readouts_;
@@ -72,6 +77,10 @@ class TickEngine {
   SpeedGraph graph_;
   DataLog log_;
   bool inLoop_ = false;
+  // The directions of the two cycle counters, which change only with the
+  // phase flags and the state: renewed after every step that can change them.
+  CycleDirection speedCycleDir_ = CycleDirection::Hold;
+  CycleDirection jerkCycleDir_ = CycleDirection::Hold;
   std::int64_t nextIdleYieldTick_ = 0;
 };
 
