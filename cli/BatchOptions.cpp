@@ -1,5 +1,6 @@
 #include "BatchOptions.h"
 
+#include <cctype>
 #include <charconv>
 
 namespace tarvex::batch {
@@ -94,6 +95,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       o.logPath = v;
     } else if (arg == "--plot") {
       if (!value(v)) return fail("--plot needs PATH");
+      const auto dot = v.find_last_of('.');
+      std::string ext = dot == std::string::npos ? "" : v.substr(dot);
+      for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      if (ext != ".svg" && ext != ".png") return fail("--plot: the file must end in .svg or .png");
       o.plotPath = v;
     } else if (arg == "--points") {
       if (!value(v)) return fail("--points needs PATH");

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <fstream>
-
-#include "GraphPixels.h"
+#include <system_error>
 
 #ifdef TARVEX_HAVE_QT_GUI
 #include <QImage>
@@ -48,29 +48,57 @@ std::string writePng(const std::string& path, const GraphPixels& pixels) {
 #endif
 }
 
-}  // namespace
-
-std::string writePoints(const std::string& path, const GraphRecorder& graph) {
-  std::string text;
-  text.reserve(graph.points().size() * 16);
-  char line[64];
-  for (const GraphPoint& p : graph.points()) {
-    // Shortest text that reads back as the same single-precision value.
-    char* end = std::to_chars(line, line + 30, p.x).ptr;
-    *end++ = ' ';
-    end = std::to_chars(end, line + 62, p.y).ptr;
-    *end++ = '\n';
-    text.append(line, static_cast<std::size_t>(end - line));
-  }
-  return writeText(path, text);
+std::string systemMessage(int error) {
+  return std::generic_category().message(error);
 }
 
-std::string writePlot(const std::string& path, const GraphRecorder& graph) {
+}  // namespace
+
+BatchGraph::BatchGraph(const std::optional<std::string>& pointsPath) {
+  if (!pointsPath) return;
+  pointsPath_ = *pointsPath;
+  errno = 0;
+  points_ = std::fopen(pointsPath_.c_str(), "wb");
+  if (points_ == nullptr)
+    pointsError_ = "cannot create " + pointsPath_ + ": " + systemMessage(errno);
+}
+
+BatchGraph::~BatchGraph() {
+  if (points_ != nullptr) std::fclose(points_);
+}
+
+void BatchGraph::drawPoint(float x, float y) {
+  pixels_.drawPoint(x, y);
+  if (points_ == nullptr) return;
+  // Shortest text that reads back as the same single-precision value.
+  char line[64];
+  char* end = std::to_chars(line, line + 30, x).ptr;
+  *end++ = ' ';
+  end = std::to_chars(end, line + 62, y).ptr;
+  *end++ = '\n';
+  const auto length = static_cast<std::size_t>(end - line);
+  if (std::fwrite(line, 1, length, points_) != length) {
+    pointsError_ = "cannot write " + pointsPath_ + ": " + systemMessage(errno);
+    std::fclose(points_);
+    points_ = nullptr;
+  }
+}
+
+std::string BatchGraph::finishPoints() {
+  if (points_ != nullptr) {
+    errno = 0;
+    if (std::fclose(points_) != 0 && pointsError_.empty())
+      pointsError_ = "cannot write " + pointsPath_ + ": " + systemMessage(errno);
+    points_ = nullptr;
+  }
+  return pointsError_;
+}
+
+std::string BatchGraph::writePlot(const std::string& path) const {
   const std::string ext = lowerExtension(path);
-  if (ext != ".svg" && ext != ".png") return "--plot: the file must end in .svg or .png: " + path;
-  const GraphPixels pixels(graph);
-  if (ext == ".svg") return writeText(path, pixels.toSvg());
-  return writePng(path, pixels);
+  if (ext == ".svg") return writeText(path, pixels_.toSvg());
+  if (ext == ".png") return writePng(path, pixels_);
+  return "--plot: the file must end in .svg or .png: " + path;
 }
 
 }  // namespace tarvex::batch

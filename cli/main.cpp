@@ -9,7 +9,6 @@
 #include "BatchReadouts.h"
 #include "FormModel.h"
 #include "GraphExport.h"
-#include "GraphRecorder.h"
 #include "Report.h"
 #include "StartupValues.h"
 #include "TickEngine.h"
@@ -60,7 +59,11 @@ int main(int argc, char** argv) {
   }
 
   BatchReadouts readouts(form, options);
-  GraphRecorder graph;
+  BatchGraph graph(options.pointsPath);
+  if (!graph.pointsError().empty()) {
+    std::cerr << "tarvex-batch: " << graph.pointsError() << "\n";
+    return kExitUsage;
+  }
   TickEngine engine(form, readouts, graph, options.logPath);
   readouts.attach(engine);
 
@@ -76,14 +79,12 @@ int main(int argc, char** argv) {
   int status = outcome.failed() ? kExitRunFailed : kExitOk;
   if (outcome.failed())
     std::cerr << "tarvex-batch: the run failed: " << describeFailure(outcome) << "\n";
-  if (options.pointsPath) {
-    if (const std::string error = writePoints(*options.pointsPath, graph); !error.empty()) {
-      std::cerr << "tarvex-batch: " << error << "\n";
-      status = kExitRunFailed;
-    }
+  if (const std::string error = graph.finishPoints(); !error.empty()) {
+    std::cerr << "tarvex-batch: " << error << "\n";
+    status = kExitRunFailed;
   }
   if (options.plotPath) {
-    if (const std::string error = writePlot(*options.plotPath, graph); !error.empty()) {
+    if (const std::string error = graph.writePlot(*options.plotPath); !error.empty()) {
       std::cerr << "tarvex-batch: " << error << "\n";
       status = kExitRunFailed;
     }

@@ -1,5 +1,7 @@
 #include "GraphPixels.h"
 
+#include "GraphRecorder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -13,10 +15,8 @@ int pixelOf(double twips) {
 
 }  // namespace
 
-GraphPixels::GraphPixels(const GraphRecorder& graph)
-    : ink_(static_cast<std::size_t>(kWidth) * kHeight, 0) {
-  for (const GraphLine& l : graph.lines()) line(l);
-  for (const GraphPoint& p : graph.points()) set(p.x, p.y);
+void GraphPixels::clearGraph() {
+  std::fill(ink_.begin(), ink_.end(), std::uint8_t{0});
 }
 
 void GraphPixels::set(double twipX, double twipY) {
@@ -27,8 +27,9 @@ void GraphPixels::set(double twipX, double twipY) {
   ink_[static_cast<std::size_t>(y) * kWidth + x] = 1;
 }
 
-void GraphPixels::line(const GraphLine& l) {
+void GraphPixels::drawLine(float x1, float y1, float x2, float y2) {
   // Step through the line a twip at a time along its longer extent.
+  const GraphLine l{x1, y1, x2, y2};
   const double dx = l.x2 - l.x1, dy = l.y2 - l.y1;
   const int steps = static_cast<int>(std::ceil(std::max(std::fabs(dx), std::fabs(dy))));
   for (int i = 0; i <= steps; ++i) {

@@ -1,25 +1,31 @@
 // The speed graph as a 96-dpi screen shows it: 15 twips to a pixel, black
-// ink on white, one pixel per plotted point. The batch runner turns it into
-// SVG or PNG.
+// ink on white, one pixel per plotted point. A drawing surface of its own,
+// so that however many points a run plots, the picture stays the same size.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "GraphRecorder.h"
+#include "SpeedGraph.h"
 
 namespace tarvex {
 
-class GraphPixels {
+class GraphPixels final : public GraphSurface {
  public:
   static constexpr int kTwipsPerPixel = 15;
   // The graph area, 10010 x 4010 twips.
   static constexpr int kWidth = (10010 + kTwipsPerPixel - 1) / kTwipsPerPixel;
   static constexpr int kHeight = (4010 + kTwipsPerPixel - 1) / kTwipsPerPixel;
 
-  // Rasterises the frame and the points; anything outside the area is cut.
-  explicit GraphPixels(const GraphRecorder& graph);
+  GraphPixels() : ink_(static_cast<std::size_t>(kWidth) * kHeight, 0) {}
+
+  // Anything outside the area is cut.
+  void clearGraph() override;
+  void drawLine(float x1, float y1, float x2, float y2) override;
+  void drawPoint(float x, float y) override { set(x, y); }
+  void setSpeedAxisCaption(std::string_view) override {}
+  void setTimeAxisCaption(std::string_view) override {}
 
   bool ink(int x, int y) const { return ink_[static_cast<std::size_t>(y) * kWidth + x] != 0; }
   std::int64_t inkedPixels() const;
@@ -29,7 +35,6 @@ class GraphPixels {
 
  private:
   void set(double twipX, double twipY);
-  void line(const GraphLine& l);
 
   std::vector<std::uint8_t> ink_;
 };
