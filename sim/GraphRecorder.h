@@ -1,6 +1,6 @@
 // A drawing surface that keeps what is drawn on it: the frame lines, every
-// point in order, and the axis captions. The batch runner writes the points,
-// an SVG or a PNG from it; the window can replay it.
+// point in order, and the axis captions. For checking a run's drawing; it
+// grows with every point, so long runs are better drawn on GraphPixels.
 #pragma once
 
 #include <string>
