@@ -1,8 +1,97 @@
 #include "ParameterFileActions.h"
 
-namespace tarvex {
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QString>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
 
-void saveParametersInteractively(QWidget*, FormControls&) {}
-void loadParametersInteractively(QWidget*, FormControls&) {}
+#include "Controls.h"
+#include "FormControls.h"
+#include "ParameterFile.h"
+
+namespace tarvex {
+namespace {
+
+QString fromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The file a typed name stands for, as UTF-8 text.
+struct ChosenFile {
+  std::string name;
+  std::filesystem::path path() const {
+    // std::filesystem turns UTF-8 into the platform's own form of a file
+    // name (UTF-16 on Windows), so any name the user can type is kept.
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+  }
+};
+
+// Shows the input box; nothing when the user cancels it.
+std::optional<ChosenFile> askFileName(QWidget* parent, const QString& title,
+                                      const QString& prompt) {
+  bool accepted = false;
+  const QString typed = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal,
+                                              QStringLiteral("PARAM1"), &accepted);
+  if (!accepted) return std::nullopt;
+  return ChosenFile{parameterFileName(typed.toStdString())};
+}
+
+// The label beside a parameter field, without its closing colon.
+QString fieldCaption(TextBox box) {
+  for (const ParamFieldInfo& info : kParamFields) {
+    if (info.control != box) continue;
+    QString caption = fromUtf8(info.caption);
+    if (caption.endsWith(QStringLiteral("："))) caption.chop(1);
+    return caption;
+  }
+  return {};
+}
+
+void showSaveFailure(QWidget* parent, const ChosenFile& file, const SaveResult& result) {
+  QString title;
+  QString text;
+  if (result.status == SaveStatus::TextHasQuote) {
+    title = QStringLiteral("パラメータの保存");
+    text = QStringLiteral(
+               "「%1」に \" が含まれているため、パラメータを保存できません。\n"
+               "\" を取り除いてから、もう一度保存してください。")
+               .arg(fieldCaption(result.field));
+  } else {
+    title = QStringLiteral("ファイル保存エラー");
+    text =
+        QStringLiteral("パラメータファイル「%1」を保存できませんでした。\n（%2）")
+            .arg(QString::fromStdString(file.name), QString::fromLocal8Bit(result.error.message()));
+  }
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+void saveParametersInteractively(QWidget* parent, FormControls& form) {
+  const auto file = askFileName(
+      parent, QStringLiteral("パラメータの保存"),
+      QStringLiteral(
+          "パラメータを保存するファイル名を入力してください。（拡張子.prm は入力不要）"));
+  if (!file) return;
+  const SaveResult result = saveParameterFile(file->path(), form);
+  if (!result.ok()) showSaveFailure(parent, *file, result);
+}
+
+void loadParametersInteractively(QWidget* parent, FormControls& form) {
+  const auto file = askFileName(
+      parent, QStringLiteral("パラメータの読み出し"),
+      QStringLiteral(
+          "パラメータを読み出すファイル名を入力してください。（拡張子.prm は入力不要）"));
+  if (!file) return;
+  if (loadParameterFile(file->path(), form)) return;
+  QMessageBox box(QMessageBox::NoIcon, fromUtf8(kLoadFailedTitle), fromUtf8(kLoadFailedMessage),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
 
 }  // namespace tarvex

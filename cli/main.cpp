@@ -1,6 +1,7 @@
 // tarvex-batch: one simulation run without a window, for scripts and
 // regression checks. See usageText() for the command line.
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "BatchReadouts.h"
 #include "FormModel.h"
 #include "GraphExport.h"
+#include "ParameterFile.h"
 #include "Report.h"
 #include "StartupValues.h"
 #include "TickEngine.h"
@@ -24,12 +26,6 @@ constexpr int kExitUsage = 2;
 
 extern "C" void onInterrupt(int) {
   interruptRequested = 1;
-}
-
-bool loadParameterFile(const std::string& path, FormModel&) {
-  std::cerr << "tarvex-batch: cannot load " << path
-            << ": parameter files are not supported by this build\n";
-  return false;
 }
 
 }  // namespace
@@ -50,7 +46,13 @@ int main(int argc, char** argv) {
   // A freshly opened window, then the file, then the options in order.
   FormModel form;
   applyStartupValues(form);
-  if (options.parameterFile && !loadParameterFile(*options.parameterFile, form)) return kExitUsage;
+  // The file is loaded as the window's Load button would, by its full name.
+  if (options.parameterFile &&
+      !loadParameterFile(std::filesystem::path(*options.parameterFile), form)) {
+    std::cerr << "tarvex-batch: " << *options.parameterFile << ": " << kLoadFailedMessage
+              << " (the file is missing, unreadable, or not a parameter file)\n";
+    return kExitUsage;
+  }
   for (const auto& step : options.setup) {
     if (const auto* text = std::get_if<SetText>(&step))
       form.setText(text->box, text->text);

@@ -132,6 +132,26 @@ TEST_F(BatchRunner, UnwritableLogIsAFileError) {
   EXPECT_NE(full.out.find("\"error\": \"file\""), std::string::npos);
 }
 
+TEST_F(BatchRunner, LoadsAParameterFileBeforeTheOptions) {
+  // Linear, manual deceleration at pulse 5000, 10000 pulses.
+  std::ofstream(dir_ / "lin.prm", std::ios::binary)
+      << "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\",\"10000\"\r\n"
+         "\"5000\",\"0\",0,1,0,1,0,\"600\"\r\n";
+  Result r = run("lin.prm --json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"pulses\": 10000"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"Text9\": \"45\""), std::string::npos) << r.out;  // linear acceleration
+  // Options come after the file.
+  r = run("lin.prm --set outputPulses=100 --json");
+  EXPECT_NE(r.out.find("\"pulses\": 100,"), std::string::npos) << r.out;
+
+  std::ofstream(dir_ / "short.prm", std::ios::binary) << "\"1\",\"2\"\r\n";
+  r = run("short.prm --json");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("指定のファイルが見つかりません"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty());
+}
+
 TEST_F(BatchRunner, BadUsageExitsWithTwo) {
   for (const char* args : {"--bogus", "--box Check8=1", "--box Check2=3", "--set nothing=1",
                            "--at x:Check1=1", "--stop-at", "a.prm b.prm", "missing.prm",

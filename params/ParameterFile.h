@@ -1,0 +1,106 @@
+// Parameter files (".prm"): the twelve parameter texts and five of the six
+// paired option boxes of the window, as two lines of comma-separated fields.
+//
+//   "40000","1.2","800000","600","8000","8000","10","3000","20000"<CR><LF>
+//   "1000","0",1,0,1,0,0,"600"<CR><LF>
+//
+// Texts are written between double quotes exactly as the controls hold them
+// (bytes in the system's narrow encoding, no escaping); box values bare.
+// Check7 is not stored: a load rebuilds it from Check6. Check1, the
+// indicator and the readouts are not part of the file.
+//
+// Save and load both work on FormControls, so the window and the batch
+// runner share this one implementation.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <variant>
+
+#include "FormControls.h"
+
+namespace tarvex {
+
+inline constexpr int kParameterFieldCount = 17;
+
+// One field of the file: a text box or a check box.
+using ParameterFieldControl = std::variant<TextBox, CheckBox>;
+
+// The fields in the file's own order, which follows neither the window nor
+// the order in which a run converts the texts.
+inline constexpr std::array<ParameterFieldControl, kParameterFieldCount> kParameterFileFields{{
+    TextBox::Text10, TextBox::Text11, TextBox::Text1, TextBox::Text3, TextBox::Text2,
+    TextBox::Text13, TextBox::Text4, TextBox::Text5, TextBox::Text6,  // line 1
+    TextBox::Text19, TextBox::Text18, CheckBox::Check2, CheckBox::Check3, CheckBox::Check4,
+    CheckBox::Check5, CheckBox::Check6, TextBox::Text20,  // line 2
+}};
+inline constexpr int kFieldsOnFirstLine = 9;
+
+// The message of every failed load, and its title (UTF-8).
+inline constexpr std::string_view kLoadFailedMessage = "指定のファイルが見つかりません";
+inline constexpr std::string_view kLoadFailedTitle = "ファイル読み出しエラー";
+
+// The file a typed name stands for: the name followed by ".prm", nothing
+// trimmed or recognised ("a.prm" gives "a.prm.prm", "" gives ".prm").
+std::string parameterFileName(std::string_view typed);
+
+// The two lines of the file for the controls as they stand.
+std::string formatParameterFile(const FormControls& form);
+
+// The first text, in the file's order, that holds a double quote: the
+// format has no escape for it, so such a text cannot be stored.
+std::optional<TextBox> firstTextWithQuote(const FormControls& form);
+
+enum class SaveStatus {
+  Saved,
+  TextHasQuote,  // `field` names the text; nothing was written
+  CannotWrite,   // `error` says why; an existing file is left as it was
+};
+
+struct SaveResult {
+  SaveStatus status = SaveStatus::Saved;
+  TextBox field{};
+  std::error_code error;
+  bool ok() const { return status == SaveStatus::Saved; }
+};
+
+// Saves the controls to `path`. The content goes to a new file beside it,
+// which then replaces `path` in one step, so an existing file is either
+// replaced by the complete new content or left untouched. A write-protected
+// existing file is not replaced. No file stays open.
+SaveResult saveParameterFile(const std::filesystem::path& path, const FormControls& form);
+
+// The seventeen field texts, in the file's order.
+using ParameterFields = std::array<std::string, kParameterFieldCount>;
+
+// Reads the fields of a parameter file. A comma or a line end (CR LF, LF or
+// CR) ends a field. A field whose first character after any blanks is a
+// double quote runs to the next double quote (commas and line ends inside
+// belong to the text; anything between the closing quote and the next comma
+// or line end is dropped); any other field runs to the next comma or line
+// end, blanks before it skipped. Fields 1 to 16 are read in one go and field
+// 17 in a second; anything after field 17 is ignored. Nothing when the data
+// end before field 17 is complete (a quoted field without its closing quote
+// is not complete).
+std::optional<ParameterFields> readParameterFields(std::string_view bytes);
+
+// Sets the controls from the fields in the file's order, then Check7 to the
+// complement of Check6 (1 when Check6 is 0, else 0). Boxes are set as code
+// sets them, so the pair handlers run. A box field must convert (16 bits,
+// halves to even) to 0, 1 or 2; at the first one that does not, false is
+// returned with the fields before it applied and the rest, Check7 included,
+// left alone.
+bool applyParameterFields(const ParameterFields& fields, FormControls& form);
+
+// Loads `path` into the controls: the whole of the window's Load after the
+// file name is known. False for a file that cannot be opened or read, that
+// has fewer than 17 fields (no control changed) or that holds a bad box
+// value (see applyParameterFields). Every failure is reported to the user
+// with kLoadFailedMessage. No file stays open.
+bool loadParameterFile(const std::filesystem::path& path, FormControls& form);
+
+}  // namespace tarvex
