@@ -12,17 +12,17 @@ using i32 = std::int32_t;
 
 void AccelStateMachine::enterState(std::int32_t state) {
   s_.accelState = state;
-  readouts_.showReadout(Readout::Text15, state);
+  readouts_.show(Readout::Text15, state);
 }
 
 void AccelStateMachine::showAccelCounter() {
-  readouts_.showReadout(Readout::Text14, s_.accelCounter);
+  readouts_.show(Readout::Text14, s_.accelCounter);
 }
 
 void AccelStateMachine::accelerationPulseBookkeeping() {
   if (!s_.accelerating) return;
   s_.accelPulseCount = guardedAdd<i32>(s_.accelPulseCount, 1, "accelPulseCount + 1");
-  readouts_.showReadout(Readout::Text9, s_.accelPulseCount);
+  readouts_.show(Readout::Text9, s_.accelPulseCount);
   // Symmetric: the deceleration will need one pulse per acceleration pulse.
   // Otherwise the pulse's weight A is collected and converted at D per step.
   if (symmetric())
@@ -37,12 +37,12 @@ void AccelStateMachine::afterOutputPulse() {
   decelerationStart();
   if (s_.decelerating && s_.speedCounter == s_.params.initialSpeed) {
     s_.dragPulseCount = guardedAdd<i32>(s_.dragPulseCount, 1, "dragPulseCount + 1");
-    readouts_.showReadout(Readout::Text16, s_.dragPulseCount);
+    readouts_.show(Readout::Text16, s_.dragPulseCount);
   }
   // The peak is sampled at output pulses only.
   if (s_.speedCounter > s_.peakSpeed) {
     s_.peakSpeed = s_.speedCounter;
-    readouts_.showReadout(Readout::Text17, s_.peakSpeed);
+    readouts_.show(Readout::Text17, s_.peakSpeed);
   }
 }
 
@@ -68,7 +68,7 @@ void AccelStateMachine::trianglePrevention() {
       enterState(3);
       s_.jerkOff = false;
       s_.triangleIndicator = true;
-      readouts_.showReadout(Readout::Option1, 1);
+      readouts_.show(Readout::Option1, 1);
     }
   } else {
     // Both terms are evaluated on every pulse, accelerating or not.
@@ -80,7 +80,7 @@ void AccelStateMachine::trianglePrevention() {
       s_.constantSpeed = true;
       enterState(4);
       s_.triangleIndicator = true;
-      readouts_.showReadout(Readout::Option1, 1);
+      readouts_.show(Readout::Option1, 1);
     }
   }
 }

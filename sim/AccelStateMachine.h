@@ -15,13 +15,13 @@
 
 #include "EngineState.h"
 #include "LiveOptions.h"
-#include "LiveReadouts.h"
+#include "ReadoutPort.h"
 
 namespace tarvex {
 
 class AccelStateMachine {
  public:
-  AccelStateMachine(EngineState& state, LiveReadouts& readouts, LiveOptions& options)
+  AccelStateMachine(EngineState& state, ReadoutPort& readouts, LiveOptions& options)
       : s_(state), readouts_(readouts), options_(options) {}
 
   // Pulse step, before the output pulse is counted.
@@ -71,7 +71,7 @@ class AccelStateMachine {
   bool symmetric() const { return options_.check7() == kChecked; }
 
   EngineState& s_;
-  LiveReadouts& readouts_;
+  ReadoutPort& readouts_;
   LiveOptions& options_;
 };
 

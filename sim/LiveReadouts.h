@@ -20,9 +20,10 @@ class LiveReadouts {
   // Once per output pulse, as the pulse's last step: process pending window
   // events, then report whether a stop has been requested (stopf = 1).
   virtual bool pulseYield() = 0;
-  // When no pulse has fallen due for TickEngine::kIdleYieldTicks ticks: the
-  // same as pulseYield, so that a run whose speed counter cannot produce a
-  // pulse stays stoppable.
+  // When no pulse has fallen due for TickEngine::kIdleYieldTicks ticks, or
+  // ReadoutPort::kReadoutsPerYield values have been shown since the last
+  // yield: the same as pulseYield, so that a run that outputs no pulses
+  // stays stoppable and responsive.
   virtual bool idleYield() = 0;
 };
 

@@ -30,7 +30,7 @@ T convertField(const RunParameters& params, ParamField field) {
 TickEngine::TickEngine(OptionBoxes& boxes, LiveReadouts& readouts, GraphSurface& surface,
                        std::string logPath)
     : boxes_(boxes),
-      readouts_(readouts),
+      readouts_(readouts, nextIdleYieldTick_),
       options_(boxes),
       machine_(state_, readouts_, options_),
       graph_(surface),
@@ -57,7 +57,7 @@ RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
 
 void TickEngine::setUp(const RunParameters& params) {
   EngineState& s = state_;
-  readouts_.clearStop();
+  readouts_.readouts().clearStop();
   log_.openLog();
   s.params.sCurve = boxes_.optionValue(CheckBox::Check4) == kChecked;
   graph_.frameGraph();
@@ -77,13 +77,13 @@ void TickEngine::setUp(const RunParameters& params) {
   s.jerkCounter = guardedAdd<i32>(p.jerkAccel, 1, "jerkCounter = jerkAccel + 1");
   s.accelCounter = 1;
   s.speedCounter = p.initialSpeed;
-  readouts_.showReadout(Readout::Text12, p.initialSpeed);
+  readouts_.show(Readout::Text12, p.initialSpeed);
   s.accelPulseCount = p.accelOffset;
   s.decelPointCounter = guardedSub<i32>(p.accelOffset, 1, "decelPointCounter = accelOffset - 1");
   s.outputPulseCount = 0;
   s.jerkSpeedSteps = 0;
   s.dragPulseCount = 0;
-  readouts_.showReadout(Readout::Text16, 0);
+  readouts_.show(Readout::Text16, 0);
 
   graph_.beginPlot(p.range, p.initialSpeed, params[ParamField::TimeDisplayMax],
                    params[ParamField::SpeedDisplayMax]);
@@ -102,12 +102,13 @@ void TickEngine::setUp(const RunParameters& params) {
   s.jerkOff = false;
   s.triangleEstimate = 0;
   s.peakSpeed = 0;
-  readouts_.showReadout(Readout::Text17, 0);
+  readouts_.show(Readout::Text17, 0);
   s.triangleIndicator = false;
-  readouts_.showReadout(Readout::Option1, 0);
+  readouts_.show(Readout::Option1, 0);
 
   options_.refresh();
   renewCycleDirections();
+  readouts_.yielded();
   nextIdleYieldTick_ = kIdleYieldTicks;
 }
 
@@ -169,17 +170,19 @@ bool TickEngine::pulseStep() {
   EngineState& s = state_;
   machine_.accelerationPulseBookkeeping();
   ++s.outputPulseCount;
-  readouts_.showReadout(Readout::Text7, s.outputPulseCount);
+  readouts_.show(Readout::Text7, s.outputPulseCount);
   machine_.afterOutputPulse();
   renewCycleDirections();
-  const bool stop = readouts_.pulseYield();
+  const bool stop = readouts_.readouts().pulseYield();
+  readouts_.yielded();
   options_.refresh();
   nextIdleYieldTick_ = static_cast<std::int64_t>(s.tickCount) + kIdleYieldTicks;
   return stop;
 }
 
 bool TickEngine::idleStep() {
-  const bool stop = readouts_.idleYield();
+  const bool stop = readouts_.readouts().idleYield();
+  readouts_.yielded();
   options_.refresh();
   nextIdleYieldTick_ = static_cast<std::int64_t>(state_.tickCount) + kIdleYieldTicks;
   return stop;
@@ -205,7 +208,7 @@ void TickEngine::raiseSpeed() {
   EngineState& s = state_;
   s.speedAccumulator = guardedAdd<i16>(s.speedAccumulator, 8000, "speedAccumulator + 8000");
   s.speedCounter = guardedAdd<i16>(s.speedCounter, 1, "speedCounter + 1");
-  readouts_.showReadout(Readout::Text12, s.speedCounter);
+  readouts_.show(Readout::Text12, s.speedCounter);
   machine_.accelerationSpeedChecks();
   renewCycleDirections();
 }
@@ -217,7 +220,7 @@ void TickEngine::lowerSpeed() {
   machine_.decelerationSpeedChecks();
   // Deceleration never takes the speed below the initial speed.
   if (s.speedCounter < s.params.initialSpeed) s.speedCounter = s.params.initialSpeed;
-  readouts_.showReadout(Readout::Text12, s.speedCounter);
+  readouts_.show(Readout::Text12, s.speedCounter);
   renewCycleDirections();
 }
 

@@ -29,7 +29,8 @@ class TickEngine {
   static constexpr std::int64_t kTicksPerSecond = 8000000;
   // A run in which no pulse has fallen due for this many ticks yields to the
   // window anyway (idleYield), so that it can be stopped. About 0.5 simulated
-  // seconds, a few milliseconds of computation.
+  // seconds, a few milliseconds of computation. A run that shows
+  // ReadoutPort::kReadoutsPerYield values without a pulse yields as well.
   static constexpr std::int64_t kIdleYieldTicks = std::int64_t{1} << 22;
 
   // The engine reads the option boxes, reports to the readouts, draws on the
@@ -70,7 +71,8 @@ class TickEngine {
   }
 
   OptionBoxes& boxes_;
-  LiveReadouts& readouts_;
+  std::int64_t nextIdleYieldTick_ = 0;
+  ReadoutPort readouts_;
   EngineState state_;
   LiveOptions options_;
   AccelStateMachine machine_;
@@ -81,7 +83,6 @@ class TickEngine {
   // phase flags and the state: renewed after every step that can change them.
   CycleDirection speedCycleDir_ = CycleDirection::Hold;
   CycleDirection jerkCycleDir_ = CycleDirection::Hold;
-  std::int64_t nextIdleYieldTick_ = 0;
 };
 
 }  // namespace tarvex

@@ -122,6 +122,23 @@ TEST(PulselessRun, CanBeStoppedAlthoughNoPulseFallsDue) {
   EXPECT_LE(out.ticks, 8000000);
 }
 
+// A speed counter climbing from -16000 outputs no pulse but shows a new speed
+// every eighth tick: the run yields after 4096 readouts, long before the
+// 4,194,304 quiet ticks of a truly idle run.
+TEST(PulselessRun, YieldsAfterManyReadoutsWithoutAPulse) {
+  for (const RunMode mode : {RunMode::FastForward, RunMode::TickByTick}) {
+    Harness h;
+    h.box(CheckBox::Check5, 1).set(TextBox::Text4, "-16000");
+    h.readouts.stopAtIdleYield = 1;
+    const RunOutcome out = h.run(mode);
+    EXPECT_EQ(out.end, RunEnd::Stopped);
+    // Tick 1 outputs pulse 1 and yields; about 4096 speed steps follow.
+    EXPECT_EQ(out.pulses, 1);
+    EXPECT_GT(out.ticks, 8 * 4000);
+    EXPECT_LT(out.ticks, 8 * 4200);
+  }
+}
+
 // 2,147,483,647 ticks, then tickCount + 1 overflows; one point every 961
 // ticks, stacked at the right edge once x reaches 9990.
 void expectTickCountOverflow(RunMode mode) {
