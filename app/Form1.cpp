@@ -1,0 +1,332 @@
+#include "Form1.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <utility>
+#include <vector>
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtGlobal>
+
+#include "ControlWidgets.h"
+#include "FormLayout.h"
+#include "GraphPicture.h"
+#include "OptionPairs.h"
+#include "ParameterFileActions.h"
+#include "RunFailureMessage.h"
+#include "RunParameters.h"
+#include "StartupValues.h"
+#include "TickEngine.h"
+#include "WindowFonts.h"
+#include "WindowReadouts.h"
+
+namespace tarvex {
+
+using namespace window;
+
+namespace {
+
+QString fromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Where the desktop has no system colours of its own, its window background
+// (5) and caption text (9) are white and its window text (8) black.
+const QColor kWhite(255, 255, 255);
+const QColor kBlack(0, 0, 0);
+
+int nameNumber(std::string_view name, std::string_view prefix) {
+  if (name.substr(0, prefix.size()) != prefix) return 0;
+  int number = 0;
+  for (char c : name.substr(prefix.size())) {
+    if (c < '0' || c > '9') return 0;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+// Runs a handler so that nothing it throws reaches the event loop.
+template <class Handler>
+void guarded(QWidget* window, Handler&& handler) {
+  QString what;
+  try {
+    std::forward<Handler>(handler)();
+    return;
+  } catch (const std::exception& e) {
+    what = QString::fromLocal8Bit(e.what());
+  } catch (...) {
+    what = QStringLiteral("不明なエラー");
+  }
+  QMessageBox::critical(window, runFailureTitle(),
+                        QStringLiteral("内部エラーが発生しました。\n\n%1").arg(what));
+}
+
+}  // namespace
+
+// The graph's drawing surface: Picture1 and its two axis captions.
+class WindowGraph final : public GraphSurface {
+ public:
+  explicit WindowGraph(Form1& form) : form_(form) {}
+  void clearGraph() override { form_.Picture1->clear(); }
+  void drawLine(float x1, float y1, float x2, float y2) override {
+    form_.Picture1->drawLine(x1, y1, x2, y2);
+  }
+  void drawPoint(float x, float y) override { form_.Picture1->drawPoint(x, y); }
+  void setSpeedAxisCaption(std::string_view caption) override {
+    form_.Label21->setText(fromUtf8(caption));
+  }
+  void setTimeAxisCaption(std::string_view caption) override {
+    form_.Label22->setText(fromUtf8(caption));
+  }
+
+ private:
+  Form1& form_;
+};
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(fromUtf8(kForm1Caption));
+  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  QPalette colours = palette();
+  for (auto role : {QPalette::Window, QPalette::Base}) colours.setColor(role, kWhite);
+  for (auto role : {QPalette::WindowText, QPalette::Text}) colours.setColor(role, kBlack);
+  setPalette(colours);
+  setAutoFillBackground(true);
+  setFont(standardFont());
+
+  createControls();
+  setTabOrderAsDesigned();
+  connectHandlers();
+  Form_Load();
+  Command1->setFocus(Qt::OtherFocusReason);
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+  std::vector<QLabel*> labels;
+  for (const ControlDesign& design : kControls) {
+    const QString name = fromUtf8(design.name);
+    const QString text = fromUtf8(design.text);
+    QWidget* widget = nullptr;
+    switch (design.kind) {
+      case ControlKind::TextBox: {
+        auto* box = new QLineEdit(text, this);
+        textBoxes_[nameNumber(design.name, "Text") - 1] = box;
+        widget = box;
+        break;
+      }
+      case ControlKind::Label: {
+        auto* label = new QLabel(text, this);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment((design.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
+                            Qt::AlignVCenter);
+        labels.push_back(label);
+        widget = label;
+        break;
+      }
+      case ControlKind::CheckBox: {
+        auto* box = new OptionCheckBox(this);
+        box->setText(text);
+        checkBoxes_[nameNumber(design.name, "Check") - 1] = box;
+        widget = box;
+        break;
+      }
+      case ControlKind::CommandButton:
+        widget = new QPushButton(text, this);
+        break;
+      case ControlKind::OptionButton: {
+        Option1 = new IndicatorButton(this);
+        Option1->setText(text);
+        widget = Option1;
+        break;
+      }
+      case ControlKind::PictureBox:
+        Picture1 = new GraphPicture(this);
+        Picture1->setFocusPolicy(Qt::StrongFocus);
+        widget = Picture1;
+        break;
+      case ControlKind::Line:
+        widget = new LineControl(this);
+        break;
+    }
+    widget->setObjectName(name);
+    widget->setGeometry(pixelRect(design));
+    widget->setFont(design.m9 ? m9Font() : standardFont());
+    if (design.ground != Ground::Standard) {
+      QPalette ground = widget->palette();
+      ground.setColor(widget->backgroundRole(), kWhite);
+      widget->setPalette(ground);
+      widget->setAutoFillBackground(true);
+    }
+  }
+
+  Command1 = findChild<QPushButton*>(QStringLiteral("Command1"));
+  Command2 = findChild<QPushButton*>(QStringLiteral("Command2"));
+  Command3 = findChild<QPushButton*>(QStringLiteral("Command3"));
+  Command4 = findChild<QPushButton*>(QStringLiteral("Command4"));
+  Label21 = findChild<QLabel*>(QStringLiteral("Label21"));
+  Label22 = findChild<QLabel*>(QStringLiteral("Label22"));
+
+  // Text8 is the fixed caption of Option1: it looks like a caption, cannot
+  // be edited and takes no focus.
+  QLineEdit* text8 = textBox(TextBox::Text8);
+  text8->setReadOnly(true);
+  text8->setFrame(false);
+  text8->setFocusPolicy(Qt::NoFocus);
+  text8->setTextMargins(0, 0, 0, 0);
+  text8->setContextMenuPolicy(Qt::NoContextMenu);
+
+  // A caption's edge may overlap the box it names by a pixel: the boxes lie
+  // on top.
+  for (QLabel* label : labels) label->lower();
+  centreCaptions();
+}
+
+void Form1::centreCaptions() {
+  // A caption and the control it names share their top edge but not their
+  // height (a check box is lower than its caption); the caption's text is
+  // centred on the control's middle.
+  for (const ControlDesign& caption : kControls) {
+    if (caption.kind != ControlKind::Label) continue;
+    const QRect label = pixelRect(caption);
+    for (const ControlDesign& named : kControls) {
+      if (named.kind == ControlKind::Label || named.kind == ControlKind::Line ||
+          named.top != caption.top)
+        continue;
+      const QRect control = pixelRect(named);
+      if (std::abs(control.left() - (label.right() + 1)) > 1) continue;
+      const int shift = 2 * control.top() + control.height() - 2 * label.top() - label.height();
+      findChild<QLabel*>(fromUtf8(caption.name))
+          ->setContentsMargins(0, std::max(shift, 0), 0, std::max(-shift, 0));
+    }
+  }
+}
+
+void Form1::setTabOrderAsDesigned() {
+  std::vector<std::pair<int, QWidget*>> stops;
+  for (const ControlDesign& design : kControls) {
+    if (design.tabIndex == kNoTab) continue;
+    auto* widget = findChild<QWidget*>(fromUtf8(design.name));
+    if (widget->focusPolicy() & Qt::TabFocus) stops.emplace_back(design.tabIndex, widget);
+  }
+  std::sort(stops.begin(), stops.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 1; i < stops.size(); ++i)
+    QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
+}
+
+void Form1::connectHandlers() {
+  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+  // Every change of a paired box's value, by a click or by code, runs its
+  // handler at once, inside the assignment that made it. Check1 has none.
+  for (int n = 2; n <= kCheckBoxCount; ++n) {
+    const CheckBox box = checkBoxNumber(n);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    connect(checkBox(box), &QCheckBox::checkStateChanged, this, [this, box] { Check_Click(box); });
+#else
+    connect(checkBox(box), &QCheckBox::stateChanged, this, [this, box] { Check_Click(box); });
+#endif
+  }
+}
+
+std::int16_t Form1::optionValue(CheckBox box) const {
+  return checkBox(box)->value();
+}
+
+void Form1::setOptionValue(CheckBox box, std::int16_t value) {
+  checkBox(box)->setValue(value);
+}
+
+std::string Form1::text(TextBox box) const {
+  return textBox(box)->text().toLocal8Bit().toStdString();
+}
+
+void Form1::setText(TextBox box, const std::string& text) {
+  if (box == TextBox::Text8) return;
+  textBox(box)->setText(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void Form1::setIndicator(bool on) {
+  Option1->setOn(on);
+}
+
+void Form1::Form_Load() {
+  applyStartupValues(*this);
+}
+
+void Form1::Command1_Click() {
+  // One run at a time: Start is disabled while a run is active, and a click
+  // that still arrives is ignored.
+  if (runActive_) return;
+  guarded(this, [this] { runSimulation(); });
+  if (closeRequested_) {
+    closeRequested_ = false;
+    close();
+  }
+}
+
+void Form1::runSimulation() {
+  runActive_ = true;
+  const bool startHadFocus = Command1->hasFocus();
+  Command1->setEnabled(false);
+  Picture1->setRunActive(true);
+  struct EndOfRun {
+    Form1& form;
+    bool restoreFocus;
+    ~EndOfRun() {
+      form.runActive_ = false;
+      form.Picture1->setRunActive(false);
+      form.Command1->setEnabled(true);
+      if (restoreFocus) form.Command1->setFocus(Qt::OtherFocusReason);
+    }
+  } endOfRun{*this, startHadFocus};
+
+  WindowReadouts readouts(*this);
+  WindowGraph graph(*this);
+  TickEngine engine(*this, readouts, graph);
+  const RunOutcome outcome = engine.run(RunParameters::fromForm(*this));
+  lastOutcome_ = outcome;
+  if (outcome.failed()) QMessageBox::critical(this, runFailureTitle(), runFailureMessage(outcome));
+}
+
+void Form1::Command2_Click() {
+  stopf = 1;
+}
+
+void Form1::Command3_Click() {
+  guarded(this, [this] { saveParametersInteractively(this, *this); });
+}
+
+void Form1::Command4_Click() {
+  guarded(this, [this] { loadParametersInteractively(this, *this); });
+}
+
+void Form1::Check_Click(CheckBox box) {
+  runPairHandler(*this, box);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // Closing during a run stops the run first: it ends at its next yield,
+  // closes the data log with every record written, and the window closes
+  // when the Start handler has returned.
+  if (runActive_) {
+    stopf = 1;
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+}  // namespace tarvex
