@@ -4,7 +4,7 @@
 //
 // Both are given in pixels (9 points at 96 dpi are 12 pixels) so that the
 // texts keep their proportions to the fixed layout on any screen. Where the
-// gothic of the original desktop is not installed, a metrically compatible
+// gothic "ＭＳ ゴシック" is not installed, a metrically compatible
 // face takes its place: full-width characters one em wide, half-width ones
 // half an em, so every caption still fits the width it was laid out for.
 #pragma once

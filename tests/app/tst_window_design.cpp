@@ -72,7 +72,7 @@ class WindowDesign : public QObject {
   }
 
   void japaneseGothicDrawsEveryText() {
-    // Metrically the original face: 12 pixels, full width one em, half
+    // Metrically the M9 face: 12 pixels, full width one em, half
     // width half an em.
     const QFont m9 = form_->findChild<QLabel*>("Label2")->font();
     QVERIFY(
