@@ -1,6 +1,7 @@
 #include "DataLog.h"
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "GuardedArithmetic.h"
@@ -9,8 +10,9 @@
 namespace tarvex {
 namespace {
 
-// One record is at most 4 numbers of 12 characters and CR LF.
-constexpr std::size_t kMaxRecordLength = 4 * 12 + 2;
+// One record is at most 4 numbers of 12 characters and CR LF; each number is
+// copied in 24 bytes.
+constexpr std::size_t kMaxRecordLength = 3 * 12 + 24 + 2;
 
 [[noreturn]] void raiseFileError(const std::string& what, const std::string& path, int error) {
   raiseRunError(RunError::File, what + " " + path + ": " + std::generic_category().message(error));
@@ -91,13 +93,34 @@ void DataLog::writeRecord(std::int64_t sample, std::int64_t pulses, std::int64_t
                           std::int64_t accel) {
   if (buffer_.size() - used_ < kMaxRecordLength) flushBuffer();
   char* out = buffer_.data() + used_;
-  out = printNumber(out, sample);
-  out = printNumber(out, pulses);
-  out = printNumber(out, speed);
-  out = printNumber(out, accel);
+  out = printed_[0].print(out, sample);
+  out = printed_[1].print(out, pulses);
+  out = printed_[2].print(out, speed);
+  out = printed_[3].print(out, accel);
   *out++ = '\r';
   *out++ = '\n';
   used_ = static_cast<std::size_t>(out - buffer_.data());
+}
+
+char* DataLog::PrintedNumber::print(char* out, std::int64_t value) {
+  if (length_ == 0 || value != value_) {
+    // Raising a positive number by one: count up the digits in place.
+    if (length_ != 0 && value_ > 0 && value == value_ + 1 && text_[length_ - 2] != '9') {
+      ++text_[length_ - 2];
+      value_ = value;
+    } else {
+      reprint(value);
+    }
+  }
+  // A fixed-size copy is cheaper than one of the exact length; the buffer
+  // always has room for the overshoot.
+  std::memcpy(out, text_, sizeof text_);
+  return out + length_;
+}
+
+void DataLog::PrintedNumber::reprint(std::int64_t value) {
+  value_ = value;
+  length_ = static_cast<std::uint8_t>(printNumber(text_, value) - text_);
 }
 
 void DataLog::flushBuffer() {

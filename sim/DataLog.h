@@ -70,8 +70,22 @@ class DataLog {
                    std::int64_t accel);
   void flushBuffer();
 
+  // One number of a record in its print form, kept from the record before:
+  // consecutive records mostly repeat a value or raise it by one.
+  class PrintedNumber {
+   public:
+    char* print(char* out, std::int64_t value);
+
+   private:
+    void reprint(std::int64_t value);
+    std::int64_t value_ = 0;
+    std::uint8_t length_ = 0;  // 0: nothing printed yet
+    char text_[24] = {};
+  };
+
   std::string path_;
   std::FILE* file_ = nullptr;
+  PrintedNumber printed_[4];
   bool writing_ = false;  // open, or recording into the void when path_ is empty
   std::int16_t logCycle_ = 0;
   std::int32_t logSampleNumber_ = 1;
