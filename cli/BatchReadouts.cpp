@@ -25,7 +25,6 @@ void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
   if (readout == Readout::Text15)
     phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(), s.outputPulseCount,
                        s.speedCounter});
-  if (readout == Readout::Text12) maxSpeed_ = std::max(maxSpeed_, s.speedCounter);
 }
 
 bool BatchReadouts::pulseYield() {

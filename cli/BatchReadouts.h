@@ -37,7 +37,6 @@ class BatchReadouts final : public LiveReadouts {
   bool idleYield() override;
 
   const std::vector<PhaseEntry>& phases() const { return phases_; }
-  std::int16_t maxSpeedCounter() const { return maxSpeed_; }
 
  private:
   FormModel& form_;
@@ -47,7 +46,6 @@ class BatchReadouts final : public LiveReadouts {
   std::size_t nextChange_ = 0;  // into the pulse-ordered live changes
   std::vector<LiveChange> changes_;
   std::vector<PhaseEntry> phases_;
-  std::int16_t maxSpeed_ = 0;
 };
 
 }  // namespace tarvex::batch
