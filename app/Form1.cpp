@@ -15,11 +15,12 @@
 
 #include "ControlWidgets.h"
 #include "FormLayout.h"
-#include "GraphPicture.h"
+#include "FormRun.h"
 #include "OptionPairs.h"
 #include "ParameterFileActions.h"
+#include "PictureBox.h"
+#include "QtText.h"
 #include "RunFailureMessage.h"
-#include "RunParameters.h"
 #include "StartupValues.h"
 #include "TickEngine.h"
 #include "WindowFonts.h"
@@ -30,10 +31,6 @@ namespace tarvex {
 using namespace window;
 
 namespace {
-
-QString fromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Where the desktop has no system colours of its own, its window background
 // (5) and caption text (9) are white and its window text (8) black.
@@ -79,9 +76,11 @@ class WindowGraph final : public GraphSurface {
   void drawPoint(float x, float y) override { form_.Picture1->drawPoint(x, y); }
   void setSpeedAxisCaption(std::string_view caption) override {
     form_.Label21->setText(fromUtf8(caption));
+    form_.Picture1->setSpeedAxisCaption(caption);
   }
   void setTimeAxisCaption(std::string_view caption) override {
     form_.Label22->setText(fromUtf8(caption));
+    form_.Picture1->setTimeAxisCaption(caption);
   }
 
  private:
@@ -149,7 +148,7 @@ void Form1::createControls() {
         break;
       }
       case ControlKind::PictureBox:
-        Picture1 = new GraphPicture(this);
+        Picture1 = new PictureBox(this);
         Picture1->setFocusPolicy(Qt::StrongFocus);
         widget = Picture1;
         break;
@@ -158,7 +157,11 @@ void Form1::createControls() {
         break;
     }
     widget->setObjectName(name);
-    widget->setGeometry(pixelRect(design));
+    // The graph area keeps the picture's own size: its 10010 x 4010 twips
+    // rounded up to whole pixels, so that every twip has its pixel.
+    const QRect place = pixelRect(design);
+    widget->setGeometry(
+        design.kind == ControlKind::PictureBox ? QRect(place.topLeft(), widget->size()) : place);
     widget->setFont(design.m9 ? m9Font() : standardFont());
     if (design.ground != Ground::Standard) {
       QPalette ground = widget->palette();
@@ -294,8 +297,9 @@ void Form1::runSimulation() {
 
   WindowReadouts readouts(*this);
   WindowGraph graph(*this);
-  TickEngine engine(*this, readouts, graph);
-  const RunOutcome outcome = engine.run(RunParameters::fromForm(*this));
+  FormOptions options(*this);
+  TickEngine engine(options, readouts, graph);
+  const RunOutcome outcome = engine.run(readRunParameters(*this));
   lastOutcome_ = outcome;
   if (outcome.failed()) QMessageBox::critical(this, runFailureTitle(), runFailureMessage(outcome));
 }

@@ -1,6 +1,6 @@
 // The program's one window. Its controls are the only store of the run's
-// parameters and options: the engine, the parameter files and the start-up
-// values all read and write them through FormControls.
+// parameters and options: runs, the parameter files and the start-up values
+// all read and write them through FormControls.
 #pragma once
 
 #include <array>
@@ -20,7 +20,7 @@ class QPushButton;
 namespace tarvex {
 
 namespace window {
-class GraphPicture;
+class PictureBox;
 class IndicatorButton;
 class LineControl;
 class OptionCheckBox;
@@ -89,7 +89,7 @@ class Form1 : public QWidget, public FormControls {
   QPushButton* Command3 = nullptr;
   QPushButton* Command4 = nullptr;
   window::IndicatorButton* Option1 = nullptr;
-  window::GraphPicture* Picture1 = nullptr;
+  window::PictureBox* Picture1 = nullptr;
   QLabel* Label21 = nullptr;
   QLabel* Label22 = nullptr;
 };

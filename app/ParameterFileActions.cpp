@@ -12,13 +12,10 @@
 #include "Controls.h"
 #include "FormControls.h"
 #include "ParameterFile.h"
+#include "QtText.h"
 
 namespace tarvex {
 namespace {
-
-QString fromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The file a typed name stands for, as UTF-8 text.
 struct ChosenFile {
@@ -42,13 +39,11 @@ std::optional<ChosenFile> askFileName(QWidget* parent, const QString& title,
 
 // The label beside a parameter field, without its closing colon.
 QString fieldCaption(TextBox box) {
-  for (const ParamFieldInfo& info : kParamFields) {
-    if (info.control != box) continue;
-    QString caption = fromUtf8(info.caption);
-    if (caption.endsWith(QStringLiteral("："))) caption.chop(1);
-    return caption;
-  }
-  return {};
+  const std::optional<Parameter> parameter = parameterIn(box);
+  if (!parameter) return {};
+  QString caption = window::fromUtf8(fieldOf(*parameter).caption);
+  if (caption.endsWith(QStringLiteral("："))) caption.chop(1);
+  return caption;
 }
 
 void showSaveFailure(QWidget* parent, const ChosenFile& file, const SaveResult& result) {
@@ -89,8 +84,8 @@ void loadParametersInteractively(QWidget* parent, FormControls& form) {
           "パラメータを読み出すファイル名を入力してください。（拡張子.prm は入力不要）"));
   if (!file) return;
   if (loadParameterFile(file->path(), form)) return;
-  QMessageBox box(QMessageBox::NoIcon, fromUtf8(kLoadFailedTitle), fromUtf8(kLoadFailedMessage),
-                  QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::NoIcon, window::fromUtf8(kLoadFailedTitle),
+                  window::fromUtf8(kLoadFailedMessage), QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -18,7 +18,7 @@ void WindowReadouts::clearStop() {
 }
 
 void WindowReadouts::showReadout(Readout readout, std::int64_t value) {
-  if (const auto box = readoutTextBox(readout)) {
+  if (const auto box = controlOf(readout).box) {
     form_.textBox(*box)->setText(QString::number(value));
   } else {
     form_.Option1->setOn(value != 0);

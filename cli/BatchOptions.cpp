@@ -1,7 +1,9 @@
 #include "BatchOptions.h"
 
-#include <cctype>
 #include <charconv>
+#include <filesystem>
+
+#include "GraphExport.h"
 
 namespace tarvex::batch {
 namespace {
@@ -14,8 +16,8 @@ std::optional<std::int64_t> parseWhole(std::string_view text) {
 }
 
 std::optional<TextBox> fieldByName(std::string_view name) {
-  for (const auto& info : kParamFields)
-    if (info.name == name) return info.control;
+  for (const ParameterField& field : kParameterFields)
+    if (parameterName(field.parameter) == name) return field.control;
   if (name.substr(0, 4) == "Text") {
     const auto n = parseWhole(name.substr(4));
     if (n && *n >= 1 && *n <= kTextBoxCount) return textBoxNumber(static_cast<int>(*n));
@@ -95,10 +97,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       o.logPath = v;
     } else if (arg == "--plot") {
       if (!value(v)) return fail("--plot needs PATH");
-      const auto dot = v.find_last_of('.');
-      std::string ext = dot == std::string::npos ? "" : v.substr(dot);
-      for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-      if (ext != ".svg" && ext != ".png") return fail("--plot: the file must end in .svg or .png");
+      const std::string format = plotFormat(std::filesystem::path(v));
+      if (format != ".svg" && format != ".png")
+        return fail("--plot: the file must end in .svg or .png");
       o.plotPath = v;
     } else if (arg == "--points") {
       if (!value(v)) return fail("--points needs PATH");

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "Controls.h"
+#include "DataLog.h"
 
 namespace tarvex::batch {
 
@@ -28,14 +30,14 @@ struct LiveChange {
 };
 
 struct BatchOptions {
-  std::optional<std::string> parameterFile;
+  std::optional<std::filesystem::path> parameterFile;
   // --set and --box in the order given, applied after the file.
   std::vector<std::variant<SetText, SetBox>> setup;
   std::vector<LiveChange> liveChanges;
   std::optional<std::int64_t> stopAtPulse;
-  std::string logPath = "DATA_LOG.txt";
-  std::optional<std::string> plotPath;
-  std::optional<std::string> pointsPath;
+  std::filesystem::path logPath = DataLog::kDefaultPath;
+  std::optional<std::filesystem::path> plotPath;
+  std::optional<std::filesystem::path> pointsPath;
   bool json = false;
   bool tickByTick = false;
   bool help = false;

@@ -16,13 +16,13 @@ BatchReadouts::BatchReadouts(FormModel& form, const BatchOptions& options)
 }
 
 void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
-  if (const auto box = readoutTextBox(readout))
+  if (const auto box = controlOf(readout).box)
     form_.setText(*box, intToText(value));
   else
     form_.setIndicator(value != 0);
   if (engine_ == nullptr) return;
   const EngineState& s = engine_->state();
-  if (readout == Readout::Text15)
+  if (readout == Readout::AccelState)
     phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(), s.outputPulseCount,
                        s.speedCounter});
 }

@@ -1,5 +1,5 @@
 // The batch runner's readouts: the values go into the in-memory window's
-// text boxes, each state entered is noted for the phase table, and the
+// readout boxes, each state entered is noted for the phase table, and the
 // yields apply the scheduled box changes and the stop.
 #pragma once
 

@@ -4,63 +4,38 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <fstream>
 #include <system_error>
 
+#include "OutputFile.h"
+
 #ifdef TARVEX_HAVE_QT_GUI
-#include <QImage>
-#include <QString>
+#include "GraphPng.h"
 #endif
 
 namespace tarvex::batch {
 namespace {
 
-std::string lowerExtension(const std::string& path) {
-  const auto dot = path.find_last_of('.');
-  if (dot == std::string::npos) return {};
-  std::string ext = path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
-}
-
-std::string writeText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return "cannot create " + path;
-  out << text;
-  out.close();
-  if (!out) return "cannot write " + path;
-  return {};
-}
-
-std::string writePng(const std::string& path, const GraphPixels& pixels) {
-#ifdef TARVEX_HAVE_QT_GUI
-  QImage image(GraphPixels::kWidth, GraphPixels::kHeight, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  for (int y = 0; y < GraphPixels::kHeight; ++y)
-    for (int x = 0; x < GraphPixels::kWidth; ++x)
-      if (pixels.ink(x, y)) image.setPixel(x, y, qRgb(0, 0, 0));
-  if (!image.save(QString::fromLocal8Bit(path.c_str()), "PNG")) return "cannot write " + path;
-  return {};
-#else
-  (void)pixels;
-  return "PNG output needs the build with Qt; use .svg for " + path;
-#endif
-}
-
 std::string systemMessage(int error) {
-  return std::generic_category().message(error);
+  return std::generic_category().message(error != 0 ? error : EIO);
 }
 
 }  // namespace
 
-BatchGraph::BatchGraph(const std::optional<std::string>& pointsPath) {
+std::string plotFormat(const std::filesystem::path& path) {
+  const std::u8string ext = path.extension().u8string();
+  std::string lower(ext.begin(), ext.end());
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath) {
   if (!pointsPath) return;
   pointsPath_ = *pointsPath;
   errno = 0;
-  points_ = std::fopen(pointsPath_.c_str(), "wb");
+  points_ = openForWriting(pointsPath_);
   if (points_ == nullptr)
-    pointsError_ = "cannot create " + pointsPath_ + ": " + systemMessage(errno);
+    pointsError_ = "cannot create " + pathText(pointsPath_) + ": " + systemMessage(errno);
 }
 
 BatchGraph::~BatchGraph() {
@@ -68,7 +43,7 @@ BatchGraph::~BatchGraph() {
 }
 
 void BatchGraph::drawPoint(float x, float y) {
-  pixels_.drawPoint(x, y);
+  picture_.drawPoint(x, y);
   if (points_ == nullptr) return;
   // Shortest text that reads back as the same single-precision value.
   char line[64];
@@ -78,7 +53,7 @@ void BatchGraph::drawPoint(float x, float y) {
   *end++ = '\n';
   const auto length = static_cast<std::size_t>(end - line);
   if (std::fwrite(line, 1, length, points_) != length) {
-    pointsError_ = "cannot write " + pointsPath_ + ": " + systemMessage(errno);
+    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
     std::fclose(points_);
     points_ = nullptr;
   }
@@ -88,17 +63,20 @@ std::string BatchGraph::finishPoints() {
   if (points_ != nullptr) {
     errno = 0;
     if (std::fclose(points_) != 0 && pointsError_.empty())
-      pointsError_ = "cannot write " + pointsPath_ + ": " + systemMessage(errno);
+      pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
     points_ = nullptr;
   }
   return pointsError_;
 }
 
-std::string BatchGraph::writePlot(const std::string& path) const {
-  const std::string ext = lowerExtension(path);
-  if (ext == ".svg") return writeText(path, pixels_.toSvg());
-  if (ext == ".png") return writePng(path, pixels_);
-  return "--plot: the file must end in .svg or .png: " + path;
+std::string BatchGraph::writePlot(const std::filesystem::path& path) const {
+  const std::string format = plotFormat(path);
+  if (format == ".svg") return writeWholeFile(path, picture_.toSvg());
+#ifdef TARVEX_HAVE_QT_GUI
+  if (format == ".png") return writeGraphPng(picture_, path);
+#endif
+  if (format == ".png") return "PNG output needs the build with Qt; use .svg for " + pathText(path);
+  return "--plot: the file must end in .svg or .png: " + pathText(path);
 }
 
 }  // namespace tarvex::batch

@@ -1,43 +1,52 @@
-// The batch runner's speed graph: drawn into a picture for --plot and, for
-// --points, every point written to its file as it is plotted.
+// The batch runner's speed graph: drawn into the picture the window shows,
+// for --plot, and for --points every point written to its file as it is
+// plotted.
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "GraphPixels.h"
+#include "GraphPicture.h"
 
 namespace tarvex::batch {
 
 class BatchGraph final : public GraphSurface {
  public:
-  // Opens the points file, if any; error() tells whether that failed.
-  explicit BatchGraph(const std::optional<std::string>& pointsPath);
+  // Opens the points file, if any; pointsError() tells whether that failed.
+  explicit BatchGraph(const std::optional<std::filesystem::path>& pointsPath);
   ~BatchGraph() override;
   BatchGraph(const BatchGraph&) = delete;
   BatchGraph& operator=(const BatchGraph&) = delete;
 
-  void clearGraph() override { pixels_.clearGraph(); }
+  void clearGraph() override { picture_.clearGraph(); }
   void drawLine(float x1, float y1, float x2, float y2) override {
-    pixels_.drawLine(x1, y1, x2, y2);
+    picture_.drawLine(x1, y1, x2, y2);
   }
   void drawPoint(float x, float y) override;
-  void setSpeedAxisCaption(std::string_view) override {}
-  void setTimeAxisCaption(std::string_view) override {}
+  void setSpeedAxisCaption(std::string_view caption) override {
+    picture_.setSpeedAxisCaption(caption);
+  }
+  void setTimeAxisCaption(std::string_view caption) override {
+    picture_.setTimeAxisCaption(caption);
+  }
 
   // Why the points file could not be created, if it could not.
   const std::string& pointsError() const { return pointsError_; }
   // Closes the points file; returns what went wrong with it, if anything.
   std::string finishPoints();
   // Writes the picture, .svg or .png by the extension; returns the error.
-  std::string writePlot(const std::string& path) const;
+  std::string writePlot(const std::filesystem::path& path) const;
 
  private:
-  GraphPixels pixels_;
-  std::string pointsPath_;
+  GraphPicture picture_;
+  std::filesystem::path pointsPath_;
   std::FILE* points_ = nullptr;
   std::string pointsError_;
 };
+
+// ".svg" or ".png" in lower case, whatever the case of the path's extension.
+std::string plotFormat(const std::filesystem::path& path);
 
 }  // namespace tarvex::batch

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Conversions.h"
+#include "FailureText.h"
 
 namespace tarvex::batch {
 namespace {
@@ -59,9 +60,10 @@ std::string jsonReport(const RunReport& r) {
   json += ", \"ticks\": " + intToText(r.outcome.ticks);
   json += ", \"pulses\": " + intToText(r.outcome.pulses);
   json += ", \"readouts\": {";
-  for (const auto& info : kReadouts) {
-    if (const auto box = readoutTextBox(info.readout))
-      json += "\"" + std::string(info.name) + "\": " + jsonString(r.form.text(*box)) + ", ";
+  for (const ReadoutControl& control : kReadoutControls) {
+    if (control.box)
+      json +=
+          "\"" + std::string(control.name) + "\": " + jsonString(r.form.text(*control.box)) + ", ";
   }
   json += "\"Option1\": ";
   json += r.form.indicator() ? "true" : "false";
@@ -79,13 +81,12 @@ std::string textReport(const RunReport& r) {
   if (o.failure) text += " (" + describeFailure(o) + ")";
   text += "\nSimulated: " + intToText(o.ticks) + " ticks, " + seconds(o.ticks) + " s; " +
           intToText(o.pulses) + " output pulses\n\nReadouts:\n";
-  for (const auto& info : kReadouts) {
-    const std::string value = readoutTextBox(info.readout)
-                                  ? r.form.text(*readoutTextBox(info.readout))
-                                  : (r.form.indicator() ? "on" : "off");
+  for (const ReadoutControl& control : kReadoutControls) {
+    const std::string value =
+        control.box ? r.form.text(*control.box) : (r.form.indicator() ? "on" : "off");
     // Captions are full-width Japanese: pad by the name column instead.
-    text += "  " + padRight(std::string(info.name), 8) + padLeft(value, 10) + "  " +
-            std::string(info.caption) + "\n";
+    text += "  " + padRight(std::string(control.name), 8) + padLeft(value, 10) + "  " +
+            std::string(control.caption) + "\n";
   }
   const std::int32_t peak = r.engine.state().peakSpeed;
   text += "\nPeak speed: speed counter " + intToText(peak) + ", " + pulsesPerSecond(peak, range) +

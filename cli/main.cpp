@@ -8,8 +8,11 @@
 
 #include "BatchOptions.h"
 #include "BatchReadouts.h"
+#include "FailureText.h"
 #include "FormModel.h"
+#include "FormRun.h"
 #include "GraphExport.h"
+#include "OutputFile.h"
 #include "ParameterFile.h"
 #include "Report.h"
 #include "StartupValues.h"
@@ -47,9 +50,8 @@ int main(int argc, char** argv) {
   FormModel form;
   applyStartupValues(form);
   // The file is loaded as the window's Load button would, by its full name.
-  if (options.parameterFile &&
-      !loadParameterFile(std::filesystem::path(*options.parameterFile), form)) {
-    std::cerr << "tarvex-batch: " << *options.parameterFile << ": " << kLoadFailedMessage
+  if (options.parameterFile && !loadParameterFile(*options.parameterFile, form)) {
+    std::cerr << "tarvex-batch: " << pathText(*options.parameterFile) << ": " << kLoadFailedMessage
               << " (the file is missing, unreadable, or not a parameter file)\n";
     return kExitUsage;
   }
@@ -66,13 +68,13 @@ int main(int argc, char** argv) {
     std::cerr << "tarvex-batch: " << graph.pointsError() << "\n";
     return kExitUsage;
   }
-  TickEngine engine(form, readouts, graph, options.logPath);
+  FormOptions runOptions(form);
+  TickEngine engine(runOptions, readouts, graph, options.logPath);
   readouts.attach(engine);
 
   std::signal(SIGINT, onInterrupt);
-  const RunOutcome outcome =
-      engine.run(RunParameters::fromForm(form),
-                 options.tickByTick ? RunMode::TickByTick : RunMode::FastForward);
+  const RunOutcome outcome = engine.run(
+      readRunParameters(form), options.tickByTick ? RunMode::TickByTick : RunMode::FastForward);
   std::signal(SIGINT, SIG_DFL);
 
   const RunReport report{outcome, form, engine, readouts};

@@ -11,9 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 bool isLineEnd(char c) {
   return c == '\r' || c == '\n';
 }

@@ -12,37 +12,34 @@ using i32 = std::int32_t;
 
 void AccelStateMachine::enterState(std::int32_t state) {
   s_.accelState = state;
-  readouts_.show(Readout::Text15, state);
-}
-
-void AccelStateMachine::showAccelCounter() {
-  readouts_.show(Readout::Text14, s_.accelCounter);
+  s_.phaseChanged = true;
+  readouts_.show(Readout::AccelState, state);
 }
 
 void AccelStateMachine::accelerationPulseBookkeeping() {
   if (!s_.accelerating) return;
-  s_.accelPulseCount = guardedAdd<i32>(s_.accelPulseCount, 1, "accelPulseCount + 1");
-  readouts_.show(Readout::Text9, s_.accelPulseCount);
+  s_.accelPulseCount = guardedAdd<i32>(s_.accelPulseCount, 1, Step::AccelPulseCount);
+  readouts_.show(Readout::AccelPulses, s_.accelPulseCount);
   // Symmetric: the deceleration will need one pulse per acceleration pulse.
   // Otherwise the pulse's weight A is collected and converted at D per step.
-  if (symmetric())
-    s_.decelPointCounter = guardedAdd<i32>(s_.decelPointCounter, 1, "decelPointCounter + 1");
+  if (options_.symmetric())
+    s_.decelPointCounter = guardedAdd<i32>(s_.decelPointCounter, 1, Step::DecelPointCount);
   else
-    s_.decelRatioAccumulator = guardedAdd<i32>(s_.decelRatioAccumulator, s_.params.acceleration,
-                                               "decelRatioAccumulator + acceleration");
+    s_.decelRatioAccumulator =
+        guardedAdd<i32>(s_.decelRatioAccumulator, s_.params.acceleration, Step::DecelRatioIn);
 }
 
 void AccelStateMachine::afterOutputPulse() {
   trianglePrevention();
   decelerationStart();
   if (s_.decelerating && s_.speedCounter == s_.params.initialSpeed) {
-    s_.dragPulseCount = guardedAdd<i32>(s_.dragPulseCount, 1, "dragPulseCount + 1");
-    readouts_.show(Readout::Text16, s_.dragPulseCount);
+    s_.dragPulseCount = guardedAdd<i32>(s_.dragPulseCount, 1, Step::DragPulseCount);
+    readouts_.show(Readout::DragPulses, s_.dragPulseCount);
   }
   // The peak is sampled at output pulses only.
   if (s_.speedCounter > s_.peakSpeed) {
     s_.peakSpeed = s_.speedCounter;
-    readouts_.show(Readout::Text17, s_.peakSpeed);
+    readouts_.show(Readout::PeakSpeed, s_.peakSpeed);
   }
 }
 
@@ -51,43 +48,34 @@ void AccelStateMachine::trianglePrevention() {
       static_cast<std::int64_t>(s_.params.outputPulses) - s_.outputPulseCount;
   if (s_.params.sCurve) {
     // Pulses the deceleration would need, estimated while accelerating.
-    switch (s_.accelState) {
-      case 1:
-        s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 11, "triangleEstimate + 11");
-        break;
-      case 2:
-        s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 3, "triangleEstimate + 3");
-        break;
-      case 3:
-        s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 11, "triangleEstimate + 11");
-        break;
-      default:
-        break;
-    }
+    if (s_.accelState == 1 || s_.accelState == 3)
+      s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 11, Step::TriangleEstimateBy11);
+    else if (s_.accelState == 2)
+      s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 3, Step::TriangleEstimateBy3);
     if ((s_.accelState == 1 || s_.accelState == 2) && pulsesToGo <= s_.triangleEstimate) {
       enterState(3);
       s_.jerkOff = false;
       s_.triangleIndicator = true;
-      readouts_.show(Readout::Option1, 1);
+      readouts_.show(Readout::TriangleIndicator, 1);
     }
   } else {
     // Both terms are evaluated on every pulse, accelerating or not.
-    const i32 sum = guardedAdd<i32>(s_.decelPointCounter, s_.accelPulseCount,
-                                    "decelPointCounter + accelPulseCount");
-    const i32 doubled = guardedAdd<i32>(sum, sum, "2 * (decelPointCounter + accelPulseCount)");
+    const i32 sum =
+        guardedAdd<i32>(s_.decelPointCounter, s_.accelPulseCount, Step::LinearTriangleSum);
+    const i32 doubled = guardedAdd<i32>(sum, sum, Step::LinearTriangleDouble);
     if (doubled >= s_.params.outputPulses && s_.accelerating) {
       s_.accelerating = false;
       s_.constantSpeed = true;
       enterState(4);
       s_.triangleIndicator = true;
-      readouts_.show(Readout::Option1, 1);
+      readouts_.show(Readout::TriangleIndicator, 1);
     }
   }
 }
 
 void AccelStateMachine::decelerationStart() {
   if (s_.decelerating) return;
-  const bool automatic = options_.check2() == kChecked;
+  const bool automatic = options_.automaticDeceleration();
   if (automatic) {
     const std::int64_t pulsesToGo =
         static_cast<std::int64_t>(s_.params.outputPulses) - s_.outputPulseCount;
@@ -106,9 +94,10 @@ void AccelStateMachine::decelerationStart() {
     // and the cycles as they stand.
     if (s_.accelCounter == 0) s_.accelCounter = 1;
   } else {
-    s_.jerkCounter = symmetric()
-                         ? guardedAdd<i32>(s_.params.jerkAccel, 1, "jerkCounter = jerkAccel + 1")
-                         : guardedAdd<i32>(s_.params.jerkDecel, 1, "jerkCounter = jerkDecel + 1");
+    // Manual: the deceleration begins afresh.
+    s_.jerkCounter = options_.symmetric()
+                         ? guardedAdd<i32>(s_.params.jerkAccel, 1, Step::JerkCounterFromJerkAccel)
+                         : guardedAdd<i32>(s_.params.jerkDecel, 1, Step::JerkCounterFromJerkDecel);
     s_.accelCounter = 1;
     s_.speedCycle = 7;
     s_.jerkCycle = 15;
@@ -116,104 +105,103 @@ void AccelStateMachine::decelerationStart() {
 }
 
 void AccelStateMachine::convertDecelEstimate() {
-  s_.decelRatioAccumulator = guardedSub<i32>(s_.decelRatioAccumulator, s_.params.deceleration,
-                                             "decelRatioAccumulator - deceleration");
-  s_.decelPointCounter = guardedAdd<i32>(s_.decelPointCounter, 1, "decelPointCounter + 1");
+  s_.decelRatioAccumulator =
+      guardedSub<i32>(s_.decelRatioAccumulator, s_.params.deceleration, Step::DecelRatioOut);
+  s_.decelPointCounter = guardedAdd<i32>(s_.decelPointCounter, 1, Step::DecelPointCount);
 }
 
-// One jerk step: accelCounter moves by one every (rate + 1) jerk steps. When a
-// falling jerkCounter goes below 0 it is reloaded with the rate before the
-// test for 0, so that a rate of 0 moves accelCounter at every step; for every
-// other rate the order makes no difference.
 void AccelStateMachine::jerkStep() {
   switch (s_.accelState) {
-    case 1: {
-      s_.jerkCounter = guardedSub<i32>(s_.jerkCounter, 1, "jerkCounter - 1");
-      if (s_.jerkCounter < 0) s_.jerkCounter = s_.params.jerkAccel;
-      if (s_.jerkCounter == 0) {
-        s_.accelCounter = guardedAdd<i16>(s_.accelCounter, 1, "accelCounter + 1");
-        showAccelCounter();
-        if (s_.accelCounter >= s_.params.acceleration) {
-          enterState(2);
-          s_.jerkOff = true;
-        }
+    case 1:
+      if (rise(s_.params.jerkAccel, s_.params.acceleration)) {
+        enterState(2);
+        s_.jerkOff = true;
       }
       break;
-    }
-    case 3: {
-      s_.jerkCounter = guardedAdd<i32>(s_.jerkCounter, 1, "jerkCounter + 1");
-      if (s_.jerkCounter > s_.params.jerkAccel) {
-        s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, "accelCounter - 1");
-        s_.jerkCounter = 0;
-        showAccelCounter();
-        if (s_.accelCounter <= 0) {
-          enterState(4);
-          s_.jerkOff = true;
-          s_.accelerating = false;
-          s_.constantSpeed = true;
-        }
+    case 3:
+      if (fall(s_.params.jerkAccel)) {
+        enterState(4);
+        s_.jerkOff = true;
+        s_.accelerating = false;
+        s_.constantSpeed = true;
       }
       break;
-    }
-    case 5: {
-      s_.jerkCounter = guardedSub<i32>(s_.jerkCounter, 1, "jerkCounter - 1");
-      if (s_.jerkCounter < 0)
-        s_.jerkCounter = symmetric() ? s_.params.jerkAccel : s_.params.jerkDecel;
-      if (s_.jerkCounter == 0) {
-        s_.accelCounter = guardedAdd<i16>(s_.accelCounter, 1, "accelCounter + 1");
-        showAccelCounter();
-        const i32 ceiling = symmetric() ? s_.params.acceleration : s_.params.deceleration;
-        if (s_.accelCounter >= ceiling) {
-          enterState(6);
-          s_.jerkOff = true;
-        }
+    case 5:
+      if (rise(decelerationRate(), decelerationCeiling())) {
+        enterState(6);
+        s_.jerkOff = true;
       }
       break;
-    }
-    case 7: {
-      s_.jerkCounter = guardedAdd<i32>(s_.jerkCounter, 1, "jerkCounter + 1");
-      const i32 rate = symmetric() ? s_.params.jerkAccel : s_.params.jerkDecel;
-      if (s_.jerkCounter > rate) {
-        s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, "accelCounter - 1");
-        s_.jerkCounter = 0;
-        showAccelCounter();
-        if (s_.accelCounter <= 0) {
-          enterState(8);
-          s_.jerkOff = true;
-        }
+    case 7:
+      if (fall(decelerationRate())) {
+        enterState(8);
+        s_.jerkOff = true;
       }
       break;
-    }
     default:
       break;
   }
 }
 
+// One jerk step of a rise: jerkCounter counts down, and each time it comes
+// to 0 accelCounter goes up by one. A jerkCounter gone below 0 is reloaded
+// with the rate before the test for 0, so that a rate of 0 raises
+// accelCounter at every step; for every other rate the order makes no
+// difference. True when accelCounter has reached the ceiling.
+bool AccelStateMachine::rise(std::int32_t rate, std::int32_t ceiling) {
+  s_.jerkCounter = guardedSub<i32>(s_.jerkCounter, 1, Step::JerkCounterDown);
+  if (s_.jerkCounter < 0) s_.jerkCounter = rate;
+  if (s_.jerkCounter != 0) return false;
+  s_.accelCounter = guardedAdd<i16>(s_.accelCounter, 1, Step::AccelCounterUp);
+  readouts_.show(Readout::AccelCounter, s_.accelCounter);
+  return s_.accelCounter >= ceiling;
+}
+
+// One jerk step of a fall: jerkCounter counts up, and each time it passes
+// the rate accelCounter goes down by one. True when accelCounter has run out.
+bool AccelStateMachine::fall(std::int32_t rate) {
+  s_.jerkCounter = guardedAdd<i32>(s_.jerkCounter, 1, Step::JerkCounterUp);
+  if (s_.jerkCounter <= rate) return false;
+  s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, Step::AccelCounterDown);
+  s_.jerkCounter = 0;
+  readouts_.show(Readout::AccelCounter, s_.accelCounter);
+  return s_.accelCounter <= 0;
+}
+
 void AccelStateMachine::linearAccelCounter() {
-  s_.accelCounter = guardedNarrow<i16>(s_.params.acceleration, "accelCounter = acceleration");
-  if (s_.decelerating && options_.check7() == kUnchecked)
-    s_.accelCounter = guardedNarrow<i16>(s_.params.deceleration, "accelCounter = deceleration");
+  s_.accelCounter = guardedNarrow<i16>(s_.params.acceleration, Step::AccelCounterFromAcceleration);
+  if (s_.decelerating && options_.asymmetric())
+    s_.accelCounter =
+        guardedNarrow<i16>(s_.params.deceleration, Step::AccelCounterFromDeceleration);
+}
+
+// jerkSpeedSteps counts the speed steps made while accelCounter was rising;
+// the fall begins as soon as the speed still to go (upper - lower)
+// is no more than that count, so that the fall mirrors the rise. Leaving
+// the plateau lowers accelCounter by one at once, unshown.
+void AccelStateMachine::passToFallingWhenRoomRunsOut(std::int32_t rising, std::int32_t plateau,
+                                                     std::int32_t falling, std::int16_t upper,
+                                                     std::int16_t lower, Step roomStep) {
+  if (s_.accelState == rising) {
+    s_.jerkSpeedSteps = guardedAdd<i16>(s_.jerkSpeedSteps, 1, Step::JerkSpeedSteps);
+    if (s_.jerkSpeedSteps >= guardedSub<i16>(upper, lower, roomStep)) {
+      enterState(falling);
+      s_.jerkOff = false;
+    }
+  }
+  if (s_.accelState == plateau) {
+    if (s_.jerkSpeedSteps >= guardedSub<i16>(upper, lower, roomStep)) {
+      enterState(falling);
+      s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, Step::AccelCounterDown);
+      s_.jerkOff = false;
+    }
+  }
 }
 
 void AccelStateMachine::accelerationSpeedChecks() {
-  const auto& p = s_.params;
-  if (s_.accelState == 1) {
-    s_.jerkSpeedSteps = guardedAdd<i16>(s_.jerkSpeedSteps, 1, "jerkSpeedSteps + 1");
-    if (s_.jerkSpeedSteps >=
-        guardedSub<i16>(p.driveSpeed, s_.speedCounter, "driveSpeed - speedCounter")) {
-      enterState(3);
-      s_.jerkOff = false;
-    }
-  }
-  if (s_.accelState == 2) {
-    if (s_.jerkSpeedSteps >=
-        guardedSub<i16>(p.driveSpeed, s_.speedCounter, "driveSpeed - speedCounter")) {
-      enterState(3);
-      s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, "accelCounter - 1");
-      s_.jerkOff = false;
-    }
-  }
-  if (s_.speedCounter == p.driveSpeed) {
+  passToFallingWhenRoomRunsOut(1, 2, 3, s_.params.driveSpeed, s_.speedCounter,
+                               Step::DriveSpeedRoom);
+  if (s_.speedCounter == s_.params.driveSpeed) {
     s_.accelerating = false;
     enterState(4);
     s_.constantSpeed = true;
@@ -222,23 +210,8 @@ void AccelStateMachine::accelerationSpeedChecks() {
 }
 
 void AccelStateMachine::decelerationSpeedChecks() {
-  const auto& p = s_.params;
-  if (s_.accelState == 5) {
-    s_.jerkSpeedSteps = guardedAdd<i16>(s_.jerkSpeedSteps, 1, "jerkSpeedSteps + 1");
-    if (s_.jerkSpeedSteps >=
-        guardedSub<i16>(s_.speedCounter, p.initialSpeed, "speedCounter - initialSpeed")) {
-      enterState(7);
-      s_.jerkOff = false;
-    }
-  }
-  if (s_.accelState == 6) {
-    if (s_.jerkSpeedSteps >=
-        guardedSub<i16>(s_.speedCounter, p.initialSpeed, "speedCounter - initialSpeed")) {
-      enterState(7);
-      s_.accelCounter = guardedSub<i16>(s_.accelCounter, 1, "accelCounter - 1");
-      s_.jerkOff = false;
-    }
-  }
+  passToFallingWhenRoomRunsOut(5, 6, 7, s_.speedCounter, s_.params.initialSpeed,
+                               Step::InitialSpeedRoom);
 }
 
 }  // namespace tarvex

@@ -8,20 +8,23 @@
 // 7 deceleration falling, 8 deceleration finished. Linear runs use 1, 3, 4,
 // 5 and 7 only to mark the phases.
 //
-// Symmetric means Check7 holds 1 at the moment it is read; every other value,
-// a grayed box included, counts as asymmetric, except where a test asks for
-// 0 explicitly (the deceleration-estimate conversion).
+// The acceleration and the deceleration are shaped alike: a rise of
+// accelCounter up to a ceiling, a plateau, and a fall back to 0, the rise
+// and fall at one step every (rate + 1) jerk steps. The acceleration takes
+// ceiling A and rate K; a symmetric deceleration takes them too, an
+// asymmetric one D and L.
 #pragma once
 
 #include "EngineState.h"
 #include "LiveOptions.h"
 #include "ReadoutPort.h"
+#include "RunError.h"
 
 namespace tarvex {
 
 class AccelStateMachine {
  public:
-  AccelStateMachine(EngineState& state, ReadoutPort& readouts, LiveOptions& options)
+  AccelStateMachine(EngineState& state, ReadoutPort& readouts, const LiveOptions& options)
       : s_(state), readouts_(readouts), options_(options) {}
 
   // Pulse step, before the output pulse is counted.
@@ -31,48 +34,49 @@ class AccelStateMachine {
   void afterOutputPulse();
 
   // Every tick: one step of the asymmetric deceleration estimate, D of the
-  // accumulated A per step, while Check7 is 0.
+  // accumulated A per step, while the deceleration is asymmetric.
   void decelEstimateConversion() {
-    if (s_.decelRatioAccumulator >= s_.params.deceleration && options_.check7() == kUnchecked)
-        [[unlikely]]
+    if (s_.decelRatioAccumulator >= s_.params.deceleration && options_.asymmetric()) [[unlikely]]
       convertDecelEstimate();
   }
 
-  // Every tick: the acceleration-counter step. True when it ran a jerk
-  // step, which may have changed the state.
-  bool accelCounterStep() {
+  // Every tick: the acceleration-counter step.
+  void accelCounterStep() {
     if (s_.params.sCurve) {
-      if (s_.jerkCycle == 15 && !s_.jerkOff) {
-        jerkStep();
-        return true;
-      }
+      if (s_.jerkCycle == 15 && !s_.jerkOff) jerkStep();
     } else {
       linearAccelCounter();
     }
-    return false;
   }
 
   // Inside the speed step, right after speedCounter has moved by one.
   void accelerationSpeedChecks();
   void decelerationSpeedChecks();
 
-  // Set-up of the state machine's own counters and readouts is done by the
-  // engine; this sets accelState and shows it.
+  // Sets accelState and shows it.
   void enterState(std::int32_t state);
 
  private:
   void convertDecelEstimate();
   void jerkStep();
+  bool rise(std::int32_t rate, std::int32_t ceiling);
+  bool fall(std::int32_t rate);
+  void passToFallingWhenRoomRunsOut(std::int32_t rising, std::int32_t plateau, std::int32_t falling,
+                                    std::int16_t upper, std::int16_t lower, Step roomStep);
   void trianglePrevention();
   void decelerationStart();
   void linearAccelCounter();
-  void showAccelCounter();
 
-  bool symmetric() const { return options_.check7() == kChecked; }
+  std::int32_t decelerationRate() const {
+    return options_.symmetric() ? s_.params.jerkAccel : s_.params.jerkDecel;
+  }
+  std::int32_t decelerationCeiling() const {
+    return options_.symmetric() ? s_.params.acceleration : s_.params.deceleration;
+  }
 
   EngineState& s_;
   ReadoutPort& readouts_;
-  LiveOptions& options_;
+  const LiveOptions& options_;
 };
 
 }  // namespace tarvex

@@ -7,9 +7,6 @@
 namespace tarvex {
 namespace {
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -31,9 +28,9 @@ Converted<double> parseNumber(std::string_view text) {
   const std::size_t start = i;
   std::size_t intDigits = 0, fracDigits = 0;
   // Digits before the first non-zero digit do not count towards the magnitude.
-  long magnitude = 0;  // decimal exponent of the leading non-zero digit, + 1
+  std::int64_t magnitude = 0;  // decimal exponent of the leading non-zero digit, + 1
   bool seenNonZero = false;
-  long leadingFracZeros = 0;
+  std::int64_t leadingFracZeros = 0;
   while (i < end && isDigit(text[i])) {
     if (text[i] != '0') seenNonZero = true;
     if (seenNonZero) ++magnitude;
@@ -54,7 +51,7 @@ Converted<double> parseNumber(std::string_view text) {
     }
   }
   if (intDigits + fracDigits == 0) return {0.0, ConversionStatus::TypeMismatch};
-  long exponent = 0;
+  std::int64_t exponent = 0;
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     bool expNegative = false;
@@ -78,7 +75,8 @@ Converted<double> parseNumber(std::string_view text) {
                                          std::chars_format::general);
   if (ec == std::errc::result_out_of_range) {
     // Too large overflows; too small is zero.
-    const long decimalMagnitude = (magnitude > 0 ? magnitude : -leadingFracZeros) + exponent;
+    const std::int64_t decimalMagnitude =
+        (magnitude > 0 ? magnitude : -leadingFracZeros) + exponent;
     if (decimalMagnitude > 0) return {0.0, ConversionStatus::Overflow};
     return {negative ? -0.0 : 0.0, ConversionStatus::Ok};
   }

@@ -14,6 +14,11 @@
 
 namespace tarvex {
 
+// A blank around a number or a field: a space or a tab.
+constexpr bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
 enum class ConversionStatus { Ok, TypeMismatch, Overflow };
 
 template <class T>

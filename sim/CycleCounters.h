@@ -54,6 +54,9 @@ struct Cycle {
 using SpeedCycle = Cycle<8>;
 using JerkCycle = Cycle<16>;
 
+// The directions follow from the phase flags and the state as they stand,
+// so they are worked out afresh wherever a cycle moves.
+
 // speedCycle counts down while accelerating and up while decelerating, and
 // stands still while the speed is held.
 inline CycleDirection speedCycleDirection(const EngineState& s) {
@@ -66,17 +69,12 @@ inline CycleDirection speedCycleDirection(const EngineState& s) {
 // jerkCycle counts down in the rising states 1 and 5, up in the falling
 // states 3 and 7, and stands still while accelCounter is held.
 inline CycleDirection jerkCycleDirection(const EngineState& s) {
-  if (s.jerkOff) return CycleDirection::Hold;
-  switch (s.accelState) {
-    case 1:
-    case 5:
-      return CycleDirection::Down;
-    case 3:
-    case 7:
-      return CycleDirection::Up;
-    default:
-      return CycleDirection::Hold;
-  }
+  constexpr CycleDirection kByState[9] = {
+      CycleDirection::Hold, CycleDirection::Down, CycleDirection::Hold,
+      CycleDirection::Up,   CycleDirection::Hold, CycleDirection::Down,
+      CycleDirection::Hold, CycleDirection::Up,   CycleDirection::Hold};
+  if (s.jerkOff || s.accelState < 1 || s.accelState > 8) return CycleDirection::Hold;
+  return kByState[s.accelState];
 }
 
 // One step of each cycle as a table lookup: next[direction][value].

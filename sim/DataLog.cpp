@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "GuardedArithmetic.h"
+#include "OutputFile.h"
 #include "RunError.h"
 
 namespace tarvex {
@@ -13,10 +14,6 @@ namespace {
 // One record is at most 4 numbers of 12 characters and CR LF; each number is
 // copied in 24 bytes.
 constexpr std::size_t kMaxRecordLength = 3 * 12 + 24 + 2;
-
-[[noreturn]] void raiseFileError(const std::string& what, const std::string& path, int error) {
-  raiseRunError(RunError::File, what + " " + path + ": " + std::generic_category().message(error));
-}
 
 // Two decimal digits at a time.
 constexpr char kDigitPairs[] =
@@ -57,6 +54,12 @@ char* printNumber(char* out, std::int64_t value) {
 
 }  // namespace
 
+void DataLog::raiseFileError(Step step, const char* what, int error) const {
+  raiseRunError(
+      RunError::File, step, {},
+      std::string(what) + " " + pathText(path_) + ": " + std::generic_category().message(error));
+}
+
 DataLog::~DataLog() {
   closeAfterFailure();
 }
@@ -69,8 +72,8 @@ void DataLog::openLog() {
   used_ = 0;
   if (!path_.empty()) {
     errno = 0;
-    file_ = std::fopen(path_.c_str(), "wb");
-    if (file_ == nullptr) raiseFileError("cannot open", path_, errno);
+    file_ = openForWriting(path_);
+    if (file_ == nullptr) raiseFileError(Step::OpenLog, "cannot open", errno);
     // Our own buffer collects the records; each flush goes straight to the
     // file so that a full disk is seen at the write that hits it.
     std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -81,12 +84,12 @@ void DataLog::openLog() {
 void DataLog::logStep(std::int64_t outputPulseCount, std::int16_t speedCounter,
                       std::int16_t accelCounter, LiveOptions& options) {
   logCycle_ = 0;
-  if (options.check1() == kChecked) {
+  if (options.recording()) {
     writeRecord(logSampleNumber_, outputPulseCount, speedCounter, accelCounter);
-    logRecordCount_ = guardedAdd<std::int32_t>(logRecordCount_, 1, "logRecordCount + 1");
-    if (logRecordCount_ > kRecordCap) options.clearRecording();
+    logRecordCount_ = guardedAdd<std::int32_t>(logRecordCount_, 1, Step::LogRecordCount);
+    if (logRecordCount_ > kRecordCap) options.stopRecording();
   }
-  logSampleNumber_ = guardedAdd<std::int32_t>(logSampleNumber_, 1, "logSampleNumber + 1");
+  logSampleNumber_ = guardedAdd<std::int32_t>(logSampleNumber_, 1, Step::LogSampleNumber);
 }
 
 void DataLog::writeRecord(std::int64_t sample, std::int64_t pulses, std::int64_t speed,
@@ -129,7 +132,7 @@ void DataLog::flushBuffer() {
     if (std::fwrite(buffer_.data(), 1, used_, file_) != used_) {
       const int error = errno != 0 ? errno : EIO;
       used_ = 0;
-      raiseFileError("cannot write", path_, error);
+      raiseFileError(Step::WriteLog, "cannot write", error);
     }
   }
   used_ = 0;
@@ -149,7 +152,8 @@ void DataLog::closeLog() {
   file_ = nullptr;
   if (file != nullptr) {
     errno = 0;
-    if (std::fclose(file) != 0) raiseFileError("cannot close", path_, errno != 0 ? errno : EIO);
+    if (std::fclose(file) != 0)
+      raiseFileError(Step::CloseLog, "cannot close", errno != 0 ? errno : EIO);
   }
 }
 

@@ -1,26 +1,30 @@
-// The data log: while recording is on (Check1), one record every eighth tick
+// The data log: while recording is on, one record every eighth tick
 // with the sample number, the output pulses so far, the speed counter and the
 // acceleration/deceleration counter. Each number is printed as a sign
 // position (minus or blank), its digits and a blank; a record ends in CR LF.
-// After more than 1,000,000 records in a run the log clears Check1 itself.
+// After more than 1,000,000 records in a run the log switches recording off
+// itself.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "LiveOptions.h"
+#include "RunError.h"
 
 namespace tarvex {
 
 class DataLog {
  public:
   static constexpr std::int32_t kRecordCap = 1000000;
+  // The log's name, in the working directory, unless told otherwise.
   static constexpr const char* kDefaultPath = "DATA_LOG.txt";
 
   // An empty path keeps the counters but writes nowhere.
-  explicit DataLog(std::string path = kDefaultPath) : path_(std::move(path)) {}
+  explicit DataLog(std::filesystem::path path = kDefaultPath) : path_(std::move(path)) {}
   ~DataLog();
   DataLog(const DataLog&) = delete;
   DataLog& operator=(const DataLog&) = delete;
@@ -45,7 +49,7 @@ class DataLog {
   // How many of the coming ticks end without writing a record, with
   // recording as it stands.
   std::int64_t ticksBeforeNextRecord(const LiveOptions& options) const {
-    if (options.check1() == kChecked) return 7 - logCycle_;
+    if (options.recording()) return 7 - logCycle_;
     // Log steps that write nothing only count samples; stop short of the
     // sample number's limit so that its overflow happens in a computed tick.
     const std::int64_t stepsLeft = std::int64_t{2147483647} - logSampleNumber_;
@@ -59,7 +63,7 @@ class DataLog {
   }
 
   bool isOpen() const { return file_ != nullptr; }
-  const std::string& path() const { return path_; }
+  const std::filesystem::path& path() const { return path_; }
   std::int32_t recordCount() const { return logRecordCount_; }
   std::int32_t sampleNumber() const { return logSampleNumber_; }
 
@@ -83,7 +87,9 @@ class DataLog {
     char text_[24] = {};
   };
 
-  std::string path_;
+  [[noreturn]] void raiseFileError(Step step, const char* what, int error) const;
+
+  std::filesystem::path path_;
   std::FILE* file_ = nullptr;
   PrintedNumber printed_[4];
   bool writing_ = false;  // open, or recording into the void when path_ is empty

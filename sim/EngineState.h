@@ -35,8 +35,11 @@ struct EngineState {
   std::int32_t jerkCycle = 15;  // jerk step when 15
   std::int32_t tickCount = 0;
 
-  // Acceleration/deceleration state machine.
+  // Acceleration/deceleration state machine. The four phase flags change
+  // only together with the state, and every change of state marks the
+  // directions of the two cycle counters for renewal.
   std::int32_t accelState = 1;  // 1..8
+  bool phaseChanged = true;
   bool accelerating = true;
   bool decelerating = false;
   bool constantSpeed = false;

@@ -1,10 +1,8 @@
 #include "GuardedArithmetic.h"
 
-#include "RunError.h"
-
 namespace tarvex {
 
-void raiseOverflow(const char* step) {
+void raiseOverflow(Step step) {
   raiseRunError(RunError::Overflow, step);
 }
 

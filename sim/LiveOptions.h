@@ -1,42 +1,45 @@
-// The check boxes a run reads while it goes on (Check1, Check2, Check7).
+// The options a run reads while it goes on: recording, automatic
+// deceleration and symmetric deceleration.
 //
-// The window can change a box only while the run yields to it, so the run
-// keeps a copy of the three values and refreshes it after every yield and
-// after the run's own write of Check1; a read of the copy then always equals
-// a read of the box itself.
+// The user can change them only while the run yields, so the run keeps a
+// copy of the three values and refreshes it after every yield and after the
+// data log's own switching off of recording; a read of the copy then always
+// equals a read of the option itself, without a call per tick.
 #pragma once
 
-#include <cstdint>
-
-#include "FormControls.h"
+#include "Parameters.h"
 
 namespace tarvex {
 
 class LiveOptions {
  public:
-  explicit LiveOptions(OptionBoxes& boxes) : boxes_(boxes) { refresh(); }
+  explicit LiveOptions(RunOptionSource& source) : source_(source) { refresh(); }
 
   void refresh() {
-    recording_ = boxes_.optionValue(CheckBox::Check1);
-    automaticDecel_ = boxes_.optionValue(CheckBox::Check2);
-    symmetric_ = boxes_.optionValue(CheckBox::Check7);
+    recording_ = source_.recording();
+    automaticDeceleration_ = source_.automaticDeceleration();
+    symmetric_ = source_.symmetric();
   }
 
-  std::int16_t check1() const { return recording_; }
-  std::int16_t check2() const { return automaticDecel_; }
-  std::int16_t check7() const { return symmetric_; }
+  // Only On counts as on; Grayed is neither on nor off.
+  bool recording() const { return recording_ == Tristate::On; }
+  bool automaticDeceleration() const { return automaticDeceleration_ == Tristate::On; }
+  bool symmetric() const { return symmetric_ == Tristate::On; }
+  // The two places that ask for "off" rather than "not on": the asymmetric
+  // deceleration estimate and the linear deceleration value.
+  bool asymmetric() const { return symmetric_ == Tristate::Off; }
 
-  // Clears Check1 in the window (the log's record cap) and reads it back.
-  void clearRecording() {
-    boxes_.setOptionValue(CheckBox::Check1, kUnchecked);
+  // The data log's record cap: recording is switched off at the source.
+  void stopRecording() {
+    source_.stopRecording();
     refresh();
   }
 
  private:
-  OptionBoxes& boxes_;
-  std::int16_t recording_ = 0;
-  std::int16_t automaticDecel_ = 0;
-  std::int16_t symmetric_ = 0;
+  RunOptionSource& source_;
+  Tristate recording_ = Tristate::Off;
+  Tristate automaticDeceleration_ = Tristate::Off;
+  Tristate symmetric_ = Tristate::Off;
 };
 
 }  // namespace tarvex

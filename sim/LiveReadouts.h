@@ -1,29 +1,38 @@
 // What a run shows while it goes on, and the moments at which it lets the
-// window breathe. The window implements this on its text boxes and Option1;
-// the batch runner on its own records.
+// window breathe. The window implements this on its readout boxes and the
+// triangle-prevention indicator; the batch runner on its own records.
 #pragma once
 
 #include <cstdint>
 
-#include "Controls.h"
-
 namespace tarvex {
+
+// The values a run shows, each the moment it changes.
+enum class Readout : std::uint8_t {
+  OutputPulses,       // outputPulseCount
+  AccelPulses,        // accelPulseCount
+  SpeedCounter,       // speedCounter
+  AccelCounter,       // accelCounter, after each jerk step that moves it
+  AccelState,         // accelState, 1 to 8
+  DragPulses,         // dragPulseCount
+  PeakSpeed,          // peakSpeed
+  TriangleIndicator,  // 1 once triangle prevention has acted, 0 at set-up
+};
+inline constexpr int kReadoutCount = 8;
 
 class LiveReadouts {
  public:
   virtual ~LiveReadouts() = default;
-  // First step of every run: the stop flag stopf = 0.
+  // First step of every run: the stop request is cleared.
   virtual void clearStop() = 0;
-  // A shown value has changed: write its decimal text into the readout
-  // (Option1: 1 on, 0 off) and repaint it.
+  // A shown value has changed: show its decimal text at once.
   virtual void showReadout(Readout readout, std::int64_t value) = 0;
-  // Once per output pulse, as the pulse's last step: process pending window
-  // events, then report whether a stop has been requested (stopf = 1).
+  // Once per output pulse, as the pulse's last step: let the window handle
+  // its pending events, then report whether a stop has been requested.
   virtual bool pulseYield() = 0;
-  // When no pulse has fallen due for TickEngine::kIdleYieldTicks ticks, or
-  // ReadoutPort::kReadoutsPerYield values have been shown since the last
-  // yield: the same as pulseYield, so that a run that outputs no pulses
-  // stays stoppable and responsive.
+  // The same for a run that has output no pulse for a long stretch of
+  // ticks, or has shown many values since its last yield, so that it stays
+  // stoppable and responsive.
   virtual bool idleYield() = 0;
 };
 

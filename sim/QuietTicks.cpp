@@ -59,8 +59,7 @@ std::int64_t quietJerkSteps(const EngineState& s, const LiveOptions& options) {
     case 3:
       return std::max<std::int64_t>(0, std::int64_t{s.params.jerkAccel} - j);
     case 7: {
-      const std::int64_t rate =
-          options.check7() == kChecked ? s.params.jerkAccel : s.params.jerkDecel;
+      const std::int64_t rate = options.symmetric() ? s.params.jerkAccel : s.params.jerkDecel;
       return std::max<std::int64_t>(0, rate - j);
     }
     default:
@@ -78,10 +77,10 @@ std::int64_t TickEngine::quietTicks() const {
   const EngineState& s = state_;
   const RunValues& p = s.params;
 
-  if (s.decelRatioAccumulator >= p.deceleration && options_.check7() == kUnchecked) return 0;
+  if (s.decelRatioAccumulator >= p.deceleration && options_.asymmetric()) return 0;
 
   std::int64_t n = kInt32Max - std::int64_t{s.tickCount};  // tickCount + 1 stays in range
-  n = std::min(n, nextIdleYieldTick_ - s.tickCount);
+  n = std::min(n, schedule_.nextIdleYieldTick() - s.tickCount);
   n = std::min(n, graph_.ticksBeforeNextPoint());
   n = std::min(n, log_.ticksBeforeNextRecord(options_));
 
@@ -107,7 +106,7 @@ std::int64_t TickEngine::quietTicks() const {
     // holds that value.
     if (!inRange16(p.acceleration)) return 0;
     std::int64_t target = p.acceleration;
-    if (s.decelerating && options_.check7() == kUnchecked) {
+    if (s.decelerating && options_.asymmetric()) {
       if (!inRange16(p.deceleration)) return 0;
       target = p.deceleration;
     }

@@ -1,37 +1,27 @@
-// The engine's side of the readouts: passes every shown value on and counts
-// them, so that a run which shows many values without outputting a pulse
-// (a speed counter climbing through negative values, say) still yields to
-// the window often enough to stay responsive.
+// The engine's side of the readouts: shows a value and lets the yield
+// schedule count it.
 #pragma once
 
 #include <cstdint>
 
 #include "LiveReadouts.h"
+#include "YieldSchedule.h"
 
 namespace tarvex {
 
 class ReadoutPort {
  public:
-  // After this many readouts without a yield, the next tick that outputs no
-  // pulse begins with an idle yield.
-  static constexpr std::int32_t kReadoutsPerYield = 4096;
-
-  ReadoutPort(LiveReadouts& readouts, std::int64_t& nextIdleYieldTick)
-      : readouts_(readouts), nextIdleYieldTick_(nextIdleYieldTick) {}
+  ReadoutPort(LiveReadouts& readouts, YieldSchedule& schedule)
+      : readouts_(readouts), schedule_(schedule) {}
 
   void show(Readout readout, std::int64_t value) {
     readouts_.showReadout(readout, value);
-    if (++sinceYield_ >= kReadoutsPerYield) nextIdleYieldTick_ = 0;
+    schedule_.readoutShown();
   }
-  // A yield has let the window breathe: count afresh.
-  void yielded() { sinceYield_ = 0; }
-
-  LiveReadouts& readouts() { return readouts_; }
 
  private:
   LiveReadouts& readouts_;
-  std::int64_t& nextIdleYieldTick_;
-  std::int32_t sinceYield_ = 0;
+  YieldSchedule& schedule_;
 };
 
 }  // namespace tarvex

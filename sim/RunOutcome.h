@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "RunError.h"
 
@@ -22,9 +21,5 @@ struct RunOutcome {
 
 // "completed", "stopped", "failed".
 const char* endName(RunEnd end);
-
-// A one-line English message for a failed run: the error, and the field's
-// caption and control for a conversion, or the step for an overflow.
-std::string describeFailure(const RunOutcome& outcome);
 
 }  // namespace tarvex

@@ -2,7 +2,8 @@
 
 #include <cfloat>
 #include <cmath>
-#include <string>
+#include <utility>
+#include <vector>
 
 #include "Conversions.h"
 #include "RunError.h"
@@ -10,13 +11,12 @@
 namespace tarvex {
 namespace {
 
-double convertScale(std::string_view text, ParamField field) {
+double convertScale(std::string_view text, Parameter parameter) {
   const auto converted = textToDouble(text);
   if (converted.status == ConversionStatus::TypeMismatch)
-    raiseRunError(RunError::TypeMismatch, "conversion of " + std::string(paramInfo(field).name),
-                  field);
+    raiseRunError(RunError::TypeMismatch, Step::ConvertParameter, {parameter});
   if (converted.status == ConversionStatus::Overflow)
-    raiseRunError(RunError::Overflow, "conversion of " + std::string(paramInfo(field).name), field);
+    raiseRunError(RunError::Overflow, Step::ConvertParameter, {parameter});
   return converted.value;
 }
 
@@ -36,20 +36,25 @@ void SpeedGraph::frameGraph() {
 void SpeedGraph::beginPlot(std::int32_t range, std::int16_t initialSpeed,
                            std::string_view timeDisplayMax, std::string_view speedDisplayMax) {
   pointsPlotted_ = 0;
-  const double seconds = convertScale(timeDisplayMax, ParamField::TimeDisplayMax);
+  const double seconds = convertScale(timeDisplayMax, Parameter::TimeDisplayMax);
   const auto period = doubleToInt32(seconds * kTicksPerColumnPerSecond);
-  if (!period.ok()) raiseRunError(RunError::Overflow, "plotPeriod", ParamField::TimeDisplayMax);
+  if (!period.ok()) raiseRunError(RunError::Overflow, Step::PlotPeriod);
   plotPeriod_ = period.value;
   plotTickCount_ = 0;
   plotX_ = 0;
 
-  const double pulsesPerSecond = convertScale(speedDisplayMax, ParamField::SpeedDisplayMax);
+  const double pulsesPerSecond = convertScale(speedDisplayMax, Parameter::SpeedDisplayMax);
   const double product = pulsesPerSecond * static_cast<double>(range);
-  if (product == 0.0)
-    raiseRunError(RunError::DivisionByZero, "speedScale", ParamField::SpeedDisplayMax);
+  if (product == 0.0) {
+    // Whichever of the two is 0 is at fault.
+    std::vector<Parameter> zero;
+    if (range == 0) zero.push_back(Parameter::Range);
+    if (pulsesPerSecond == 0.0) zero.push_back(Parameter::SpeedDisplayMax);
+    raiseRunError(RunError::DivisionByZero, Step::SpeedScale, std::move(zero));
+  }
   speedScale_ = kSpeedScaleNumerator / product;
   if (!std::isfinite(product) || !std::isfinite(speedScale_))
-    raiseRunError(RunError::Overflow, "speedScale", ParamField::SpeedDisplayMax);
+    raiseRunError(RunError::Overflow, Step::SpeedScale);
 
   plotY_ = kZeroSpeedY - static_cast<double>(initialSpeed) * speedScale_;
   drawPlotPoint();
@@ -67,7 +72,7 @@ void SpeedGraph::plotPoint(std::int16_t speedCounter) {
 void SpeedGraph::drawPlotPoint() {
   // The drawing takes single precision; a y beyond its range cannot be drawn.
   if (!(std::fabs(plotY_) <= static_cast<double>(FLT_MAX)))
-    raiseRunError(RunError::Overflow, "plotY");
+    raiseRunError(RunError::Overflow, Step::PlotY);
   surface_.drawPoint(static_cast<float>(plotX_), static_cast<float>(plotY_));
 }
 

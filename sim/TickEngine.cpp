@@ -1,6 +1,7 @@
 #include "TickEngine.h"
 
 #include "Conversions.h"
+#include "CycleCounters.h"
 #include "GuardedArithmetic.h"
 
 namespace tarvex {
@@ -10,28 +11,28 @@ using i16 = std::int16_t;
 using i32 = std::int32_t;
 
 template <class T>
-T convertField(const RunParameters& params, ParamField field) {
-  const std::string& text = params[field];
+T convert(const RunParameters& params, Parameter parameter) {
+  const std::string& text = params[parameter];
   Converted<T> converted;
   if constexpr (sizeof(T) == 2)
     converted = textToInt16(text);
   else
     converted = textToInt32(text);
-  const std::string where = "conversion of " + std::string(paramInfo(field).name);
   if (converted.status == ConversionStatus::TypeMismatch)
-    raiseRunError(RunError::TypeMismatch, where, field);
+    raiseRunError(RunError::TypeMismatch, Step::ConvertParameter, {parameter});
   if (converted.status == ConversionStatus::Overflow)
-    raiseRunError(RunError::Overflow, where, field);
+    raiseRunError(RunError::Overflow, Step::ConvertParameter, {parameter});
   return converted.value;
 }
 
 }  // namespace
 
-TickEngine::TickEngine(OptionBoxes& boxes, LiveReadouts& readouts, GraphSurface& surface,
-                       std::string logPath)
-    : boxes_(boxes),
-      readouts_(readouts, nextIdleYieldTick_),
-      options_(boxes),
+TickEngine::TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSurface& surface,
+                       std::filesystem::path logPath)
+    : optionSource_(options),
+      liveReadouts_(readouts),
+      readouts_(readouts, schedule_),
+      options_(options),
       machine_(state_, readouts_, options_),
       graph_(surface),
       log_(std::move(logPath)) {}
@@ -57,36 +58,36 @@ RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
 
 void TickEngine::setUp(const RunParameters& params) {
   EngineState& s = state_;
-  readouts_.readouts().clearStop();
+  liveReadouts_.clearStop();
   log_.openLog();
-  s.params.sCurve = boxes_.optionValue(CheckBox::Check4) == kChecked;
+  s.params.sCurve = optionSource_.sCurve() == Tristate::On;
   graph_.frameGraph();
 
   RunValues& p = s.params;
-  p.range = convertField<i32>(params, ParamField::Range);
-  p.acceleration = convertField<i32>(params, ParamField::Acceleration);
-  p.deceleration = convertField<i32>(params, ParamField::Deceleration);
-  p.accelOffset = convertField<i32>(params, ParamField::AccelOffset);
-  p.jerkAccel = convertField<i32>(params, ParamField::JerkAccel);
-  p.jerkDecel = convertField<i32>(params, ParamField::JerkDecel);
-  p.initialSpeed = convertField<i16>(params, ParamField::InitialSpeed);
-  p.driveSpeed = convertField<i16>(params, ParamField::DriveSpeed);
-  p.outputPulses = convertField<i32>(params, ParamField::OutputPulses);
-  p.manualDecelPoint = convertField<i32>(params, ParamField::ManualDecelPoint);
+  p.range = convert<i32>(params, Parameter::Range);
+  p.acceleration = convert<i32>(params, Parameter::Acceleration);
+  p.deceleration = convert<i32>(params, Parameter::Deceleration);
+  p.accelOffset = convert<i32>(params, Parameter::AccelOffset);
+  p.jerkAccel = convert<i32>(params, Parameter::JerkAccel);
+  p.jerkDecel = convert<i32>(params, Parameter::JerkDecel);
+  p.initialSpeed = convert<i16>(params, Parameter::InitialSpeed);
+  p.driveSpeed = convert<i16>(params, Parameter::DriveSpeed);
+  p.outputPulses = convert<i32>(params, Parameter::OutputPulses);
+  p.manualDecelPoint = convert<i32>(params, Parameter::ManualDecelPoint);
 
-  s.jerkCounter = guardedAdd<i32>(p.jerkAccel, 1, "jerkCounter = jerkAccel + 1");
+  s.jerkCounter = guardedAdd<i32>(p.jerkAccel, 1, Step::JerkCounterFromJerkAccel);
   s.accelCounter = 1;
   s.speedCounter = p.initialSpeed;
-  readouts_.show(Readout::Text12, p.initialSpeed);
+  readouts_.show(Readout::SpeedCounter, p.initialSpeed);
   s.accelPulseCount = p.accelOffset;
-  s.decelPointCounter = guardedSub<i32>(p.accelOffset, 1, "decelPointCounter = accelOffset - 1");
+  s.decelPointCounter = guardedSub<i32>(p.accelOffset, 1, Step::DecelPointFromAccelOffset);
   s.outputPulseCount = 0;
   s.jerkSpeedSteps = 0;
   s.dragPulseCount = 0;
-  readouts_.show(Readout::Text16, 0);
+  readouts_.show(Readout::DragPulses, 0);
 
-  graph_.beginPlot(p.range, p.initialSpeed, params[ParamField::TimeDisplayMax],
-                   params[ParamField::SpeedDisplayMax]);
+  graph_.beginPlot(p.range, p.initialSpeed, params[Parameter::TimeDisplayMax],
+                   params[Parameter::SpeedDisplayMax]);
 
   s.pulseAccumulator = p.range;
   s.speedAccumulator = 8000;
@@ -102,39 +103,42 @@ void TickEngine::setUp(const RunParameters& params) {
   s.jerkOff = false;
   s.triangleEstimate = 0;
   s.peakSpeed = 0;
-  readouts_.show(Readout::Text17, 0);
+  readouts_.show(Readout::PeakSpeed, 0);
   s.triangleIndicator = false;
-  readouts_.show(Readout::Option1, 0);
+  readouts_.show(Readout::TriangleIndicator, 0);
 
   options_.refresh();
-  renewCycleDirections();
-  readouts_.yielded();
-  nextIdleYieldTick_ = kIdleYieldTicks;
+  schedule_.yielded(0);
 }
 
 // Everything of a tick after its pulse step.
 inline void TickEngine::tickBody() {
   EngineState& s = state_;
   machine_.decelEstimateConversion();
-  if (machine_.accelCounterStep()) renewCycleDirections();
+  machine_.accelCounterStep();
   if (s.speedCycle == 7 && !s.constantSpeed) speedStep();
 
   // Pulse accumulator: one pulse each time speedCounter has used up range.
   s.pulseAccumulator =
-      guardedSub<i32>(s.pulseAccumulator, s.speedCounter, "pulseAccumulator - speedCounter");
+      guardedSub<i32>(s.pulseAccumulator, s.speedCounter, Step::PulseAccumulatorTake);
   if (s.pulseAccumulator > 0) {
     s.pulseDue = false;
   } else {
     s.pulseDue = true;
     s.pulseAccumulator =
-        guardedAdd<i32>(s.pulseAccumulator, s.params.range, "pulseAccumulator + range");
+        guardedAdd<i32>(s.pulseAccumulator, s.params.range, Step::PulseAccumulatorReload);
   }
 
   // Cycle step, with the flags and the state as they now stand.
-  s.speedCycle = kSpeedCycleNext[static_cast<int>(speedCycleDir_)][s.speedCycle];
-  s.jerkCycle = kJerkCycleNext[static_cast<int>(jerkCycleDir_)][s.jerkCycle];
+  if (s.phaseChanged) [[unlikely]] {
+    speedCycleDirection_ = speedCycleDirection(s);
+    jerkCycleDirection_ = jerkCycleDirection(s);
+    s.phaseChanged = false;
+  }
+  s.speedCycle = kSpeedCycleNext[static_cast<int>(speedCycleDirection_)][s.speedCycle];
+  s.jerkCycle = kJerkCycleNext[static_cast<int>(jerkCycleDirection_)][s.jerkCycle];
 
-  s.tickCount = guardedAdd<i32>(s.tickCount, 1, "tickCount + 1");
+  s.tickCount = guardedAdd<i32>(s.tickCount, 1, Step::TickCount);
   graph_.plotTick(s.speedCounter);
   log_.logTick(s.outputPulseCount, s.speedCounter, s.accelCounter, options_);
 }
@@ -149,14 +153,14 @@ RunEnd TickEngine::tickLoop() {
       if (s.outputPulseCount == s.params.outputPulses) return RunEnd::Completed;
       if (pulseStep()) return RunEnd::Stopped;
     } else {
-      if (s.tickCount >= nextIdleYieldTick_) [[unlikely]] {
+      if (s.tickCount >= schedule_.nextIdleYieldTick()) [[unlikely]] {
         if (idleStep()) return RunEnd::Stopped;
       }
       if constexpr (Mode == RunMode::FastForward) {
         if (const std::int64_t quiet = quietTicks(); quiet > 0) {
           skipQuietTicks(quiet);
           // The stretch may end just before an idle yield is due.
-          if (s.tickCount >= nextIdleYieldTick_) {
+          if (s.tickCount >= schedule_.nextIdleYieldTick()) {
             if (idleStep()) return RunEnd::Stopped;
           }
         }
@@ -170,22 +174,23 @@ bool TickEngine::pulseStep() {
   EngineState& s = state_;
   machine_.accelerationPulseBookkeeping();
   ++s.outputPulseCount;
-  readouts_.show(Readout::Text7, s.outputPulseCount);
+  readouts_.show(Readout::OutputPulses, s.outputPulseCount);
   machine_.afterOutputPulse();
-  renewCycleDirections();
-  const bool stop = readouts_.readouts().pulseYield();
-  readouts_.yielded();
-  options_.refresh();
-  nextIdleYieldTick_ = static_cast<std::int64_t>(s.tickCount) + kIdleYieldTicks;
+  const bool stop = liveReadouts_.pulseYield();
+  afterYield();
   return stop;
 }
 
 bool TickEngine::idleStep() {
-  const bool stop = readouts_.readouts().idleYield();
-  readouts_.yielded();
-  options_.refresh();
-  nextIdleYieldTick_ = static_cast<std::int64_t>(state_.tickCount) + kIdleYieldTicks;
+  const bool stop = liveReadouts_.idleYield();
+  afterYield();
   return stop;
+}
+
+// The user may have changed the options during the yield.
+void TickEngine::afterYield() {
+  options_.refresh();
+  schedule_.yielded(state_.tickCount);
 }
 
 void TickEngine::speedStep() {
@@ -194,34 +199,32 @@ void TickEngine::speedStep() {
   // fills it up towards 8000; each crossing moves the speed by one.
   if (s.accelerating) {
     s.speedAccumulator =
-        guardedSub<i16>(s.speedAccumulator, s.accelCounter, "speedAccumulator - accelCounter");
+        guardedSub<i16>(s.speedAccumulator, s.accelCounter, Step::SpeedAccumulatorDraw);
     if (s.speedAccumulator <= 0) raiseSpeed();
   }
   if (s.decelerating) {
     s.speedAccumulator =
-        guardedAdd<i16>(s.speedAccumulator, s.accelCounter, "accelCounter + speedAccumulator");
+        guardedAdd<i16>(s.speedAccumulator, s.accelCounter, Step::SpeedAccumulatorFill);
     if (s.speedAccumulator >= 8000) lowerSpeed();
   }
 }
 
 void TickEngine::raiseSpeed() {
   EngineState& s = state_;
-  s.speedAccumulator = guardedAdd<i16>(s.speedAccumulator, 8000, "speedAccumulator + 8000");
-  s.speedCounter = guardedAdd<i16>(s.speedCounter, 1, "speedCounter + 1");
-  readouts_.show(Readout::Text12, s.speedCounter);
+  s.speedAccumulator = guardedAdd<i16>(s.speedAccumulator, 8000, Step::SpeedAccumulatorRefill);
+  s.speedCounter = guardedAdd<i16>(s.speedCounter, 1, Step::SpeedCounterUp);
+  readouts_.show(Readout::SpeedCounter, s.speedCounter);
   machine_.accelerationSpeedChecks();
-  renewCycleDirections();
 }
 
 void TickEngine::lowerSpeed() {
   EngineState& s = state_;
-  s.speedAccumulator = guardedSub<i16>(s.speedAccumulator, 8000, "speedAccumulator - 8000");
-  s.speedCounter = guardedSub<i16>(s.speedCounter, 1, "speedCounter - 1");
+  s.speedAccumulator = guardedSub<i16>(s.speedAccumulator, 8000, Step::SpeedAccumulatorDrain);
+  s.speedCounter = guardedSub<i16>(s.speedCounter, 1, Step::SpeedCounterDown);
   machine_.decelerationSpeedChecks();
   // Deceleration never takes the speed below the initial speed.
   if (s.speedCounter < s.params.initialSpeed) s.speedCounter = s.params.initialSpeed;
-  readouts_.show(Readout::Text12, s.speedCounter);
-  renewCycleDirections();
+  readouts_.show(Readout::SpeedCounter, s.speedCounter);
 }
 
 }  // namespace tarvex

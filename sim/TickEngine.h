@@ -5,18 +5,19 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 
 #include "AccelStateMachine.h"
 #include "CycleCounters.h"
 #include "DataLog.h"
 #include "EngineState.h"
-#include "FormControls.h"
 #include "LiveOptions.h"
 #include "LiveReadouts.h"
+#include "Parameters.h"
+#include "ReadoutPort.h"
 #include "RunOutcome.h"
-#include "RunParameters.h"
 #include "SpeedGraph.h"
+#include "YieldSchedule.h"
 
 namespace tarvex {
 
@@ -27,16 +28,12 @@ enum class RunMode { FastForward, TickByTick };
 class TickEngine {
  public:
   static constexpr std::int64_t kTicksPerSecond = 8000000;
-  // A run in which no pulse has fallen due for this many ticks yields to the
-  // window anyway (idleYield), so that it can be stopped. About 0.5 simulated
-  // seconds, a few milliseconds of computation. A run that shows
-  // ReadoutPort::kReadoutsPerYield values without a pulse yields as well.
-  static constexpr std::int64_t kIdleYieldTicks = std::int64_t{1} << 22;
 
-  // The engine reads the option boxes, reports to the readouts, draws on the
-  // surface and writes the data log to logPath (empty: nowhere).
-  TickEngine(OptionBoxes& boxes, LiveReadouts& readouts, GraphSurface& surface,
-             std::string logPath = DataLog::kDefaultPath);
+  // The engine reads its options from `options`, shows its values on
+  // `readouts`, draws on `surface` and writes the data log to `logPath`
+  // (empty: nowhere).
+  TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSurface& surface,
+             std::filesystem::path logPath = DataLog::kDefaultPath);
 
   // One run from set-up to its end. Never throws a run error: every error
   // ends the run as a failed RunOutcome, with the data log closed.
@@ -62,16 +59,14 @@ class TickEngine {
   void skipQuietTicks(std::int64_t ticks);
   bool pulseStep();
   bool idleStep();
+  void afterYield();
   void speedStep();
   void raiseSpeed();
   void lowerSpeed();
-  void renewCycleDirections() {
-    speedCycleDir_ = speedCycleDirection(state_);
-    jerkCycleDir_ = jerkCycleDirection(state_);
-  }
 
-  OptionBoxes& boxes_;
-  std::int64_t nextIdleYieldTick_ = 0;
+  RunOptionSource& optionSource_;
+  LiveReadouts& liveReadouts_;
+  YieldSchedule schedule_;
   ReadoutPort readouts_;
   EngineState state_;
   LiveOptions options_;
@@ -79,10 +74,10 @@ class TickEngine {
   SpeedGraph graph_;
   DataLog log_;
   bool inLoop_ = false;
-  // The directions of the two cycle counters, which change only with the
-  // phase flags and the state: renewed after every step that can change them.
-  CycleDirection speedCycleDir_ = CycleDirection::Hold;
-  CycleDirection jerkCycleDir_ = CycleDirection::Hold;
+  // The cycles' directions, renewed in the cycle step after a change of
+  // state (EngineState::phaseChanged).
+  CycleDirection speedCycleDirection_ = CycleDirection::Hold;
+  CycleDirection jerkCycleDirection_ = CycleDirection::Hold;
 };
 
 }  // namespace tarvex

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "FormModel.h"
+#include "FormRun.h"
 #include "StartupValues.h"
 #include "TickEngine.h"
 
@@ -19,12 +20,13 @@ void runEngine(benchmark::State& state, FormModel& form, const std::string& logP
                RunMode mode = RunMode::TickByTick) {
   SilentReadouts readouts;
   NullGraphSurface surface;
-  const RunParameters params = RunParameters::fromForm(form);
+  const RunParameters params = readRunParameters(form);
   std::int64_t ticks = 0;
   for (auto _ : state) {
     // The cap clears Check1 during a recorded run: tick it again each time.
     const std::int16_t recording = form.optionValue(CheckBox::Check1);
-    TickEngine engine(form, readouts, surface, logPath);
+    FormOptions options(form);
+    TickEngine engine(options, readouts, surface, logPath);
     const RunOutcome outcome = engine.run(params, mode);
     form.setOptionValue(CheckBox::Check1, recording);
     if (outcome.end != RunEnd::Completed) state.SkipWithError("run did not complete");

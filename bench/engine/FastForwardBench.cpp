@@ -8,6 +8,7 @@
 #include <string>
 
 #include "FormModel.h"
+#include "FormRun.h"
 #include "StartupValues.h"
 #include "TickEngine.h"
 
@@ -40,7 +41,7 @@ FormModel formFor(Scenario scenario) {
 
 void BM_Run(benchmark::State& state, Scenario scenario, RunMode mode) {
   FormModel form = formFor(scenario);
-  const RunParameters params = RunParameters::fromForm(form);
+  const RunParameters params = readRunParameters(form);
   const std::string logPath =
       scenario == Scenario::Recorded
           ? (std::filesystem::temp_directory_path() / "tarvex_ff_bench_log.txt").string()
@@ -50,7 +51,8 @@ void BM_Run(benchmark::State& state, Scenario scenario, RunMode mode) {
   std::int64_t ticks = 0;
   for (auto _ : state) {
     if (scenario == Scenario::Recorded) form.setOptionValue(CheckBox::Check1, kChecked);
-    TickEngine engine(form, readouts, surface, logPath);
+    FormOptions options(form);
+    TickEngine engine(options, readouts, surface, logPath);
     const RunOutcome outcome = engine.run(params, mode);
     const RunEnd expected = scenario == Scenario::NoPulse ? RunEnd::Failed : RunEnd::Completed;
     if (outcome.end != expected) state.SkipWithError("unexpected end of run");

@@ -1,6 +1,7 @@
 // Abstract access to the window's controls. The window implements it on its
 // widgets; FormModel implements it in memory for the batch runner and tests.
-// Both the engine and the parameter files work only through these interfaces.
+// The parameter files, the start-up values and the run adapters (FormRun)
+// work only through these interfaces.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,290 @@
+#include "GraphPicture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace tarvex {
+namespace {
+
+constexpr double kPictureWidthTwips = GraphPicture::kWidth * GraphPicture::kTwipsPerPixel;
+constexpr double kPictureHeightTwips = GraphPicture::kHeight * GraphPicture::kTwipsPerPixel;
+
+struct Segment {
+  double x1, y1, x2, y2;
+};
+
+struct Box {
+  double left, top, right, bottom;
+};
+
+// The part of a segment inside the box, if any (Cohen-Sutherland). An end
+// outside is moved onto the edge it crosses: the coordinate across that edge
+// is set to the edge exactly, the other one follows the line, so that lines
+// along an axis stay exact however far out their ends lie.
+std::optional<Segment> clipped(Segment s, const Box& box) {
+  if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) ||
+      !std::isfinite(s.y2))
+    return std::nullopt;
+  enum : int { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
+  const auto outside = [&](double x, double y) {
+    return (x < box.left ? kLeft : x > box.right ? kRight : 0) |
+           (y < box.top ? kAbove : y > box.bottom ? kBelow : 0);
+  };
+  for (;;) {
+    const int out1 = outside(s.x1, s.y1), out2 = outside(s.x2, s.y2);
+    if ((out1 | out2) == 0) return s;
+    if ((out1 & out2) != 0) return std::nullopt;
+    const int out = out1 != 0 ? out1 : out2;
+    double x, y;
+    if (out & (kLeft | kRight)) {
+      x = out & kLeft ? box.left : box.right;
+      y = s.y1 + (s.y2 - s.y1) * ((x - s.x1) / (s.x2 - s.x1));
+    } else {
+      y = out & kAbove ? box.top : box.bottom;
+      x = s.x1 + (s.x2 - s.x1) * ((y - s.y1) / (s.y2 - s.y1));
+    }
+    (out == out1 ? s.x1 : s.x2) = x;
+    (out == out1 ? s.y1 : s.y2) = y;
+  }
+}
+
+// The pixel holding a twip that lies inside the picture.
+int pixelOf(double twips) {
+  return static_cast<int>(std::floor(twips / GraphPicture::kTwipsPerPixel));
+}
+
+// A coordinate in twips with at most two decimals, trailing zeros dropped.
+std::string number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  std::string out = text;
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  return out == "-0" ? "0" : out;
+}
+
+std::string escapedXml(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// A polyline as SVG path data, cut where it leaves the box: one subpath for
+// every stretch inside. Points in a straight line with the ones before them
+// extend the last line instead of adding one. A single point becomes a dot.
+class PathData {
+ public:
+  explicit PathData(const Box& box) : box_(box) {}
+
+  void add(double x, double y) {
+    if (!hasLast_) {
+      hasLast_ = true;
+      lastX_ = x;
+      lastY_ = y;
+      if (auto dot = clipped({x, y, x, y}, box_)) moveTo(dot->x1, dot->y1);
+      return;
+    }
+    const auto part = clipped({lastX_, lastY_, x, y}, box_);
+    lastX_ = x;
+    lastY_ = y;
+    if (!part) {
+      end();
+      hasLast_ = true;
+      return;
+    }
+    if (!open_ || part->x1 != endX_ || part->y1 != endY_) moveTo(part->x1, part->y1);
+    lineTo(part->x2, part->y2);
+  }
+  // Ends the polyline; the next point starts a new one.
+  void end() {
+    flush();
+    hasLast_ = false;
+    open_ = false;
+  }
+  std::string data() {
+    flush();
+    return d_;
+  }
+
+ private:
+  void moveTo(double x, double y) {
+    flush();
+    // A subpath of no length still shows as a dot with square caps.
+    d_ += "M" + number(x) + " " + number(y) + "h0";
+    startX_ = endX_ = x;
+    startY_ = endY_ = y;
+    open_ = true;
+  }
+  void lineTo(double x, double y) {
+    // Straight on from the pending line: it just grows.
+    const double ax = endX_ - startX_, ay = endY_ - startY_, bx = x - endX_, by = y - endY_;
+    if (pending_ && ax * by == ay * bx && ax * bx + ay * by >= 0) {
+      endX_ = x;
+      endY_ = y;
+      return;
+    }
+    flush();
+    startX_ = endX_;
+    startY_ = endY_;
+    endX_ = x;
+    endY_ = y;
+    pending_ = true;
+  }
+  void flush() {
+    if (!pending_) return;
+    d_ += "L" + number(endX_) + " " + number(endY_);
+    pending_ = false;
+    startX_ = endX_;
+    startY_ = endY_;
+  }
+
+  Box box_;
+  std::string d_;
+  bool hasLast_ = false, open_ = false, pending_ = false;
+  double lastX_ = 0, lastY_ = 0;
+  // The line not yet written runs from start to end; end is the pen.
+  double startX_ = 0, startY_ = 0, endX_ = 0, endY_ = 0;
+};
+
+}  // namespace
+
+GraphPicture::GraphPicture() : pixels_(static_cast<std::size_t>(kWidth) * kHeight, kGround) {}
+
+void GraphPicture::clearGraph() {
+  std::fill(pixels_.begin(), pixels_.end(), kGround);
+  lines_.clear();
+  curve_.clear();
+}
+
+void GraphPicture::inkPixel(double twipX, double twipY) {
+  // Compared as twips, before any conversion to a whole number, so that a
+  // point however far out is simply not drawn.
+  if (!(twipX >= 0.0 && twipX < kPictureWidthTwips && twipY >= 0.0 && twipY < kPictureHeightTwips))
+    return;
+  const int x = std::min(pixelOf(twipX), kWidth - 1);
+  const int y = std::min(pixelOf(twipY), kHeight - 1);
+  pixels_[index(x, y)] = kInk;
+}
+
+void GraphPicture::drawPoint(float x, float y) {
+  inkPixel(x, y);
+  // Points one after another in one column extend that column's stretch of
+  // the curve; a point in a new column starts the next stretch.
+  if (!curve_.empty() && curve_.back().x == x) {
+    Column& c = curve_.back();
+    c.low = std::min(c.low, y);
+    c.high = std::max(c.high, y);
+    c.last = y;
+  } else {
+    curve_.push_back({x, y, y, y, y});
+  }
+}
+
+void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
+  lines_.push_back({x1, y1, x2, y2});
+  // Just inside the picture, so that both end pixels exist.
+  const Box inside{0.0, 0.0, kPictureWidthTwips - 1e-3, kPictureHeightTwips - 1e-3};
+  const auto part = clipped({x1, y1, x2, y2}, inside);
+  if (!part) return;
+  // Bresenham between the two end pixels, both included; an end that
+  // rounding left a hair outside is held at the edge.
+  const auto column = [](double x) { return std::clamp(pixelOf(x), 0, kWidth - 1); };
+  const auto row = [](double y) { return std::clamp(pixelOf(y), 0, kHeight - 1); };
+  int ax = column(part->x1), ay = row(part->y1);
+  const int bx = column(part->x2), by = row(part->y2);
+  const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+  const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
+  int error = dx + dy;
+  for (;;) {
+    pixels_[index(ax, ay)] = kInk;
+    if (ax == bx && ay == by) break;
+    const int twice = 2 * error;
+    if (twice >= dy) {
+      error += dy;
+      ax += sx;
+    }
+    if (twice <= dx) {
+      error += dx;
+      ay += sy;
+    }
+  }
+}
+
+std::string GraphPicture::toSvg() const {
+  // The canvas holds the picture and the two axis captions beside it, as
+  // the window places them: the speed caption 480 twips left of and 120
+  // above the picture's corner, the time caption 9840 right of and 4080
+  // below it. Units are twips, with the picture's top-left corner at 0 0;
+  // one pixel of the picture is 15 units.
+  constexpr int left = -480, top = -120, right = 10572, bottom = 4332;
+  const Box picture{0.0, 0.0, kPictureWidthTwips, kPictureHeightTwips};
+  // Lines are cut a little outside the picture, where the clip path hides
+  // them, so that no far-away number reaches the file.
+  const Box cut{-30.0, -30.0, kPictureWidthTwips + 30.0, kPictureHeightTwips + 30.0};
+
+  PathData frame(cut);
+  for (const Line& l : lines_) {
+    frame.add(l.x1, l.y1);
+    frame.add(l.x2, l.y2);
+    frame.end();
+  }
+  PathData curve(cut);
+  for (const Column& c : curve_) {
+    curve.add(c.x, c.first);
+    if (c.low != c.first) curve.add(c.x, c.low);
+    if (c.high != c.low) curve.add(c.x, c.high);
+    if (c.last != c.high) curve.add(c.x, c.last);
+  }
+
+  const auto px = [](int twips) {
+    return std::to_string((twips + kTwipsPerPixel - 1) / kTwipsPerPixel);
+  };
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(right - left) + "\" height=\"" +
+         px(bottom - top) + "\" viewBox=\"" + std::to_string(left) + " " + std::to_string(top) +
+         " " + std::to_string(right - left) + " " + std::to_string(bottom - top) + "\">\n";
+  svg += "<title>速度/時間 グラフ</title>\n";
+  svg += "<defs><clipPath id=\"picture\"><rect width=\"" + number(picture.right) + "\" height=\"" +
+         number(picture.bottom) + "\"/></clipPath></defs>\n";
+  svg += "<rect x=\"" + std::to_string(left) + "\" y=\"" + std::to_string(top) + "\" width=\"" +
+         std::to_string(right - left) + "\" height=\"" + std::to_string(bottom - top) +
+         "\" fill=\"#ffffff\"/>\n";
+  svg +=
+      "<g clip-path=\"url(#picture)\" fill=\"none\" stroke=\"#000000\" stroke-width=\"15\" "
+      "stroke-linecap=\"square\" stroke-linejoin=\"round\">\n";
+  if (const std::string d = frame.data(); !d.empty())
+    svg += "<path id=\"frame\" d=\"" + d + "\"/>\n";
+  if (const std::string d = curve.data(); !d.empty())
+    svg += "<path id=\"curve\" d=\"" + d + "\"/>\n";
+  svg += "</g>\n";
+  const std::string font =
+      "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"180\"";
+  if (!speedCaption_.empty())
+    svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
+  if (!timeCaption_.empty())
+    svg += "<text x=\"9840\" y=\"4240\" " + font + ">" + escapedXml(timeCaption_) + "</text>\n";
+  svg += "</svg>\n";
+  return svg;
+}
+
+}  // namespace tarvex
