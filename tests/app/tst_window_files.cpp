@@ -1,0 +1,110 @@
+// The files the window reads and writes: the graph shown against the batch
+// runner's picture of the same parameter file, exporting the graph, and the
+// Save and Load dialogs.
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include "WindowTest.h"
+
+using namespace tarvex;
+
+namespace {
+
+const std::string kStartupFile =
+    "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\",\"20000\"\r\n"
+    "\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n";
+
+}  // namespace
+
+class WindowFiles : public test::WindowTest {
+  Q_OBJECT
+
+  QImage graphShown() const {
+    return control("Picture1")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  }
+  QImage image(const char* name) const {
+    return QImage(file(name)).convertToFormat(QImage::Format_RGB32);
+  }
+  void openGraphMenu() const {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, {9, 9},
+                            control("Picture1")->mapToGlobal(QPoint(9, 9)));
+    QApplication::sendEvent(control("Picture1"), &event);
+  }
+
+ private slots:
+  void graphEqualsTheBatchRunners() {
+    // The file's first two fields: the start-up scales, a negative speed
+    // scale, one that puts every point off the picture, a short time scale.
+    for (const char* scales :
+         {"\"40000\",\"1.2\"", "\"-0.001\",\"1.2\"", "\"-40000\",\"1.2\"", "\"40000\",\"0.05\""}) {
+      test::writeFile(dir->file("g.prm"), scales + kStartupFile.substr(13));
+      QCOMPARE(answering([&] { click("Command4"); }, "g").size(), 1);
+      click("Command1");
+      QProcess batch;
+      batch.setWorkingDirectory(file("."));
+      batch.start(TARVEX_BATCH, {"g.prm", "--plot", "x.png"});
+      QVERIFY(batch.waitForFinished() && batch.exitCode() == 0);
+      QCOMPARE(graphShown().size(), QSize(668, 268));
+      QVERIFY2(graphShown() == image("x.png"), scales);
+    }
+  }
+
+  void exportWritesWhatIsShownButNotDuringARun() {
+    click("Command1");
+    answering([&] { openGraphMenu(); }, {}, Qt::Key_P, file("shown.png"));
+    QCOMPARE(image("shown.png"), graphShown());
+    answering([&] { openGraphMenu(); }, {}, Qt::Key_S, file("shown.svg"));
+    QXmlStreamReader svg(QByteArray::fromStdString(test::readFile(dir->file("shown.svg"))));
+    QVERIFY(svg.readNextStartElement() && svg.name() == QStringLiteral("svg"));
+    while (!svg.atEnd()) svg.readNext();
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+    form->setText(TextBox::Text6, test::kEndless);
+    const QStringList seen = answering([&] {
+      QTimer::singleShot(0, [&] { openGraphMenu(), click("Command2"); });
+      click("Command1");
+    });
+    QCOMPARE(seen, QStringList());
+  }
+
+  void saveThenLoadRestores() {
+    const QString prompt = "パラメータを%1ファイル名を入力してください。（拡張子.prm は入力不要）";
+    QCOMPARE(answering([&] { click("Command3"); }, "PARAM1"),
+             QStringList{"パラメータの保存|" + prompt.arg("保存する") + "|PARAM1"});
+    QCOMPARE(test::readFile(dir->file("PARAM1.prm")), kStartupFile);
+    form->setText(TextBox::Text1, "1");
+    QCOMPARE(answering([&] { click("Command4"); }, "PARAM1"),
+             QStringList{"パラメータの読み出し|" + prompt.arg("読み出す") + "|PARAM1"});
+    QCOMPARE(shown("Text1"), QStringLiteral("800000"));
+  }
+
+  // One after another in the same folder: what each leaves there, and the
+  // message box it shows after its input box ("title|text", a pattern).
+  void dialogsRefuseOrDoNothing() {
+    const struct {
+      const char *button, *typed, *acceleration;  // typed nullptr: Cancel
+      QStringList files;
+      const char* message;
+    } cases[] = {{"Command4", nullptr, "8000", {}, ""},
+                 {"Command4",
+                  "none",
+                  "8000",
+                  {},
+                  "^ファイル読み出しエラー\\|指定のファイルが見つかりません$"},
+                 {"Command3", nullptr, "8000", {}, ""},
+                 {"Command3", "q", "8\"000", {}, "^パラメータの保存\\|.*「加速度」"},
+                 {"Command3", "", "8000", {".prm"}, ""}};
+    for (const auto& c : cases) {
+      form->setText(TextBox::Text2, c.acceleration);
+      const QStringList seen = answering([&] { click(c.button); }, c.typed);
+      QCOMPARE(seen.size(), *c.message ? 2 : 1);
+      if (*c.message) QVERIFY2(QRegularExpression(c.message).match(seen[1]).hasMatch(), c.message);
+      QCOMPARE(QDir(file(".")).entryList(QDir::Files | QDir::Hidden), c.files);
+    }
+  }
+};
+
+QTEST_MAIN(WindowFiles)
+#include "tst_window_files.moc"

@@ -1,0 +1,50 @@
+// The option boxes as the user works them: each pair keeps exactly one box
+// ticked, Check1 stands alone, a grayed box follows its partner; and the
+// focus the window opens with.
+#include <QCheckBox>
+
+#include "WindowTest.h"
+
+using namespace tarvex;
+
+class WindowOptions : public test::WindowTest {
+  Q_OBJECT
+
+  QCheckBox* box(int n) const { return control<QCheckBox>(QStringLiteral("Check%1").arg(n)); }
+
+ private slots:
+  void focusIsOnStart() { QCOMPARE(QApplication::focusWidget(), control("Command1")); }
+
+  void toggles_data() {
+    QTest::addColumn<int>("grayed");  // grayed by code first, as a parameter file can
+    QTest::addColumn<int>("toggled");
+    QTest::addColumn<bool>("key");       // Space on the focused box, else a mouse click
+    QTest::addColumn<QString>("after");  // Check1 to Check7: 0 clear, 1 ticked, 2 grayed
+    QTest::newRow("Check1 alone") << 0 << 1 << true << "1101001";
+    QTest::newRow("Check2 cleared: manual") << 0 << 2 << false << "0011001";
+    QTest::newRow("Check3 ticked: manual") << 0 << 3 << true << "0011001";
+    QTest::newRow("Check4 cleared: linear") << 0 << 4 << true << "0100101";
+    QTest::newRow("Check5 ticked: linear") << 0 << 5 << false << "0100101";
+    QTest::newRow("Check6 ticked: asymmetric") << 0 << 6 << true << "0101010";
+    QTest::newRow("Check7 cleared: asymmetric") << 0 << 7 << false << "0101010";
+    QTest::newRow("Check2 grayed: Check3 kept") << 2 << 0 << false << "0201001";
+    QTest::newRow("Check2 grayed, Check3 ticked") << 2 << 3 << false << "0011001";
+    QTest::newRow("Check6 grayed, Check7 cleared") << 6 << 7 << true << "0101010";
+    QTest::newRow("Check4 grayed, then clicked") << 4 << 4 << false << "0100101";
+  }
+  void toggles() {
+    QFETCH(int, grayed);
+    QFETCH(int, toggled);
+    QFETCH(bool, key);
+    QFETCH(QString, after);
+    if (grayed != 0) form->setOptionValue(checkBoxNumber(grayed), kGrayed);
+    if (toggled != 0 && key) box(toggled)->setFocus(), QTest::keyClick(box(toggled), Qt::Key_Space);
+    if (toggled != 0 && !key) QTest::mouseClick(box(toggled), Qt::LeftButton);
+    QString values;
+    for (int n = 1; n <= 7; ++n) values += "021"[box(n)->checkState()];  // as Qt::CheckState
+    QCOMPARE(values, after);
+  }
+};
+
+QTEST_MAIN(WindowOptions)
+#include "tst_window_options.moc"

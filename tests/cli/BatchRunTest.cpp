@@ -1,0 +1,165 @@
+// Whole runs of tarvex-batch: exit status, what it prints, the files it writes.
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <tuple>
+
+#include "TestSupport.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace tarvex {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+class BatchRun : public ::testing::Test {
+ protected:
+  // Runs the batch runner in the test's folder; returns what it printed on stdout.
+  const std::string& run(const std::string& args) {
+    const std::string command =
+        "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args + " >stdout 2>stderr";
+    status = std::system(command.c_str());
+#ifndef _WIN32
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    err = test::readFile(dir.file("stderr"));
+    return out = test::readFile(dir.file("stdout"));
+  }
+  test::TempDir dir;
+  int status = -1;
+  std::string out, err;
+};
+
+TEST_F(BatchRun, BadUsageOrAnUnloadableFileExitsWithTwoAndRunsNothing) {
+  test::writeFile(dir.file("short.prm"), "\"40000\",\"1.2\"\r\n");
+  for (const auto& [args, message] : {std::pair{"--at 0:Check3=1", "--at"},
+                                      {"short.prm", "指定のファイルが見つかりません"},
+                                      {"missing.prm", "指定のファイルが見つかりません"}}) {
+    EXPECT_EQ(run(args), "") << args;
+    EXPECT_EQ(status, 2) << args;
+    EXPECT_THAT(err, HasSubstr(message)) << args;
+    EXPECT_FALSE(fs::exists(dir.file("DATA_LOG.txt"))) << args;
+  }
+}
+
+TEST_F(BatchRun, StartupRunPrintsItsJsonAndEmptiesTheLog) {
+  test::writeFile(dir.file("DATA_LOG.txt"), " 1  1  10  1 \r\n");
+  EXPECT_EQ(run("--json"),
+            "{\"outcome\": \"completed\", \"error\": null, \"ticks\": 8108481, \"pulses\": 20000, "
+            "\"readouts\": {\"Text7\": \"20000\", \"Text9\": \"5085\", \"Text12\": \"10\", "
+            "\"Text14\": \"0\", \"Text15\": \"8\", \"Text16\": \"1\", \"Text17\": \"2999\", "
+            "\"Option1\": false}, \"plotPoints\": 8437, \"logLines\": 0}\n");
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_TRUE(fs::exists(dir.file("DATA_LOG.txt")));
+  EXPECT_EQ(test::readFile(dir.file("DATA_LOG.txt")), "");
+}
+
+TEST_F(BatchRun, SummaryGivesTimePeakAndEveryStateWithItsTick) {
+  run("");
+  EXPECT_THAT(out, HasSubstr("\nSimulated: 8108481 ticks, 1.013560 s; 20000 output pulses\n"));
+  EXPECT_THAT(out, HasSubstr("\nPeak speed: speed counter 2999, 29990.0 pulses/s\n"));
+  std::istringstream table(out.substr(out.find("\nPhases:\n") + 9));
+  std::vector<std::string> rows;  // state and tick of every row after the heading
+  for (std::string row; std::getline(table, row);) rows.push_back(row.substr(0, 19));
+  EXPECT_EQ(rows, (std::vector<std::string>{"  state        tick", "      1           0",
+                                            "      3     1351681", "      4     2703377",
+                                            "      5     5325841", "      7     6677513",
+                                            "      8     8029185"}));
+}
+
+TEST_F(BatchRun, LoadsTheFileFirstThenAppliesTheOptionsInOrder) {
+  EXPECT_THAT(run("--linear --box Check4=1 --json"), HasSubstr("\"ticks\": 8108481,"));  // S-curve
+  // Drive speed 1000, linear: five pulses while accelerating, the peak at 1000.
+  test::writeFile(dir.file("drive.prm"),
+                  "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"1000\",\"20000\""
+                  "\r\n\"1000\",\"0\",1,0,0,1,0,\"600\"\r\n");
+  EXPECT_THAT(run("drive.prm --set outputPulses=5000 --json"),
+              ContainsRegex("\"pulses\": 5000, .*\"Text9\": \"5\", .*\"Text15\": \"7\", "
+                            ".*\"Text17\": \"1000\","));
+}
+
+TEST_F(BatchRun, StopAndBoxChangesActInThePulsesYield) {
+  EXPECT_THAT(run("--stop-at 100 --json"), ContainsRegex("\"stopped\", .*\"pulses\": 100, "));
+  // Manual deceleration from pulse 1500, its point long passed: it starts at pulse 1501.
+  EXPECT_THAT(run("--at 1500:Check2=0 --stop-at 1502 --json"),
+              ContainsRegex("\"pulses\": 1502, .*\"Text9\": \"1501\", .*\"Text15\": \"5\","));
+}
+
+TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"--set range=0", "division-by-zero",
+       "Division by zero in the field レンジ： (Text1, range) at"},
+      {"--set jerkAccel=2147483647", "overflow",
+       "Overflow in the field 加増加率： (Text3, jerkAccel) at jerkCounter = jerkAccel + 1"},
+      {"--set Text4=abc", "type-mismatch",
+       "Type mismatch in the field 初速度： (Text4, initialSpeed):"},
+      {"--log missing/log.txt", "file", "File error: cannot open missing/log.txt:"},
+#ifndef _WIN32
+      {"--record --log /dev/full", "file", "File error: cannot write /dev/full:"},
+#endif
+  };
+  for (const auto& [args, error, message] : cases) {
+    EXPECT_THAT(run(args + std::string(" --json")),
+                HasSubstr("\"outcome\": \"failed\", \"error\": \"" + std::string(error) + "\""));
+    EXPECT_EQ(status, 1) << args;
+    EXPECT_THAT(err, HasSubstr(message)) << args;
+  }
+}
+
+TEST_F(BatchRun, RecordsTheLogWhereTold) {  // its content is the engine suite's
+  EXPECT_THAT(run("--record --log log.txt --json"), HasSubstr("\"logLines\": 1000001}"));
+  EXPECT_THAT(test::readFile(dir.file("log.txt")),
+              StartsWith(" 1  1  10  1 \r\n 2  1  10  1 \r\n"));
+}
+
+TEST_F(BatchRun, WritesThePointsAndTheGraph) {
+  run("--points points.txt --plot graph.svg");
+  const std::string points = test::readFile(dir.file("points.txt"));
+  EXPECT_THAT(points, StartsWith("0 3939.13\n1 3939.13\n2 3939.13\n"));
+  EXPECT_THAT(points, HasSubstr("\n31 3939.13\n32 3938.143\n"));
+  EXPECT_EQ(std::count(points.begin(), points.end(), '\n'), 8438);
+  EXPECT_THAT(test::readFile(dir.file("graph.svg")), StartsWith("<?xml"));
+#ifdef TARVEX_HAVE_PNG
+  run("--set speedDisplayMax=-0.001 --plot graph.png");  // this once crashed
+  EXPECT_EQ(status, 0) << err;
+  const std::string png = test::readFile(dir.file("graph.png"));
+  EXPECT_THAT(png, StartsWith("\x89PNG\r\n\x1a\n"));
+  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x02\x9c\0\0\x01\x0c", 8));  // 668 x 268
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(BatchRun, InterruptStopsARunWithoutPulsesAndKeepsItsLog) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {  // tick by tick, for it would reach its tick limit in moments
+    if (chdir(dir.path().c_str()) == 0 && std::freopen("stdout", "w", stdout) != nullptr)
+      execl(TARVEX_BATCH, TARVEX_BATCH, "--tick-by-tick", "--linear", "--set", "acceleration=0",
+            "--set", "initialSpeed=0", "--record", "--json", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // The run creates its log after it has taken over Ctrl-C.
+  for (int i = 0; i < 30000 && !fs::exists(dir.file("DATA_LOG.txt")); ++i) usleep(1000);
+  kill(child, SIGINT);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+  out = test::readFile(dir.file("stdout"));
+  EXPECT_THAT(out, ContainsRegex("\"stopped\", .*\"pulses\": 1, "));
+  const auto lines = test::logLines(dir.file("DATA_LOG.txt"));  // closed: each line complete
+  EXPECT_THAT(out, HasSubstr("\"logLines\": " + std::to_string(lines.size()) + "}"));
+}
+#endif
+
+}  // namespace
+}  // namespace tarvex

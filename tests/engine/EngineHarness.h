@@ -1,0 +1,175 @@
+// A run of the engine recording what it shows, yields and draws.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "TickEngine.h"
+
+namespace tarvex::test {
+
+struct MemoryOptions final : RunOptionSource {
+  Tristate curve = Tristate::On, record = Tristate::Off, automatic = Tristate::On,
+           symmetricDecel = Tristate::On;
+  int recordingStops = 0;
+  Tristate sCurve() const override { return curve; }
+  Tristate recording() const override { return record; }
+  Tristate automaticDeceleration() const override { return automatic; }
+  Tristate symmetric() const override { return symmetricDecel; }
+  void stopRecording() override {
+    record = Tristate::Off;
+    ++recordingStops;
+  }
+};
+
+struct Shown {
+  Readout readout;
+  std::int64_t value, tick;
+  EngineState state;
+};
+
+struct Point {
+  float x, y;
+  std::int64_t tick;  // at whose end it was plotted; 0 for the starting point
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+class Recorder final : public LiveReadouts, public GraphSurface {
+ public:
+  const TickEngine* engine = nullptr;
+  std::vector<std::string> setUpTrace;  // calls before the first tick, in order
+  std::vector<Shown> shown;
+  std::vector<Shown> yields;  // the state at every pulse yield
+  std::vector<std::int64_t> idleYieldTicks;
+  std::vector<Point> points;
+  std::function<void(std::int64_t pulse)> duringYield;
+  std::int64_t stopAtPulse = -1;
+  int stopAtIdleYield = 0;          // stop at the n-th idle yield; 0: never
+  std::int64_t stopAfterTick = -1;  // stop at the first yield after it
+  // When set, readouts and yields are noted here as text instead of above.
+  std::vector<std::string>* events = nullptr;
+
+  void clearStop() override { note("clearStop"); }
+  void showReadout(Readout r, std::int64_t value) override {
+    const std::int64_t tick = engine->currentTick();
+    if (tick == 0)
+      note("show " + std::to_string(static_cast<int>(r)) + "=" + std::to_string(value));
+    if (events)
+      events->push_back(std::to_string(value * 8 + static_cast<int>(r)) + "@" +
+                        std::to_string(tick));
+    else
+      shown.push_back({r, value, tick, engine->state()});
+  }
+  bool pulseYield() override {
+    const std::int64_t pulse = engine->state().outputPulseCount;
+    if (events)
+      events->push_back("yield@" + std::to_string(engine->currentTick()));
+    else
+      yields.push_back({Readout::OutputPulses, pulse, engine->currentTick(), engine->state()});
+    if (duringYield) duringYield(pulse);
+    return pulse == stopAtPulse || pastTickBudget();
+  }
+  bool idleYield() override {
+    idleYieldTicks.push_back(engine->state().tickCount);
+    if (events) events->push_back("idle@" + std::to_string(engine->currentTick()));
+    return static_cast<int>(idleYieldTicks.size()) == stopAtIdleYield || pastTickBudget();
+  }
+  void clearGraph() override { note("clearGraph"); }
+  void drawLine(float x1, float y1, float x2, float y2) override {
+    note("line " + std::to_string(int(x1)) + "," + std::to_string(int(y1)) + " " +
+         std::to_string(int(x2)) + "," + std::to_string(int(y2)));
+  }
+  void drawPoint(float x, float y) override {
+    if (engine->currentTick() == 0) note("point");
+    points.push_back({x, y, engine->state().tickCount});
+  }
+  void setSpeedAxisCaption(std::string_view c) override { note("caption " + std::string(c)); }
+  void setTimeAxisCaption(std::string_view c) override { note("caption " + std::string(c)); }
+
+ private:
+  bool pastTickBudget() const {
+    return stopAfterTick >= 0 && engine->currentTick() > stopAfterTick;
+  }
+  void note(std::string what) {
+    if (engine->currentTick() == 0) setUpTrace.push_back(std::move(what));
+  }
+};
+
+// The parameters by their symbols, in conversion order.
+inline const std::vector<std::string> kSymbols{"R",  "A", "D", "AO", "K",    "L",
+                                               "SV", "V", "P", "DP", "time", "pps"};
+inline Parameter parameterWithSymbol(const std::string& symbol) {
+  const auto at = std::find(kSymbols.begin(), kSymbols.end(), symbol);
+  EXPECT_NE(at, kSymbols.end()) << symbol;
+  return static_cast<Parameter>(at - kSymbols.begin());
+}
+
+// The start-up parameter set, in conversion order.
+inline RunParameters startupParameters() {
+  return {
+      {"800000", "8000", "8000", "0", "600", "600", "10", "3000", "20000", "1000", "1.2", "40000"}};
+}
+
+// A run whose data log goes to a folder of its own (or to `log`).
+struct EngineRun {
+  explicit EngineRun(std::filesystem::path log = {})
+      : logPath(log.empty() ? dir.file("log.txt") : log), engine(options, rec, rec, logPath) {
+    rec.engine = &engine;
+  }
+  EngineRun& set(Parameter p, const std::string& text) {
+    params[p] = text;
+    return *this;
+  }
+  // Sets up from words: parameters by symbol (A=50), linear, manual,
+  // asymmetric, grayed (symmetric), record, stop=N (Stop at pulse N).
+  EngineRun& with(const std::string& words) {
+    std::istringstream in(words);
+    for (std::string word; in >> word;) {
+      const auto eq = word.find('=');
+      if (word.rfind("stop=", 0) == 0)
+        rec.stopAtPulse = std::stoll(word.substr(5));
+      else if (eq != std::string::npos)
+        params[parameterWithSymbol(word.substr(0, eq))] = word.substr(eq + 1);
+      if (word == "linear") options.curve = Tristate::Off;
+      if (word == "manual") options.automatic = Tristate::Off;
+      if (word == "asymmetric") options.symmetricDecel = Tristate::Off;
+      if (word == "grayed") options.symmetricDecel = Tristate::Grayed;
+      if (word == "record") options.record = Tristate::On;
+    }
+    return *this;
+  }
+  RunOutcome run(RunMode mode = RunMode::FastForward) { return outcome = engine.run(params, mode); }
+  std::vector<Shown> of(Readout r) const {
+    std::vector<Shown> out;
+    for (const Shown& s : rec.shown)
+      if (s.readout == r) out.push_back(s);
+    return out;
+  }
+  std::int64_t last(Readout r) const {
+    const auto all = of(r);
+    return all.empty() ? -999999 : all.back().value;
+  }
+  // The first value of a readout shown while the run was in a state.
+  std::int64_t firstShownIn(Readout r, std::int32_t state) const {
+    for (const Shown& s : rec.shown)
+      if (s.readout == r && s.state.accelState == state) return s.value;
+    return -999999;
+  }
+
+  std::vector<std::string> log() const { return logLines(logPath); }
+
+  TempDir dir;
+  std::filesystem::path logPath;
+  RunParameters params = startupParameters();
+  MemoryOptions options;
+  Recorder rec;
+  TickEngine engine;
+  RunOutcome outcome;
+};
+
+}  // namespace tarvex::test

@@ -1,0 +1,133 @@
+// Failed runs: the error, its step, the parameters blamed; and the messages.
+#include "EngineHarness.h"
+#include "FailureText.h"
+
+namespace tarvex::test {
+namespace {
+
+using P = Parameter;
+using E = RunError;
+constexpr std::int64_t _ = -1;
+
+struct Failure {
+  const char* setup;  // words for EngineRun::with
+  E error;
+  Step step;
+  const char* causes;  // the parameters blamed, by symbol, in conversion order
+  std::int64_t ticks = _, pulses = _;
+  int shown = _;  // readouts written before the failure, set-up ones included
+};
+
+void PrintTo(const Failure& f, std::ostream* os) {
+  *os << '"' << f.setup << '"';
+}
+
+// clang-format off
+const Failure kFailures[] = {
+    // Conversions, in the order R A D AO K L SV V P DP time pps; nothing shown.
+    {"R=", E::TypeMismatch, Step::ConvertParameter, "R", 0, 0, 0},
+    {"A=x R=y", E::TypeMismatch, Step::ConvertParameter, "R"},
+    {"D=1,000", E::TypeMismatch, Step::ConvertParameter, "D"},
+    {"K=x AO=99999999999", E::Overflow, Step::ConvertParameter, "AO"},
+    {"SV=x L=y", E::TypeMismatch, Step::ConvertParameter, "L"},
+    {"SV=40000", E::Overflow, Step::ConvertParameter, "SV"},
+    {"V=32768", E::Overflow, Step::ConvertParameter, "V"},
+    {"P=2147483648", E::Overflow, Step::ConvertParameter, "P"},
+    {"DP=&H10", E::TypeMismatch, Step::ConvertParameter, "DP", _, _, 0},
+    // The scales come after the speed and drag-pulse readouts, time first.
+    {"time=abc pps=x", E::TypeMismatch, Step::ConvertParameter, "time", 0, 0, 2},
+    {"pps=1e400", E::Overflow, Step::ConvertParameter, "pps"},
+    // Set-up steps derived from one parameter blame it.
+    {"K=2147483647", E::Overflow, Step::JerkCounterFromJerkAccel, "K", 0, 0, 0},
+    {"AO=-2147483648", E::Overflow, Step::DecelPointFromAccelOffset, "AO", 0, 0, 1},
+    {"time=1e300", E::Overflow, Step::PlotPeriod, "time"},
+    {"R=0", E::DivisionByZero, Step::SpeedScale, "R", 0, 0, 2},
+    {"pps=0", E::DivisionByZero, Step::SpeedScale, "pps"},
+    {"pps=0 R=0", E::DivisionByZero, Step::SpeedScale, "R pps"},
+    {"pps=1e-35", E::Overflow, Step::PlotY, "pps"},
+    {"A=40000 linear", E::Overflow, Step::AccelCounterFromAcceleration, "A", 0, 1},
+    {"D=40000 linear manual asymmetric", E::Overflow, Step::AccelCounterFromDeceleration, "D", _, 1000},
+    // The new state is shown although its transition then overflows.
+    {"L=2147483647 manual asymmetric", E::Overflow, Step::JerkCounterFromJerkDecel, "L", _, 1000},
+    // Counters of the run leaving their width blame no parameter.
+    // V below SV, linear: a raise every 8 ticks from 1; the 32758th is in 262057.
+    {"V=5 P=2000000000 linear", E::Overflow, Step::SpeedCounterUp, "", 262056},
+    // The first pulse starts the deceleration; tick 1 lowers -32768.
+    {"SV=-32768 P=1", E::Overflow, Step::SpeedCounterDown, "", 0, 1},
+    // Speed -3: the pulse accumulator grows by 3 a tick from max - 300.
+    {"SV=-3 A=0 R=2147483347 linear", E::Overflow, Step::PulseAccumulatorTake, "", 100, 1},
+    // accelCounter -5 adds 5 a speed step: past 32767 at the 4954th, tick 39625.
+    {"A=-5 linear", E::Overflow, Step::SpeedAccumulatorDraw, "", 39624, 1},
+    // The estimate keeps growing; the linear triangle test doubles it at pulse 2.
+    {"A=1000 D=1 AO=536870911 linear asymmetric", E::Overflow, Step::LinearTriangleDouble, "", 80000, 2},
+    // No pulse after the first: tickCount + 1 overflows after 2,147,483,647 ticks.
+    {"A=0 SV=0 linear", E::Overflow, Step::TickCount, "", 2147483647, 1},
+};
+// clang-format on
+
+class Failures : public ::testing::TestWithParam<Failure> {};
+
+TEST_P(Failures, EndTheRunAtTheirStepBlamingTheirCauses) {
+  const Failure& f = GetParam();
+  EngineRun r;
+  writeFile(r.logPath, "an earlier run\r\n");
+  const RunOutcome out = r.with(f.setup).run();
+
+  ASSERT_EQ(out.end, RunEnd::Failed);
+  EXPECT_EQ(out.failure->error, f.error);
+  EXPECT_EQ(stepName(out.failure->step), stepName(f.step));
+  std::string causes;
+  for (const P p : out.failure->causes)
+    causes += (causes.empty() ? "" : " ") + kSymbols[static_cast<std::size_t>(p)];
+  EXPECT_EQ(causes, f.causes);
+  if (f.ticks != _) EXPECT_EQ(out.ticks, f.ticks);
+  if (f.pulses != _) EXPECT_EQ(out.pulses, f.pulses);
+  if (f.shown != _) EXPECT_EQ(int(r.rec.shown.size()), f.shown);
+  // The log was emptied at set-up and is closed: a later run can reopen it.
+  EXPECT_FALSE(r.engine.log().isOpen());
+  EXPECT_EQ(readFile(r.logPath), "");
+  if (f.step == Step::JerkCounterFromJerkDecel) EXPECT_EQ(r.last(Readout::AccelState), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, Failures, ::testing::ValuesIn(kFailures));
+
+TEST(FailureFiles, ALogThatCannotBeOpenedEndsTheRunBeforeTheGraph) {
+  TempDir dir;
+  EngineRun missing(dir.file("no/such/folder/log.txt"));
+  ASSERT_TRUE(missing.run().failed());
+  EXPECT_EQ(missing.outcome.failure->step, Step::OpenLog);
+  // Before the graph is touched and before any readout.
+  EXPECT_EQ(missing.rec.setUpTrace, std::vector<std::string>{"clearStop"});
+}
+
+TEST(FailureMessages, NameTheFieldsOrTheStep) {
+  const auto outcome = [](E error, Step step, std::vector<P> causes, std::string detail = {}) {
+    return RunOutcome{RunEnd::Failed, RunFailure{error, step, std::move(causes), detail}, 1234, 5};
+  };
+  // clang-format off
+  const std::tuple<RunOutcome, std::string, std::string> cases[] = {
+      {outcome(E::TypeMismatch, Step::ConvertParameter, {P::JerkDecel}),
+       "Type mismatch in the field 減増加率： (Text20, jerkDecel): the text is not a number",
+       "型が一致しません。\n\n「減増加率：」(Text20) の内容が数値ではありません。"},
+      {outcome(E::Overflow, Step::ConvertParameter, {P::InitialSpeed}),
+       "Overflow in the field 初速度： (Text4, initialSpeed): the number is out of range",
+       "オーバーフローしました。\n\n「初速度：」(Text4) の値が範囲を超えています。"},
+      {outcome(E::DivisionByZero, Step::SpeedScale, {P::Range, P::SpeedDisplayMax}),
+       "Division by zero in the fields レンジ： (Text1, range) and 速度表示最大値： (Text10, speedDisplayMax) at speedScale",
+       "0 で除算しました。\n\n「レンジ：」(Text1) と 「速度表示最大値：」(Text10) が 0 です。"},
+      {outcome(E::Overflow, Step::SpeedCounterDown, {}), "Overflow at speedCounter - 1 after 1234 ticks",
+       "オーバーフローしました。\n\n演算中の speedCounter - 1 で値が範囲を超えました (経過 1234 ティック、出力パルス 5)。"},
+      {outcome(E::File, Step::WriteLog, {}, "cannot write x: No space left on device"),
+       "File error: cannot write x: No space left on device",
+       "ファイル エラーが発生しました。\n\nデータ ログを書き込めません。\n(cannot write x: No space left on device)"},
+  };
+  // clang-format on
+  for (const auto& [out, english, japanese] : cases) {
+    EXPECT_EQ(describeFailure(out), english);
+    EXPECT_EQ(describeFailureJapanese(out), japanese);
+  }
+  EXPECT_EQ(describeFailure(RunOutcome{}), "");
+}
+
+}  // namespace
+}  // namespace tarvex::test

@@ -1,0 +1,91 @@
+// The speed graph's picture: the pixel that holds each twip, clipping
+// however far out, erasing, and the vector copy.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <regex>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "GraphPicture.h"
+
+namespace tarvex {
+namespace {
+
+using Pixels = std::vector<std::pair<int, int>>;  // (column, row), row by row
+
+// Every pixel not white; one neither white nor black shows as column -1.
+Pixels inked(const GraphPicture& p) {
+  Pixels out;
+  for (int i = 0; i < 668 * 268; ++i)
+    if (p.pixels()[i] != 0xffffffffu)
+      out.emplace_back(p.pixels()[i] == 0xff000000u ? i % 668 : -1, i / 668);
+  return out;
+}
+
+Pixels block(int x0, int y0, int x1, int y1) {  // both corners included
+  Pixels out;
+  for (int y = y0; y <= y1; ++y)
+    for (int x = x0; x <= x1; ++x) out.emplace_back(x, y);
+  return out;
+}
+
+const float kNaN = std::nanf(""), kFar[] = {1e30f, -1e30f, 3.3e10f, -3.3e10f, kNaN};
+
+TEST(GraphPicture, InksThePixelsHoldingTheTwipsAndNothingOutside) {  // x2 NaN: a point
+  const std::tuple<float, float, float, float, Pixels> cases[] = {
+      // clang-format off
+      {14.9f, 29.9f, kNaN, 0, {{0, 1}}}, {15, 30, kNaN, 0, {{1, 2}}}, {100, -0.5f, kNaN, 0, {}},
+      {0, 3939.13f, kNaN, 0, {{0, 262}}}, {9990, 3949, kNaN, 0, {{666, 263}}},
+      {10019.9f, 4019.9f, kNaN, 0, {{667, 267}}}, {-0.5f, 100, kNaN, 0, {}},
+      {100, 4020, kNaN, 0, {}}, {10020, 100, kNaN, 0, {}}, {kNaN, 100, 200, 100, {}},
+      {9990, 3850, 9990, 3950, block(666, 256, 666, 263)}, {-30, 15, 45, 15, block(0, 1, 3, 1)},
+      {-3.3e10f, 100, 3.3e10f, 100, block(0, 6, 667, 6)}, {0, 1e10f, 1e10f, 1e10f, {}},
+      {-1e16f, 100, 1e16f, 100, block(0, 6, 667, 6)}, {-1e30f, -1e30f, 1e30f, -1e30f, {}},
+      {100, -1e16f, 100, 1e16f, block(6, 0, 6, 267)}, {9990, 15, 10020, 15, block(666, 1, 667, 1)},
+      {100, -1e30f, 100, 1e30f, block(6, 0, 6, 267)}};
+  // clang-format on
+  for (const auto& [x1, y1, x2, y2, pixels] : cases) {
+    GraphPicture p;
+    std::isnan(x2) ? p.drawPoint(x1, y1) : p.drawLine(x1, y1, x2, y2);
+    EXPECT_EQ(inked(p), pixels) << x1 << " " << y1 << " " << x2 << " " << y2;
+  }
+}
+
+// The frame a run draws, its captions and a zigzag of points.
+GraphPicture framedGraph() {
+  GraphPicture p;
+  p.drawLine(1, 3950, 9990, 3950), p.drawLine(1, 0, 1, 3950);
+  p.drawLine(9990, 3850, 9990, 3950), p.drawLine(1, 1, 100, 1);
+  p.setSpeedAxisCaption("速度"), p.setTimeAxisCaption("時間");
+  for (int x = 0; x <= 999; ++x) p.drawPoint(float(x), x % 2 ? 2000.0f : 1000.0f);
+  return p;
+}
+
+TEST(GraphPicture, SvgHoldsFrameCurveAndCaptionsAsClippedVectorsInTwips) {
+  GraphPicture p = framedGraph();
+  std::string svg = p.toSvg();
+  for (const char* part : {"M1 3950", "L9990 3950", "M1 0", "L1 3950", "M9990 3850", "M1 1",
+                           "L100 1", "M0 1000", "L1 2000L2 1000", "L999 2000", ">速度<", ">時間<"})
+    EXPECT_NE(svg.find(part), std::string::npos) << part;
+  EXPECT_LT(std::count(svg.begin(), svg.end(), '<'), 20) << svg;  // not an element per point
+  const std::size_t framed = svg.size();
+  for (const float far : kFar)
+    p.drawPoint(500, far), p.drawPoint(far, 9), p.drawLine(far, 5, 9, far);
+  EXPECT_EQ(inked(p), inked(framedGraph()));  // nothing of them drawn
+  for (int i = 0; i < 1000000; ++i) p.drawPoint(9990, float(i % 2 * 3000));
+  svg = p.toSvg();
+  EXPECT_LT(svg.size(), framed + 10000);
+  const std::regex number(R"([-+]?\d+(\.\d+)?(e[-+]?\d+)?|nan|inf)", std::regex::icase);
+  for (std::sregex_iterator it(svg.begin(), svg.end(), number), end; it != end; ++it)
+    EXPECT_LE(std::fabs(std::stod(it->str())), 20000) << it->str();  // the canvas is 11052 wide
+  p.clearGraph();
+  EXPECT_EQ(inked(p), Pixels{});
+  EXPECT_EQ(p.toSvg().find("<path"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,141 @@
+// Parameter files: the bytes Save writes and what Load makes of them.
+#include <csignal>
+#include <iterator>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include "ParameterFile.h"
+#include "TestSupport.h"
+
+namespace tarvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string stateOf(const FormModel& f) {  // every control, for comparing whole forms
+  std::string state = f.indicator() ? "on" : "off";
+  for (int n = 1; n <= kCheckBoxCount; ++n) state += char('0' + f.optionValue(checkBoxNumber(n)));
+  for (int n = 1; n <= kTextBoxCount; ++n) state += "|" + f.text(textBoxNumber(n));
+  return state;
+}
+
+const std::pair<int, TextBox> kTextFields[] = {  // each text field's number and control
+    {1, TextBox::Text10}, {2, TextBox::Text11},  {3, TextBox::Text1},   {4, TextBox::Text3},
+    {5, TextBox::Text2},  {6, TextBox::Text13},  {7, TextBox::Text4},   {8, TextBox::Text5},
+    {9, TextBox::Text6},  {10, TextBox::Text19}, {11, TextBox::Text18}, {17, TextBox::Text20}};
+
+TEST(ParameterFile, LoadSetsEachFieldsOwnControlAndThePairsReact) {
+  // Field n holds the text "fn"; the box fields 12 to 16 and what follows them as given.
+  const auto file = [](const char* boxes, const char* tail = ",\"f17\"\r\n",
+                       const char* lineEnd = "\r\n") {
+    return "\"f1\",\"f2\",\"f3\",\"f4\",\"f5\",\"f6\",\"f7\",\"f8\",\"f9\"" + std::string(lineEnd) +
+           "\"f10\",\"f11\"," + boxes + tail;
+  };
+  const struct {
+    const char* what;
+    std::string bytes;
+    int fieldsSet;      // fields 1 to fieldsSet are applied
+    const char* boxes;  // Check2 to Check7 afterwards
+  } cases[] = {
+      {"as saved", file("0,1,0,1,1"), 17, "010110"},
+      {"LF ends line 1", file("0,1,0,1,1", ",\"f17\"\n", "\n"), 17, "010110"},
+      {"CR ends line 1", file("0,1,0,1,1", ",\"f17\"\r", "\r"), 17, "010110"},
+      {"blanks before quotes, text after them, an 18th field",
+       "  \"f1\"xy,  \"f2\" ," + file("0,1,0,1,1").substr(10) + "\"f18\"\r\n", 17, "010110"},
+      {"both boxes ticked: the second wins", file("1,1,1,1,0"), 17, "010101"},
+      {"both boxes clear: the second wins", file("0,0,0,0,0"), 17, "101001"},
+      {"grayed Check3 leaves Check2", file("1,2,1,0,0"), 17, "121001"},
+      {"grayed Check4 leaves Check5", file("1,0,2,0,0"), 17, "102001"},
+      {"ticking Check3 clears a grayed Check2", file("2,1,1,0,0"), 17, "011001"},
+      {"halves to even: 1.5, 0.5, 2.5", file("1,1.5,0.5,2.5,0"), 17, "120201"},
+      {"Check6 grayed", file("1,0,1,0,2"), 17, "101010"},
+      {"a letter in field 14", file("0,1,x,1,1"), 13, "011001"},
+      {"3 in field 14", file("0,1,3,1,1"), 13, "011001"},
+      {"65537 in field 14", file("0,1,65537,1,1"), 13, "011001"},
+      {"16 fields", file("0,1,0,1,1", "\r\n"), 0, "101001"},
+      {"field 17 not closed", file("0,1,0,1,1", ",\"f17\r\n"), 0, "101001"},
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::writeFile(dir.file("case.prm"), c.bytes);
+    FormModel form = test::startupForm();
+    EXPECT_EQ(loadParameterFile(dir.file("case.prm"), form), c.fieldsSet == 17);
+    for (const auto& [n, box] : kTextFields)
+      EXPECT_EQ(form.text(box),
+                n <= c.fieldsSet ? "f" + std::to_string(n) : test::startupForm().text(box));
+    std::string boxes;
+    for (int n = 2; n <= 7; ++n) boxes += std::to_string(form.optionValue(checkBoxNumber(n)));
+    EXPECT_EQ(boxes, c.boxes);
+  }
+  FormModel form = test::startupForm();
+  EXPECT_FALSE(loadParameterFile(dir.file("missing.prm"), form));
+  EXPECT_EQ(stateOf(form), stateOf(test::startupForm()));
+}
+
+TEST(ParameterFile, SaveThenLoadRestoresTextsAndPairsButNotRecordingIndicatorOrReadouts) {
+  test::TempDir dir;
+  FormModel saved = test::startupForm();
+  // Blanks, a comma, a line end, letters, Shift-JIS bytes, nothing.
+  const std::pair<TextBox, const char*> texts[] = {
+      {TextBox::Text10, "  40000 "}, {TextBox::Text11, "1,2"},
+      {TextBox::Text1, "8\r\n0"},    {TextBox::Text2, "abc"},
+      {TextBox::Text20, ""},         {TextBox::Text13, "\x89\xc1\x91\xac"}};
+  for (const auto& [box, text] : texts) saved.setText(box, text);
+  for (CheckBox box : {CheckBox::Check3, CheckBox::Check5, CheckBox::Check6})
+    saved.setOptionValue(box, kChecked);
+  const FormModel expected = saved;  // what a load brings into a fresh window
+  saved.setOptionValue(CheckBox::Check1, kChecked);
+  saved.setIndicator(true);
+  saved.setText(TextBox::Text7, "123");
+  ASSERT_TRUE(saveParameterFile(dir.file("a.prm"), saved).ok());
+  EXPECT_EQ(test::readFile(dir.file("a.prm")),
+            "\"  40000 \",\"1,2\",\"8\r\n0\",\"600\",\"abc\",\"\x89\xc1\x91\xac\",\"10\",\"3000\","
+            "\"20000\"\r\n\"1000\",\"0\",0,1,0,1,1,\"\"\r\n");
+  FormModel loaded = test::startupForm();
+  ASSERT_TRUE(loadParameterFile(dir.file("a.prm"), loaded));
+  EXPECT_EQ(stateOf(loaded), stateOf(expected));
+}
+
+TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
+  test::TempDir dir;
+  const fs::path old = dir.file("PARAM1.prm");
+  test::writeFile(old, "old content");
+  FormModel form = test::startupForm();
+  form.setText(TextBox::Text13, "8\"000");
+  const SaveResult refused = saveParameterFile(old, form);
+  EXPECT_EQ(refused.status, SaveStatus::TextHasQuote);
+  EXPECT_EQ(refused.field, TextBox::Text13);
+  form = test::startupForm();
+  fs::create_directory(dir.file("folder.prm"));
+  EXPECT_EQ(saveParameterFile(dir.file("folder.prm"), form).status, SaveStatus::CannotWrite);
+  EXPECT_EQ(saveParameterFile(dir.file("no") / "x.prm", form).status, SaveStatus::CannotWrite);
+  fs::permissions(old, fs::perms::owner_read);
+  EXPECT_EQ(saveParameterFile(old, form).status, SaveStatus::CannotWrite);
+  fs::permissions(old, fs::perms::owner_all);
+#ifndef _WIN32
+  std::signal(SIGXFSZ, SIG_IGN);  // a write that fails half-way, at the file size limit
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{20, limit.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_EQ(saveParameterFile(old, form).status, SaveStatus::CannotWrite);
+  setrlimit(RLIMIT_FSIZE, &limit);
+#endif
+  EXPECT_EQ(test::readFile(old), "old content");
+  EXPECT_EQ(std::ranges::distance(fs::directory_iterator(dir.path())), 2);  // no temporary
+
+  ASSERT_TRUE(saveParameterFile(old, form).ok());
+  EXPECT_EQ(test::readFile(old),
+            "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\",\"20000\"\r\n"
+            "\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n");
+  EXPECT_EQ(std::ranges::distance(fs::directory_iterator(dir.path())), 2);
+  EXPECT_EQ(parameterFileName("PARAM1"), "PARAM1.prm");
+  EXPECT_EQ(parameterFileName("a.prm"), "a.prm.prm");
+  EXPECT_EQ(parameterFileName(""), ".prm");
+}
+
+}  // namespace
+}  // namespace tarvex
