@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <filesystem>
+#include <set>
 
 #include "GraphExport.h"
+#include "Sweep.h"
 
 namespace tarvex::batch {
 namespace {
@@ -44,8 +46,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     result.error = std::move(message);
     return result;
   };
+  std::set<std::string> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    given.insert(arg);
     auto value = [&](std::string& out) {
       if (i + 1 >= args.size()) return false;
       out = args[++i];
@@ -104,6 +108,18 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--points") {
       if (!value(v)) return fail("--points needs PATH");
       o.pointsPath = v;
+    } else if (arg == "--vary") {
+      if (!value(v)) return fail("--vary needs NAME=VALUES");
+      const auto eq = v.find('=');
+      const auto box = eq == std::string::npos ? std::nullopt : fieldByName(v.substr(0, eq));
+      if (!box) return fail("--vary: unknown field in '" + v + "'");
+      SweepTexts values = sweepTexts(std::string_view(v).substr(eq + 1), *box);
+      if (!values.error.empty()) return fail("--vary " + v + ": " + values.error);
+      o.variations.push_back({v.substr(0, eq), *box, std::move(values.texts)});
+    } else if (arg == "--jobs") {
+      const auto jobs = value(v) ? parseWhole(v) : std::nullopt;
+      if (!jobs || *jobs < 1 || *jobs > 64) return fail("--jobs: expected 1 to 64 runs at once");
+      o.jobs = static_cast<int>(*jobs);
     } else if (!arg.empty() && arg[0] == '-') {
       return fail("unknown option '" + arg + "'");
     } else if (!o.parameterFile && i == 0) {
@@ -112,11 +128,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       return fail("unexpected argument '" + arg + "' (FILE.prm must come first)");
     }
   }
+  if (const std::string error = sweepUsageError(o, given); !error.empty()) return fail(error);
   return result;
 }
 
 std::string usageText() {
   return R"(Usage: tarvex-batch [FILE.prm] [options]
+       tarvex-batch [FILE.prm] [options] --vary NAME=VALUES ... [--jobs N]
 
 Runs one simulation of the acceleration/deceleration generator, tick by tick
 (8,000,000 ticks per simulated second), without a window. The run starts from
@@ -153,9 +171,11 @@ Output:
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text
-
+)" + sweepUsageText() +
+         R"(
 Exit status: 0 completed or stopped; 1 the run failed with a runtime error
 (the message on stderr); 2 bad usage or a parameter file that cannot be loaded.
+A sweep: 0 when every run completed or stopped, 1 when any run failed.
 )";
 }
 

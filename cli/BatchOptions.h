@@ -10,6 +10,7 @@
 
 #include "Controls.h"
 #include "DataLog.h"
+#include "SweepPlan.h"
 
 namespace tarvex::batch {
 
@@ -38,6 +39,9 @@ struct BatchOptions {
   std::filesystem::path logPath = DataLog::kDefaultPath;
   std::optional<std::filesystem::path> plotPath;
   std::optional<std::filesystem::path> pointsPath;
+  // --vary in the order given; none for a single run.
+  std::vector<Variation> variations;
+  std::optional<int> jobs;
   bool json = false;
   bool tickByTick = false;
   bool help = false;

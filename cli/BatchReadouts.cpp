@@ -6,7 +6,7 @@
 
 namespace tarvex::batch {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+std::atomic<bool> interruptRequested = false;
 
 BatchReadouts::BatchReadouts(FormModel& form, const BatchOptions& options)
     : form_(form), options_(options), changes_(options.liveChanges) {
@@ -16,15 +16,23 @@ BatchReadouts::BatchReadouts(FormModel& form, const BatchOptions& options)
 }
 
 void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
-  if (const auto box = controlOf(readout).box)
-    form_.setText(*box, intToText(value));
-  else
-    form_.setIndicator(value != 0);
+  shown_[static_cast<std::size_t>(readout)] = value;
   if (engine_ == nullptr) return;
   const EngineState& s = engine_->state();
   if (readout == Readout::AccelState)
     phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(), s.outputPulseCount,
                        s.speedCounter});
+}
+
+void BatchReadouts::showInForm() {
+  for (const ReadoutControl& control : kReadoutControls) {
+    const auto value = shown_[static_cast<std::size_t>(control.readout)];
+    if (!value) continue;
+    if (control.box)
+      form_.setText(*control.box, intToText(*value));
+    else
+      form_.setIndicator(*value != 0);
+  }
 }
 
 bool BatchReadouts::pulseYield() {

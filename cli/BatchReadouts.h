@@ -1,11 +1,13 @@
 // The batch runner's readouts: the values go into the in-memory window's
-// readout boxes, each state entered is noted for the phase table, and the
-// yields apply the scheduled box changes and the stop.
+// readout boxes (kept as numbers while the run goes on, since nothing reads
+// the boxes before it ends), each state entered is noted for the phase
+// table, and the yields apply the scheduled box changes and the stop.
 #pragma once
 
+#include <array>
 #include <atomic>
-#include <csignal>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "BatchOptions.h"
@@ -23,8 +25,9 @@ struct PhaseEntry {
   std::int16_t speedCounter;
 };
 
-// Set from the Ctrl-C handler.
-extern volatile std::sig_atomic_t interruptRequested;
+// Set from the Ctrl-C handler; read by every run, in whichever thread it runs.
+extern std::atomic<bool> interruptRequested;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 class BatchReadouts final : public LiveReadouts {
  public:
@@ -36,6 +39,9 @@ class BatchReadouts final : public LiveReadouts {
   bool pulseYield() override;
   bool idleYield() override;
 
+  // Writes the last value of every readout shown into its box.
+  void showInForm();
+
   const std::vector<PhaseEntry>& phases() const { return phases_; }
 
  private:
@@ -46,6 +52,7 @@ class BatchReadouts final : public LiveReadouts {
   std::size_t nextChange_ = 0;  // into the pulse-ordered live changes
   std::vector<LiveChange> changes_;
   std::vector<PhaseEntry> phases_;
+  std::array<std::optional<std::int64_t>, kReadoutCount> shown_;
 };
 
 }  // namespace tarvex::batch

@@ -70,10 +70,14 @@ std::string BatchGraph::finishPoints() {
 }
 
 std::string BatchGraph::writePlot(const std::filesystem::path& path) const {
+  return writePicture(picture_, path);
+}
+
+std::string writePicture(const GraphPicture& picture, const std::filesystem::path& path) {
   const std::string format = plotFormat(path);
-  if (format == ".svg") return writeWholeFile(path, picture_.toSvg());
+  if (format == ".svg") return writeWholeFile(path, picture.toSvg());
 #ifdef TARVEX_HAVE_QT_GUI
-  if (format == ".png") return writeGraphPng(picture_, path);
+  if (format == ".png") return writeGraphPng(picture, path);
 #endif
   if (format == ".png") return "PNG output needs the build with Qt; use .svg for " + pathText(path);
   return "--plot: the file must end in .svg or .png: " + pathText(path);

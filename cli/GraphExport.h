@@ -46,6 +46,9 @@ class BatchGraph final : public GraphSurface {
   std::string pointsError_;
 };
 
+// Writes a picture, .svg or .png by the extension; returns the error.
+std::string writePicture(const GraphPicture& picture, const std::filesystem::path& path);
+
 // ".svg" or ".png" in lower case, whatever the case of the path's extension.
 std::string plotFormat(const std::filesystem::path& path);
 

@@ -17,6 +17,8 @@ struct RunReport {
   const BatchReadouts& readouts;
 };
 
+// A text as a JSON string, in double quotes.
+std::string jsonString(const std::string& text);
 // One JSON object on one line.
 std::string jsonReport(const RunReport& report);
 // The readable summary: outcome, time, readouts, peak speed, phase table.

@@ -8,15 +8,13 @@
 
 #include "BatchOptions.h"
 #include "BatchReadouts.h"
+#include "BatchRun.h"
 #include "FailureText.h"
-#include "FormModel.h"
-#include "FormRun.h"
 #include "GraphExport.h"
 #include "OutputFile.h"
 #include "ParameterFile.h"
 #include "Report.h"
-#include "StartupValues.h"
-#include "TickEngine.h"
+#include "Sweep.h"
 
 using namespace tarvex;
 using namespace tarvex::batch;
@@ -29,6 +27,15 @@ constexpr int kExitUsage = 2;
 
 extern "C" void onInterrupt(int) {
   interruptRequested = 1;
+}
+
+// Ctrl-C acts as the Stop button while `work` runs.
+template <typename Work>
+auto stoppableByInterrupt(Work work) {
+  std::signal(SIGINT, onInterrupt);
+  const auto result = work();
+  std::signal(SIGINT, SIG_DFL);
+  return result;
 }
 
 }  // namespace
@@ -48,36 +55,23 @@ int main(int argc, char** argv) {
 
   // A freshly opened window, then the file, then the options in order.
   FormModel form;
-  applyStartupValues(form);
-  // The file is loaded as the window's Load button would, by its full name.
-  if (options.parameterFile && !loadParameterFile(*options.parameterFile, form)) {
+  if (!prepareForm(options, form)) {
     std::cerr << "tarvex-batch: " << pathText(*options.parameterFile) << ": " << kLoadFailedMessage
               << " (the file is missing, unreadable, or not a parameter file)\n";
     return kExitUsage;
   }
-  for (const auto& step : options.setup) {
-    if (const auto* text = std::get_if<SetText>(&step))
-      form.setText(text->box, text->text);
-    else if (const auto* box = std::get_if<SetBox>(&step))
-      form.setOptionValue(box->box, box->value);
-  }
+  if (!options.variations.empty())
+    return stoppableByInterrupt([&] { return runSweep(form, options, std::cout, std::cerr); });
 
-  BatchReadouts readouts(form, options);
   BatchGraph graph(options.pointsPath);
   if (!graph.pointsError().empty()) {
     std::cerr << "tarvex-batch: " << graph.pointsError() << "\n";
     return kExitUsage;
   }
-  FormOptions runOptions(form);
-  TickEngine engine(runOptions, readouts, graph, options.logPath);
-  readouts.attach(engine);
+  BatchRun run(form, options, graph, options.logPath);
+  const RunOutcome outcome = stoppableByInterrupt([&] { return run.run(); });
 
-  std::signal(SIGINT, onInterrupt);
-  const RunOutcome outcome = engine.run(
-      readRunParameters(form), options.tickByTick ? RunMode::TickByTick : RunMode::FastForward);
-  std::signal(SIGINT, SIG_DFL);
-
-  const RunReport report{outcome, form, engine, readouts};
+  const RunReport report = run.report(outcome);
   std::cout << (options.json ? jsonReport(report) : textReport(report));
 
   int status = outcome.failed() ? kExitRunFailed : kExitOk;

@@ -25,13 +25,16 @@ struct Box {
 // is set to the edge exactly, the other one follows the line, so that lines
 // along an axis stay exact however far out their ends lie.
 std::optional<Segment> clipped(Segment s, const Box& box) {
-  if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) ||
-      !std::isfinite(s.y2))
+  if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) || !std::isfinite(s.y2))
     return std::nullopt;
   enum : int { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
   const auto outside = [&](double x, double y) {
-    return (x < box.left ? kLeft : x > box.right ? kRight : 0) |
-           (y < box.top ? kAbove : y > box.bottom ? kBelow : 0);
+    return (x < box.left    ? kLeft
+            : x > box.right ? kRight
+                            : 0) |
+           (y < box.top      ? kAbove
+            : y > box.bottom ? kBelow
+                             : 0);
   };
   for (;;) {
     const int out1 = outside(s.x1, s.y1), out2 = outside(s.x2, s.y2);
@@ -166,6 +169,50 @@ class PathData {
   double startX_ = 0, startY_ = 0, endX_ = 0, endY_ = 0;
 };
 
+// "#rrggbb" of a pixel value.
+std::string colourText(GraphPicture::Pixel ink) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%06x", static_cast<unsigned>(ink & 0xffffffu));
+  return text;
+}
+
+// Character cells of a text in a fixed-pitch font: one for an ASCII
+// character, two for any other (full-width) one.
+double textCells(std::string_view text) {
+  double cells = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80)
+      cells += 1;
+    else if ((byte & 0xc0) != 0x80)
+      cells += 2;
+  }
+  return cells;
+}
+
+// The legend as SVG: a framed white box, a line of text per legend line,
+// each ink's swatch before its text.
+std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
+                      const GraphPicture::LegendBox& box, const std::string& font) {
+  std::string svg = "<g id=\"legend\" " + font + ">\n<rect x=\"" + number(box.left) + "\" y=\"" +
+                    number(box.top) + "\" width=\"" + number(box.right - box.left) +
+                    "\" height=\"" + number(box.bottom - box.top) +
+                    "\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"15\"/>\n";
+  double top = box.innerTop;
+  for (const GraphPicture::LegendLine& line : lines) {
+    const double middle = top + GraphPicture::kLegendLineHeight / 2;
+    if (line.ink)
+      svg += "<path d=\"M" + number(box.swatchLeft) + " " + number(middle) + "h" +
+             number(GraphPicture::kLegendSwatch) + "\" stroke=\"" + colourText(*line.ink) +
+             "\" stroke-width=\"30\"/>\n";
+    svg += "<text x=\"" + number(line.ink ? box.textLeft : box.swatchLeft) + "\" y=\"" +
+           number(middle + GraphPicture::kLegendFontSize * 0.35) + "\">" + escapedXml(line.text) +
+           "</text>\n";
+    top += GraphPicture::kLegendLineHeight;
+  }
+  return svg + "</g>\n";
+}
+
 }  // namespace
 
 GraphPicture::GraphPicture() : pixels_(static_cast<std::size_t>(kWidth) * kHeight, kGround) {}
@@ -174,20 +221,22 @@ void GraphPicture::clearGraph() {
   std::fill(pixels_.begin(), pixels_.end(), kGround);
   lines_.clear();
   curve_.clear();
+  family_.clear();
+  legend_.clear();
 }
 
-void GraphPicture::inkPixel(double twipX, double twipY) {
+void GraphPicture::inkPixel(double twipX, double twipY, Pixel ink) {
   // Compared as twips, before any conversion to a whole number, so that a
   // point however far out is simply not drawn.
   if (!(twipX >= 0.0 && twipX < kPictureWidthTwips && twipY >= 0.0 && twipY < kPictureHeightTwips))
     return;
   const int x = std::min(pixelOf(twipX), kWidth - 1);
   const int y = std::min(pixelOf(twipY), kHeight - 1);
-  pixels_[index(x, y)] = kInk;
+  pixels_[index(x, y)] = ink;
 }
 
 void GraphPicture::drawPoint(float x, float y) {
-  inkPixel(x, y);
+  inkPixel(x, y, curveInk_);
   // Points one after another in one column extend that column's stretch of
   // the curve; a point in a new column starts the next stretch.
   if (!curve_.empty() && curve_.back().x == x) {
@@ -230,6 +279,50 @@ void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   }
 }
 
+// Lines are cut a little outside the picture, where the clip path hides
+// them, so that no far-away number reaches the file.
+constexpr Box kSvgCut{-30.0, -30.0, kPictureWidthTwips + 30.0, kPictureHeightTwips + 30.0};
+
+std::string GraphPicture::curvePath() const {
+  PathData curve(kSvgCut);
+  for (const Column& c : curve_) {
+    curve.add(c.x, c.first);
+    if (c.low != c.first) curve.add(c.x, c.low);
+    if (c.high != c.low) curve.add(c.x, c.high);
+    if (c.last != c.high) curve.add(c.x, c.last);
+  }
+  return curve.data();
+}
+
+void GraphPicture::addCurveOf(const GraphPicture& run) {
+  if (family_.empty()) {
+    for (const Line& l : run.lines_) drawLine(l.x1, l.y1, l.x2, l.y2);
+    speedCaption_ = run.speedCaption_;
+    timeCaption_ = run.timeCaption_;
+  }
+  for (std::size_t i = 0; i < pixels_.size(); ++i)
+    if (run.pixels_[i] == run.curveInk_) pixels_[i] = run.curveInk_;
+  family_.push_back({run.curveInk_, run.curvePath()});
+}
+
+GraphPicture::LegendBox GraphPicture::legendBox() const {
+  constexpr double cell = kLegendFontSize / 2, padding = 90, right = 9900, top = 90;
+  double width = 0;
+  bool inks = false;
+  for (const LegendLine& line : legend_) {
+    inks = inks || line.ink.has_value();
+    width = std::max(width, textCells(line.text) * cell + (line.ink ? kLegendSwatch + padding : 0));
+  }
+  const double left = right - width - 2 * padding;
+  return {left,
+          top,
+          right,
+          top + 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size()),
+          top + padding,
+          left + padding,
+          left + padding + (inks ? kLegendSwatch + padding : 0)};
+}
+
 std::string GraphPicture::toSvg() const {
   // The canvas holds the picture and the two axis captions beside it, as
   // the window places them: the speed caption 480 twips left of and 120
@@ -238,22 +331,12 @@ std::string GraphPicture::toSvg() const {
   // one pixel of the picture is 15 units.
   constexpr int left = -480, top = -120, right = 10572, bottom = 4332;
   const Box picture{0.0, 0.0, kPictureWidthTwips, kPictureHeightTwips};
-  // Lines are cut a little outside the picture, where the clip path hides
-  // them, so that no far-away number reaches the file.
-  const Box cut{-30.0, -30.0, kPictureWidthTwips + 30.0, kPictureHeightTwips + 30.0};
 
-  PathData frame(cut);
+  PathData frame(kSvgCut);
   for (const Line& l : lines_) {
     frame.add(l.x1, l.y1);
     frame.add(l.x2, l.y2);
     frame.end();
-  }
-  PathData curve(cut);
-  for (const Column& c : curve_) {
-    curve.add(c.x, c.first);
-    if (c.low != c.first) curve.add(c.x, c.low);
-    if (c.high != c.low) curve.add(c.x, c.high);
-    if (c.last != c.high) curve.add(c.x, c.last);
   }
 
   const auto px = [](int twips) {
@@ -274,8 +357,12 @@ std::string GraphPicture::toSvg() const {
       "stroke-linecap=\"square\" stroke-linejoin=\"round\">\n";
   if (const std::string d = frame.data(); !d.empty())
     svg += "<path id=\"frame\" d=\"" + d + "\"/>\n";
-  if (const std::string d = curve.data(); !d.empty())
-    svg += "<path id=\"curve\" d=\"" + d + "\"/>\n";
+  if (const std::string d = curvePath(); !d.empty())
+    svg += "<path id=\"curve\" d=\"" + d + "\"" +
+           (curveInk_ != kInk ? " stroke=\"" + colourText(curveInk_) + "\"" : "") + "/>\n";
+  for (const FamilyCurve& c : family_)
+    if (!c.path.empty())
+      svg += "<path stroke=\"" + colourText(c.ink) + "\" d=\"" + c.path + "\"/>\n";
   svg += "</g>\n";
   const std::string font =
       "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"180\"";
@@ -283,6 +370,7 @@ std::string GraphPicture::toSvg() const {
     svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
   if (!timeCaption_.empty())
     svg += "<text x=\"9840\" y=\"4240\" " + font + ">" + escapedXml(timeCaption_) + "</text>\n";
+  if (!legend_.empty()) svg += legendSvg(legend_, legendBox(), font);
   svg += "</svg>\n";
   return svg;
 }

@@ -8,9 +8,13 @@
 // points a run plots, both stay the same size: the curve is kept per run of
 // points in one column (x twip), and a run of the graph plots at most one
 // column further right per point.
+//
+// A picture can also hold a family of runs: each run's curve in an ink of
+// its own over one frame, with a legend naming them.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +42,33 @@ class GraphPicture final : public GraphSurface {
   void setSpeedAxisCaption(std::string_view caption) override { speedCaption_ = caption; }
   void setTimeAxisCaption(std::string_view caption) override { timeCaption_ = caption; }
 
+  // The ink of the curve's points; the frame stays black.
+  void setCurveInk(Pixel ink) { curveInk_ = ink; }
+  // Draws the curve of `run` over this picture, in the run's curve ink,
+  // which must not be black. The first curve added brings the run's frame
+  // and axis captions with it.
+  void addCurveOf(const GraphPicture& run);
+
+  // A line of the legend: a curve's ink and what it stands for, or text
+  // alone.
+  struct LegendLine {
+    std::optional<Pixel> ink;
+    std::string text;
+  };
+  // The legend's box, in twips, in the top-right corner of the graph. Line
+  // i begins kLegendLineHeight * i below the inner top; an ink's swatch runs
+  // from swatchLeft for kLegendSwatch, the text starts at textLeft, or at
+  // swatchLeft on a line without ink.
+  struct LegendBox {
+    double left, top, right, bottom, innerTop, swatchLeft, textLeft;
+  };
+  static constexpr double kLegendLineHeight = 210;  // 14 pixels
+  static constexpr double kLegendFontSize = 180;    // 12 pixels
+  static constexpr double kLegendSwatch = 300;
+  void setLegend(std::vector<LegendLine> lines) { legend_ = std::move(lines); }
+  const std::vector<LegendLine>& legend() const { return legend_; }
+  LegendBox legendBox() const;
+
   const Pixel* pixels() const { return pixels_.data(); }
   bool inked(int x, int y) const { return pixels_[index(x, y)] != kGround; }
 
@@ -59,11 +90,20 @@ class GraphPicture final : public GraphSurface {
   static std::size_t index(int x, int y) {
     return static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x);
   }
-  void inkPixel(double twipX, double twipY);
+  void inkPixel(double twipX, double twipY, Pixel ink);
+  std::string curvePath() const;
 
   std::vector<Pixel> pixels_;
   std::vector<Line> lines_;
   std::vector<Column> curve_;
+  Pixel curveInk_ = kInk;
+  // The curves of a family, each as its SVG path data.
+  struct FamilyCurve {
+    Pixel ink;
+    std::string path;
+  };
+  std::vector<FamilyCurve> family_;
+  std::vector<LegendLine> legend_;
   std::string speedCaption_;
   std::string timeCaption_;
 };

@@ -87,5 +87,20 @@ TEST(GraphPicture, SvgHoldsFrameCurveAndCaptionsAsClippedVectorsInTwips) {
   EXPECT_EQ(p.toSvg().find("<path"), std::string::npos);
 }
 
+TEST(GraphPicture, AFamilyHasOneBlackFrameAndEachCurveInItsInkTheLaterOnTop) {
+  GraphPicture family, first = framedGraph(), second = framedGraph();
+  first.setCurveInk(0xffff0000);  // the zigzag drawn again, in red, then
+  for (int x = 0; x <= 999; ++x) first.drawPoint(float(x), x % 2 ? 2000.0f : 1000.0f);
+  second.clearGraph(), second.setCurveInk(0xff0000ff);  // blue, one point on it
+  second.drawPoint(15, 2000), second.drawPoint(15, 3000);
+  family.addCurveOf(first), family.addCurveOf(second);
+  const auto at = [&](int x, int y) { return family.pixels()[y * 668 + x]; };
+  EXPECT_EQ(
+      std::tuple(at(0, 263), at(0, 66), at(1, 133), at(1, 200), at(2, 133), at(9, 9)),
+      std::tuple(0xff000000u, 0xffff0000u, 0xff0000ffu, 0xff0000ffu, 0xffff0000u, 0xffffffffu));
+  EXPECT_EQ(std::count(family.pixels(), family.pixels() + 668 * 268, 0xff000000u),
+            std::count(first.pixels(), first.pixels() + 668 * 268, 0xff000000u));
+}
+
 }  // namespace
 }  // namespace tarvex

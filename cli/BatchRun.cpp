@@ -1,0 +1,39 @@
+#include "BatchRun.h"
+
+#include <variant>
+
+#include "ParameterFile.h"
+#include "StartupValues.h"
+
+namespace tarvex::batch {
+
+bool prepareForm(const BatchOptions& options, FormModel& form) {
+  applyStartupValues(form);
+  // The file is loaded as the window's Load button would, by its full name.
+  if (options.parameterFile && !loadParameterFile(*options.parameterFile, form)) return false;
+  for (const auto& step : options.setup) {
+    if (const auto* text = std::get_if<SetText>(&step))
+      form.setText(text->box, text->text);
+    else if (const auto* box = std::get_if<SetBox>(&step))
+      form.setOptionValue(box->box, box->value);
+  }
+  return true;
+}
+
+BatchRun::BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
+                   const std::filesystem::path& logPath)
+    : form_(form),
+      readouts_(form_, options),
+      runOptions_(form_),
+      engine_(runOptions_, readouts_, surface, logPath),
+      mode_(options.tickByTick ? RunMode::TickByTick : RunMode::FastForward) {
+  readouts_.attach(engine_);
+}
+
+RunOutcome BatchRun::run() {
+  const RunOutcome outcome = engine_.run(readRunParameters(form_), mode_);
+  readouts_.showInForm();
+  return outcome;
+}
+
+}  // namespace tarvex::batch

@@ -1,0 +1,42 @@
+// One run of the batch runner, put together the same way whether it stands
+// alone or is one run of a sweep: the window in memory, its readouts, its
+// options and the engine.
+#pragma once
+
+#include <filesystem>
+
+#include "BatchOptions.h"
+#include "BatchReadouts.h"
+#include "FormModel.h"
+#include "FormRun.h"
+#include "Report.h"
+#include "TickEngine.h"
+
+namespace tarvex::batch {
+
+// The window as a run finds it: freshly opened, then FILE.prm loaded as the
+// Load button would, then --set and --box in the order given. False when the
+// file cannot be loaded.
+bool prepareForm(const BatchOptions& options, FormModel& form);
+
+class BatchRun {
+ public:
+  // The run takes its own copy of the window; it draws on `surface` and
+  // writes its data log to `logPath` (empty: nowhere).
+  BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
+           const std::filesystem::path& logPath);
+  BatchRun(const BatchRun&) = delete;
+  BatchRun& operator=(const BatchRun&) = delete;
+
+  RunOutcome run();
+  RunReport report(const RunOutcome& outcome) const { return {outcome, form_, engine_, readouts_}; }
+
+ private:
+  FormModel form_;
+  BatchReadouts readouts_;
+  FormOptions runOptions_;
+  TickEngine engine_;
+  RunMode mode_;
+};
+
+}  // namespace tarvex::batch

@@ -1,0 +1,172 @@
+// Parameter sweeps: the VALUES a --vary takes, rows against single runs, a
+// failed run among them, Ctrl-C, and the family plot.
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <iterator>
+#include <sstream>
+
+#include "BatchOptions.h"
+#include "TestSupport.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace tarvex::batch {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using Args = std::vector<std::string>;
+
+Args words(const std::string& line) {
+  std::istringstream in(line);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+TEST(SweepCommandLine, MakesTheTextsOfEachValuesSpecAndRefusesBadOnes) {
+  const std::pair<const char*, Args> good[] = {
+      {"driveSpeed=1000:1003:1", {"1000", "1001", "1002", "1003"}},
+      {"Text5=10:1:-4", {"10", "6", "2"}},
+      {"jerkAccel=5:5:3", {"5"}},
+      {"timeDisplayMax=0.5:1:0.25", {"0.50", "0.75", "1.00"}},
+      {"speedDisplayMax=-1:-2:-0.5", {"-1.0", "-1.5", "-2.0"}},
+      {"range=a,,1e3,1:2", {"a", "", "1e3", "1:2"}},
+      {"outputPulses=", {""}}};
+  for (const auto& [spec, texts] : good) {
+    const ParseResult r = parseCommandLine({"--vary", spec});
+    EXPECT_EQ(r.error, "") << spec;
+    if (r.error.empty()) EXPECT_EQ(r.options.variations.at(0).texts, texts) << spec;
+  }
+  for (const char* bad : {"--vary driveSpeed=1:10:0",
+                          "--vary driveSpeed=10:1:1",
+                          "--vary driveSpeed=1:2",
+                          "--vary driveSpeed=1:2:3:4",
+                          "--vary driveSpeed=1.5:2:1",
+                          "--vary range=1:2:0.5",
+                          "--vary driveSpeed=a:2:1",
+                          "--vary Text10=1:2:.5",
+                          "--vary driveSpeed=1:1234567890123456789:1",
+                          "--vary nosuch=1",
+                          "--vary driveSpeed",
+                          "--vary Text5=1 --vary driveSpeed=2",
+                          "--vary range=1:1000:1 --vary driveSpeed=1:1001:1",
+                          "--vary range=1 --record",
+                          "--vary range=1 --log x",
+                          "--vary range=1 --points p",
+                          "--vary range=1 --box Check1=1",
+                          "--vary range=1 --at 3:Check1=2",
+                          "--jobs 2",
+                          "--vary range=1 --jobs 0"})
+    EXPECT_NE(parseCommandLine(words(bad)).error, "") << bad;
+  EXPECT_EQ(parseCommandLine(words("a.prm --vary range=1 --vary Text3=1:1000:1 --box Check1=0 "
+                                   "--at 3:Check1=0 --jobs 64 --plot f.svg --json --stop-at 5"))
+                .error,
+            "");
+}
+
+class Sweep : public ::testing::Test {
+ protected:
+  // Runs the batch runner in the test's folder; returns what it printed on stdout.
+  const std::string& run(const std::string& args) {
+    const std::string command =
+        "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args + " >stdout 2>stderr";
+    status = std::system(command.c_str());
+#ifndef _WIN32
+    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    err = test::readFile(dir.file("stderr"));
+    return out = test::readFile(dir.file("stdout"));
+  }
+  test::TempDir dir;
+  int status = -1;
+  std::string out, err;
+};
+
+TEST_F(Sweep, RowsFollowTheProductOrderAndEqualTheSingleRunsWhateverTheJobs) {
+  const std::string common = "--set outputPulses=5000 --at 1500:Check2=0 --json ";
+  std::string expected;
+  for (const char* jerk : {"0", "600"})
+    for (const char* speed : {"1000", "3000", "x"}) {
+      std::string single = run(common + "--set jerkAccel=" + jerk + " --set driveSpeed=" + speed);
+      single.resize(single.size() - 2);  // the object, still open
+      expected += single + ", \"vary\": {\"jerkAccel\": \"" + jerk + "\", \"driveSpeed\": \"" +
+                  speed + "\"}";
+      expected += "\n";
+    }
+  for (const char* jobs : {"1", "2"}) {
+    std::istringstream rows(run(common +
+                                "--vary jerkAccel=0,600 --vary driveSpeed=1000,3000,x "
+                                "--jobs " +
+                                jobs));
+    std::string got;
+    for (std::string row; std::getline(rows, row);)
+      got += row.substr(0, row.find("}, \"sec")) + "}\n";
+    EXPECT_EQ(got, expected) << jobs;
+    EXPECT_EQ(status, 1) << jobs;
+  }
+  EXPECT_THAT(err, HasSubstr("2 of 6 runs failed; the first, jerkAccel=0 driveSpeed=x: Type "
+                             "mismatch in the field ドライブ速度："));
+}
+
+TEST_F(Sweep, CsvRowsCarryTheReadoutsAndTheFiguresAndAFailureIsOneRow) {
+  EXPECT_EQ(run("--vary driveSpeed=3000,40000"),
+            "driveSpeed,outcome,error,ticks,seconds,pulses,Text7,Text9,Text12,Text14,Text15,"
+            "Text16,Text17,Option1,peak_pps,accel_end_s,decel_start_s\n"
+            "3000,completed,,8108481,1.013560125,20000,20000,5085,10,0,8,1,2999,0,29990.000,"
+            "0.337922125,0.665730125\n"
+            "40000,failed,overflow,0,0.000000000,0,0,0,0,0,0,0,0,0,0.000,,\n");
+  EXPECT_EQ(status, 1);
+  // Linear with triangle prevention: the peak 2236 is 22360 pulses/s, the indicator on.
+  EXPECT_THAT(run("--linear --vary outputPulses=100"), HasSubstr(",2236,1,22360.000,"));
+  EXPECT_THAT(run("--vary 'Text8=\"on\"'"), HasSubstr("\n\"\"\"on\"\"\",completed,"));
+}
+
+#ifndef _WIN32
+TEST_F(Sweep, InterruptPrintsACompletePrefixOfRowsAndSaysHowManyRan) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (chdir(dir.path().c_str()) == 0 && std::freopen("stdout", "w", stdout) != nullptr &&
+        std::freopen("stderr", "w", stderr) != nullptr)
+      execl(TARVEX_BATCH, TARVEX_BATCH, "--vary", "driveSpeed=1000:2999:1", "--jobs", "2",
+            static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 30000 && test::readFile(dir.file("stdout")).size() < 5000; ++i) usleep(1000);
+  kill(child, SIGINT);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+  const std::string rows = test::readFile(dir.file("stdout"));
+  const auto ran = std::count(rows.begin(), rows.end(), '\n') - 1;
+  ASSERT_GT(ran, 0);
+  ASSERT_LT(ran, 2000);
+  EXPECT_THAT(test::readFile(dir.file("stderr")),
+              EndsWith("interrupted: " + std::to_string(ran) + " of 2000 runs ran\n"));
+  EXPECT_EQ(rows, run("--vary driveSpeed=1000:" + std::to_string(999 + ran) + ":1"));
+}
+#endif
+
+TEST_F(Sweep, PlotsEveryCurveInOnePictureWithALegend) {
+  run("--vary jerkAccel=0:1100:100 --plot family.svg");
+  EXPECT_EQ(status, 0) << err;
+  const std::string svg = test::readFile(dir.file("family.svg"));
+  for (const char* part : {"stroke=\"#1f77b4\" d=\"M0 3939.13", ">jerkAccel<", ">0<", ">900<",
+                           ">+2 more in gray<", "<path stroke=\"#b4b4b4\" d=\"M0 3939.13"})
+    EXPECT_THAT(svg, HasSubstr(part));
+  EXPECT_EQ(svg.find(">1000<"), std::string::npos);
+  EXPECT_GT(svg.find("#1f77b4\" d="), svg.rfind("#b4b4b4\" d="));  // colours over the grays
+#ifdef TARVEX_HAVE_PNG
+  run("--vary jerkAccel=0,600 --plot family.png");
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(test::readFile(dir.file("family.png")).substr(16, 8),
+            std::string("\0\0\x02\x9c\0\0\x01\x0c", 8));  // 668 x 268
+#endif
+}
+
+}  // namespace
+}  // namespace tarvex::batch
