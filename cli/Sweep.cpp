@@ -317,6 +317,8 @@ Sweeps:
   legend. --record, --log and --points cannot be used with --vary. Ctrl-C
   stops the runs in progress and prints every row before the first
   unfinished one.
+  Example, the move time and the peak speed against jerkAccel:
+    tarvex-batch --vary jerkAccel=0:1200:200 | cut -d, -f1,5,15
 )";
 }
 
