@@ -1,5 +1,5 @@
 // The graph's picture as a PNG file and as an image for the window, both
-// from the same pixels.
+// from the same pixels, with a family's legend, if any, drawn over them.
 #pragma once
 
 #include <filesystem>
