@@ -38,6 +38,7 @@ struct BatchOptions {
   std::filesystem::path logPath = DataLog::kDefaultPath;
   std::optional<std::filesystem::path> plotPath;
   std::optional<std::filesystem::path> pointsPath;
+  std::optional<std::filesystem::path> tracePath;
   bool json = false;
   bool tickByTick = false;
   bool help = false;

@@ -20,11 +20,8 @@ void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
     form_.setText(*box, intToText(value));
   else
     form_.setIndicator(value != 0);
-  if (engine_ == nullptr) return;
-  const EngineState& s = engine_->state();
-  if (readout == Readout::AccelState)
-    phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(), s.outputPulseCount,
-                       s.speedCounter});
+  if (engine_ != nullptr && readout == Readout::AccelState)
+    phases_.stateEntered(static_cast<std::int32_t>(value), *engine_);
 }
 
 bool BatchReadouts::pulseYield() {

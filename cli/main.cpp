@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   }
 
   BatchReadouts readouts(form, options);
-  BatchGraph graph(options.pointsPath);
+  BatchGraph graph(options.pointsPath, options.tracePath);
   if (!graph.pointsError().empty()) {
     std::cerr << "tarvex-batch: " << graph.pointsError() << "\n";
     return kExitUsage;
@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
   FormOptions runOptions(form);
   TickEngine engine(runOptions, readouts, graph, options.logPath);
   readouts.attach(engine);
+  graph.attach(engine);
 
   std::signal(SIGINT, onInterrupt);
   const RunOutcome outcome = engine.run(
