@@ -5,28 +5,38 @@
 
 #include "ControlWidgets.h"
 #include "Form1.h"
+#include "TickEngine.h"
 
 namespace tarvex::window {
 
 WindowReadouts::WindowReadouts(Form1& form) : form_(form) {
+  options_ = {form.optionValue(CheckBox::Check2), form.optionValue(CheckBox::Check7)};
   sinceEvents_.start();
-  sincePaint_.start();
 }
 
 void WindowReadouts::clearStop() {
   form_.stopf = 0;
 }
 
-void WindowReadouts::showReadout(Readout readout, std::int64_t value) {
-  if (const auto box = controlOf(readout).box) {
-    form_.textBox(*box)->setText(QString::number(value));
-  } else {
-    form_.Option1->setOn(value != 0);
+void WindowReadouts::showChangedValues() {
+  for (const ReadoutControl& control : kReadoutControls) {
+    const auto bit = 1u << static_cast<unsigned>(control.readout);
+    if ((changed_ & bit) == 0) continue;
+    const std::int64_t value = values_[static_cast<std::size_t>(control.readout)];
+    if (control.box)
+      form_.showReadoutValue(*control.box, value);
+    else
+      form_.Option1->setOn(value != 0);
   }
-  if (sincePaint_.elapsed() >= kPaintStallMs) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sincePaint_.restart();
-  }
+  changed_ = 0;
+}
+
+void WindowReadouts::paintIfStalled() {
+  sinceClockCheck_ = 0;
+  if (sinceEvents_.elapsed() < kPaintStallMs) return;
+  showChangedValues();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  sinceEvents_.restart();
 }
 
 bool WindowReadouts::pulseYield() {
@@ -40,9 +50,19 @@ bool WindowReadouts::idleYield() {
 }
 
 void WindowReadouts::handleEvents() {
+  showChangedValues();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  noteOptionChanges();
   sinceEvents_.restart();
-  sincePaint_.restart();
+  sinceClockCheck_ = 0;
+}
+
+void WindowReadouts::noteOptionChanges() {
+  const LiveOptionValues now{form_.optionValue(CheckBox::Check2),
+                             form_.optionValue(CheckBox::Check7)};
+  if (now == options_ || engine_ == nullptr) return;
+  options_ = now;
+  optionChanges_.push_back({engine_->state().tickCount, now});
 }
 
 bool WindowReadouts::stopRequested() const {

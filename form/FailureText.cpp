@@ -103,7 +103,7 @@ std::string conversionAdvice(const RunFailure& f, Parameter p, const std::string
       text += "\n" + acceptedRange(p) + "を半角数字で入力してください。";
     return text;
   }
-  return field + "の値「" + typed + "」が大きすぎるか小さすぎます。" + acceptedRange(p) +
+  return field + "の値「" + typed + "」が大きすぎるか小さすぎます。\n" + acceptedRange(p) +
          "を入力してください。";
 }
 
@@ -114,18 +114,18 @@ std::string derivedAdvice(const RunFailure& f, const RunParameters& typed) {
   switch (f.step) {
     case Step::JerkCounterFromJerkAccel:
     case Step::JerkCounterFromJerkDecel:
-      return value + "が大きすぎます。2147483646 以下にしてください。";
+      return value + "が大きすぎます。\n2147483646 以下にしてください。";
     case Step::DecelPointFromAccelOffset:
-      return value + "が小さすぎます。-2147483647 以上にしてください。";
+      return value + "が小さすぎます。\n-2147483647 以上にしてください。";
     case Step::PlotPeriod:
       return value + "ではグラフの横軸を刻めません。絶対値を 2681000 秒ほど以下にしてください。";
     case Step::SpeedScale:
     case Step::PlotY:
-      return value + "ではグラフの縦軸を刻めません（0 に近すぎるか、大きすぎます）。" +
+      return value + "ではグラフの縦軸を刻めません（0 に近すぎるか、大きすぎます）。\n" +
              "グラフに収めたい速度 (pps) を入力してください。";
     case Step::AccelCounterFromAcceleration:
     case Step::AccelCounterFromDeceleration:
-      return value + "は直線加減速には大きすぎるか小さすぎます。-32768 ～ 32767 にしてください。";
+      return value + "は直線加減速には大きすぎるか小さすぎます。\n-32768 ～ 32767 にしてください。";
     default:
       return value + "が範囲を超えています。";
   }
@@ -233,7 +233,10 @@ std::string describeFailureJapanese(const RunOutcome& outcome, const RunParamete
 
 std::string failureDetailJapanese(const RunOutcome& outcome) {
   if (!outcome.failure) return {};
-  return "演算ステップ: " + std::string(stepName(outcome.failure->step)) + "（経過 " +
+  std::string fields;
+  for (const Parameter p : outcome.failure->causes)
+    fields += controlName(fieldOf(p).control) + " " + std::string(parameterName(p)) + "、";
+  return "演算ステップ: " + std::string(stepName(outcome.failure->step)) + "（" + fields + "経過 " +
          std::to_string(outcome.ticks) + " ティック、出力パルス " + std::to_string(outcome.pulses) +
          "）";
 }

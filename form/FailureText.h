@@ -22,8 +22,8 @@ std::string describeFailure(const RunOutcome& outcome);
 std::string describeFailureJapanese(const RunOutcome& outcome, const RunParameters& typed);
 
 // The smaller line under the message, for reports: the step of the run in the
-// engine's own terms and when it failed, e.g.
-// "演算ステップ: speedCounter - 1（経過 1234 ティック、出力パルス 5）".
+// engine's own terms, the fields at its cause by control and name, and when it
+// failed, e.g. "演算ステップ: speedCounter - 1（経過 1234 ティック、出力パルス 5）".
 std::string failureDetailJapanese(const RunOutcome& outcome);
 
 }  // namespace tarvex

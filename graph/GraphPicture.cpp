@@ -25,13 +25,16 @@ struct Box {
 // is set to the edge exactly, the other one follows the line, so that lines
 // along an axis stay exact however far out their ends lie.
 std::optional<Segment> clipped(Segment s, const Box& box) {
-  if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) ||
-      !std::isfinite(s.y2))
+  if (!std::isfinite(s.x1) || !std::isfinite(s.y1) || !std::isfinite(s.x2) || !std::isfinite(s.y2))
     return std::nullopt;
   enum : int { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
   const auto outside = [&](double x, double y) {
-    return (x < box.left ? kLeft : x > box.right ? kRight : 0) |
-           (y < box.top ? kAbove : y > box.bottom ? kBelow : 0);
+    return (x < box.left    ? kLeft
+            : x > box.right ? kRight
+                            : 0) |
+           (y < box.top      ? kAbove
+            : y > box.bottom ? kBelow
+                             : 0);
   };
   for (;;) {
     const int out1 = outside(s.x1, s.y1), out2 = outside(s.x2, s.y2);
@@ -230,13 +233,14 @@ void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   }
 }
 
-std::string GraphPicture::toSvg() const {
+std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) const {
   // The canvas holds the picture and the two axis captions beside it, as
   // the window places them: the speed caption 480 twips left of and 120
   // above the picture's corner, the time caption 9840 right of and 4080
   // below it. Units are twips, with the picture's top-left corner at 0 0;
   // one pixel of the picture is 15 units.
-  constexpr int left = -480, top = -120, right = 10572, bottom = 4332;
+  constexpr int left = -480, top = -120, right = 10572;
+  const int bottom = 4332 + extraBottom;
   const Box picture{0.0, 0.0, kPictureWidthTwips, kPictureHeightTwips};
   // Lines are cut a little outside the picture, where the clip path hides
   // them, so that no far-away number reaches the file.
@@ -283,6 +287,7 @@ std::string GraphPicture::toSvg() const {
     svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
   if (!timeCaption_.empty())
     svg += "<text x=\"9840\" y=\"4240\" " + font + ">" + escapedXml(timeCaption_) + "</text>\n";
+  svg += additions;
   svg += "</svg>\n";
   return svg;
 }

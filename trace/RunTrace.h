@@ -20,6 +20,7 @@ struct TracePoint {
   std::int16_t speedCounter;
   std::int16_t accelCounter;
   std::int8_t state;  // acceleration/deceleration state, 1 to 8
+  friend bool operator==(const TracePoint&, const TracePoint&) = default;
 };
 
 // The engine's values behind the point plotted at the end of this tick.

@@ -127,11 +127,11 @@ TEST(FailureMessages, NameTheFieldsOrTheStep) {
        "型が一致しません。\n\n「出力パルス数」が空欄です。-2147483648 ～ 2147483647 の整数を入力してください。"},
       {outcome(E::Overflow, Step::ConvertParameter, {P::InitialSpeed}),
        "Overflow in the field 初速度： (Text4, initialSpeed): the number is out of range",
-       "オーバーフローしました。\n\n「初速度」の値「40000」が大きすぎるか小さすぎます。-32768 ～ 32767 の整数を入力してください。"},
+       "オーバーフローしました。\n\n「初速度」の値「40000」が大きすぎるか小さすぎます。\n-32768 ～ 32767 の整数を入力してください。"},
       {outcome(E::Overflow, Step::JerkCounterFromJerkAccel, {P::JerkAccel}), "",
-       "オーバーフローしました。\n\n「加増加率」の値「2147483647」が大きすぎます。2147483646 以下にしてください。"},
+       "オーバーフローしました。\n\n「加増加率」の値「2147483647」が大きすぎます。\n2147483646 以下にしてください。"},
       {outcome(E::Overflow, Step::DecelPointFromAccelOffset, {P::AccelOffset}), "",
-       "オーバーフローしました。\n\n「加速Ｃ offs」の値「-2147483648」が小さすぎます。-2147483647 以上にしてください。"},
+       "オーバーフローしました。\n\n「加速Ｃ offs」の値「-2147483648」が小さすぎます。\n-2147483647 以上にしてください。"},
       {outcome(E::DivisionByZero, Step::SpeedScale, {P::Range, P::SpeedDisplayMax}),
        "Division by zero in the fields レンジ： (Text1, range) and 速度表示最大値： (Text10, speedDisplayMax) at speedScale",
        "0 で除算しました。\n\n「レンジ」と「速度表示最大値」が 0 です。0 以外の値を入力してください。"},
@@ -150,6 +150,9 @@ TEST(FailureMessages, NameTheFieldsOrTheStep) {
   }
   EXPECT_EQ(failureDetailJapanese(std::get<0>(cases[8])),
             "演算ステップ: speedCounter - 1（経過 1234 ティック、出力パルス 5）");
+  EXPECT_EQ(failureDetailJapanese(std::get<0>(cases[7])),
+            "演算ステップ: speedScale（Text1 range、Text10 speedDisplayMax、経過 1234 "
+            "ティック、出力パルス 5）");
   EXPECT_EQ(describeFailure(RunOutcome{}), "");
 }
 
