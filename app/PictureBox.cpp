@@ -74,6 +74,7 @@ void PictureBox::runStarting(std::shared_ptr<RecordedRun> run) {
   }
   run_ = std::move(run);
   fitted_.reset();
+  earlierRunsChanged();
   hideCursor();
   runActive_ = true;
   update();
@@ -123,7 +124,8 @@ void PictureBox::paintEvent(QPaintEvent* event) {
                       QImage::Format_RGB32);
     painter.drawImage(event->rect(), view, event->rect());
   } else {
-    painter.drawImage(0, 0, earlierCurves(earlier, *scales));
+    if (earlierLayer_.isNull()) earlierLayer_ = earlierCurves(earlier, *scales);
+    painter.drawImage(0, 0, earlierLayer_);
     paintInkOnly(painter, shownPicture());
     paintLegend(painter, earlier, *run_);
   }
@@ -225,11 +227,13 @@ void PictureBox::setScalesShown(bool shown) {
 
 void PictureBox::setKeepingEarlierRuns(bool keep) {
   keepEarlier_ = keep;
+  earlierRunsChanged();
   update();
 }
 
 void PictureBox::clearEarlierRuns() {
   earlier_.clear();
+  earlierRunsChanged();
   update();
 }
 
@@ -248,12 +252,14 @@ void PictureBox::fitToRun() {
   FittedView view{GraphPicture(), RunTrace(), *scales};
   replayRun(run_->recipe, timeText, speedText, view.picture, view.trace);
   fitted_ = std::move(view);
+  earlierRunsChanged();
   hideCursor();
   update();
 }
 
 void PictureBox::showFieldScales() {
   fitted_.reset();
+  earlierRunsChanged();
   hideCursor();
   update();
 }

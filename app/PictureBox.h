@@ -87,6 +87,9 @@ class PictureBox : public QWidget {
   std::vector<const RecordedRun*> shownEarlierRuns() const;
   const RunTrace* shownTrace() const;
   void hideCursor();
+  // The earlier curves change only with the runs kept and the view's scales:
+  // drawn once, painted from the copy.
+  void earlierRunsChanged() { earlierLayer_ = QImage(); }
 
   GraphPicture picture_;
   bool updatePending_ = false;
@@ -97,6 +100,7 @@ class PictureBox : public QWidget {
   bool scalesShown_ = false;
   bool keepEarlier_ = false;
   int cursorX_ = -1;  // pixel column of the point under the mouse
+  QImage earlierLayer_;
 };
 
 }  // namespace tarvex::window

@@ -1,5 +1,7 @@
 #include "WindowReadouts.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QLineEdit>
 
@@ -11,7 +13,7 @@ namespace tarvex::window {
 
 WindowReadouts::WindowReadouts(Form1& form) : form_(form) {
   options_ = {form.optionValue(CheckBox::Check2), form.optionValue(CheckBox::Check7)};
-  sinceEvents_.start();
+  clock_.start();
 }
 
 void WindowReadouts::clearStop() {
@@ -33,14 +35,20 @@ void WindowReadouts::showChangedValues() {
 
 void WindowReadouts::paintIfStalled() {
   sinceClockCheck_ = 0;
-  if (sinceEvents_.elapsed() < kPaintStallMs) return;
+  if (clock_.nsecsElapsed() - lastEventsNs_ < kPaintStallMs * 1000000) return;
   showChangedValues();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  sinceEvents_.restart();
+  lastEventsNs_ = clock_.nsecsElapsed();
 }
 
-bool WindowReadouts::pulseYield() {
-  if (sinceEvents_.elapsed() >= kEventIntervalMs) handleEvents();
+bool WindowReadouts::lookAtTheClock() {
+  const qint64 now = clock_.nsecsElapsed();
+  yieldsPerLook_ = now - lastLookNs_ > kClockLookNs
+                       ? std::max(1, yieldsPerLook_ / 2)
+                       : std::min(kMaxYieldsPerLook, yieldsPerLook_ * 2);
+  yieldsBeforeLook_ = yieldsPerLook_;
+  lastLookNs_ = now;
+  if (now - lastEventsNs_ >= kEventIntervalMs * 1000000) handleEvents();
   return stopRequested();
 }
 
@@ -53,7 +61,7 @@ void WindowReadouts::handleEvents() {
   showChangedValues();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   noteOptionChanges();
-  sinceEvents_.restart();
+  lastEventsNs_ = lastLookNs_ = clock_.nsecsElapsed();
   sinceClockCheck_ = 0;
 }
 
@@ -63,10 +71,6 @@ void WindowReadouts::noteOptionChanges() {
   if (now == options_ || engine_ == nullptr) return;
   options_ = now;
   optionChanges_.push_back({engine_->state().tickCount, now});
-}
-
-bool WindowReadouts::stopRequested() const {
-  return form_.stopf == 1;
 }
 
 }  // namespace tarvex::window

@@ -12,7 +12,9 @@
 // the run's yields, and only when kEventIntervalMs have passed since the last
 // time: often enough to paint at screen rate and to see a click on Stop at
 // once, rarely enough that the run itself keeps the processor. A yield with
-// nothing to do reads the clock and returns.
+// nothing to do counts down and returns; the clock is read only every so
+// many yields, as many as pass in about kClockLookNs (halved when yields
+// come slower, doubled when faster, at most kMaxYieldsPerLook).
 //
 // A run can go a long while without a yield and still change its readouts (a
 // speed counter climbing through negative values outputs no pulses); after
@@ -27,14 +29,14 @@
 #include <QElapsedTimer>
 
 #include "Controls.h"
+#include "Form1.h"
 #include "LiveReadouts.h"
 #include "PhaseLog.h"
 #include "RunReplay.h"
 
 namespace tarvex {
-class Form1;
 class TickEngine;
-}  // namespace tarvex
+}
 
 namespace tarvex::window {
 
@@ -58,7 +60,10 @@ class WindowReadouts final : public LiveReadouts {
   }
   // Handles the window's events if kEventIntervalMs have passed, then
   // reports whether Stop has been pressed.
-  bool pulseYield() override;
+  bool pulseYield() override {
+    if (--yieldsBeforeLook_ > 0) return stopRequested();
+    return lookAtTheClock();
+  }
   // No pulse for a long stretch of ticks: always handles the events.
   bool idleYield() override;
 
@@ -74,11 +79,14 @@ class WindowReadouts final : public LiveReadouts {
  private:
   // Readouts between two looks at the clock when no yield comes.
   static constexpr int kReadoutsPerClockCheck = 256;
+  static constexpr qint64 kClockLookNs = 250000;
+  static constexpr int kMaxYieldsPerLook = 256;
 
+  bool lookAtTheClock();
   void paintIfStalled();
   void handleEvents();
   void noteOptionChanges();
-  bool stopRequested() const;
+  bool stopRequested() const { return form_.stopf == 1; }
 
   Form1& form_;
   std::array<std::int64_t, kReadoutCount> values_{};
@@ -88,7 +96,11 @@ class WindowReadouts final : public LiveReadouts {
   LiveOptionValues options_;
   std::vector<LiveOptionChange> optionChanges_;
   PhaseLog phases_;
-  QElapsedTimer sinceEvents_;  // since the last yield that handled events
+  int yieldsBeforeLook_ = 1;
+  int yieldsPerLook_ = 1;
+  QElapsedTimer clock_;  // since the run began
+  qint64 lastLookNs_ = 0;
+  qint64 lastEventsNs_ = 0;  // when the window last handled its events
 };
 
 }  // namespace tarvex::window
