@@ -65,9 +65,8 @@ void paintScales(QPainter& painter, const GraphScales& scales) {
   for (const AxisTick& t : speedTicks(scales)) {
     const double y = pixelOfTwips(t.twips);
     painter.drawLine(QPointF(0, y), QPointF(kMarkPixels, y));
-    painter.drawText(
-        QPointF(kMarkPixels + 3, std::max(y + metrics.ascent() / 2.0, 1.0 * metrics.ascent())),
-        fromUtf8(t.label));
+    // Just under its mark, clear of a curve running level with it.
+    painter.drawText(QPointF(kMarkPixels + 3, y + metrics.ascent() + 1), fromUtf8(t.label));
   }
   painter.restore();
 }
