@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,13 +15,16 @@
 #include <QtGlobal>
 
 #include "ControlWidgets.h"
+#include "FailureText.h"
 #include "FormLayout.h"
 #include "FormRun.h"
 #include "OptionPairs.h"
 #include "ParameterFileActions.h"
 #include "PictureBox.h"
 #include "QtText.h"
+#include "RecordedRun.h"
 #include "RunFailureMessage.h"
+#include "RunTrace.h"
 #include "StartupValues.h"
 #include "TickEngine.h"
 #include "WindowFonts.h"
@@ -61,6 +65,14 @@ void guarded(QWidget* window, Handler&& handler) {
   }
   QMessageBox::critical(window, runFailureTitle(),
                         QStringLiteral("内部エラーが発生しました。\n\n%1").arg(what));
+}
+
+// The parameter texts as typed, in UTF-8 for the messages.
+RunParameters typedTexts(const RunParameters& params) {
+  RunParameters typed;
+  for (std::size_t i = 0; i < params.texts.size(); ++i)
+    typed.texts[i] = QString::fromLocal8Bit(params.texts[i]).toStdString();
+  return typed;
 }
 
 }  // namespace
@@ -105,6 +117,12 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   connectHandlers();
   Form_Load();
   Command1->setFocus(Qt::OtherFocusReason);
+  // The focused control shows its focus mark from the start, not only once
+  // Tab has been pressed: every control that takes focus marks the window
+  // anew when it gets it.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  for (QWidget* control : findChildren<QWidget*>())
+    if (control->focusPolicy() != Qt::NoFocus) control->installEventFilter(this);
 }
 
 Form1::~Form1() = default;
@@ -125,8 +143,9 @@ void Form1::createControls() {
       case ControlKind::Label: {
         auto* label = new QLabel(text, this);
         label->setTextFormat(Qt::PlainText);
-        label->setAlignment((design.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
-                            Qt::AlignVCenter);
+        // A caption's text starts at its top edge, as a label's does, so the
+        // captions of one row share their baseline.
+        label->setAlignment((design.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
         labels.push_back(label);
         widget = label;
         break;
@@ -190,27 +209,6 @@ void Form1::createControls() {
   // A caption's edge may overlap the box it names by a pixel: the boxes lie
   // on top.
   for (QLabel* label : labels) label->lower();
-  centreCaptions();
-}
-
-void Form1::centreCaptions() {
-  // A caption and the control it names share their top edge but not their
-  // height (a check box is lower than its caption); the caption's text is
-  // centred on the control's middle.
-  for (const ControlDesign& caption : kControls) {
-    if (caption.kind != ControlKind::Label) continue;
-    const QRect label = pixelRect(caption);
-    for (const ControlDesign& named : kControls) {
-      if (named.kind == ControlKind::Label || named.kind == ControlKind::Line ||
-          named.top != caption.top)
-        continue;
-      const QRect control = pixelRect(named);
-      if (std::abs(control.left() - (label.right() + 1)) > 1) continue;
-      const int shift = 2 * control.top() + control.height() - 2 * label.top() - label.height();
-      findChild<QLabel*>(fromUtf8(caption.name))
-          ->setContentsMargins(0, std::max(shift, 0), 0, std::max(-shift, 0));
-    }
-  }
 }
 
 void Form1::setTabOrderAsDesigned() {
@@ -264,6 +262,36 @@ void Form1::setIndicator(bool on) {
   Option1->setOn(on);
 }
 
+void Form1::showReadoutValue(TextBox box, std::int64_t value) {
+  QLineEdit* edit = textBox(box);
+  const QString text = QString::number(value);
+  edit->setText(text);
+  edit->setCursorPosition(0);
+  const int room = edit->contentsRect().width() - 4;  // the text box's own margins
+  edit->setToolTip(edit->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn && !testAttribute(Qt::WA_KeyboardFocusChange)) {
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    static_cast<QWidget*>(watched)->update();
+  }
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        button->isEnabled()) {
+      button->click();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Form1::holdParameterFields(bool held) {
+  for (const ParameterField& field : kParameterFields) textBox(field.control)->setReadOnly(held);
+}
+
 void Form1::Form_Load() {
   applyStartupValues(*this);
 }
@@ -273,6 +301,11 @@ void Form1::Command1_Click() {
   // that still arrives is ignored.
   if (runActive_) return;
   guarded(this, [this] { runSimulation(); });
+  // The message comes once the window is ready again, so that focus can go
+  // to the field it names.
+  if (const RecordedRun* run = Picture1->lastRun();
+      run && run->outcome.failed() && !closeRequested_)
+    showRunFailure(run->outcome, run->typed);
   if (closeRequested_) {
     closeRequested_ = false;
     close();
@@ -281,27 +314,64 @@ void Form1::Command1_Click() {
 
 void Form1::runSimulation() {
   runActive_ = true;
-  const bool startHadFocus = Command1->hasFocus();
+  // Keys typed during the run go to Stop: Space or Enter stops it.
+  Command2->setFocus(Qt::OtherFocusReason);
   Command1->setEnabled(false);
-  Picture1->setRunActive(true);
+  holdParameterFields(true);
   struct EndOfRun {
     Form1& form;
-    bool restoreFocus;
     ~EndOfRun() {
       form.runActive_ = false;
-      form.Picture1->setRunActive(false);
+      form.holdParameterFields(false);
+      form.Picture1->runEnded();
       form.Command1->setEnabled(true);
-      if (restoreFocus) form.Command1->setFocus(Qt::OtherFocusReason);
+      form.Command1->setFocus(Qt::OtherFocusReason);
     }
-  } endOfRun{*this, startHadFocus};
+  } endOfRun{*this};
+
+  auto record = std::make_shared<RecordedRun>();
+  record->recipe.params = readRunParameters(*this);
+  record->recipe.sCurve = optionValue(CheckBox::Check4);
+  record->recipe.startOptions = {optionValue(CheckBox::Check2), optionValue(CheckBox::Check7)};
+  record->typed = typedTexts(record->recipe.params);
+  Picture1->runStarting(record);
 
   WindowReadouts readouts(*this);
   WindowGraph graph(*this);
+  TraceRecorder recorder(graph, record->trace);
   FormOptions options(*this);
-  TickEngine engine(options, readouts, graph);
-  const RunOutcome outcome = engine.run(readRunParameters(*this));
+  TickEngine engine(options, readouts, recorder);
+  readouts.attach(engine);
+  recorder.attach(engine);
+  const RunOutcome outcome = engine.run(record->recipe.params);
+  readouts.showChangedValues();
   lastOutcome_ = outcome;
-  if (outcome.failed()) QMessageBox::critical(this, runFailureTitle(), runFailureMessage(outcome));
+
+  record->outcome = outcome;
+  record->recipe.changes = readouts.optionChanges();
+  if (outcome.end == RunEnd::Stopped) record->recipe.stopTick = outcome.ticks;
+  record->range = engine.state().params.range;
+  record->peakSpeed = engine.state().peakSpeed;
+  record->phases = readouts.phases().entries();
+  for (const ReadoutControl& control : kReadoutControls)
+    record->readouts[static_cast<std::size_t>(control.readout)] =
+        control.box ? textBox(*control.box)->text()
+                    : (Option1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+  if (outcome.failed()) record->failureMessage = runFailureMessage(outcome, record->typed);
+}
+
+void Form1::showRunFailure(const RunOutcome& outcome, const RunParameters& typed) {
+  QMessageBox box(QMessageBox::Critical, runFailureTitle(), runFailureMessage(outcome, typed),
+                  QMessageBox::Ok, this);
+  box.setInformativeText(QStringLiteral("<small>%1</small>")
+                             .arg(fromUtf8(failureDetailJapanese(outcome)).toHtmlEscaped()));
+  box.exec();
+  const RunFailure& failure = *outcome.failure;
+  if (failure.causes.empty()) return;
+  QLineEdit* field = textBox(fieldOf(failure.causes.front()).control);
+  activateWindow();
+  field->setFocus(Qt::OtherFocusReason);
+  field->selectAll();
 }
 
 void Form1::Command2_Click() {

@@ -52,17 +52,23 @@ class Form1 : public QWidget, public FormControls {
   const std::optional<RunOutcome>& lastOutcome() const { return lastOutcome_; }
 
   QLineEdit* textBox(TextBox box) const { return textBoxes_[indexOf(box)]; }
+  // Writes a readout's value. A value wider than its box shows its leading
+  // digits, as a text box does when its text is set, and the whole value in
+  // the box's tooltip.
+  void showReadoutValue(TextBox box, std::int64_t value);
   window::OptionCheckBox* checkBox(CheckBox box) const { return checkBoxes_[indexOf(box)]; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Enter on a focused button presses it, as Space does; every control
+  // shows its focus mark when it has focus.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   friend class window::WindowReadouts;
   friend class WindowGraph;
 
   void createControls();
-  void centreCaptions();
   void setTabOrderAsDesigned();
   void connectHandlers();
 
@@ -75,6 +81,9 @@ class Form1 : public QWidget, public FormControls {
   void Check_Click(CheckBox box);
 
   void runSimulation();
+  // During a run the parameter fields take no typing: keys go to Stop.
+  void holdParameterFields(bool held);
+  void showRunFailure(const RunOutcome& outcome, const RunParameters& typed);
 
   // The stop request: 1 once Stop has been pressed during a run.
   std::int16_t stopf = 0;

@@ -1,21 +1,48 @@
 #include "PictureBox.h"
 
+#include <charconv>
+#include <cmath>
 #include <exception>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QToolTip>
 
+#include "GraphLayers.h"
 #include "GraphPng.h"
 #include "OutputFile.h"
 #include "QtText.h"
+#include "RunReplay.h"
+#include "RunReport.h"
+#include "TraceCsv.h"
 
 namespace tarvex::window {
+namespace {
+
+// Earlier curves are drawn from a thinned copy of their trace.
+constexpr std::size_t kEarlierCurvePoints = 20000;
+
+// The fitted speed scale leaves a tenth above the peak.
+constexpr double kPeakMargin = 1.1;
+
+std::string shortestText(double value) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, end.ptr);
+}
+
+}  // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
   setFixedSize(GraphPicture::kWidth, GraphPicture::kHeight);
 }
 
@@ -35,7 +62,45 @@ void PictureBox::drawPoint(float x, float y) {
 }
 
 QImage PictureBox::image() const {
-  return graphImage(picture_);
+  return graphImage(shownPicture());
+}
+
+void PictureBox::runStarting(std::shared_ptr<RecordedRun> run) {
+  if (keepEarlier_ && run_ && !run_->trace.points().empty()) {
+    auto kept = std::make_shared<RecordedRun>(*run_);
+    kept->trace = thinned(run_->trace, kEarlierCurvePoints);
+    earlier_.push_front(std::move(kept));
+    if (earlier_.size() > kEarlierRuns) earlier_.pop_back();
+  }
+  run_ = std::move(run);
+  fitted_.reset();
+  earlierRunsChanged();
+  hideCursor();
+  runActive_ = true;
+  update();
+}
+
+void PictureBox::runEnded() {
+  runActive_ = false;
+  update();
+}
+
+std::optional<GraphScales> PictureBox::shownScales() const {
+  if (fitted_) return fitted_->scales;
+  if (!run_) return std::nullopt;
+  return scalesOf(run_->recipe);
+}
+
+const RunTrace* PictureBox::shownTrace() const {
+  if (fitted_) return &fitted_->trace;
+  return run_ ? &run_->trace : nullptr;
+}
+
+std::vector<const RecordedRun*> PictureBox::shownEarlierRuns() const {
+  std::vector<const RecordedRun*> runs;
+  if (keepEarlier_)
+    for (const auto& run : earlier_) runs.push_back(run.get());
+  return runs;
 }
 
 void PictureBox::changed() {
@@ -48,11 +113,59 @@ void PictureBox::changed() {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
   updatePending_ = false;
-  const QImage view(reinterpret_cast<const uchar*>(picture_.pixels()), GraphPicture::kWidth,
-                    GraphPicture::kHeight, GraphPicture::kWidth * sizeof(GraphPicture::Pixel),
-                    QImage::Format_RGB32);
   QPainter painter(this);
-  painter.drawImage(event->rect(), view, event->rect());
+  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
+  const std::optional<GraphScales> scales = shownScales();
+  if (earlier.empty() || !scales || !run_) {
+    // A plain run: the picture exactly as drawn.
+    const GraphPicture& shown = shownPicture();
+    const QImage view(reinterpret_cast<const uchar*>(shown.pixels()), GraphPicture::kWidth,
+                      GraphPicture::kHeight, GraphPicture::kWidth * sizeof(GraphPicture::Pixel),
+                      QImage::Format_RGB32);
+    painter.drawImage(event->rect(), view, event->rect());
+  } else {
+    if (earlierLayer_.isNull()) earlierLayer_ = earlierCurves(earlier, *scales);
+    painter.drawImage(0, 0, earlierLayer_);
+    paintInkOnly(painter, shownPicture());
+    paintLegend(painter, earlier, *run_);
+  }
+  if (scalesShown_ && scales) paintScales(painter, *scales);
+  if (cursorX_ >= 0) {
+    painter.setPen(QPen(QColor(0x30, 0x60, 0xd0), 1.0, Qt::DotLine));
+    painter.drawLine(cursorX_, 0, cursorX_, height() - 1);
+  }
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+  }
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+  const RunTrace* trace = shownTrace();
+  const std::optional<GraphScales> scales = shownScales();
+  const TracePoint* point =
+      trace && scales ? pointUnder(*trace, *scales, event->position()) : nullptr;
+  if (point == nullptr) {
+    hideCursor();
+    return;
+  }
+  const long index = long(point - trace->points().data());
+  cursorX_ = int(pixelOfTwips(std::min<long>(index, SpeedGraph::kLastColumn)));
+  QToolTip::showText(event->globalPosition().toPoint(), pointReadout(*point, trace->range()), this);
+  update();
+}
+
+void PictureBox::leaveEvent(QEvent*) {
+  hideCursor();
+}
+
+void PictureBox::hideCursor() {
+  if (cursorX_ < 0) return;
+  cursorX_ = -1;
+  QToolTip::hideText();
+  update();
 }
 
 void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
@@ -60,36 +173,143 @@ void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
   // run; a menu or a file dialog there would hold the run up.
   if (runActive_) return;
   try {
-    offerSaving(event->globalPos());
+    offerMenu(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                          : mapToGlobal(QPoint(20, 20)));
   } catch (const std::exception&) {
-    // Out of memory for the menu or the copy: nothing is saved.
+    // Out of memory for the menu, a copy or a re-run: nothing is done.
   }
 }
 
-void PictureBox::offerSaving(const QPoint& where) {
+void PictureBox::offerMenu(const QPoint& where) {
+  // Each item's work is done once the menu has closed.
   QMenu menu(this);
-  QAction* png = menu.addAction(QStringLiteral("グラフを PNG 形式で保存(&P)..."));
-  QAction* svg = menu.addAction(QStringLiteral("グラフを SVG 形式で保存(&S)..."));
+  std::vector<std::pair<QAction*, std::function<void(bool)>>> items;
+  const auto item = [&](const char* text, bool enabled, std::function<void(bool)> work) {
+    QAction* action = menu.addAction(QString::fromUtf8(text));
+    action->setEnabled(enabled);
+    items.emplace_back(action, std::move(work));
+    return action;
+  };
+  const bool haveRun = run_ != nullptr;
+  const bool haveTrace = haveRun && !run_->trace.points().empty();
+  item("グラフを PNG 形式で保存(&P)...", true,
+       [this](bool) { saveAs(QStringLiteral("png"), false); });
+  item("グラフを SVG 形式で保存(&S)...", true,
+       [this](bool) { saveAs(QStringLiteral("svg"), false); });
+  item("目盛りと条件付きで PNG 形式で保存(&N)...", haveRun,
+       [this](bool) { saveAs(QStringLiteral("png"), true); });
+  item("目盛りと条件付きで SVG 形式で保存(&V)...", haveRun,
+       [this](bool) { saveAs(QStringLiteral("svg"), true); });
+  menu.addSeparator();
+  QAction* scales = item("目盛り(&M)", true, [this](bool on) { setScalesShown(on); });
+  scales->setCheckable(true);
+  scales->setChecked(scalesShown_);
+  QAction* keep =
+      item("前回の波形を残す(&K)", true, [this](bool on) { setKeepingEarlierRuns(on); });
+  keep->setCheckable(true);
+  keep->setChecked(keepEarlier_);
+  item("残した波形を消去(&D)", !earlier_.empty(), [this](bool) { clearEarlierRuns(); });
+  menu.addSeparator();
+  item("全体表示(&F)", haveTrace && !fitted_, [this](bool) { fitToRun(); });
+  item("設定の目盛りに戻す(&R)", fitted_.has_value(), [this](bool) { showFieldScales(); });
+  menu.addSeparator();
+  item("演算結果(&E)...", haveRun, [this](bool) { showReport(); });
+  item("CSV 保存(&C)...", haveTrace, [this](bool) { saveTrace(); });
   const QAction* chosen = menu.exec(where);
-  if (chosen == png) saveAs(QStringLiteral("png"));
-  if (chosen == svg) saveAs(QStringLiteral("svg"));
+  for (const auto& [action, work] : items)
+    if (action == chosen) work(action->isChecked());
 }
 
-void PictureBox::saveAs(const QString& format) {
-  const QString filter = format == QLatin1String("png") ? QStringLiteral("PNG 画像 (*.png)")
-                                                        : QStringLiteral("SVG 画像 (*.svg)");
+void PictureBox::setScalesShown(bool shown) {
+  scalesShown_ = shown;
+  update();
+}
+
+void PictureBox::setKeepingEarlierRuns(bool keep) {
+  keepEarlier_ = keep;
+  earlierRunsChanged();
+  update();
+}
+
+void PictureBox::clearEarlierRuns() {
+  earlier_.clear();
+  earlierRunsChanged();
+  update();
+}
+
+void PictureBox::fitToRun() {
+  if (runActive_ || !run_ || run_->trace.points().empty() || run_->range == 0) return;
+  // The time scale ends with the run, the speed scale a tenth above its peak.
+  const double seconds = secondsOf(run_->outcome.ticks);
+  double peak = 0.0;
+  for (const TracePoint& p : run_->trace.points())
+    peak = std::max(peak, std::fabs(pulsesPerSecond(p.speedCounter, run_->range)));
+  const std::optional<GraphScales> field = scalesOf(run_->recipe);
+  const double pps = peak > 0.0 ? peak * kPeakMargin : field ? field->pulsesPerSecond : 1.0;
+  const std::string timeText = shortestText(seconds), speedText = shortestText(pps);
+  const auto scales = GraphScales::fromTexts(timeText, speedText);
+  if (!scales) return;
+  FittedView view{GraphPicture(), RunTrace(), *scales};
+  replayRun(run_->recipe, timeText, speedText, view.picture, view.trace);
+  fitted_ = std::move(view);
+  earlierRunsChanged();
+  hideCursor();
+  update();
+}
+
+void PictureBox::showFieldScales() {
+  fitted_.reset();
+  earlierRunsChanged();
+  hideCursor();
+  update();
+}
+
+void PictureBox::saveAs(const QString& format, bool withContext) {
+  const bool png = format == QLatin1String("png");
+  const QString filter =
+      png ? QStringLiteral("PNG 画像 (*.png)") : QStringLiteral("SVG 画像 (*.svg)");
   QString name = QFileDialog::getSaveFileName(this, QStringLiteral("グラフの保存"),
                                               QStringLiteral("graph.") + format, filter);
   if (name.isEmpty()) return;
   if (!name.endsWith(QLatin1Char('.') + format, Qt::CaseInsensitive))
     name += QLatin1Char('.') + format;
   const std::filesystem::path path = toPath(name);
-  const std::string error = format == QLatin1String("png") ? writeGraphPng(picture_, path)
-                                                           : writeWholeFile(path, picture_.toSvg());
+  std::string error;
+  if (!withContext || !run_) {
+    error =
+        png ? writeGraphPng(shownPicture(), path) : writeWholeFile(path, shownPicture().toSvg());
+  } else {
+    const QString caption = parameterCaption(*run_);
+    error = png ? writePng(imageWithContext(shownPicture(), shownScales(), caption), path)
+                : writeWholeFile(path, svgWithContext(shownPicture(), shownScales(), caption));
+  }
   if (!error.empty())
     QMessageBox::warning(
         this, QStringLiteral("グラフの保存"),
         QStringLiteral("グラフを保存できませんでした。\n\n%1").arg(fromUtf8(error)));
+}
+
+void PictureBox::saveTrace() {
+  if (!run_) return;
+  QString name =
+      QFileDialog::getSaveFileName(this, QStringLiteral("CSV 保存"), QStringLiteral("trace.csv"),
+                                   QStringLiteral("CSV ファイル (*.csv)"));
+  if (name.isEmpty()) return;
+  if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) name += QStringLiteral(".csv");
+  const std::string error = writeTraceCsv(run_->trace, toPath(name));
+  if (!error.empty()) {
+    QMessageBox::warning(this, QStringLiteral("CSV 保存"),
+                         QStringLiteral("CSV を保存できませんでした。\n\n%1").arg(fromUtf8(error)));
+  } else if (!run_->trace.complete()) {
+    QMessageBox::warning(this, QStringLiteral("CSV 保存"),
+                         QStringLiteral("演算が長いため、最初の %1 点だけを保存しました。\n"
+                                        "すべての点は tarvex-batch --trace で保存できます。")
+                             .arg(run_->trace.points().size()));
+  }
+}
+
+void PictureBox::showReport() {
+  if (run_) showRunReport(this, *run_);
 }
 
 }  // namespace tarvex::window

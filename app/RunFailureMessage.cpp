@@ -6,8 +6,8 @@
 
 namespace tarvex::window {
 
-QString runFailureMessage(const RunOutcome& outcome) {
-  return fromUtf8(describeFailureJapanese(outcome));
+QString runFailureMessage(const RunOutcome& outcome, const RunParameters& typed) {
+  return fromUtf8(describeFailureJapanese(outcome, typed));
 }
 
 QString runFailureTitle() {

@@ -1,36 +1,54 @@
 #include "WindowReadouts.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QLineEdit>
 
 #include "ControlWidgets.h"
 #include "Form1.h"
+#include "TickEngine.h"
 
 namespace tarvex::window {
 
 WindowReadouts::WindowReadouts(Form1& form) : form_(form) {
-  sinceEvents_.start();
-  sincePaint_.start();
+  options_ = {form.optionValue(CheckBox::Check2), form.optionValue(CheckBox::Check7)};
+  clock_.start();
 }
 
 void WindowReadouts::clearStop() {
   form_.stopf = 0;
 }
 
-void WindowReadouts::showReadout(Readout readout, std::int64_t value) {
-  if (const auto box = controlOf(readout).box) {
-    form_.textBox(*box)->setText(QString::number(value));
-  } else {
-    form_.Option1->setOn(value != 0);
+void WindowReadouts::showChangedValues() {
+  for (const ReadoutControl& control : kReadoutControls) {
+    const auto bit = 1u << static_cast<unsigned>(control.readout);
+    if ((changed_ & bit) == 0) continue;
+    const std::int64_t value = values_[static_cast<std::size_t>(control.readout)];
+    if (control.box)
+      form_.showReadoutValue(*control.box, value);
+    else
+      form_.Option1->setOn(value != 0);
   }
-  if (sincePaint_.elapsed() >= kPaintStallMs) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sincePaint_.restart();
-  }
+  changed_ = 0;
 }
 
-bool WindowReadouts::pulseYield() {
-  if (sinceEvents_.elapsed() >= kEventIntervalMs) handleEvents();
+void WindowReadouts::paintIfStalled() {
+  sinceClockCheck_ = 0;
+  if (clock_.nsecsElapsed() - lastEventsNs_ < kPaintStallMs * 1000000) return;
+  showChangedValues();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  lastEventsNs_ = clock_.nsecsElapsed();
+}
+
+bool WindowReadouts::lookAtTheClock() {
+  const qint64 now = clock_.nsecsElapsed();
+  yieldsPerLook_ = now - lastLookNs_ > kClockLookNs
+                       ? std::max(1, yieldsPerLook_ / 2)
+                       : std::min(kMaxYieldsPerLook, yieldsPerLook_ * 2);
+  yieldsBeforeLook_ = yieldsPerLook_;
+  lastLookNs_ = now;
+  if (now - lastEventsNs_ >= kEventIntervalMs * 1000000) handleEvents();
   return stopRequested();
 }
 
@@ -40,13 +58,19 @@ bool WindowReadouts::idleYield() {
 }
 
 void WindowReadouts::handleEvents() {
+  showChangedValues();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  sinceEvents_.restart();
-  sincePaint_.restart();
+  noteOptionChanges();
+  lastEventsNs_ = lastLookNs_ = clock_.nsecsElapsed();
+  sinceClockCheck_ = 0;
 }
 
-bool WindowReadouts::stopRequested() const {
-  return form_.stopf == 1;
+void WindowReadouts::noteOptionChanges() {
+  const LiveOptionValues now{form_.optionValue(CheckBox::Check2),
+                             form_.optionValue(CheckBox::Check7)};
+  if (now == options_ || engine_ == nullptr) return;
+  options_ = now;
+  optionChanges_.push_back({engine_->state().tickCount, now});
 }
 
 }  // namespace tarvex::window

@@ -1,28 +1,41 @@
 // What a run shows in the window while it goes on, and when it lets the
 // window handle its events.
 //
-// Every readout is written the moment its value changes; the window paints
-// the changed controls the next time it handles its events. Handling events
-// costs far more than a pulse (a repaint of the window and a round trip to
-// the display), so the run hands over to the window only when
-// kEventIntervalMs have passed since the last time, not at every pulse:
-// often enough to paint at screen rate and to see a click on Stop at once,
-// rarely enough that the run itself keeps the processor.
+// A run changes its readouts far faster than a screen can show them (an
+// output pulse every few tens of nanoseconds of computation), so the values
+// are kept as numbers and written into their boxes only when the window is
+// about to paint: every kEventIntervalMs, and once more when the run ends, so
+// that what the boxes show after the run, however it ended, is exactly the
+// run's final values.
 //
-// The user's input is handled only at the run's yields, the moments at which
-// the run looks at Stop and the option boxes again. A run can go a long
-// while without a yield and still change its readouts (a speed counter
-// climbing through negative values outputs no pulses); a readout written
-// after such a stretch lets the window paint, input held back for the next
-// yield.
+// The window handles its events (paints, Stop, the option boxes, closing) at
+// the run's yields, and only when kEventIntervalMs have passed since the last
+// time: often enough to paint at screen rate and to see a click on Stop at
+// once, rarely enough that the run itself keeps the processor. A yield with
+// nothing to do counts down and returns; the clock is read only every so
+// many yields, as many as pass in about kClockLookNs (halved when yields
+// come slower, doubled when faster, at most kMaxYieldsPerLook).
+//
+// A run can go a long while without a yield and still change its readouts (a
+// speed counter climbing through negative values outputs no pulses); after
+// such a stretch the changed boxes are shown and the window paints, input
+// held back for the next yield.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
 
 #include <QElapsedTimer>
 
+#include "Controls.h"
+#include "Form1.h"
 #include "LiveReadouts.h"
+#include "PhaseLog.h"
+#include "RunReplay.h"
 
 namespace tarvex {
-class Form1;
+class TickEngine;
 }
 
 namespace tarvex::window {
@@ -34,22 +47,60 @@ class WindowReadouts final : public LiveReadouts {
   static constexpr qint64 kPaintStallMs = 2 * kEventIntervalMs;
 
   explicit WindowReadouts(Form1& form);
+  // The engine whose ticks the option changes are noted at.
+  void attach(const TickEngine& engine) { engine_ = &engine; }
 
   void clearStop() override;
-  void showReadout(Readout readout, std::int64_t value) override;
+  void showReadout(Readout readout, std::int64_t value) override {
+    values_[static_cast<std::size_t>(readout)] = value;
+    changed_ |= 1u << static_cast<unsigned>(readout);
+    if (readout == Readout::AccelState && engine_ != nullptr)
+      phases_.stateEntered(static_cast<std::int32_t>(value), *engine_);
+    if (++sinceClockCheck_ >= kReadoutsPerClockCheck) paintIfStalled();
+  }
   // Handles the window's events if kEventIntervalMs have passed, then
   // reports whether Stop has been pressed.
-  bool pulseYield() override;
+  bool pulseYield() override {
+    if (--yieldsBeforeLook_ > 0) return stopRequested();
+    return lookAtTheClock();
+  }
   // No pulse for a long stretch of ticks: always handles the events.
   bool idleYield() override;
 
+  // Writes every changed value into its box: at the end of the run.
+  void showChangedValues();
+
+  // The changes the user made during the run to the options the run reads
+  // while it goes on, each with the tick of the yield that saw it.
+  const std::vector<LiveOptionChange>& optionChanges() const { return optionChanges_; }
+  // The states the run entered.
+  const PhaseLog& phases() const { return phases_; }
+
  private:
+  // Readouts between two looks at the clock when no yield comes.
+  static constexpr int kReadoutsPerClockCheck = 256;
+  static constexpr qint64 kClockLookNs = 250000;
+  static constexpr int kMaxYieldsPerLook = 256;
+
+  bool lookAtTheClock();
+  void paintIfStalled();
   void handleEvents();
-  bool stopRequested() const;
+  void noteOptionChanges();
+  bool stopRequested() const { return form_.stopf == 1; }
 
   Form1& form_;
-  QElapsedTimer sinceEvents_;  // since the last yield that handled events
-  QElapsedTimer sincePaint_;   // since the window last painted
+  std::array<std::int64_t, kReadoutCount> values_{};
+  std::uint32_t changed_ = 0;  // one bit per Readout
+  int sinceClockCheck_ = 0;
+  const TickEngine* engine_ = nullptr;
+  LiveOptionValues options_;
+  std::vector<LiveOptionChange> optionChanges_;
+  PhaseLog phases_;
+  int yieldsBeforeLook_ = 1;
+  int yieldsPerLook_ = 1;
+  QElapsedTimer clock_;  // since the run began
+  qint64 lastLookNs_ = 0;
+  qint64 lastEventsNs_ = 0;  // when the window last handled its events
 };
 
 }  // namespace tarvex::window

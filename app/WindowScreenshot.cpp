@@ -1,20 +1,46 @@
-// tarvex-sim-screenshot PATH.png: opens the window, makes the default run,
-// and saves a picture of the window's client area to PATH.png. The run's
-// data log goes to a temporary folder.
+// tarvex-sim-screenshot [SCENE] PATH.png: opens the window, sets up SCENE,
+// and saves a picture of the screen around the window and any dialog, menu
+// or tooltip it shows to PATH.png. Runs' data logs go to a temporary folder.
+//
+// Scenes (the README's pictures):
+//   window             the window after the default run (the default scene)
+//   overflow-message   a set-up overflow: 加増加率 2147483647
+//   fullwidth-message  初速度 typed with full-width digits
+//   drag-pulses        a run ending with a five-digit 引きずりパルス数, its tooltip
+//   input-box          the input box of パラメータ保存
+//   cursor             the point under the mouse over the default run
+//   scales             the default run with the axis scales
+//   overlays           three runs with 加増加率 tuned, earlier ones kept
+//   fitted             a 2,000,000-pulse run fitted to the graph, with scales
+//   report             the run report of the default run
 #include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
+#include "ControlWidgets.h"
 #include "Form1.h"
+#include "PictureBox.h"
 #include "WindowFonts.h"
+#include "WindowLanguage.h"
 
 namespace {
+
+using tarvex::Form1;
+using tarvex::TextBox;
+using tarvex::window::PictureBox;
 
 void settle(int milliseconds) {
   QElapsedTimer clock;
@@ -22,39 +48,122 @@ void settle(int milliseconds) {
   while (clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
+// The screen around every window shown.
+QImage screenAroundWindows() {
+  QRect area;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible()) area |= w->frameGeometry();
+  QScreen* screen = QGuiApplication::primaryScreen();
+  area &= screen->geometry();
+  return screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+}
+
+// Does `action`; if it opens a dialog, the picture is taken while the dialog
+// is open and the dialog is then closed.
+QImage pictureOf(const std::function<void()>& action) {
+  QImage shot;
+  QTimer::singleShot(600, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    shot = screenAroundWindows();
+    dialog->close();
+  });
+  action();
+  if (shot.isNull()) {
+    settle(700);
+    shot = screenAroundWindows();
+  }
+  return shot;
+}
+
+void run(Form1& form) {
+  form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+}
+
+void set(Form1& form, TextBox box, const char* text) {
+  form.textBox(box)->setText(QString::fromUtf8(text));
+}
+
+QImage scene(const char* name, Form1& form) {
+  auto* graph = form.findChild<PictureBox*>(QStringLiteral("Picture1"));
+  const std::string scene = name;
+  if (scene == "overflow-message") set(form, TextBox::Text3, "2147483647");
+  if (scene == "fullwidth-message") set(form, TextBox::Text4, "１０");
+  if (scene == "overflow-message" || scene == "fullwidth-message")
+    return pictureOf([&] { run(form); });
+  if (scene == "input-box")
+    return pictureOf([&] { form.findChild<QPushButton*>(QStringLiteral("Command3"))->click(); });
+  if (scene == "drag-pulses") {
+    form.setOptionValue(tarvex::CheckBox::Check6, tarvex::kChecked);
+    set(form, TextBox::Text13, "2000");
+    set(form, TextBox::Text6, "100000");
+  }
+  if (scene == "overlays") {
+    graph->setKeepingEarlierRuns(true);
+    run(form);
+    set(form, TextBox::Text3, "300");
+    run(form);
+    set(form, TextBox::Text3, "1200");
+  }
+  if (scene == "fitted") set(form, TextBox::Text6, "2000000");
+  run(form);
+  if (!form.lastOutcome() || form.lastOutcome()->failed()) return {};
+  if (scene == "drag-pulses") {
+    QLineEdit* drag = form.textBox(TextBox::Text16);
+    return pictureOf([&] {
+      QToolTip::showText(drag->mapToGlobal(QPoint(4, drag->height())), drag->toolTip(), drag);
+    });
+  }
+  if (scene == "cursor") {
+    return pictureOf([&] {
+      const QPointF at(260, 60);
+      QMouseEvent move(QEvent::MouseMove, at, graph->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(graph, &move);
+    });
+  }
+  if (scene == "scales") graph->setScalesShown(true);
+  if (scene == "fitted") graph->fitToRun(), graph->setScalesShown(true);
+  if (scene == "report") return pictureOf([&] { graph->showReport(); });
+  return pictureOf([] {});
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setFont(tarvex::window::standardFont());
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: tarvex-sim-screenshot PATH.png\n");
+  tarvex::window::installJapaneseDialogs(app);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: tarvex-sim-screenshot [SCENE] PATH.png\n");
     return 2;
   }
-  const QString target = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+  const char* sceneName = argc == 3 ? argv[1] : "window";
+  const QString target = QFileInfo(QString::fromLocal8Bit(argv[argc - 1])).absoluteFilePath();
   QTemporaryDir workDir;
   if (!workDir.isValid() || !QDir::setCurrent(workDir.path())) {
     std::fprintf(stderr, "tarvex-sim-screenshot: no temporary folder for the data log\n");
     return 1;
   }
 
-  tarvex::Form1 form;
+  Form1 form;
   form.move(0, 0);
   form.show();
   QElapsedTimer clock;
   clock.start();
   while (!(form.windowHandle() && form.windowHandle()->isExposed()) && clock.elapsed() < 5000)
     settle(20);
+  form.activateWindow();
   settle(200);
 
-  form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-  if (!form.lastOutcome() || form.lastOutcome()->failed()) {
-    std::fprintf(stderr, "tarvex-sim-screenshot: the default run did not complete\n");
+  const QImage shot = std::strcmp(sceneName, "window") == 0
+                          ? (run(form), settle(300), form.grab().toImage())
+                          : scene(sceneName, form);
+  if (shot.isNull()) {
+    std::fprintf(stderr, "tarvex-sim-screenshot: the scene's run did not complete\n");
     return 1;
   }
-  settle(300);
-
-  if (!form.grab().save(target, "PNG")) {
+  if (!shot.save(target, "PNG")) {
     std::fprintf(stderr, "tarvex-sim-screenshot: cannot write %s\n", qPrintable(target));
     return 1;
   }

@@ -120,6 +120,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       const auto jobs = value(v) ? parseWhole(v) : std::nullopt;
       if (!jobs || *jobs < 1 || *jobs > 64) return fail("--jobs: expected 1 to 64 runs at once");
       o.jobs = static_cast<int>(*jobs);
+    } else if (arg == "--trace") {
+      if (!value(v) || v.empty()) return fail("--trace needs PATH.csv");
+      o.tracePath = v;
     } else if (!arg.empty() && arg[0] == '-') {
       return fail("unknown option '" + arg + "'");
     } else if (!o.parameterFile && i == 0) {
@@ -168,6 +171,9 @@ Output:
   --plot PATH          write the speed graph as drawn, .svg or .png
   --points PATH        every plotted point, the starting point first, "x y"
                        per line, in twips of the graph area
+  --trace PATH.csv     every plotted point, the starting point first, as CSV:
+                       tick,time_s,pulses,speed_counter,speed_pps,
+                       accel_counter,state
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text

@@ -42,6 +42,7 @@ struct BatchOptions {
   // --vary in the order given; none for a single run.
   std::vector<Variation> variations;
   std::optional<int> jobs;
+  std::optional<std::filesystem::path> tracePath;
   bool json = false;
   bool tickByTick = false;
   bool help = false;

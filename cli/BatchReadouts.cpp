@@ -17,11 +17,8 @@ BatchReadouts::BatchReadouts(FormModel& form, const BatchOptions& options)
 
 void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
   shown_[static_cast<std::size_t>(readout)] = value;
-  if (engine_ == nullptr) return;
-  const EngineState& s = engine_->state();
-  if (readout == Readout::AccelState)
-    phases_.push_back({static_cast<std::int32_t>(value), engine_->currentTick(), s.outputPulseCount,
-                       s.speedCounter});
+  if (engine_ != nullptr && readout == Readout::AccelState)
+    phases_.stateEntered(static_cast<std::int32_t>(value), *engine_);
 }
 
 void BatchReadouts::showInForm() {

@@ -13,17 +13,10 @@
 #include "BatchOptions.h"
 #include "FormModel.h"
 #include "LiveReadouts.h"
+#include "PhaseLog.h"
 #include "TickEngine.h"
 
 namespace tarvex::batch {
-
-// A state entered during the run, with the moment it was entered.
-struct PhaseEntry {
-  std::int32_t state;
-  std::int64_t tick;  // 0 for the set-up
-  std::int64_t pulses;
-  std::int16_t speedCounter;
-};
 
 // Set from the Ctrl-C handler; read by every run, in whichever thread it runs.
 extern std::atomic<bool> interruptRequested;
@@ -42,7 +35,7 @@ class BatchReadouts final : public LiveReadouts {
   // Writes the last value of every readout shown into its box.
   void showInForm();
 
-  const std::vector<PhaseEntry>& phases() const { return phases_; }
+  const std::vector<PhaseEntry>& phases() const { return phases_.entries(); }
 
  private:
   FormModel& form_;
@@ -51,7 +44,7 @@ class BatchReadouts final : public LiveReadouts {
   std::int16_t stopf_ = 0;
   std::size_t nextChange_ = 0;  // into the pulse-ordered live changes
   std::vector<LiveChange> changes_;
-  std::vector<PhaseEntry> phases_;
+  PhaseLog phases_;
   std::array<std::optional<std::int64_t>, kReadoutCount> shown_;
 };
 

@@ -29,6 +29,7 @@ class BatchRun {
   BatchRun& operator=(const BatchRun&) = delete;
 
   RunOutcome run();
+  const TickEngine& engine() const { return engine_; }
   RunReport report(const RunOutcome& outcome) const { return {outcome, form_, engine_, readouts_}; }
 
  private:

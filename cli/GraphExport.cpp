@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "OutputFile.h"
+#include "TickEngine.h"
 
 #ifdef TARVEX_HAVE_QT_GUI
 #include "GraphPng.h"
@@ -29,7 +30,9 @@ std::string plotFormat(const std::filesystem::path& path) {
   return lower;
 }
 
-BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath) {
+BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
+                       const std::optional<std::filesystem::path>& tracePath) {
+  if (tracePath) trace_ = std::make_unique<TraceCsvFile>(*tracePath);
   if (!pointsPath) return;
   pointsPath_ = *pointsPath;
   errno = 0;
@@ -44,6 +47,7 @@ BatchGraph::~BatchGraph() {
 
 void BatchGraph::drawPoint(float x, float y) {
   picture_.drawPoint(x, y);
+  if (trace_ && engine_) trace_->add(tracePointOf(*engine_), engine_->state().params.range);
   if (points_ == nullptr) return;
   // Shortest text that reads back as the same single-precision value.
   char line[64];
@@ -65,6 +69,11 @@ std::string BatchGraph::finishPoints() {
     if (std::fclose(points_) != 0 && pointsError_.empty())
       pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
     points_ = nullptr;
+  }
+  if (trace_) {
+    const std::string traceError = trace_->finish();
+    if (!traceError.empty())
+      return pointsError_.empty() ? traceError : pointsError_ + "; " + traceError;
   }
   return pointsError_;
 }

@@ -63,12 +63,13 @@ int main(int argc, char** argv) {
   if (!options.variations.empty())
     return stoppableByInterrupt([&] { return runSweep(form, options, std::cout, std::cerr); });
 
-  BatchGraph graph(options.pointsPath);
+  BatchGraph graph(options.pointsPath, options.tracePath);
   if (!graph.pointsError().empty()) {
     std::cerr << "tarvex-batch: " << graph.pointsError() << "\n";
     return kExitUsage;
   }
   BatchRun run(form, options, graph, options.logPath);
+  graph.attach(run.engine());
   const RunOutcome outcome = stoppableByInterrupt([&] { return run.run(); });
 
   const RunReport report = run.report(outcome);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Parameters.h"
 #include "RunOutcome.h"
 
 namespace tarvex {
@@ -14,7 +15,15 @@ namespace tarvex {
 std::string describeFailure(const RunOutcome& outcome);
 
 // The window's message in Japanese (UTF-8): the error in the runtime's own
-// words, a blank line, then where it happened.
-std::string describeFailureJapanese(const RunOutcome& outcome);
+// words, a blank line, then what the user can do about it. A failure caused
+// by a field names the field by its caption as the window shows it and quotes
+// the text typed there (`typed`, UTF-8); a failure in the course of the run
+// says which quantity ran out of range and which fields usually cause that.
+std::string describeFailureJapanese(const RunOutcome& outcome, const RunParameters& typed);
+
+// The smaller line under the message, for reports: the step of the run in the
+// engine's own terms, the fields at its cause by control and name, and when it
+// failed, e.g. "演算ステップ: speedCounter - 1（経過 1234 ティック、出力パルス 5）".
+std::string failureDetailJapanese(const RunOutcome& outcome);
 
 }  // namespace tarvex

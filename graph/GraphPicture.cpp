@@ -323,13 +323,14 @@ GraphPicture::LegendBox GraphPicture::legendBox() const {
           left + padding + (inks ? kLegendSwatch + padding : 0)};
 }
 
-std::string GraphPicture::toSvg() const {
+std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) const {
   // The canvas holds the picture and the two axis captions beside it, as
   // the window places them: the speed caption 480 twips left of and 120
   // above the picture's corner, the time caption 9840 right of and 4080
   // below it. Units are twips, with the picture's top-left corner at 0 0;
   // one pixel of the picture is 15 units.
-  constexpr int left = -480, top = -120, right = 10572, bottom = 4332;
+  constexpr int left = -480, top = -120, right = 10572;
+  const int bottom = 4332 + extraBottom;
   const Box picture{0.0, 0.0, kPictureWidthTwips, kPictureHeightTwips};
 
   PathData frame(kSvgCut);
@@ -371,6 +372,7 @@ std::string GraphPicture::toSvg() const {
   if (!timeCaption_.empty())
     svg += "<text x=\"9840\" y=\"4240\" " + font + ">" + escapedXml(timeCaption_) + "</text>\n";
   if (!legend_.empty()) svg += legendSvg(legend_, legendBox(), font);
+  svg += additions;
   svg += "</svg>\n";
   return svg;
 }

@@ -75,7 +75,9 @@ class GraphPicture final : public GraphSurface {
   // The drawing as an SVG document: the frame and the curve as lines in
   // twips of the picture, clipped to it, and the two axis captions where the
   // window shows them, above the top-left and below the bottom-right corner.
-  std::string toSvg() const;
+  // `additions` (SVG elements in twips of the picture) are drawn over it, on a
+  // canvas `extraBottom` twips taller.
+  std::string toSvg(std::string_view additions = {}, int extraBottom = 0) const;
 
  private:
   // Points plotted one after another in one column: the curve passes from

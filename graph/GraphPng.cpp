@@ -85,9 +85,13 @@ QImage graphImage(const GraphPicture& picture) {
 }
 
 std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path) {
+  return writePng(graphImage(picture), path);
+}
+
+std::string writePng(const QImage& image, const std::filesystem::path& path) {
   QByteArray png;
   QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !graphImage(picture).save(&buffer, "PNG"))
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
     return "cannot encode " + pathText(path) + " as PNG";
   return writeWholeFile(path,
                         std::string_view(png.constData(), static_cast<std::size_t>(png.size())));

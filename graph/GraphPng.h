@@ -14,6 +14,8 @@ namespace tarvex {
 // A copy of the picture's pixels.
 QImage graphImage(const GraphPicture& picture);
 
+// Writes an image as a PNG file. Empty when done, else what went wrong.
+std::string writePng(const QImage& image, const std::filesystem::path& path);
 // Writes the picture as a PNG file. Empty when done, else what went wrong.
 std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path);
 

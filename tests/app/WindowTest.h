@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -37,8 +38,9 @@ class WindowTest : public QObject {
 
   // Does action and answers every dialog or menu it opens: an input box with
   // typed (a null text cancels it), a menu with key, a file dialog with path;
-  // message boxes are closed. Returns each input box as "title|prompt|default",
-  // each message box as "title|text", each menu as "menu".
+  // a dialog's button named "copy" is clicked; message boxes are closed.
+  // Returns each input box as "title|prompt|default", each message box as
+  // "title|text", each menu as "menu".
   QStringList answering(const std::function<void()>& action, const QString& typed = {},
                         Qt::Key key = Qt::Key_Escape, const QString& path = {}) const {
     QStringList seen;
@@ -59,6 +61,7 @@ class WindowTest : public QObject {
         input->setTextValue(typed);
         typed.isNull() ? input->reject() : input->accept();
       }
+      if (auto* copy = w->findChild<QPushButton*>("copy")) copy->click();
       if (last != nullptr && last->isVisible()) last->close();
     });
     poll.start(10);

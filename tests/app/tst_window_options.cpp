@@ -13,7 +13,14 @@ class WindowOptions : public test::WindowTest {
   QCheckBox* box(int n) const { return control<QCheckBox>(QStringLiteral("Check%1").arg(n)); }
 
  private slots:
-  void focusIsOnStart() { QCOMPARE(QApplication::focusWidget(), control("Command1")); }
+  // Focus starts on Start; a button focused by the mouse shows its mark too.
+  void focusIsOnStartAndMarked() {
+    QCOMPARE(QApplication::focusWidget(), control("Command1"));
+    click("Command2");
+    const QImage marked = control("Command2")->grab().toImage();
+    control("Command1")->setFocus();
+    QVERIFY(marked != control("Command2")->grab().toImage());
+  }
 
   void toggles_data() {
     QTest::addColumn<int>("grayed");  // grayed by code first, as a parameter file can

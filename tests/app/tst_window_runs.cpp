@@ -20,9 +20,9 @@ class WindowRuns : public test::WindowTest {
     return whole && log.count('\r') == records ? records : -1;
   }
 
-  // Calls action with the number of output pulses each time Text7 shows a new one.
-  void atEveryPulse(std::function<void(const QString&)> action) {
-    connect(control<QLineEdit>("Text7"), &QLineEdit::textChanged, this, std::move(action));
+  // Calls action once the run has gone on for `ms` milliseconds.
+  void during(int ms, std::function<void()> action) {
+    QTimer::singleShot(ms, this, std::move(action));
   }
 
  private slots:
@@ -40,20 +40,18 @@ class WindowRuns : public test::WindowTest {
     QVERIFY(std::filesystem::exists(dir->file("DATA_LOG.txt")));
   }
 
-  // Start is disabled during the run; recording ticked at pulse 100 counts
-  // from that pulse on; Stop at the next event processing after pulse 200.
+  // Start is disabled during the run; recording ticked during the run counts
+  // from then on; Stop ends the run with its readouts showing where.
   void stopAndLiveBoxDuringARun() {
     form->setText(TextBox::Text6, test::kEndless);
     bool startEnabled = true;
-    atEveryPulse([&](const QString& pulses) {
-      if (pulses == "100") startEnabled = control("Command1")->isEnabled(), click("Check1");
-      if (pulses == "200") QTimer::singleShot(0, [&] { click("Command2"); });
-    });
+    during(20, [&] { startEnabled = control("Command1")->isEnabled(), click("Check1"); });
+    during(60, [&] { click("Command2"); });
     click("Command1");
     QVERIFY(!startEnabled);
     QVERIFY(control("Command1")->isEnabled());
     QCOMPARE(form->lastOutcome()->end, RunEnd::Stopped);
-    QVERIFY(shown("Text7").toInt() >= 200);
+    QCOMPARE(shown("Text7"), QString::number(form->lastOutcome()->pulses));
     QVERIFY(logRecords() > 0);
     // The first record's sample number: recording began in the middle of the run.
     QVERIFY(std::stol(test::readFile(dir->file("DATA_LOG.txt"))) > 1);
@@ -62,29 +60,66 @@ class WindowRuns : public test::WindowTest {
   void closingDuringARunStopsItWithTheLogComplete() {
     form->setText(TextBox::Text6, test::kEndless);
     click("Check1");
-    atEveryPulse([&](const QString& pulses) {
-      if (pulses == "100") QTimer::singleShot(0, [&] { form->close(); });
-    });
+    during(20, [&] { form->close(); });
     click("Command1");
     QVERIFY(!form->isVisible());
     QCOMPARE(form->lastOutcome()->end, RunEnd::Stopped);
     QCOMPARE(logRecords(), long(form->lastOutcome()->ticks / 8));  // thousands
   }
 
-  void failedRunShowsOneMessageNamingTheField() {
+  // The message names the field as captioned and quotes what was typed; focus
+  // then goes to that field with its text selected.
+  void failedRunShowsOneMessageAndFocusesTheField() {
     const char* const cases[][4] = {
-        {"Text1", "0", "0 で除算", "「レンジ：」(Text1)"},
-        {"Text3", "2147483647", "オーバーフロー", "「加増加率：」(Text3)"}};
+        {"Text1", "0", "0 で除算", "「レンジ」が 0 です"},
+        {"Text3", "2147483647", "オーバーフロー", "「加増加率」の値「2147483647」"},
+        {"Text4", "１０", "型が一致しません", "半角数字で入力してください"}};
     for (const auto& [field, text, error, where] : cases) {
       const QString good = shown(field);
       control<QLineEdit>(field)->setText(text);
       const QStringList seen = answering([&] { click("Command1"); });
       QCOMPARE(seen.size(), 1);
       QVERIFY2(seen[0].contains(error) && seen[0].contains(where), qPrintable(seen[0]));
+      QTRY_COMPARE(QApplication::focusWidget(), control(field));
+      QCOMPARE(control<QLineEdit>(field)->selectedText(), QString::fromUtf8(text));
       control<QLineEdit>(field)->setText(good);
     }
     click("Command1");  // and the window still works
     QCOMPARE(shown("Text7"), QStringLiteral("20000"));
+  }
+
+  // During a run the keys go to Stop: a blank presses it, digits reach no
+  // field, not even one clicked into; afterwards focus is back on Start, and
+  // Enter there starts the next run.
+  void keysDuringARunGoToStop() {
+    form->setText(TextBox::Text6, test::kEndless);
+    QWidget* focused = nullptr;
+    during(20, [&] {
+      focused = QApplication::focusWidget();
+      QTest::keyClicks(control("Text1"), "7");
+      QTest::keyClicks(focused, "9 9");
+    });
+    click("Command1");
+    QCOMPARE(focused, control("Command2"));
+    QCOMPARE(form->lastOutcome()->end, RunEnd::Stopped);
+    QCOMPARE(shown("Text1"), QStringLiteral("800000"));
+    QCOMPARE(QApplication::focusWidget(), control("Command1"));
+    form->setText(TextBox::Text6, "20000");
+    QTest::keyClick(control("Command1"), Qt::Key_Return);
+    QCOMPARE(form->lastOutcome()->end, RunEnd::Completed);
+  }
+
+  // Text16 is 33 pixels wide: five digits show their beginning, and the
+  // whole value in the tooltip; a value that fits has none.
+  void readoutsWiderThanTheirBoxShowTheirLeadingDigits() {
+    form->setOptionValue(CheckBox::Check6, kChecked);
+    form->setText(TextBox::Text13, "2000");
+    form->setText(TextBox::Text6, "100000");
+    click("Command1");
+    QCOMPARE(shown("Text16"), QStringLiteral("15256"));
+    QCOMPARE(control<QLineEdit>("Text16")->cursorPosition(), 0);
+    QCOMPARE(control("Text16")->toolTip(), QStringLiteral("15256"));
+    QCOMPARE(control("Text15")->toolTip(), QString());
   }
 };
 

@@ -138,6 +138,35 @@ TEST_F(BatchRun, WritesThePointsAndTheGraph) {
 #endif
 }
 
+// One CSV row per plotted point, each point's y drawn from its speed counter
+// (speedScale 0.987); a stopped or failed run keeps its rows up to its end.
+TEST_F(BatchRun, TraceHoldsEveryPlottedPointAsCsv) {
+  run("--trace t.csv --points p.txt");
+  std::istringstream csv(test::readFile(dir.file("t.csv"))),
+      points(test::readFile(dir.file("p.txt")));
+  std::string row, last, header = "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state";
+  std::getline(csv, row);
+  EXPECT_EQ(row, header);
+  long rows = 0, tick = 0, speed = 0;
+  for (float x, y; std::getline(csv, row) && points >> x >> y; ++rows) {
+    EXPECT_EQ(std::sscanf(row.c_str(), "%ld,%*f,%*d,%ld", &tick, &speed), 2) << row;
+    EXPECT_EQ(tick, rows * 961) << row;
+    EXPECT_NEAR(y, 3949 - speed * 0.987, 0.01) << row;
+    if (rows == 1) EXPECT_EQ(row, "961,0.000120125,1,10,100.000,1,1");
+    last = row;
+  }
+  EXPECT_EQ(rows, 8438);
+  EXPECT_EQ(last, "8107957,1.013494625,20000,10,100.000,0,8");
+  run("--stop-at 100 --trace s.csv");
+  EXPECT_THAT(test::readFile(dir.file("s.csv")),
+              testing::EndsWith("\n640987,0.080123375,99,348,3480.000,67,1\n"));
+  run("--set range=x --trace f.csv");
+  EXPECT_EQ(test::readFile(dir.file("f.csv")), header + "\n");
+  run("--trace no/such/t.csv");
+  EXPECT_EQ(status, 1);
+  EXPECT_THAT(err, HasSubstr("cannot create no/such/t.csv"));
+}
+
 #ifndef _WIN32
 TEST_F(BatchRun, InterruptStopsARunWithoutPulsesAndKeepsItsLog) {
   const pid_t child = fork();

@@ -104,28 +104,55 @@ TEST(FailureMessages, NameTheFieldsOrTheStep) {
   const auto outcome = [](E error, Step step, std::vector<P> causes, std::string detail = {}) {
     return RunOutcome{RunEnd::Failed, RunFailure{error, step, std::move(causes), detail}, 1234, 5};
   };
+  RunParameters typed;
+  typed[P::JerkDecel] = "６００";
+  typed[P::Deceleration] = "8,000";
+  typed[P::InitialSpeed] = "40000";
+  typed[P::JerkAccel] = "2147483647";
+  typed[P::AccelOffset] = "-2147483648";
+  typed[P::Range] = "x";
+  const std::string halfWidth =
+      "は数値として読めません。\n全角文字や桁区切りの「,"
+      "」は使えません。半角数字で入力してください（例: 1000）。";
   // clang-format off
   const std::tuple<RunOutcome, std::string, std::string> cases[] = {
       {outcome(E::TypeMismatch, Step::ConvertParameter, {P::JerkDecel}),
        "Type mismatch in the field 減増加率： (Text20, jerkDecel): the text is not a number",
-       "型が一致しません。\n\n「減増加率：」(Text20) の内容が数値ではありません。"},
+       "型が一致しません。\n\n「減増加率」に入力された「６００」" + halfWidth},
+      {outcome(E::TypeMismatch, Step::ConvertParameter, {P::Deceleration}), "",
+       "型が一致しません。\n\n「減速度」に入力された「8,000」" + halfWidth},
+      {outcome(E::TypeMismatch, Step::ConvertParameter, {P::Range}), "",
+       "型が一致しません。\n\n「レンジ」に入力された「x」は数値として読めません。\n-2147483648 ～ 2147483647 の整数を半角数字で入力してください。"},
+      {outcome(E::TypeMismatch, Step::ConvertParameter, {P::OutputPulses}), "",
+       "型が一致しません。\n\n「出力パルス数」が空欄です。-2147483648 ～ 2147483647 の整数を入力してください。"},
       {outcome(E::Overflow, Step::ConvertParameter, {P::InitialSpeed}),
        "Overflow in the field 初速度： (Text4, initialSpeed): the number is out of range",
-       "オーバーフローしました。\n\n「初速度：」(Text4) の値が範囲を超えています。"},
+       "オーバーフローしました。\n\n「初速度」の値「40000」が大きすぎるか小さすぎます。\n-32768 ～ 32767 の整数を入力してください。"},
+      {outcome(E::Overflow, Step::JerkCounterFromJerkAccel, {P::JerkAccel}), "",
+       "オーバーフローしました。\n\n「加増加率」の値「2147483647」が大きすぎます。\n2147483646 以下にしてください。"},
+      {outcome(E::Overflow, Step::DecelPointFromAccelOffset, {P::AccelOffset}), "",
+       "オーバーフローしました。\n\n「加速Ｃ offs」の値「-2147483648」が小さすぎます。\n-2147483647 以上にしてください。"},
       {outcome(E::DivisionByZero, Step::SpeedScale, {P::Range, P::SpeedDisplayMax}),
        "Division by zero in the fields レンジ： (Text1, range) and 速度表示最大値： (Text10, speedDisplayMax) at speedScale",
-       "0 で除算しました。\n\n「レンジ：」(Text1) と 「速度表示最大値：」(Text10) が 0 です。"},
+       "0 で除算しました。\n\n「レンジ」と「速度表示最大値」が 0 です。0 以外の値を入力してください。"},
       {outcome(E::Overflow, Step::SpeedCounterDown, {}), "Overflow at speedCounter - 1 after 1234 ticks",
-       "オーバーフローしました。\n\n演算中の speedCounter - 1 で値が範囲を超えました (経過 1234 ティック、出力パルス 5)。"},
+       "オーバーフローしました。\n\n演算の途中（経過 1234 ティック、出力パルス 5）で、速度カウンタ（-32768 ～ 32767）が範囲を超えました。\n「ドライブ速度」・「初速度」の値を見直してください。"},
+      {outcome(E::Overflow, Step::TickCount, {}), "",
+       "オーバーフローしました。\n\n演算の途中（経過 1234 ティック、出力パルス 5）で、経過ティック数（上限 2147483647 ティック、約 268 秒）が範囲を超えました。\n「出力パルス数」・「初速度」・「加速度」・「レンジ」の値を見直してください。"},
       {outcome(E::File, Step::WriteLog, {}, "cannot write x: No space left on device"),
        "File error: cannot write x: No space left on device",
-       "ファイル エラーが発生しました。\n\nデータ ログを書き込めません。\n(cannot write x: No space left on device)"},
+       "ファイル エラーが発生しました。\n\nデータ ログを書き込めません。\n（cannot write x: No space left on device）"},
   };
   // clang-format on
   for (const auto& [out, english, japanese] : cases) {
-    EXPECT_EQ(describeFailure(out), english);
-    EXPECT_EQ(describeFailureJapanese(out), japanese);
+    if (!english.empty()) EXPECT_EQ(describeFailure(out), english);
+    EXPECT_EQ(describeFailureJapanese(out, typed), japanese);
   }
+  EXPECT_EQ(failureDetailJapanese(std::get<0>(cases[8])),
+            "演算ステップ: speedCounter - 1（経過 1234 ティック、出力パルス 5）");
+  EXPECT_EQ(failureDetailJapanese(std::get<0>(cases[7])),
+            "演算ステップ: speedScale（Text1 range、Text10 speedDisplayMax、経過 1234 "
+            "ティック、出力パルス 5）");
   EXPECT_EQ(describeFailure(RunOutcome{}), "");
 }
 

@@ -1,0 +1,34 @@
+// A finished run as the graph's additions read it afterwards: how to make it
+// again, how it ended, the values behind its plotted points, the states it
+// entered and what its readouts showed at its end.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include <QString>
+
+#include "LiveReadouts.h"
+#include "PhaseLog.h"
+#include "RunOutcome.h"
+#include "RunReplay.h"
+#include "RunTrace.h"
+
+namespace tarvex::window {
+
+struct RecordedRun {
+  RunRecipe recipe;
+  RunOutcome outcome;
+  std::int32_t range = 0;      // as converted; 0 when set-up failed before it
+  std::int32_t peakSpeed = 0;  // the peak speed counter
+  RunTrace trace;
+  std::vector<PhaseEntry> phases;
+  // The texts of the readouts at the end, by Readout ("1" or "0" for the
+  // triangle-prevention indicator).
+  std::array<QString, kReadoutCount> readouts;
+  RunParameters typed;     // the parameter texts in UTF-8
+  QString failureMessage;  // the message shown, for a failed run
+};
+
+}  // namespace tarvex::window

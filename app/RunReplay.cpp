@@ -1,0 +1,76 @@
+#include "RunReplay.h"
+
+#include "LiveReadouts.h"
+#include "RunTrace.h"
+#include "TickEngine.h"
+
+namespace tarvex::window {
+namespace {
+
+Tristate tristate(std::int16_t boxValue) {
+  return boxValue == 1 ? Tristate::On : boxValue == 0 ? Tristate::Off : Tristate::Grayed;
+}
+
+// The options as the recipe has them, changed at the yields it names.
+class ReplayOptions final : public RunOptionSource {
+ public:
+  ReplayOptions(const RunRecipe& recipe) : recipe_(recipe), values_(recipe.startOptions) {}
+
+  Tristate sCurve() const override { return tristate(recipe_.sCurve); }
+  Tristate recording() const override { return Tristate::Off; }
+  Tristate automaticDeceleration() const override { return tristate(values_.automatic); }
+  Tristate symmetric() const override { return tristate(values_.symmetric); }
+  void stopRecording() override {}
+
+  // A yield at the end of `tick` ticks: the changes made up to it apply.
+  void yieldAt(std::int64_t tick) {
+    while (next_ < recipe_.changes.size() && recipe_.changes[next_].tick <= tick)
+      values_ = recipe_.changes[next_++].values;
+  }
+
+ private:
+  const RunRecipe& recipe_;
+  LiveOptionValues values_;
+  std::size_t next_ = 0;
+};
+
+class ReplayReadouts final : public LiveReadouts {
+ public:
+  ReplayReadouts(const RunRecipe& recipe, ReplayOptions& options)
+      : recipe_(recipe), options_(options) {}
+  void attach(const TickEngine& engine) { engine_ = &engine; }
+
+  void clearStop() override {}
+  void showReadout(Readout, std::int64_t) override {}
+  bool pulseYield() override { return yield(); }
+  bool idleYield() override { return yield(); }
+
+ private:
+  bool yield() {
+    const std::int64_t tick = engine_->state().tickCount;
+    options_.yieldAt(tick);
+    return recipe_.stopTick && tick >= *recipe_.stopTick;
+  }
+
+  const RunRecipe& recipe_;
+  ReplayOptions& options_;
+  const TickEngine* engine_ = nullptr;
+};
+
+}  // namespace
+
+RunOutcome replayRun(const RunRecipe& recipe, const std::string& timeDisplayMax,
+                     const std::string& speedDisplayMax, GraphSurface& surface, TraceSink& trace) {
+  RunParameters params = recipe.params;
+  params[Parameter::TimeDisplayMax] = timeDisplayMax;
+  params[Parameter::SpeedDisplayMax] = speedDisplayMax;
+  ReplayOptions options(recipe);
+  ReplayReadouts readouts(recipe, options);
+  TraceRecorder recorder(surface, trace);
+  TickEngine engine(options, readouts, recorder, std::filesystem::path());
+  readouts.attach(engine);
+  recorder.attach(engine);
+  return engine.run(params);
+}
+
+}  // namespace tarvex::window

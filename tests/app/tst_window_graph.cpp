@@ -1,0 +1,146 @@
+// Reading a run in the graph area: the trace saved as CSV and the point under
+// the mouse against the batch runner's trace, the run report against its
+// phase table, the fitted view against its picture at the fitted scales, and
+// the layers (earlier runs, scales) that never reach the plain exports.
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QProcess>
+#include <QToolTip>
+
+#include "PictureBox.h"
+#include "RunReplay.h"
+#include "WindowTest.h"
+
+using namespace tarvex;
+
+class WindowGraph : public test::WindowTest {
+  Q_OBJECT
+
+  window::PictureBox* graph() const { return control<window::PictureBox>("Picture1"); }
+  // Chooses the graph menu's item by its key; a file dialog is given `path`.
+  void choose(Qt::Key key, const char* path = "") const {
+    answering(
+        [&] {
+          QContextMenuEvent event(QContextMenuEvent::Keyboard, {9, 9},
+                                  graph()->mapToGlobal(QPoint(9, 9)));
+          QApplication::sendEvent(graph(), &event);
+        },
+        {}, key, file(path));
+  }
+  // What the batch runner prints with `args`, in the test's folder.
+  QString batch(const QStringList& args) const {
+    QProcess batch;
+    batch.setWorkingDirectory(file(""));
+    batch.start(TARVEX_BATCH, args + QStringList{"--log", "batch-log.txt"});
+    batch.waitForFinished();
+    return QString::fromUtf8(batch.readAllStandardOutput());
+  }
+  QByteArray bytes(const char* name) const {
+    return QByteArray::fromStdString(test::readFile(dir->file(name)));
+  }
+  QImage image(const char* name) const {
+    return QImage(file(name)).convertToFormat(QImage::Format_RGB32);
+  }
+  int pixelsNeitherBlackNorWhite() const {
+    const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        count += shown.pixel(x, y) != qRgb(0, 0, 0) && shown.pixel(x, y) != qRgb(255, 255, 255);
+    return count;
+  }
+
+ private slots:
+  // The CSV is the runner's --trace byte for byte; the mouse low in pixel
+  // column 100 (twips 1500 to 1514, climbing) reads the point of row 1500.
+  void csvAndCursorReadTheBatchTrace() {
+    click("Command1");
+    choose(Qt::Key_C, "window.csv");
+    batch({"--trace", "batch.csv"});
+    QCOMPARE(bytes("window.csv"), bytes("batch.csv"));
+    const QList<QByteArray> row = bytes("batch.csv").split('\n')[1501].split(',');
+    QMouseEvent move(QEvent::MouseMove, QPointF(100.5, 267),
+                     graph()->mapToGlobal(QPointF(100.5, 267)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(graph(), &move);
+    QVERIFY2(QToolTip::text().contains("出力パルス: " + row[2]) &&
+                 QToolTip::text().contains("速度カウンタ " + row[3] + "）"),
+             qPrintable(QToolTip::text() + " / " + row.join(',')));
+  }
+
+  // Every row of the runner's phase table is a row of the copied report.
+  void reportCopiesThePhaseTable() {
+    click("Command1");
+    choose(Qt::Key_E);
+    const QString report = QApplication::clipboard()->text();
+    const QString table = batch({}).section("Phases:\n", 1);
+    QCOMPARE(table.count('\n'), 7);  // the header and six states
+    for (const QString& line : table.split('\n').mid(1, 6))
+      QVERIFY2(report.contains(line.simplified().replace(' ', '\t') + '\n'), qPrintable(line));
+    QVERIFY(report.contains("移動時間 [s]\t1.013560\n") && report.contains("結果\t完了\n"));
+  }
+
+  // Fitting redraws the run at 1.013560125 s and 2999 x 10 x 1.1 = 32989 pps,
+  // touching no field, readout or log; the fields' scales come back.
+  void fitRedrawsTheRunAtItsOwnScales() {
+    click("Check1");
+    click("Command1");
+    const QByteArray log = bytes("DATA_LOG.txt");
+    choose(Qt::Key_F);
+    QVERIFY(graph()->fitted());
+    graph()->image().save(file("window.png"));
+    batch({"--set", "timeDisplayMax=1.013560125", "--set", "speedDisplayMax=32989", "--plot",
+           "fitted.png"});
+    QCOMPARE(image("window.png"), image("fitted.png"));
+    QCOMPARE(bytes("DATA_LOG.txt"), log);
+    QCOMPARE(shown("Text11") + shown("Text7"), QStringLiteral("1.220000"));
+    choose(Qt::Key_R);
+    batch({"--plot", "plain.png"});
+    QCOMPARE(graph()->image(), image("plain.png"));
+  }
+
+  // A stopped run in which the deceleration option was changed is made again
+  // exactly (as the fitted view does): the same end, the same points.
+  void aRunIsMadeAgainWithItsOptionChangesAndStop() {
+    form->setText(TextBox::Text6, test::kEndless);
+    QTimer::singleShot(20, [&] { click("Check3"); });
+    QTimer::singleShot(60, [&] { click("Command2"); });
+    click("Command1");
+    const window::RecordedRun& run = *graph()->lastRun();
+    QCOMPARE(run.recipe.changes.size(), std::size_t(1));
+    RunTrace again;
+    NullGraphSurface nowhere;
+    const RunOutcome outcome = window::replayRun(run.recipe, "1.2", "40000", nowhere, again);
+    QCOMPARE(outcome.end, RunEnd::Stopped);
+    QCOMPARE(outcome.ticks, run.outcome.ticks);
+    QVERIFY(again.points() == run.trace.points());
+  }
+
+  // Earlier curves, their legend and the scales are laid over the graph
+  // shown; the plain export stays the picture alone, the one with context
+  // adds the scales and the parameters.
+  void layersStayOutOfThePlainExport() {
+    choose(Qt::Key_K);
+    click("Command1");
+    form->setText(TextBox::Text3, "300");
+    click("Command1");
+    QCOMPARE(graph()->earlierRunCount(), std::size_t(1));
+    QVERIFY(pixelsNeitherBlackNorWhite() > 300);
+    choose(Qt::Key_M);
+    choose(Qt::Key_P, "plain.png");
+    batch({"--set", "jerkAccel=300", "--plot", "batch.png"});
+    QCOMPARE(image("plain.png"), image("batch.png"));
+    choose(Qt::Key_N, "context.png");
+    QCOMPARE(image("context.png").size(), QSize(668, 288));
+    choose(Qt::Key_V, "context.svg");
+    QVERIFY(bytes("context.svg").contains(">1.2 s</text>"));
+    QVERIFY(bytes("context.svg").contains("加増加率 300  "));
+    choose(Qt::Key_D);
+    choose(Qt::Key_M);
+    QCOMPARE(graph()->earlierRunCount(), std::size_t(0));
+    QCOMPARE(pixelsNeitherBlackNorWhite(), 0);
+  }
+};
+
+QTEST_MAIN(WindowGraph)
+#include "tst_window_graph.moc"

@@ -1,0 +1,91 @@
+#include "TraceCsv.h"
+
+#include <cerrno>
+#include <charconv>
+#include <system_error>
+
+#include "OutputFile.h"
+#include "TickEngine.h"
+
+namespace tarvex {
+
+std::string fixedDecimals(double value, int decimals) {
+  char text[400];
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return std::string(text, result.ptr);
+}
+
+double secondsOf(std::int64_t ticks) {
+  return static_cast<double>(ticks) / static_cast<double>(TickEngine::kTicksPerSecond);
+}
+
+double pulsesPerSecond(std::int64_t speedCounter, std::int32_t range) {
+  return static_cast<double>(speedCounter) * static_cast<double>(TickEngine::kTicksPerSecond) /
+         static_cast<double>(range);
+}
+
+std::string traceCsvRow(const TracePoint& p, std::int32_t range) {
+  std::string row = std::to_string(p.tick);
+  row += ',' + fixedDecimals(secondsOf(p.tick), 9);
+  row += ',' + std::to_string(p.pulses);
+  row += ',' + std::to_string(p.speedCounter);
+  row += ',' + fixedDecimals(pulsesPerSecond(p.speedCounter, range), 3);
+  row += ',' + std::to_string(p.accelCounter);
+  row += ',' + std::to_string(p.state);
+  row += '\n';
+  return row;
+}
+
+TraceCsvFile::TraceCsvFile(const std::filesystem::path& path) : path_(path) {
+  errno = 0;
+  file_ = openForWriting(path_);
+  if (file_ == nullptr) {
+    fail("cannot create ");
+    return;
+  }
+  write(kTraceCsvHeader);
+}
+
+TraceCsvFile::~TraceCsvFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void TraceCsvFile::add(const TracePoint& point, std::int32_t range) {
+  if (file_ != nullptr) write(traceCsvRow(point, range));
+}
+
+void TraceCsvFile::write(std::string_view bytes) {
+  errno = 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    fail("cannot write ");
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+}
+
+void TraceCsvFile::fail(const char* what) {
+  if (!error_.empty()) return;
+  error_ =
+      what + pathText(path_) + ": " + std::generic_category().message(errno != 0 ? errno : EIO);
+}
+
+std::string TraceCsvFile::finish() {
+  if (file_ != nullptr) {
+    errno = 0;
+    if (std::fclose(file_) != 0) fail("cannot write ");
+    file_ = nullptr;
+  }
+  return error_;
+}
+
+std::string writeTraceCsv(const RunTrace& trace, const std::filesystem::path& path) {
+  TraceCsvFile file(path);
+  for (const TracePoint& point : trace.points()) {
+    if (!file.error().empty()) break;
+    file.add(point, trace.range());
+  }
+  return file.finish();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,62 @@
+// A run's trace as CSV: one header line, then one row per plotted point,
+// comma-separated, LF line ends, UTF-8 (plain ASCII), so that spreadsheet
+// tools and data-frame readers take it as it is:
+//
+//   tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state
+//   961,0.000120125,2,10,100.000,1,1
+//
+// time_s is tick / 8,000,000 with 9 decimals; speed_pps is speed counter x
+// 8,000,000 / range with 3 decimals. The numbers never depend on the
+// system's locale.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "RunTrace.h"
+
+namespace tarvex {
+
+inline constexpr std::string_view kTraceCsvHeader =
+    "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state\n";
+
+// `value` with exactly `decimals` decimals, '.' as the decimal point.
+std::string fixedDecimals(double value, int decimals);
+// Simulated seconds of `ticks` ticks.
+double secondsOf(std::int64_t ticks);
+// Pulses per second of a speed counter: speed x 8,000,000 / range.
+double pulsesPerSecond(std::int64_t speedCounter, std::int32_t range);
+
+// One row, with its LF.
+std::string traceCsvRow(const TracePoint& point, std::int32_t range);
+
+// A trace written to its file point by point, as the run plots them.
+class TraceCsvFile final : public TraceSink {
+ public:
+  // Creates the file and writes the header; error() tells whether that failed.
+  explicit TraceCsvFile(const std::filesystem::path& path);
+  ~TraceCsvFile() override;
+  TraceCsvFile(const TraceCsvFile&) = delete;
+  TraceCsvFile& operator=(const TraceCsvFile&) = delete;
+
+  void add(const TracePoint& point, std::int32_t range) override;
+  // Closes the file; returns what went wrong with it, empty when nothing did.
+  std::string finish();
+  const std::string& error() const { return error_; }
+
+ private:
+  void write(std::string_view bytes);
+  void fail(const char* what);
+
+  std::filesystem::path path_;
+  std::FILE* file_ = nullptr;
+  std::string error_;
+};
+
+// Writes a whole trace kept in memory. Empty when done, else what went wrong.
+std::string writeTraceCsv(const RunTrace& trace, const std::filesystem::path& path);
+
+}  // namespace tarvex
