@@ -3,8 +3,6 @@
 // yields apply the scheduled box changes and the stop.
 #pragma once
 
-#include <atomic>
-#include <csignal>
 #include <cstdint>
 #include <vector>
 
@@ -22,9 +20,6 @@ struct PhaseEntry {
   std::int64_t pulses;
   std::int16_t speedCounter;
 };
-
-// Set from the Ctrl-C handler.
-extern volatile std::sig_atomic_t interruptRequested;
 
 class BatchReadouts final : public LiveReadouts {
  public:

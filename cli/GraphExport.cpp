@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <system_error>
+#include <utility>
 
 #include "OutputFile.h"
 
@@ -15,8 +15,14 @@
 namespace tarvex::batch {
 namespace {
 
-std::string systemMessage(int error) {
-  return std::generic_category().message(error != 0 ? error : EIO);
+// Creates or empties a file; nullptr and the reason in `error` if it cannot.
+std::FILE* create(const std::optional<std::filesystem::path>& path, std::string& error) {
+  if (!path) return nullptr;
+  errno = 0;
+  std::FILE* file = openForWriting(*path);
+  if (file == nullptr && error.empty())
+    error = "cannot create " + pathText(*path) + ": " + fileErrorReason(errno);
+  return file;
 }
 
 }  // namespace
@@ -29,22 +35,39 @@ std::string plotFormat(const std::filesystem::path& path) {
   return lower;
 }
 
-BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath) {
-  if (!pointsPath) return;
-  pointsPath_ = *pointsPath;
-  errno = 0;
-  points_ = openForWriting(pointsPath_);
-  if (points_ == nullptr)
-    pointsError_ = "cannot create " + pathText(pointsPath_) + ": " + systemMessage(errno);
+bool canWritePng() {
+#ifdef TARVEX_HAVE_QT_GUI
+  return true;
+#else
+  return false;
+#endif
+}
+
+BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
+                       const std::optional<std::filesystem::path>& plotPath,
+                       std::int64_t pointsLimit)
+    : pointsPath_(pointsPath.value_or(std::filesystem::path())),
+      plotPath_(plotPath.value_or(std::filesystem::path())),
+      pointsLimit_(pointsLimit) {
+  points_ = create(pointsPath, openError_);
+  plot_ = create(plotPath, openError_);
 }
 
 BatchGraph::~BatchGraph() {
   if (points_ != nullptr) std::fclose(points_);
+  if (plot_ != nullptr) std::fclose(plot_);
 }
 
 void BatchGraph::drawPoint(float x, float y) {
   picture_.drawPoint(x, y);
   if (points_ == nullptr) return;
+  if (pointsWritten_ == pointsLimit_) {
+    pointsError_ = "cannot write " + pathText(pointsPath_) + ": the run plots more than " +
+                   std::to_string(pointsLimit_) + " points, the most a points file takes";
+    std::fclose(points_);
+    points_ = nullptr;
+    return;
+  }
   // Shortest text that reads back as the same single-precision value.
   char line[64];
   char* end = std::to_chars(line, line + 30, x).ptr;
@@ -52,31 +75,38 @@ void BatchGraph::drawPoint(float x, float y) {
   end = std::to_chars(end, line + 62, y).ptr;
   *end++ = '\n';
   const auto length = static_cast<std::size_t>(end - line);
+  errno = 0;
   if (std::fwrite(line, 1, length, points_) != length) {
-    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
+    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
     std::fclose(points_);
     points_ = nullptr;
+    return;
   }
+  ++pointsWritten_;
 }
 
 std::string BatchGraph::finishPoints() {
   if (points_ != nullptr) {
-    errno = 0;
-    if (std::fclose(points_) != 0 && pointsError_.empty())
-      pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
+    pointsError_ = writeAndClose(points_, pointsPath_, {});
     points_ = nullptr;
   }
   return pointsError_;
 }
 
-std::string BatchGraph::writePlot(const std::filesystem::path& path) const {
-  const std::string format = plotFormat(path);
-  if (format == ".svg") return writeWholeFile(path, picture_.toSvg());
+std::string BatchGraph::finishPlot() {
+  if (plot_ == nullptr) return {};
+  std::FILE* file = std::exchange(plot_, nullptr);
 #ifdef TARVEX_HAVE_QT_GUI
-  if (format == ".png") return writeGraphPng(picture_, path);
+  if (plotFormat(plotPath_) == ".png") {
+    const std::string png = graphPngBytes(picture_);
+    if (png.empty()) {
+      std::fclose(file);
+      return "cannot encode " + pathText(plotPath_) + " as PNG";
+    }
+    return writeAndClose(file, plotPath_, png);
+  }
 #endif
-  if (format == ".png") return "PNG output needs the build with Qt; use .svg for " + pathText(path);
-  return "--plot: the file must end in .svg or .png: " + pathText(path);
+  return writeAndClose(file, plotPath_, picture_.toSvg());
 }
 
 }  // namespace tarvex::batch

@@ -14,13 +14,17 @@ QImage graphImage(const GraphPicture& picture) {
   return view.copy();
 }
 
-std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path) {
+std::string graphPngBytes(const GraphPicture& picture) {
   QByteArray png;
   QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !graphImage(picture).save(&buffer, "PNG"))
-    return "cannot encode " + pathText(path) + " as PNG";
-  return writeWholeFile(path,
-                        std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+  if (!buffer.open(QIODevice::WriteOnly) || !graphImage(picture).save(&buffer, "PNG")) return {};
+  return std::string(png.constData(), static_cast<std::size_t>(png.size()));
+}
+
+std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path) {
+  const std::string png = graphPngBytes(picture);
+  if (png.empty()) return "cannot encode " + pathText(path) + " as PNG";
+  return writeWholeFile(path, png);
 }
 
 }  // namespace tarvex

@@ -14,6 +14,9 @@ namespace tarvex {
 // A copy of the picture's pixels.
 QImage graphImage(const GraphPicture& picture);
 
+// The picture as the bytes of a PNG file; empty if encoding failed.
+std::string graphPngBytes(const GraphPicture& picture);
+
 // Writes the picture as a PNG file. Empty when done, else what went wrong.
 std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path);
 
