@@ -217,6 +217,10 @@ TEST_F(BatchRun, WritesThePointsAndTheGraph) {
     EXPECT_THAT(png, StartsWith("\x89PNG\r\n\x1a\n"));
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x02\x9c\0\0\x01\x0c", 8));  // 668 x 268
   }
+#ifndef _WIN32
+  run("--plot 'caf\xe9.png'");  // a Latin-1 name, not UTF-8: used as it is
+  EXPECT_TRUE(fs::exists(dir.file("caf\xe9.png"))) << err;
+#endif
 #endif
 }
 
