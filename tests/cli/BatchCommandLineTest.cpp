@@ -37,6 +37,8 @@ TEST(BatchCommandLine, RefusesBadUsageAndAcceptsTheGoodCounterparts) {
   EXPECT_EQ(parseCommandLine(words("--log --json")).error,
             "--log needs a file name, got the option '--json'");
   EXPECT_EQ(parseCommandLine(words("--plot a.svg --plot b.svg")).error, "--plot is given twice");
+  EXPECT_EQ(parseCommandLine(words("--plot g.png")).error,  // PNG needs the build with Qt
+            canWritePng() ? "" : "--plot: this build has no PNG support; use .svg");
   EXPECT_EQ(parseCommandLine(words("--json -- --odd.prm")).options.parameterFile,
             std::filesystem::path("--odd.prm"));
 }

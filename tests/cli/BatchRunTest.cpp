@@ -6,6 +6,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "OutputFile.h"
 #include "TestSupport.h"
 
 #ifndef _WIN32
@@ -29,10 +30,18 @@ class BatchRun : public ::testing::Test {
   // Runs the batch runner in the test's folder; returns what it printed on
   // stdout (nothing when that went elsewhere).
   const std::string& run(const std::string& args, const std::string& stdoutTo = "stdout") {
-    const std::string command = "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " +
-                                args + " >" + stdoutTo + " 2>stderr";
+    std::string command = "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args +
+                          " >" + stdoutTo + " 2>stderr";
+#ifdef _WIN32
+    // cmd.exe: /d changes the drive too; it strips the outer quotes.
+    command = "\"" + command.insert(3, "/d ") + "\"";
+#endif
     fs::remove(dir.file("stdout"));
+#ifdef _WIN32
+    status = _wsystem(pathFromText(command).c_str());  // UTF-8 to UTF-16
+#else
     status = std::system(command.c_str());
+#endif
 #ifndef _WIN32
     status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
@@ -118,13 +127,18 @@ TEST_F(BatchRun, SummaryGivesTimePeakAndEveryStateWithItsTick) {
 
 TEST_F(BatchRun, LoadsTheFileFirstThenAppliesTheOptionsInOrder) {
   EXPECT_THAT(run("--linear --box Check4=1 --json"), HasSubstr("\"ticks\": 8108481,"));  // S-curve
-  // Drive speed 1000, linear: five pulses while accelerating, the peak at 1000.
-  test::writeFile(dir.file("drive.prm"),
+  // Drive speed 1000, linear: five pulses while accelerating, the peak at 1000. Japanese
+  // names reach the files whatever the system's code page.
+  test::writeFile(dir.file("パラメータ.prm"),
                   "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"1000\",\"20000\""
                   "\r\n\"1000\",\"0\",1,0,0,1,0,\"600\"\r\n");
-  EXPECT_THAT(run("drive.prm --set outputPulses=5000 --json"),
+  EXPECT_THAT(run("パラメータ.prm --set outputPulses=5000 --record --log ログ.txt --json"),
               ContainsRegex("\"pulses\": 5000, .*\"Text9\": \"5\", .*\"Text15\": \"7\", "
                             ".*\"Text17\": \"1000\","));
+  EXPECT_THAT(out, HasSubstr("\"logLines\": " +
+                             std::to_string(test::logLines(dir.file("ログ.txt")).size()) + "}"));
+  // Linear: accelCounter is 8000 from the first tick, so tick 8 raises the speed to 11.
+  EXPECT_EQ(test::readFile(dir.file("ログ.txt")).substr(0, 18), " 1  1  11  8000 \r\n");
 }
 
 TEST_F(BatchRun, StopAndBoxChangesActInThePulsesYield) {
@@ -153,11 +167,13 @@ TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
 
 TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
   fs::create_directory(dir.file("folder.svg"));
+  std::FILE* held = openForWriting(dir.file("held.svg"));  // as another run would
   const std::string tail = "\"plotPoints\": 8437, \"logLines\": 0, \"failedOutputs\": ";
   // arguments, the JSON's end ("" when the run cannot start), the message
   std::vector<std::tuple<std::string, std::string, std::string>> cases = {
       {"--plot folder.svg", "", "cannot create folder.svg: "},
       {"--points no/p.txt", "", "cannot create no/p.txt: "},
+      {"--plot held.svg", "", "cannot create held.svg: another run or program is writing it"},
       {"--log no/log.txt", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n", "cannot open no/"}};
 #ifndef _WIN32
   mkfifo(dir.file("fifo.svg").c_str(), 0600);
@@ -182,6 +198,7 @@ TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
     if (!json.empty()) EXPECT_THAT(out, HasSubstr("\"error\": \"file\"")) << args;
     EXPECT_THAT(err, HasSubstr(message)) << args;
   }
+  std::fclose(held);
 #ifndef _WIN32
   for (const char* stdoutTo : {"/dev/full", "&-"}) {
     run("--json", stdoutTo);
