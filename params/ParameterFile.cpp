@@ -88,7 +88,10 @@ fs::path unusedNameBeside(const fs::path& path) {
 // renames that over `path`, so a failure at any point leaves an existing
 // file as it was. Both the POSIX rename and the Windows one used by
 // std::filesystem::rename (MoveFileExW with MOVEFILE_REPLACE_EXISTING)
-// replace an existing file in one step.
+// replace an existing file in one step. On Windows the rename fails with
+// "Permission denied" while another program holds the old file open (an
+// editor, a second window loading it): the old file is kept and the new one
+// removed, and the user is told, as for any failed save.
 std::error_code replaceFileContent(const fs::path& path, std::string_view content) {
   std::error_code ec;
   const fs::file_status existing = fs::status(path, ec);
