@@ -1,10 +1,12 @@
 #include "BatchOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <set>
 
 #include "GraphExport.h"
+#include "OutputFile.h"
 #include "Sweep.h"
 
 namespace tarvex::batch {
@@ -37,6 +39,139 @@ std::optional<SetBox> parseBoxSetting(std::string_view text) {
   return SetBox{checkBoxNumber(static_cast<int>(*n)), static_cast<std::int16_t>(*v)};
 }
 
+// What an option does with its value (empty for one that takes none):
+// nothing when all is well, else what is wrong.
+using ApplyOption = std::string (*)(BatchOptions& options, const std::string& value);
+
+enum class Takes { Nothing, Text, Path };
+
+struct OptionRule {
+  std::string_view name;
+  Takes takes;
+  bool repeatable;  // a second one adds to the first instead of being refused
+  ApplyOption apply;
+};
+
+template <bool BatchOptions::*Flag>
+std::string raiseFlag(BatchOptions& o, const std::string&) {
+  o.*Flag = true;
+  return {};
+}
+
+template <CheckBox Box>
+std::string tickBox(BatchOptions& o, const std::string&) {
+  o.setup.emplace_back(SetBox{Box, kChecked});
+  return {};
+}
+
+const OptionRule kOptionRules[] = {
+    {"--help", Takes::Nothing, true, raiseFlag<&BatchOptions::help>},
+    {"-h", Takes::Nothing, true, raiseFlag<&BatchOptions::help>},
+    {"--json", Takes::Nothing, true, raiseFlag<&BatchOptions::json>},
+    {"--tick-by-tick", Takes::Nothing, true, raiseFlag<&BatchOptions::tickByTick>},
+    {"--linear", Takes::Nothing, true, tickBox<CheckBox::Check5>},
+    {"--manual", Takes::Nothing, true, tickBox<CheckBox::Check3>},
+    {"--asymmetric", Takes::Nothing, true, tickBox<CheckBox::Check6>},
+    {"--record", Takes::Nothing, true, tickBox<CheckBox::Check1>},
+    {"--set", Takes::Text, true,
+     [](BatchOptions& o, const std::string& v) {
+       const auto eq = v.find('=');
+       if (eq == std::string::npos) return "--set: '" + v + "' has no '=' (NAME=TEXT)";
+       const auto box = fieldByName(std::string_view(v).substr(0, eq));
+       if (!box) return "--set: unknown field in '" + v + "'";
+       o.setup.emplace_back(SetText{*box, v.substr(eq + 1)});
+       return std::string();
+     }},
+    {"--box", Takes::Text, true,
+     [](BatchOptions& o, const std::string& v) {
+       const auto setting = parseBoxSetting(v);
+       if (!setting)
+         return "--box: expected CheckN=V with N 1 to 7 and V 0, 1 or 2, got '" + v + "'";
+       o.setup.emplace_back(*setting);
+       return std::string();
+     }},
+    {"--at", Takes::Text, true,
+     [](BatchOptions& o, const std::string& v) {
+       const auto colon = v.find(':');
+       const auto text = std::string_view(v);
+       const auto pulse = colon == v.npos ? std::nullopt : parseWhole(text.substr(0, colon));
+       const auto setting =
+           colon == v.npos ? std::nullopt : parseBoxSetting(text.substr(colon + 1));
+       if (!pulse || !setting || *pulse < 1)
+         return "--at: expected PULSE:CheckN=V with PULSE 1 or more, got '" + v + "'";
+       o.liveChanges.push_back({*pulse, *setting});
+       return std::string();
+     }},
+    {"--stop-at", Takes::Text, false,
+     [](BatchOptions& o, const std::string& v) {
+       const auto pulse = parseWhole(v);
+       if (!pulse || *pulse < 1) return "--stop-at: expected a pulse number, got '" + v + "'";
+       o.stopAtPulse = *pulse;
+       return std::string();
+     }},
+    {"--log", Takes::Path, false,
+     [](BatchOptions& o, const std::string& v) {
+       o.logPath = pathFromText(v);
+       return std::string();
+     }},
+    {"--plot", Takes::Path, false,
+     [](BatchOptions& o, const std::string& v) {
+       o.plotPath = pathFromText(v);
+       const std::string format = plotFormat(*o.plotPath);
+       if (format != ".svg" && format != ".png")
+         return std::string("--plot: the file must end in .svg or .png");
+       if (format == ".png" && !canWritePng())
+         return std::string("--plot: this build has no PNG support; use .svg");
+       return std::string();
+     }},
+    {"--points", Takes::Path, false,
+     [](BatchOptions& o, const std::string& v) {
+       o.pointsPath = pathFromText(v);
+       return std::string();
+     }},
+    {"--trace", Takes::Path, false,
+     [](BatchOptions& o, const std::string& v) {
+       o.tracePath = pathFromText(v);
+       return std::string();
+     }},
+    {"--vary", Takes::Text, true,
+     [](BatchOptions& o, const std::string& v) {
+       const auto eq = v.find('=');
+       const auto box =
+           eq == std::string::npos ? std::nullopt : fieldByName(std::string_view(v).substr(0, eq));
+       if (!box) return "--vary: unknown field in '" + v + "'";
+       SweepTexts values = sweepTexts(std::string_view(v).substr(eq + 1), *box);
+       if (!values.error.empty()) return "--vary " + v + ": " + values.error;
+       o.variations.push_back({v.substr(0, eq), *box, std::move(values.texts)});
+       return std::string();
+     }},
+    {"--jobs", Takes::Text, false,
+     [](BatchOptions& o, const std::string& v) {
+       const auto jobs = parseWhole(v);
+       if (!jobs || *jobs < 1 || *jobs > 64)
+         return std::string("--jobs: expected 1 to 64 runs at once");
+       o.jobs = static_cast<int>(*jobs);
+       return std::string();
+     }},
+};
+
+const OptionRule* ruleFor(std::string_view name) {
+  for (const OptionRule& rule : kOptionRules)
+    if (rule.name == name) return &rule;
+  return nullptr;
+}
+
+std::string valueProblem(const OptionRule& rule, const std::string* value) {
+  const std::string name(rule.name);
+  if (value == nullptr) return name + " needs a value";
+  if (rule.takes != Takes::Path) return {};
+  if (value->empty()) return name + " needs a file name";
+  // Most likely the value was left out and the next option taken for it.
+  if (value->rfind("--", 0) == 0)
+    return name + " needs a file name, got the option '" + *value + "'";
+  return {};
+}
+
 }  // namespace
 
 ParseResult parseCommandLine(const std::vector<std::string>& args) {
@@ -46,97 +181,44 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     result.error = std::move(message);
     return result;
   };
-  std::set<std::string> given;
+  std::vector<std::string_view> given;  // the options that may come once
+  std::set<std::string> seen;           // every option given
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    given.insert(arg);
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
-    std::string v;
-    if (arg == "--help" || arg == "-h") {
-      o.help = true;
-    } else if (arg == "--json") {
-      o.json = true;
-    } else if (arg == "--tick-by-tick") {
-      o.tickByTick = true;
-    } else if (arg == "--linear") {
-      o.setup.emplace_back(SetBox{CheckBox::Check5, kChecked});
-    } else if (arg == "--manual") {
-      o.setup.emplace_back(SetBox{CheckBox::Check3, kChecked});
-    } else if (arg == "--asymmetric") {
-      o.setup.emplace_back(SetBox{CheckBox::Check6, kChecked});
-    } else if (arg == "--record") {
-      o.setup.emplace_back(SetBox{CheckBox::Check1, kChecked});
-    } else if (arg == "--set") {
-      if (!value(v)) return fail("--set needs NAME=TEXT");
-      const auto eq = v.find('=');
-      const auto box = eq == std::string::npos ? std::nullopt : fieldByName(v.substr(0, eq));
-      if (!box) return fail("--set: unknown field in '" + v + "'");
-      o.setup.emplace_back(SetText{*box, v.substr(eq + 1)});
-    } else if (arg == "--box") {
-      if (!value(v)) return fail("--box needs CheckN=V");
-      const auto setting = parseBoxSetting(v);
-      if (!setting)
-        return fail("--box: expected CheckN=V with N 1 to 7 and V 0, 1 or 2, got '" + v + "'");
-      o.setup.emplace_back(*setting);
-    } else if (arg == "--at") {
-      if (!value(v)) return fail("--at needs PULSE:CheckN=V");
-      const auto colon = v.find(':');
-      const auto pulse = colon == std::string::npos ? std::nullopt : parseWhole(v.substr(0, colon));
-      const auto setting =
-          colon == std::string::npos ? std::nullopt : parseBoxSetting(v.substr(colon + 1));
-      if (!pulse || !setting || *pulse < 1)
-        return fail("--at: expected PULSE:CheckN=V with PULSE 1 or more, got '" + v + "'");
-      o.liveChanges.push_back({*pulse, *setting});
-    } else if (arg == "--stop-at") {
-      if (!value(v)) return fail("--stop-at needs PULSE");
-      const auto pulse = parseWhole(v);
-      if (!pulse || *pulse < 1) return fail("--stop-at: expected a pulse number, got '" + v + "'");
-      o.stopAtPulse = *pulse;
-    } else if (arg == "--log") {
-      if (!value(v) || v.empty()) return fail("--log needs PATH");
-      o.logPath = v;
-    } else if (arg == "--plot") {
-      if (!value(v)) return fail("--plot needs PATH");
-      const std::string format = plotFormat(std::filesystem::path(v));
-      if (format != ".svg" && format != ".png")
-        return fail("--plot: the file must end in .svg or .png");
-      o.plotPath = v;
-    } else if (arg == "--points") {
-      if (!value(v)) return fail("--points needs PATH");
-      o.pointsPath = v;
-    } else if (arg == "--vary") {
-      if (!value(v)) return fail("--vary needs NAME=VALUES");
-      const auto eq = v.find('=');
-      const auto box = eq == std::string::npos ? std::nullopt : fieldByName(v.substr(0, eq));
-      if (!box) return fail("--vary: unknown field in '" + v + "'");
-      SweepTexts values = sweepTexts(std::string_view(v).substr(eq + 1), *box);
-      if (!values.error.empty()) return fail("--vary " + v + ": " + values.error);
-      o.variations.push_back({v.substr(0, eq), *box, std::move(values.texts)});
-    } else if (arg == "--jobs") {
-      const auto jobs = value(v) ? parseWhole(v) : std::nullopt;
-      if (!jobs || *jobs < 1 || *jobs > 64) return fail("--jobs: expected 1 to 64 runs at once");
-      o.jobs = static_cast<int>(*jobs);
-    } else if (arg == "--trace") {
-      if (!value(v) || v.empty()) return fail("--trace needs PATH.csv");
-      o.tracePath = v;
-    } else if (!arg.empty() && arg[0] == '-') {
-      return fail("unknown option '" + arg + "'");
-    } else if (!o.parameterFile && i == 0) {
-      o.parameterFile = arg;
-    } else {
-      return fail("unexpected argument '" + arg + "' (FILE.prm must come first)");
+    if (optionsEnded || arg.empty() || arg[0] != '-') {
+      // FILE.prm: first, or after "--".
+      if (o.parameterFile || (i != 0 && !optionsEnded))
+        return fail("unexpected argument '" + arg + "' (FILE.prm must come first or after --)");
+      o.parameterFile = pathFromText(arg);
+      continue;
     }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const OptionRule* rule = ruleFor(arg);
+    if (rule == nullptr) return fail("unknown option '" + arg + "'");
+    seen.insert(std::string(rule->name));
+    if (!rule->repeatable) {
+      if (std::find(given.begin(), given.end(), rule->name) != given.end())
+        return fail(arg + " is given twice");
+      given.push_back(rule->name);
+    }
+    const std::string* value = nullptr;
+    if (rule->takes != Takes::Nothing && i + 1 < args.size()) value = &args[++i];
+    if (rule->takes != Takes::Nothing)
+      if (std::string problem = valueProblem(*rule, value); !problem.empty()) return fail(problem);
+    if (std::string problem = rule->apply(o, value ? *value : std::string()); !problem.empty())
+      return fail(problem);
   }
-  if (const std::string error = sweepUsageError(o, given); !error.empty()) return fail(error);
+  if (const std::string error = sweepUsageError(o, seen); !error.empty()) return fail(error);
   return result;
 }
 
 std::string usageText() {
   return R"(Usage: tarvex-batch [FILE.prm] [options]
+       tarvex-batch [options] -- FILE.prm
        tarvex-batch [FILE.prm] [options] --vary NAME=VALUES ... [--jobs N]
 
 Runs one simulation of the acceleration/deceleration generator, tick by tick
@@ -144,6 +226,8 @@ Runs one simulation of the acceleration/deceleration generator, tick by tick
 a freshly opened window: the start-up parameters, S-curve, automatic and
 symmetric deceleration, recording off. FILE.prm, if given, is loaded as the
 Load button would; the options below are then applied in the order given.
+Options that take no list (--stop-at, --log, --plot, --points, --trace,
+--jobs) come once.
 
 Parameters:
   --set NAME=TEXT      set a parameter field's text exactly as typed. NAME is
@@ -163,25 +247,34 @@ During the run:
                        (repeatable)
   --stop-at PULSE      press Stop during the yield of output pulse PULSE
                        (after any --at changes for that pulse)
-  Ctrl-C               acts as the Stop button: the run stops at its next yield
+  Ctrl-C               acts as the Stop button: the run stops at its next
+                       yield, the log complete and the report printed; so do
+                       SIGTERM and SIGHUP (on Windows Ctrl-Break and closing
+                       the console). A second one ends the program at once.
 
 Output:
   --log PATH           the data log (default DATA_LOG.txt in the working
-                       directory); it is emptied at every run
+                       directory); it is emptied at every run and kept from
+                       other runs while written: a second run on it fails
   --plot PATH          write the speed graph as drawn, .svg or .png
   --points PATH        every plotted point, the starting point first, "x y"
-                       per line, in twips of the graph area
+                       per line, in twips of the graph area; at most
+                       10,000,000 points
   --trace PATH.csv     every plotted point, the starting point first, as CSV:
                        tick,time_s,pulses,speed_counter,speed_pps,
                        accel_counter,state
+  Output files are created before the run. Two outputs, or an output and
+  FILE.prm, that are one file (also through links) are refused.
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text
 )" + sweepUsageText() +
          R"(
-Exit status: 0 completed or stopped; 1 the run failed with a runtime error
-(the message on stderr); 2 bad usage or a parameter file that cannot be loaded.
-A sweep: 0 when every run completed or stopped, 1 when any run failed.
+Exit status: 0 completed or stopped; 1 the run failed with a runtime error,
+or an output (log, points, plot, trace, this report) could not be written
+completely (the message on stderr); 2 bad usage, outputs that are one file, or
+a parameter file that cannot be loaded. A sweep: 0 when every run completed or
+stopped, 1 when any run failed.
 )";
 }
 

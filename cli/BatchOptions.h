@@ -53,6 +53,9 @@ struct ParseResult {
   std::string error;  // empty when the command line is good
 };
 
+// Reads the arguments after the program's name. FILE.prm is the first
+// argument, or the one after "--", which ends the options. Paths are taken
+// as pathFromText() has them.
 ParseResult parseCommandLine(const std::vector<std::string>& args);
 
 std::string usageText();

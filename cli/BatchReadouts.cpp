@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "Conversions.h"
+#include "StopRequest.h"
 
 namespace tarvex::batch {
-
-std::atomic<bool> interruptRequested = false;
 
 BatchReadouts::BatchReadouts(FormModel& form, const BatchOptions& options)
     : form_(form), options_(options), changes_(options.liveChanges) {
@@ -39,12 +38,12 @@ bool BatchReadouts::pulseYield() {
     if (c.pulse == pulse) form_.setOptionValue(c.change.box, c.change.value);
   }
   if (options_.stopAtPulse && *options_.stopAtPulse == pulse) stopf_ = 1;
-  if (interruptRequested) stopf_ = 1;
+  if (stopRequested()) stopf_ = 1;
   return stopf_ == 1;
 }
 
 bool BatchReadouts::idleYield() {
-  if (interruptRequested) stopf_ = 1;
+  if (stopRequested()) stopf_ = 1;
   return stopf_ == 1;
 }
 

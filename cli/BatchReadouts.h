@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -17,10 +16,6 @@
 #include "TickEngine.h"
 
 namespace tarvex::batch {
-
-// Set from the Ctrl-C handler; read by every run, in whichever thread it runs.
-extern std::atomic<bool> interruptRequested;
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 class BatchReadouts final : public LiveReadouts {
  public:

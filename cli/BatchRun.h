@@ -14,6 +14,8 @@
 
 namespace tarvex::batch {
 
+inline const std::vector<std::string> kNoFailedOutputs;
+
 // The window as a run finds it: freshly opened, then FILE.prm loaded as the
 // Load button would, then --set and --box in the order given. False when the
 // file cannot be loaded.
@@ -30,7 +32,11 @@ class BatchRun {
 
   RunOutcome run();
   const TickEngine& engine() const { return engine_; }
-  RunReport report(const RunOutcome& outcome) const { return {outcome, form_, engine_, readouts_}; }
+  // The report of the run; `failedOutputs` names the outputs that failed.
+  RunReport report(const RunOutcome& outcome,
+                   const std::vector<std::string>& failedOutputs = kNoFailedOutputs) const {
+    return {outcome, form_, engine_, readouts_, failedOutputs};
+  }
 
  private:
   FormModel form_;

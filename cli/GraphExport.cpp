@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
-#include <system_error>
+#include <utility>
 
 #include "OutputFile.h"
 #include "TickEngine.h"
@@ -16,8 +16,31 @@
 namespace tarvex::batch {
 namespace {
 
-std::string systemMessage(int error) {
-  return std::generic_category().message(error != 0 ? error : EIO);
+// Creates or empties a file; nullptr and the reason in `error` if it cannot.
+std::FILE* create(const std::optional<std::filesystem::path>& path, std::string& error) {
+  if (!path) return nullptr;
+  errno = 0;
+  std::FILE* file = openForWriting(*path);
+  if (file == nullptr && error.empty())
+    error = "cannot create " + pathText(*path) + ": " + fileErrorReason(errno);
+  return file;
+}
+
+// Writes the picture into the created file, .png (with Qt) or .svg by the
+// path's extension, and closes it.
+std::string writePictureTo(std::FILE* file, const std::filesystem::path& path,
+                           const GraphPicture& picture) {
+#ifdef TARVEX_HAVE_QT_GUI
+  if (plotFormat(path) == ".png") {
+    const std::string png = graphPngBytes(picture);
+    if (png.empty()) {
+      std::fclose(file);
+      return "cannot encode " + pathText(path) + " as PNG";
+    }
+    return writeAndClose(file, path, png);
+  }
+#endif
+  return writeAndClose(file, path, picture.toSvg());
 }
 
 }  // namespace
@@ -30,25 +53,45 @@ std::string plotFormat(const std::filesystem::path& path) {
   return lower;
 }
 
+bool canWritePng() {
+#ifdef TARVEX_HAVE_QT_GUI
+  return true;
+#else
+  return false;
+#endif
+}
+
 BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
-                       const std::optional<std::filesystem::path>& tracePath) {
-  if (tracePath) trace_ = std::make_unique<TraceCsvFile>(*tracePath);
-  if (!pointsPath) return;
-  pointsPath_ = *pointsPath;
-  errno = 0;
-  points_ = openForWriting(pointsPath_);
-  if (points_ == nullptr)
-    pointsError_ = "cannot create " + pathText(pointsPath_) + ": " + systemMessage(errno);
+                       const std::optional<std::filesystem::path>& plotPath,
+                       const std::optional<std::filesystem::path>& tracePath,
+                       std::int64_t pointsLimit)
+    : pointsPath_(pointsPath.value_or(std::filesystem::path())),
+      plotPath_(plotPath.value_or(std::filesystem::path())),
+      pointsLimit_(pointsLimit) {
+  points_ = create(pointsPath, openError_);
+  plot_ = create(plotPath, openError_);
+  if (tracePath) {
+    trace_ = std::make_unique<TraceCsvFile>(*tracePath);
+    if (openError_.empty()) openError_ = trace_->error();
+  }
 }
 
 BatchGraph::~BatchGraph() {
   if (points_ != nullptr) std::fclose(points_);
+  if (plot_ != nullptr) std::fclose(plot_);
 }
 
 void BatchGraph::drawPoint(float x, float y) {
   picture_.drawPoint(x, y);
   if (trace_ && engine_) trace_->add(tracePointOf(*engine_), engine_->state().params.range);
   if (points_ == nullptr) return;
+  if (pointsWritten_ == pointsLimit_) {
+    pointsError_ = "cannot write " + pathText(pointsPath_) + ": the run plots more than " +
+                   std::to_string(pointsLimit_) + " points, the most a points file takes";
+    std::fclose(points_);
+    points_ = nullptr;
+    return;
+  }
   // Shortest text that reads back as the same single-precision value.
   char line[64];
   char* end = std::to_chars(line, line + 30, x).ptr;
@@ -56,18 +99,19 @@ void BatchGraph::drawPoint(float x, float y) {
   end = std::to_chars(end, line + 62, y).ptr;
   *end++ = '\n';
   const auto length = static_cast<std::size_t>(end - line);
+  errno = 0;
   if (std::fwrite(line, 1, length, points_) != length) {
-    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
+    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
     std::fclose(points_);
     points_ = nullptr;
+    return;
   }
+  ++pointsWritten_;
 }
 
 std::string BatchGraph::finishPoints() {
   if (points_ != nullptr) {
-    errno = 0;
-    if (std::fclose(points_) != 0 && pointsError_.empty())
-      pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + systemMessage(errno);
+    pointsError_ = writeAndClose(points_, pointsPath_, {});
     points_ = nullptr;
   }
   if (trace_) {
@@ -78,18 +122,15 @@ std::string BatchGraph::finishPoints() {
   return pointsError_;
 }
 
-std::string BatchGraph::writePlot(const std::filesystem::path& path) const {
-  return writePicture(picture_, path);
+std::string BatchGraph::finishPlot() {
+  if (plot_ == nullptr) return {};
+  return writePictureTo(std::exchange(plot_, nullptr), plotPath_, picture_);
 }
 
 std::string writePicture(const GraphPicture& picture, const std::filesystem::path& path) {
-  const std::string format = plotFormat(path);
-  if (format == ".svg") return writeWholeFile(path, picture.toSvg());
-#ifdef TARVEX_HAVE_QT_GUI
-  if (format == ".png") return writeGraphPng(picture, path);
-#endif
-  if (format == ".png") return "PNG output needs the build with Qt; use .svg for " + pathText(path);
-  return "--plot: the file must end in .svg or .png: " + pathText(path);
+  std::string error;
+  std::FILE* file = create(path, error);
+  return file == nullptr ? error : writePictureTo(file, path, picture);
 }
 
 }  // namespace tarvex::batch

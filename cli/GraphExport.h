@@ -1,8 +1,10 @@
 // The batch runner's speed graph: drawn into the picture the window shows,
 // for --plot, and for --points and --trace every point written to its file
-// as it is plotted.
+// as it is plotted. The files are created before the run, so that a path
+// that cannot be written is known before a long run rather than after it.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -16,11 +18,17 @@ namespace tarvex::batch {
 
 class BatchGraph final : public GraphSurface {
  public:
-  // Opens the points file, if any; pointsError() tells whether that failed.
-  // The trace file, if any, is created too; a failure there is reported by
-  // finishPoints(), after the run.
-  explicit BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
-                      const std::optional<std::filesystem::path>& tracePath = std::nullopt);
+  // A points file ends at this many points; a run that plots more (a time
+  // scale that plots every tick of a long run) fails its points file there
+  // rather than fill the disk. 10,000,000 lines take at most about 200 MB.
+  static constexpr std::int64_t kPointsLimit = 10000000;
+
+  // Creates or empties the files that are asked for; openError() tells
+  // whether that failed.
+  BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
+             const std::optional<std::filesystem::path>& plotPath,
+             const std::optional<std::filesystem::path>& tracePath = std::nullopt,
+             std::int64_t pointsLimit = kPointsLimit);
   // The engine whose values the trace takes at every plotted point.
   void attach(const TickEngine& engine) { engine_ = &engine; }
   ~BatchGraph() override;
@@ -39,18 +47,23 @@ class BatchGraph final : public GraphSurface {
     picture_.setTimeAxisCaption(caption);
   }
 
-  // Why the points file could not be created, if it could not.
-  const std::string& pointsError() const { return pointsError_; }
+  // Why a file could not be created, if one could not.
+  const std::string& openError() const { return openError_; }
   // Closes the points and trace files; returns what went wrong, if anything.
   std::string finishPoints();
-  // Writes the picture, .svg or .png by the extension; returns the error.
-  std::string writePlot(const std::filesystem::path& path) const;
+  // Writes the picture to the plot file, .svg or .png by its extension,
+  // and closes it; returns what went wrong, if anything.
+  std::string finishPlot();
 
  private:
   GraphPicture picture_;
-  std::filesystem::path pointsPath_;
+  std::filesystem::path pointsPath_, plotPath_;
   std::FILE* points_ = nullptr;
+  std::FILE* plot_ = nullptr;
+  std::int64_t pointsLimit_;
+  std::int64_t pointsWritten_ = 0;
   std::string pointsError_;
+  std::string openError_;
   std::unique_ptr<TraceCsvFile> trace_;
   const TickEngine* engine_ = nullptr;
 };
@@ -60,5 +73,8 @@ std::string writePicture(const GraphPicture& picture, const std::filesystem::pat
 
 // ".svg" or ".png" in lower case, whatever the case of the path's extension.
 std::string plotFormat(const std::filesystem::path& path);
+
+// Whether this build writes PNG (it needs Qt).
+bool canWritePng();
 
 }  // namespace tarvex::batch

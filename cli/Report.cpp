@@ -4,6 +4,7 @@
 
 #include "Conversions.h"
 #include "FailureText.h"
+#include "PrintableText.h"
 
 namespace tarvex::batch {
 namespace {
@@ -55,8 +56,10 @@ std::string jsonString(const std::string& text) {
 
 std::string jsonReport(const RunReport& r) {
   std::string json = "{\"outcome\": \"" + std::string(endName(r.outcome.end)) + "\", \"error\": ";
-  json += r.outcome.failure ? "\"" + std::string(errorName(r.outcome.failure->error)) + "\""
-                            : std::string("null");
+  if (r.outcome.failure)
+    json += "\"" + std::string(errorName(r.outcome.failure->error)) + "\"";
+  else
+    json += r.failedOutputs.empty() ? "null" : "\"file\"";
   json += ", \"ticks\": " + intToText(r.outcome.ticks);
   json += ", \"pulses\": " + intToText(r.outcome.pulses);
   json += ", \"readouts\": {";
@@ -68,7 +71,13 @@ std::string jsonReport(const RunReport& r) {
   json += "\"Option1\": ";
   json += r.form.indicator() ? "true" : "false";
   json += "}, \"plotPoints\": " + intToText(r.engine.graph().pointsPlotted());
-  json += ", \"logLines\": " + intToText(r.engine.log().recordCount());
+  json += ", \"logLines\": " + intToText(r.engine.log().recordsWritten());
+  if (!r.failedOutputs.empty()) {
+    json += ", \"failedOutputs\": [";
+    for (std::size_t i = 0; i < r.failedOutputs.size(); ++i)
+      json += (i > 0 ? ", " : "") + jsonString(r.failedOutputs[i]);
+    json += "]";
+  }
   json += "}\n";
   return json;
 }
@@ -78,12 +87,12 @@ std::string textReport(const RunReport& r) {
   const std::int32_t range = r.engine.state().params.range;
   std::string text = "Outcome: ";
   text += endName(o.end);
-  if (o.failure) text += " (" + describeFailure(o) + ")";
+  if (o.failure) text += " (" + terminalText(describeFailure(o)) + ")";
   text += "\nSimulated: " + intToText(o.ticks) + " ticks, " + seconds(o.ticks) + " s; " +
           intToText(o.pulses) + " output pulses\n\nReadouts:\n";
   for (const ReadoutControl& control : kReadoutControls) {
     const std::string value =
-        control.box ? r.form.text(*control.box) : (r.form.indicator() ? "on" : "off");
+        control.box ? terminalText(r.form.text(*control.box)) : (r.form.indicator() ? "on" : "off");
     // Captions are full-width Japanese: pad by the name column instead.
     text += "  " + padRight(std::string(control.name), 8) + padLeft(value, 10) + "  " +
             std::string(control.caption) + "\n";
@@ -92,7 +101,12 @@ std::string textReport(const RunReport& r) {
   text += "\nPeak speed: speed counter " + intToText(peak) + ", " + pulsesPerSecond(peak, range) +
           " pulses/s\n";
   text += "Graph: " + intToText(r.engine.graph().pointsPlotted()) + " points after the start";
-  text += "; data log: " + intToText(r.engine.log().recordCount()) + " records\n";
+  text += "; data log: " + intToText(r.engine.log().recordsWritten()) + " records\n";
+  if (!r.failedOutputs.empty()) {
+    text += "Not written completely:";
+    for (const std::string& output : r.failedOutputs) text += " " + output;
+    text += "\n";
+  }
   if (!r.readouts.phases().empty()) {
     text += "\nPhases:\n  state        tick    time [s]      pulses  speed counter   pulses/s\n";
     for (const PhaseEntry& p : r.readouts.phases()) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "BatchReadouts.h"
 #include "FormModel.h"
@@ -15,11 +16,15 @@ struct RunReport {
   const FormModel& form;
   const TickEngine& engine;
   const BatchReadouts& readouts;
+  // The outputs that were not written completely: "log", "points", "plot".
+  const std::vector<std::string>& failedOutputs;
 };
 
 // A text as a JSON string, in double quotes.
 std::string jsonString(const std::string& text);
-// One JSON object on one line.
+// One JSON object on one line. When an output failed, "error" is "file"
+// (if the run itself had none) and "failedOutputs" lists them; "logLines"
+// counts the records that reached the log.
 std::string jsonReport(const RunReport& report);
 // The readable summary: outcome, time, readouts, peak speed, phase table.
 std::string textReport(const RunReport& report);

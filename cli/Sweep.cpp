@@ -1,5 +1,7 @@
 #include "Sweep.h"
 
+#include "StopRequest.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -159,7 +161,7 @@ RunResult Sweep::runOne(std::int64_t index) const {
                result.picture ? *result.picture : static_cast<GraphSurface&>(nowhere),
                std::filesystem::path());
   const RunOutcome outcome = run.run();
-  result.interrupted = outcome.end == RunEnd::Stopped && interruptRequested;
+  result.interrupted = outcome.end == RunEnd::Stopped && stopRequested();
   result.failed = outcome.failed();
   if (result.failed) result.failure = describeFailure(outcome);
   const RunReport report = run.report(outcome);
@@ -172,10 +174,9 @@ void Sweep::work() {
     std::int64_t index = 0;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] {
-        return next_ >= total_ || interruptRequested || next_ < printed_ + window_;
-      });
-      if (next_ >= total_ || interruptRequested) break;
+      changed_.wait(
+          lock, [&] { return next_ >= total_ || stopRequested() || next_ < printed_ + window_; });
+      if (next_ >= total_ || stopRequested()) break;
       index = next_++;
     }
     RunResult result = runOne(index);
@@ -234,7 +235,7 @@ int Sweep::run(std::ostream& out, std::ostream& err) {
       ended = ended_;
     }
     // Printing moves the window on; an interrupt wakes the threads so they end.
-    if (!ready.empty() || interruptRequested) changed_.notify_all();
+    if (!ready.empty() || stopRequested()) changed_.notify_all();
     for (RunResult& r : ready) {
       out << r.row;
       const std::vector<std::string_view> texts = runTexts(options_.variations, rows);

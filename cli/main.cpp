@@ -1,19 +1,21 @@
-// tarvex-batch: one simulation run without a window, for scripts and
-// regression checks. See usageText() for the command line.
-#include <csignal>
+// tarvex-batch: one simulation run without a window, or a sweep of runs, for
+// scripts and regression checks. See usageText() for the command line.
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "BatchOptions.h"
-#include "BatchReadouts.h"
 #include "BatchRun.h"
+#include "Console.h"
 #include "FailureText.h"
 #include "GraphExport.h"
 #include "OutputFile.h"
+#include "OutputPaths.h"
 #include "ParameterFile.h"
 #include "Report.h"
+#include "StopRequest.h"
 #include "Sweep.h"
 
 using namespace tarvex;
@@ -25,68 +27,85 @@ constexpr int kExitOk = 0;
 constexpr int kExitRunFailed = 1;
 constexpr int kExitUsage = 2;
 
-extern "C" void onInterrupt(int) {
-  interruptRequested = 1;
-}
-
-// Ctrl-C acts as the Stop button while `work` runs.
-template <typename Work>
-auto stoppableByInterrupt(Work work) {
-  std::signal(SIGINT, onInterrupt);
-  const auto result = work();
-  std::signal(SIGINT, SIG_DFL);
-  return result;
+// The files of the run, each with the role it is named by in messages.
+std::vector<RunFile> runFiles(const BatchOptions& options) {
+  std::vector<RunFile> files;
+  if (options.parameterFile) files.push_back({"the parameter file", *options.parameterFile, false});
+  if (options.variations.empty()) files.push_back({"the data log", options.logPath, true});
+  if (options.pointsPath) files.push_back({"the points file", *options.pointsPath, true});
+  if (options.plotPath) files.push_back({"the plot", *options.plotPath, true});
+  if (options.tracePath) files.push_back({"the trace", *options.tracePath, true});
+  return files;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const ParseResult parsed = parseCommandLine(args);
+  prepareStandardStreams();
+  // From the start, so that a stop requested while the files are prepared
+  // stops the run at its first yield.
+  catchStopRequests();
+  const ParseResult parsed = parseCommandLine(commandLineArguments(argc, argv));
   if (!parsed.error.empty()) {
-    std::cerr << "tarvex-batch: " << parsed.error << "\nTry 'tarvex-batch --help'.\n";
+    writeMessage(parsed.error);
+    std::fputs("Try 'tarvex-batch --help'.\n", stderr);
     return kExitUsage;
   }
   const BatchOptions& options = parsed.options;
   if (options.help) {
-    std::cout << usageText();
+    if (const std::string error = writeStandardOutput(usageText()); !error.empty()) {
+      writeMessage("cannot write the usage text to standard output: " + error);
+      return kExitRunFailed;
+    }
     return kExitOk;
   }
 
   // A freshly opened window, then the file, then the options in order.
   FormModel form;
   if (!prepareForm(options, form)) {
-    std::cerr << "tarvex-batch: " << pathText(*options.parameterFile) << ": " << kLoadFailedMessage
-              << " (the file is missing, unreadable, or not a parameter file)\n";
+    writeMessage(pathText(*options.parameterFile) + ": " + std::string(kLoadFailedMessage) +
+                 " (the file is missing, unreadable, or not a parameter file)");
     return kExitUsage;
   }
-  if (!options.variations.empty())
-    return stoppableByInterrupt([&] { return runSweep(form, options, std::cout, std::cerr); });
-
-  BatchGraph graph(options.pointsPath, options.tracePath);
-  if (!graph.pointsError().empty()) {
-    std::cerr << "tarvex-batch: " << graph.pointsError() << "\n";
+  if (const std::string clash = sameFileClash(runFiles(options)); !clash.empty()) {
+    writeMessage(clash);
     return kExitUsage;
+  }
+  if (!options.variations.empty()) {
+    const int status = runSweep(form, options, std::cout, std::cerr);
+    finishedWithFiles();
+    return status;
+  }
+
+  BatchGraph graph(options.pointsPath, options.plotPath, options.tracePath);
+  if (!graph.openError().empty()) {
+    writeMessage(graph.openError());
+    return kExitRunFailed;
   }
   BatchRun run(form, options, graph, options.logPath);
   graph.attach(run.engine());
-  const RunOutcome outcome = stoppableByInterrupt([&] { return run.run(); });
+  const RunOutcome outcome = run.run();
 
-  const RunReport report = run.report(outcome);
-  std::cout << (options.json ? jsonReport(report) : textReport(report));
+  // Every output is finished before the report, which says which failed.
+  std::vector<std::string> failedOutputs;
+  std::vector<std::string> messages;
+  if (outcome.failed()) {
+    messages.push_back("the run failed: " + describeFailure(outcome));
+    if (outcome.failure->error == RunError::File) failedOutputs.push_back("log");
+  }
+  for (const auto& [output, error] :
+       {std::pair{"points", graph.finishPoints()}, std::pair{"plot", graph.finishPlot()}}) {
+    if (error.empty()) continue;
+    failedOutputs.push_back(output);
+    messages.push_back(error);
+  }
 
-  int status = outcome.failed() ? kExitRunFailed : kExitOk;
-  if (outcome.failed())
-    std::cerr << "tarvex-batch: the run failed: " << describeFailure(outcome) << "\n";
-  if (const std::string error = graph.finishPoints(); !error.empty()) {
-    std::cerr << "tarvex-batch: " << error << "\n";
-    status = kExitRunFailed;
-  }
-  if (options.plotPath) {
-    if (const std::string error = graph.writePlot(*options.plotPath); !error.empty()) {
-      std::cerr << "tarvex-batch: " << error << "\n";
-      status = kExitRunFailed;
-    }
-  }
-  return status;
+  const RunReport report = run.report(outcome, failedOutputs);
+  if (const std::string error =
+          writeStandardOutput(options.json ? jsonReport(report) : textReport(report));
+      !error.empty())
+    messages.push_back("cannot write the report to standard output: " + error);
+  for (const std::string& message : messages) writeMessage(message);
+  finishedWithFiles();
+  return outcome.failed() || !messages.empty() ? kExitRunFailed : kExitOk;
 }

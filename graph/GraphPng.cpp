@@ -73,6 +73,14 @@ void drawLegend(const GraphPicture& picture, QImage& image) {
   }
 }
 
+// The image as the bytes of a PNG file; empty if encoding failed.
+std::string pngBytes(const QImage& image) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return {};
+  return std::string(png.constData(), static_cast<std::size_t>(png.size()));
+}
+
 }  // namespace
 
 QImage graphImage(const GraphPicture& picture) {
@@ -84,17 +92,18 @@ QImage graphImage(const GraphPicture& picture) {
   return image;
 }
 
+std::string graphPngBytes(const GraphPicture& picture) {
+  return pngBytes(graphImage(picture));
+}
+
 std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path) {
   return writePng(graphImage(picture), path);
 }
 
 std::string writePng(const QImage& image, const std::filesystem::path& path) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-    return "cannot encode " + pathText(path) + " as PNG";
-  return writeWholeFile(path,
-                        std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+  const std::string png = pngBytes(image);
+  if (png.empty()) return "cannot encode " + pathText(path) + " as PNG";
+  return writeWholeFile(path, png);
 }
 
 }  // namespace tarvex

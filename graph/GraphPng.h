@@ -16,6 +16,9 @@ QImage graphImage(const GraphPicture& picture);
 
 // Writes an image as a PNG file. Empty when done, else what went wrong.
 std::string writePng(const QImage& image, const std::filesystem::path& path);
+// The picture as the bytes of a PNG file; empty if encoding failed.
+std::string graphPngBytes(const GraphPicture& picture);
+
 // Writes the picture as a PNG file. Empty when done, else what went wrong.
 std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path);
 

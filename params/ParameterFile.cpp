@@ -22,7 +22,7 @@ bool endsField(char c) {
 // comma does, so reading runs on from one line into the next.
 class FieldReader {
  public:
-  explicit FieldReader(std::string_view bytes) : bytes_(bytes) {}
+  FieldReader(std::string_view bytes, bool cutShort) : bytes_(bytes), cutShort_(cutShort) {}
 
   // Reads the next `count` fields into `out`; false when the data end first.
   bool read(std::string* out, int count) {
@@ -46,6 +46,7 @@ class FieldReader {
     } else {
       const std::size_t start = pos_;
       while (!atEnd() && !endsField(bytes_[pos_])) ++pos_;
+      if (atEnd() && cutShort_) return false;  // it may go on past what was read
       field.assign(bytes_.substr(start, pos_ - start));
     }
     skipSeparator();
@@ -61,6 +62,7 @@ class FieldReader {
   }
 
   std::string_view bytes_;
+  bool cutShort_;
   std::size_t pos_ = 0;
 };
 
@@ -86,7 +88,10 @@ fs::path unusedNameBeside(const fs::path& path) {
 // renames that over `path`, so a failure at any point leaves an existing
 // file as it was. Both the POSIX rename and the Windows one used by
 // std::filesystem::rename (MoveFileExW with MOVEFILE_REPLACE_EXISTING)
-// replace an existing file in one step.
+// replace an existing file in one step. On Windows the rename fails with
+// "Permission denied" while another program holds the old file open (an
+// editor, a second window loading it): the old file is kept and the new one
+// removed, and the user is told, as for any failed save.
 std::error_code replaceFileContent(const fs::path& path, std::string_view content) {
   std::error_code ec;
   const fs::file_status existing = fs::status(path, ec);
@@ -118,19 +123,29 @@ std::error_code replaceFileContent(const fs::path& path, std::string_view conten
   return {};
 }
 
-std::optional<std::string> readWholeFile(const fs::path& path) {
+// The first `limit` bytes of a file, and whether more follow.
+struct FileHead {
+  std::string bytes;
+  bool cutShort = false;
+};
+
+std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   // istream::read turns a failing read (a folder, a device error) into the
   // bad state instead of letting the buffer's exception through.
-  std::string bytes;
+  FileHead head;
   char buffer[4096];
   do {
     in.read(buffer, sizeof buffer);
-    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-  } while (in);
+    head.bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+  } while (in && head.bytes.size() <= limit);
   if (in.bad()) return std::nullopt;
-  return bytes;
+  if (head.bytes.size() > limit) {
+    head.bytes.resize(limit);
+    head.cutShort = true;
+  }
+  return head;
 }
 
 }  // namespace
@@ -173,9 +188,9 @@ SaveResult saveParameterFile(const fs::path& path, const FormControls& form) {
   return {};
 }
 
-std::optional<ParameterFields> readParameterFields(std::string_view bytes) {
+std::optional<ParameterFields> readParameterFields(std::string_view bytes, bool cutShort) {
   ParameterFields fields;
-  FieldReader reader(bytes);
+  FieldReader reader(bytes, cutShort);
   if (!reader.read(fields.data(), kParameterFieldCount - 1)) return std::nullopt;
   if (!reader.read(fields.data() + kParameterFieldCount - 1, 1)) return std::nullopt;
   return fields;
@@ -198,9 +213,9 @@ bool applyParameterFields(const ParameterFields& fields, FormControls& form) {
 }
 
 bool loadParameterFile(const fs::path& path, FormControls& form) {
-  const std::optional<std::string> bytes = readWholeFile(path);
-  if (!bytes) return false;
-  const std::optional<ParameterFields> fields = readParameterFields(*bytes);
+  const std::optional<FileHead> head = readFileHead(path, kParameterFileReadLimit);
+  if (!head) return false;
+  const std::optional<ParameterFields> fields = readParameterFields(head->bytes, head->cutShort);
   return fields && applyParameterFields(*fields, form);
 }
 

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -85,8 +86,15 @@ using ParameterFields = std::array<std::string, kParameterFieldCount>;
 // end, blanks before it skipped. Fields 1 to 16 are read in one go and field
 // 17 in a second; anything after field 17 is ignored. Nothing when the data
 // end before field 17 is complete (a quoted field without its closing quote
-// is not complete).
-std::optional<ParameterFields> readParameterFields(std::string_view bytes);
+// is not complete). `cutShort` tells that the file goes on past `bytes`:
+// a field that runs to their end is then not complete either.
+std::optional<ParameterFields> readParameterFields(std::string_view bytes, bool cutShort = false);
+
+// How much of a file a load reads at most. Twelve texts of the longest a
+// text box holds (32767 characters) take under 1.2 MB even in UTF-8, so a
+// parameter file is always read whole; a longer file, or an endless one
+// such as a device, has its 17 fields within this or does not load.
+inline constexpr std::size_t kParameterFileReadLimit = std::size_t{2} << 20;
 
 // Sets the controls from the fields in the file's order, then Check7 to the
 // complement of Check6 (1 when Check6 is 0, else 0). Boxes are set as code

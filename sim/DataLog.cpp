@@ -1,8 +1,8 @@
 #include "DataLog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 
 #include "GuardedArithmetic.h"
 #include "OutputFile.h"
@@ -55,9 +55,8 @@ char* printNumber(char* out, std::int64_t value) {
 }  // namespace
 
 void DataLog::raiseFileError(Step step, const char* what, int error) const {
-  raiseRunError(
-      RunError::File, step, {},
-      std::string(what) + " " + pathText(path_) + ": " + std::generic_category().message(error));
+  raiseRunError(RunError::File, step, {},
+                std::string(what) + " " + pathText(path_) + ": " + fileErrorReason(error));
 }
 
 DataLog::~DataLog() {
@@ -70,6 +69,8 @@ void DataLog::openLog() {
   logRecordCount_ = 0;
   logCycle_ = 0;
   used_ = 0;
+  bufferedRecords_ = 0;
+  recordsWritten_ = 0;
   if (!path_.empty()) {
     errno = 0;
     file_ = openForWriting(path_);
@@ -103,6 +104,7 @@ void DataLog::writeRecord(std::int64_t sample, std::int64_t pulses, std::int64_t
   *out++ = '\r';
   *out++ = '\n';
   used_ = static_cast<std::size_t>(out - buffer_.data());
+  ++bufferedRecords_;
 }
 
 char* DataLog::PrintedNumber::print(char* out, std::int64_t value) {
@@ -129,12 +131,18 @@ void DataLog::PrintedNumber::reprint(std::int64_t value) {
 void DataLog::flushBuffer() {
   if (file_ != nullptr && used_ > 0) {
     errno = 0;
-    if (std::fwrite(buffer_.data(), 1, used_, file_) != used_) {
-      const int error = errno != 0 ? errno : EIO;
+    const std::size_t written = std::fwrite(buffer_.data(), 1, used_, file_);
+    if (written != used_) {
+      const int error = errno;
+      // The records whose line end got out before the failure.
+      recordsWritten_ += std::count(buffer_.data(), buffer_.data() + written, '\n');
       used_ = 0;
+      bufferedRecords_ = 0;
       raiseFileError(Step::WriteLog, "cannot write", error);
     }
   }
+  recordsWritten_ += bufferedRecords_;
+  bufferedRecords_ = 0;
   used_ = 0;
 }
 
@@ -152,8 +160,7 @@ void DataLog::closeLog() {
   file_ = nullptr;
   if (file != nullptr) {
     errno = 0;
-    if (std::fclose(file) != 0)
-      raiseFileError(Step::CloseLog, "cannot close", errno != 0 ? errno : EIO);
+    if (std::fclose(file) != 0) raiseFileError(Step::CloseLog, "cannot close", errno);
   }
 }
 

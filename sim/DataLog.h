@@ -65,6 +65,8 @@ class DataLog {
   bool isOpen() const { return file_ != nullptr; }
   const std::filesystem::path& path() const { return path_; }
   std::int32_t recordCount() const { return logRecordCount_; }
+  // Records that reached the file whole: all of them, unless a write failed.
+  std::int64_t recordsWritten() const { return recordsWritten_; }
   std::int32_t sampleNumber() const { return logSampleNumber_; }
 
  private:
@@ -97,6 +99,8 @@ class DataLog {
   std::int32_t logSampleNumber_ = 1;
   std::int32_t logRecordCount_ = 0;
   std::size_t used_ = 0;
+  std::int64_t bufferedRecords_ = 0;
+  std::int64_t recordsWritten_ = 0;
   std::array<char, 1 << 16> buffer_{};
 };
 

@@ -11,15 +11,32 @@
 namespace tarvex {
 
 // Creates or empties the file for writing bytes; nullptr with errno set
-// when that fails.
+// when that fails. The open never waits: a FIFO that nothing reads fails at
+// once (ENXIO). A regular file is held for this program alone as long as it
+// stays open: a second run that opens it meanwhile fails with EBUSY and
+// leaves it as it is (on Windows no other program may write it either).
 std::FILE* openForWriting(const std::filesystem::path& path);
+
+// Why a file operation failed, from its errno: the system's words, or ours
+// where they would not tell the user what happened.
+std::string fileErrorReason(int error);
 
 // The path as text for a message (UTF-8 where the platform has names in
 // UTF-16).
 std::string pathText(const std::filesystem::path& path);
 
-// Writes `bytes` as the whole content of the file. Empty when every byte is
-// on disk, else what went wrong ("cannot write PATH: reason").
+// The path a text names, the other way round: its bytes as they are on
+// POSIX systems, the text read as UTF-8 on Windows.
+std::filesystem::path pathFromText(std::string_view text);
+
+// Writes `bytes` as the whole content of the open file and closes it. Empty
+// when every byte is on disk, else what went wrong ("cannot write PATH:
+// reason"), the file closed all the same.
+std::string writeAndClose(std::FILE* file, const std::filesystem::path& path,
+                          std::string_view bytes);
+
+// Creates or empties the file and writes `bytes` as its whole content.
+// Empty when every byte is on disk, else what went wrong.
 std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace tarvex

@@ -1,10 +1,15 @@
-// The batch runner's command line: what is refused, and what a good one asks for.
-#include <gtest/gtest.h>
+// The batch runner's command line: what is refused, and what a good one asks
+// for; the texts it prints; the limit of a points file.
+#include <gmock/gmock.h>
 
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 #include "BatchOptions.h"
+#include "GraphExport.h"
+#include "PrintableText.h"
+#include "TestSupport.h"
 
 namespace tarvex::batch {
 namespace {
@@ -20,12 +25,51 @@ Args words(const std::string& line) {
 TEST(BatchCommandLine, RefusesBadUsageAndAcceptsTheGoodCounterparts) {
   for (const char* bad :
        {"--at 0:Check3=1", "--at x:Check3=1", "--at 5:Check8=1", "--at 5:Check3=3",
-        "--box Check0=1", "--box Check3=-1", "--set nosuch=1", "--set range", "--set Text21=1",
-        "--stop-at 0", "--plot x.gif", "--log", "--bogus", "a.prm b.prm", "--json a.prm"})
+        "--box Check0=1", "--box Check3=-1", "--set nosuch=1", "--set Text21=1", "--stop-at 0",
+        "--plot x.gif", "--log", "--bogus", "a.prm b.prm", "--json a.prm", "-- a.prm b.prm",
+        "a.prm -- b.prm", "--stop-at 1 --stop-at 2", "--log a --log b", "--points a --points b"})
     EXPECT_NE(parseCommandLine(words(bad)).error, "") << bad;
-  for (const char* good : {"--at 1:Check3=1", "--box Check7=2", "--set Text20=5", "--stop-at 1",
-                           "--plot X.PNG", "a.prm --json"})
+  for (const char* good : {"--at 1:Check3=1 --at 1:Check3=0", "--box Check7=2", "--set Text20=5",
+                           "--stop-at 1", "--plot X.SVG", "a.prm --json --json", "--json --"})
     EXPECT_EQ(parseCommandLine(words(good)).error, "") << good;
+  // What went wrong is said, not guessed from the next step.
+  EXPECT_EQ(parseCommandLine(words("--set range")).error, "--set: 'range' has no '=' (NAME=TEXT)");
+  EXPECT_EQ(parseCommandLine(words("--log --json")).error,
+            "--log needs a file name, got the option '--json'");
+  EXPECT_EQ(parseCommandLine(words("--plot a.svg --plot b.svg")).error, "--plot is given twice");
+  EXPECT_EQ(parseCommandLine(words("--plot g.png")).error,  // PNG needs the build with Qt
+            canWritePng() ? "" : "--plot: this build has no PNG support; use .svg");
+  EXPECT_EQ(parseCommandLine(words("--json -- --odd.prm")).options.parameterFile,
+            std::filesystem::path("--odd.prm"));
+}
+
+TEST(PrintableText, JsonStaysValidUtf8AndTheTerminalSeesNoControls) {
+  // clang-format off
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      // text, as JSON, for a terminal
+      {"速度 1", "\"速度 1\"", "速度 1"},
+      {"a\"b\\c", "\"a\\\"b\\\\c\"", "a\"b\\\\c"},
+      {"\x1b[31m\t", "\"\\u001b[31m\\u0009\"", "\\x1b[31m\\x09"},
+      {"\x7f\xc2\x9b", "\"\x7f\xc2\x9b\"", "\\x7f\\xc2\\x9b"},  // DEL, C1 CSI
+      {"\xff\xe9t\xe3\x81", "\"\\u00ff\\u00e9t\\u00e3\\u0081\"", "\\xff\\xe9t\\xe3\\x81"},
+      {"\xc0\xaf\xed\xa0\x80", "\"\\u00c0\\u00af\\u00ed\\u00a0\\u0080\"",  // overlong, surrogate
+       "\\xc0\\xaf\\xed\\xa0\\x80"},
+      {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "\"\xf0\x9f\x98\x80\\u00f4\\u0090\\u0080\\u0080\"",
+       "\xf0\x9f\x98\x80\\xf4\\x90\\x80\\x80"},  // U+1F600; past U+10FFFF
+  };
+  // clang-format on
+  for (const auto& [text, json, shown] : cases) {
+    EXPECT_EQ(jsonString(text), json);
+    EXPECT_EQ(terminalText(text), shown);
+  }
+}
+
+TEST(BatchGraph, APointsFileEndsAtItsLimitAndSaysSo) {
+  test::TempDir dir;
+  BatchGraph graph(dir.file("p.txt"), std::nullopt, std::nullopt, 2);
+  for (const float x : {0.0f, 1.0f, 2.0f}) graph.drawPoint(x, 3949.5f);
+  EXPECT_THAT(graph.finishPoints(), testing::HasSubstr(": the run plots more than 2 points"));
+  EXPECT_EQ(test::readFile(dir.file("p.txt")), "0 3949.5\n1 3949.5\n");
 }
 
 // A set-up step as "Text1=5" or "Check5=1".

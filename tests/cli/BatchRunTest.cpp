@@ -6,10 +6,13 @@
 #include <sstream>
 #include <tuple>
 
+#include "OutputFile.h"
 #include "TestSupport.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -24,11 +27,21 @@ using ::testing::StartsWith;
 
 class BatchRun : public ::testing::Test {
  protected:
-  // Runs the batch runner in the test's folder; returns what it printed on stdout.
-  const std::string& run(const std::string& args) {
-    const std::string command =
-        "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args + " >stdout 2>stderr";
+  // Runs the batch runner in the test's folder; returns what it printed on
+  // stdout (nothing when that went elsewhere).
+  const std::string& run(const std::string& args, const std::string& stdoutTo = "stdout") {
+    std::string command = "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args +
+                          " >" + stdoutTo + " 2>stderr";
+#ifdef _WIN32
+    // cmd.exe: /d changes the drive too; it strips the outer quotes.
+    command = "\"" + command.insert(3, "/d ") + "\"";
+#endif
+    fs::remove(dir.file("stdout"));
+#ifdef _WIN32
+    status = _wsystem(pathFromText(command).c_str());  // UTF-8 to UTF-16
+#else
     status = std::system(command.c_str());
+#endif
 #ifndef _WIN32
     status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
@@ -40,15 +53,50 @@ class BatchRun : public ::testing::Test {
   std::string out, err;
 };
 
-TEST_F(BatchRun, BadUsageOrAnUnloadableFileExitsWithTwoAndRunsNothing) {
+// The files in the test's folder with their contents, the runner's own
+// stdout and stderr left out.
+std::vector<std::string> folderContents(const fs::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name != "stdout" && name != "stderr") files.push_back(name + ":" + test::readFile(entry));
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNothing) {
   test::writeFile(dir.file("short.prm"), "\"40000\",\"1.2\"\r\n");
-  for (const auto& [args, message] : {std::pair{"--at 0:Check3=1", "--at"},
-                                      {"short.prm", "指定のファイルが見つかりません"},
-                                      {"missing.prm", "指定のファイルが見つかりません"}}) {
+  test::writeFile(dir.file("old.txt"), "old");
+  const std::string prm =
+      "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\","
+      "\"20000\"\r\n\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n";
+  test::writeFile(dir.file("p.prm"), prm);
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"--at 0:Check3=1", "--at"},
+      {"short.prm", "指定のファイルが見つかりません"},
+      {"missing.prm", "指定のファイルが見つかりません"},
+      {"--log same.txt --points same.txt", "the data log and the points file are the same file"},
+      {"--log old.txt --points ./old.txt", "the same file: old.txt, ./old.txt"},
+      {"p.prm --log p.prm", "the parameter file and the data log are the same file"}};
+#ifndef _WIN32
+  fs::create_symlink("gone.txt", dir.file("link.svg"));
+  fs::create_symlink("p.prm", dir.file("prm.svg"));
+  fs::create_hard_link(dir.file("old.txt"), dir.file("hard.txt"));
+  cases.insert(cases.end(),
+               {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
+                {"p.prm --plot prm.svg", "the parameter file and the plot are"},
+                {"--points hard.txt --log old.txt", "the same file"},
+                {"/dev/zero", "指定のファイルが見つかりません"}});
+  EXPECT_THAT(run("--log /dev/null --points /dev/null --json"),
+              StartsWith("{\"outcome\": \"completed\""));  // a device may take several
+#endif
+  const auto before = folderContents(dir.path());
+  for (const auto& [args, message] : cases) {
     EXPECT_EQ(run(args), "") << args;
     EXPECT_EQ(status, 2) << args;
     EXPECT_THAT(err, HasSubstr(message)) << args;
-    EXPECT_FALSE(fs::exists(dir.file("DATA_LOG.txt"))) << args;
+    EXPECT_EQ(folderContents(dir.path()), before) << args;
   }
 }
 
@@ -79,13 +127,18 @@ TEST_F(BatchRun, SummaryGivesTimePeakAndEveryStateWithItsTick) {
 
 TEST_F(BatchRun, LoadsTheFileFirstThenAppliesTheOptionsInOrder) {
   EXPECT_THAT(run("--linear --box Check4=1 --json"), HasSubstr("\"ticks\": 8108481,"));  // S-curve
-  // Drive speed 1000, linear: five pulses while accelerating, the peak at 1000.
-  test::writeFile(dir.file("drive.prm"),
+  // Drive speed 1000, linear: five pulses while accelerating, the peak at 1000. Japanese
+  // names reach the files whatever the system's code page.
+  test::writeFile(dir.file("パラメータ.prm"),
                   "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"1000\",\"20000\""
                   "\r\n\"1000\",\"0\",1,0,0,1,0,\"600\"\r\n");
-  EXPECT_THAT(run("drive.prm --set outputPulses=5000 --json"),
+  EXPECT_THAT(run("パラメータ.prm --set outputPulses=5000 --record --log ログ.txt --json"),
               ContainsRegex("\"pulses\": 5000, .*\"Text9\": \"5\", .*\"Text15\": \"7\", "
                             ".*\"Text17\": \"1000\","));
+  EXPECT_THAT(out, HasSubstr("\"logLines\": " +
+                             std::to_string(test::logLines(dir.file("ログ.txt")).size()) + "}"));
+  // Linear: accelCounter is 8000 from the first tick, so tick 8 raises the speed to 11.
+  EXPECT_EQ(test::readFile(dir.file("ログ.txt")).substr(0, 18), " 1  1  11  8000 \r\n");
 }
 
 TEST_F(BatchRun, StopAndBoxChangesActInThePulsesYield) {
@@ -103,10 +156,6 @@ TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
        "Overflow in the field 加増加率： (Text3, jerkAccel) at jerkCounter = jerkAccel + 1"},
       {"--set Text4=abc", "type-mismatch",
        "Type mismatch in the field 初速度： (Text4, initialSpeed):"},
-      {"--log missing/log.txt", "file", "File error: cannot open missing/log.txt:"},
-#ifndef _WIN32
-      {"--record --log /dev/full", "file", "File error: cannot write /dev/full:"},
-#endif
   };
   for (const auto& [args, error, message] : cases) {
     EXPECT_THAT(run(args + std::string(" --json")),
@@ -114,6 +163,49 @@ TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
     EXPECT_EQ(status, 1) << args;
     EXPECT_THAT(err, HasSubstr(message)) << args;
   }
+}
+
+TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
+  fs::create_directory(dir.file("folder.svg"));
+  std::FILE* held = openForWriting(dir.file("held.svg"));  // as another run would
+  const std::string tail = "\"plotPoints\": 8437, \"logLines\": 0, \"failedOutputs\": ";
+  // arguments, the JSON's end ("" when the run cannot start), the message
+  std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"--plot folder.svg", "", "cannot create folder.svg: "},
+      {"--points no/p.txt", "", "cannot create no/p.txt: "},
+      {"--plot held.svg", "", "cannot create held.svg: another run or program is writing it"},
+      {"--log no/log.txt", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n", "cannot open no/"}};
+#ifndef _WIN32
+  mkfifo(dir.file("fifo.svg").c_str(), 0600);
+  fs::create_symlink("/dev/full", dir.file("full.svg"));
+  fs::create_symlink("/dev/full", dir.file("full.png"));
+  cases.insert(cases.end(),
+               {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
+                {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
+                {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
+                 "cannot write /dev/full: No space left on device"},
+                {"--plot full.svg --points /dev/full", tail + "[\"points\", \"plot\"]}\n",
+                 "cannot write full.svg: No space left on device"}});
+#ifdef TARVEX_HAVE_PNG
+  cases.push_back({"--plot full.png", tail + "[\"plot\"]}\n", "cannot write full.png: No space"});
+#endif
+#endif
+  for (const auto& [args, json, message] : cases) {
+    run(args + " --json");
+    EXPECT_EQ(status, 1) << args;
+    EXPECT_THAT(out, testing::EndsWith(json)) << args;
+    if (json.empty()) EXPECT_EQ(out, "") << args;
+    if (!json.empty()) EXPECT_THAT(out, HasSubstr("\"error\": \"file\"")) << args;
+    EXPECT_THAT(err, HasSubstr(message)) << args;
+  }
+  std::fclose(held);
+#ifndef _WIN32
+  for (const char* stdoutTo : {"/dev/full", "&-"}) {
+    run("--json", stdoutTo);
+    EXPECT_EQ(status, 1) << stdoutTo;
+    EXPECT_THAT(err, HasSubstr("cannot write the report to standard output")) << stdoutTo;
+  }
+#endif
 }
 
 TEST_F(BatchRun, RecordsTheLogWhereTold) {  // its content is the engine suite's
@@ -130,11 +222,22 @@ TEST_F(BatchRun, WritesThePointsAndTheGraph) {
   EXPECT_EQ(std::count(points.begin(), points.end(), '\n'), 8438);
   EXPECT_THAT(test::readFile(dir.file("graph.svg")), StartsWith("<?xml"));
 #ifdef TARVEX_HAVE_PNG
-  run("--set speedDisplayMax=-0.001 --plot graph.png");  // this once crashed
-  EXPECT_EQ(status, 0) << err;
-  const std::string png = test::readFile(dir.file("graph.png"));
-  EXPECT_THAT(png, StartsWith("\x89PNG\r\n\x1a\n"));
-  EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x02\x9c\0\0\x01\x0c", 8));  // 668 x 268
+  // Points far outside the picture, which once crashed the runner.
+  test::writeFile(dir.file("far.prm"),
+                  "\"-0.001\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\","
+                  "\"3000\",\"20000\"\r\n\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n");
+  for (const char* args :
+       {"far.prm --record", "--set initialSpeed=-1000 --set speedDisplayMax=1e-5"}) {
+    run(args + std::string(" --plot graph.png --json"));
+    EXPECT_EQ(status, 0) << args << err;
+    const std::string png = test::readFile(dir.file("graph.png"));
+    EXPECT_THAT(png, StartsWith("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x02\x9c\0\0\x01\x0c", 8));  // 668 x 268
+  }
+#ifndef _WIN32
+  run("--plot 'caf\xe9.png'");  // a Latin-1 name, not UTF-8: used as it is
+  EXPECT_TRUE(fs::exists(dir.file("caf\xe9.png"))) << err;
+#endif
 #endif
 }
 
@@ -168,25 +271,46 @@ TEST_F(BatchRun, TraceHoldsEveryPlottedPointAsCsv) {
 }
 
 #ifndef _WIN32
-TEST_F(BatchRun, InterruptStopsARunWithoutPulsesAndKeepsItsLog) {
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {  // tick by tick, for it would reach its tick limit in moments
-    if (chdir(dir.path().c_str()) == 0 && std::freopen("stdout", "w", stdout) != nullptr)
-      execl(TARVEX_BATCH, TARVEX_BATCH, "--tick-by-tick", "--linear", "--set", "acceleration=0",
-            "--set", "initialSpeed=0", "--record", "--json", static_cast<char*>(nullptr));
-    _exit(127);
+TEST_F(BatchRun, CtrlCTermAndHangupStopARunWithoutPulsesAndKeepItsLog) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {  // tick by tick, for it would reach its tick limit in moments
+      if (chdir(dir.path().c_str()) == 0 && std::freopen("stdout", "w", stdout) != nullptr)
+        execl(TARVEX_BATCH, TARVEX_BATCH, "--tick-by-tick", "--linear", "--set", "acceleration=0",
+              "--set", "initialSpeed=0", "--record", "--json", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // The log is created after the runner has taken over the signals.
+    for (int i = 0; i < 30000 && !fs::exists(dir.file("DATA_LOG.txt")); ++i) usleep(1000);
+    kill(child, signal);
+    int raw = 0;
+    ASSERT_EQ(waitpid(child, &raw, 0), child);
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << signal << " " << raw;
+    out = test::readFile(dir.file("stdout"));
+    EXPECT_THAT(out, ContainsRegex("\"stopped\", .*\"pulses\": 1, ")) << signal;
+    const auto lines = test::logLines(dir.file("DATA_LOG.txt"));  // closed: each line complete
+    EXPECT_THAT(out, HasSubstr("\"logLines\": " + std::to_string(lines.size()) + "}")) << signal;
+    fs::remove(dir.file("DATA_LOG.txt"));
   }
-  // The run creates its log after it has taken over Ctrl-C.
-  for (int i = 0; i < 30000 && !fs::exists(dir.file("DATA_LOG.txt")); ++i) usleep(1000);
-  kill(child, SIGINT);
-  int raw = 0;
-  ASSERT_EQ(waitpid(child, &raw, 0), child);
-  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
-  out = test::readFile(dir.file("stdout"));
-  EXPECT_THAT(out, ContainsRegex("\"stopped\", .*\"pulses\": 1, "));
-  const auto lines = test::logLines(dir.file("DATA_LOG.txt"));  // closed: each line complete
-  EXPECT_THAT(out, HasSubstr("\"logLines\": " + std::to_string(lines.size()) + "}"));
+}
+
+TEST_F(BatchRun, ALogWhoseReaderGoesAwayIsAFileError) {
+  const fs::path fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  std::FILE* runner =
+      popen(("\"" TARVEX_BATCH "\" --record --log " + fifo.string() + " 2>&1").c_str(), "r");
+  fcntl(reader, F_SETFL, 0);
+  char first = 0;  // the end of file until the runner opens it, then its first byte
+  for (int i = 0; i < 30000 && read(reader, &first, 1) != 1; ++i) usleep(1000);
+  close(reader);  // now nobody reads
+  char text[4096] = {};
+  const std::size_t length = std::fread(text, 1, sizeof text - 1, runner);
+  const int raw = pclose(runner);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+  EXPECT_THAT(std::string(text, length),
+              HasSubstr("cannot write " + fifo.string() + ": Broken pipe"));
 }
 #endif
 

@@ -100,6 +100,17 @@ TEST(FailureFiles, ALogThatCannotBeOpenedEndsTheRunBeforeTheGraph) {
   EXPECT_EQ(missing.rec.setUpTrace, std::vector<std::string>{"clearStop"});
 }
 
+TEST(FailureFiles, ALogAnotherRunWritesIsRefusedUntilItIsClosed) {
+  EngineRun second;
+  DataLog first(second.logPath);  // the window's log, or another runner's
+  first.openLog();
+  ASSERT_TRUE(second.run().failed());
+  EXPECT_EQ(second.outcome.failure->step, Step::OpenLog);
+  EXPECT_NE(second.outcome.failure->detail.find("another run"), std::string::npos);
+  first.closeLog();
+  EXPECT_FALSE(second.run().failed());
+}
+
 TEST(FailureMessages, NameTheFieldsOrTheStep) {
   const auto outcome = [](E error, Step step, std::vector<P> causes, std::string detail = {}) {
     return RunOutcome{RunEnd::Failed, RunFailure{error, step, std::move(causes), detail}, 1234, 5};

@@ -28,7 +28,7 @@ const std::pair<int, TextBox> kTextFields[] = {  // each text field's number and
 
 TEST(ParameterFile, LoadSetsEachFieldsOwnControlAndThePairsReact) {
   // Field n holds the text "fn"; the box fields 12 to 16 and what follows them as given.
-  const auto file = [](const char* boxes, const char* tail = ",\"f17\"\r\n",
+  const auto file = [](const char* boxes, const std::string& tail = ",\"f17\"\r\n",
                        const char* lineEnd = "\r\n") {
     return "\"f1\",\"f2\",\"f3\",\"f4\",\"f5\",\"f6\",\"f7\",\"f8\",\"f9\"" + std::string(lineEnd) +
            "\"f10\",\"f11\"," + boxes + tail;
@@ -56,6 +56,10 @@ TEST(ParameterFile, LoadSetsEachFieldsOwnControlAndThePairsReact) {
       {"65537 in field 14", file("0,1,65537,1,1"), 13, "011001"},
       {"16 fields", file("0,1,0,1,1", "\r\n"), 0, "101001"},
       {"field 17 not closed", file("0,1,0,1,1", ",\"f17\r\n"), 0, "101001"},
+      // Reading stops at 2 MiB: what follows field 17 there is not read.
+      {"3 MB past field 17", file("0,1,0,1,1") + std::string(3 << 20, ','), 17, "010110"},
+      {"field 17 running past 2 MiB", file("0,1,0,1,1", ",f17" + std::string(3 << 20, '7')), 0,
+       "101001"},
   };
   test::TempDir dir;
   for (const auto& c : cases) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FormModel.h"
+#include "OutputFile.h"
 #include "StartupValues.h"
 
 namespace tarvex::test {
@@ -33,7 +34,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path file(const std::string& name) const { return path_ / name; }
+  // `name` in UTF-8 (bytes on POSIX systems).
+  std::filesystem::path file(const std::string& name) const { return path_ / pathFromText(name); }
 
  private:
   std::filesystem::path path_;

@@ -1,0 +1,25 @@
+// The files a run touches, checked against each other before it starts:
+// an output written over another output, or over the parameter file just
+// loaded, would destroy one of them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tarvex::batch {
+
+struct RunFile {
+  std::string role;  // "the data log", "the points file", ...
+  std::filesystem::path path;
+  bool output;  // written by the run, rather than read
+};
+
+// The first two files that are one and the same, through symbolic or hard
+// links or another spelling of the name, as a message; empty when each is
+// a file of its own. A device, such as /dev/null, may serve several. To be
+// compared, outputs that do not exist yet are created (empty), and removed
+// again when there is a clash, so that a refused run leaves nothing behind.
+std::string sameFileClash(const std::vector<RunFile>& files);
+
+}  // namespace tarvex::batch

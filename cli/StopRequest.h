@@ -1,0 +1,20 @@
+// The runner's Stop button: Ctrl-C, and what ends a console program from
+// outside (SIGTERM and SIGHUP on POSIX systems; Ctrl-Break and closing the
+// console on Windows). The first request stops the run at its next yield,
+// with its log and report complete; a second Ctrl-C or signal ends the
+// process at once.
+#pragma once
+
+namespace tarvex::batch {
+
+// Catches the requests from now on, for the rest of the process.
+void catchStopRequests();
+
+// Whether a stop has been requested.
+bool stopRequested();
+
+// The runner is done with its files. A console that is closing waits for
+// this (at most the few seconds Windows allows) before the process ends.
+void finishedWithFiles();
+
+}  // namespace tarvex::batch
