@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "OutputFile.h"
-#include "TestSupport.h"
+#include "BatchProcess.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -25,33 +25,7 @@ using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-class BatchRun : public ::testing::Test {
- protected:
-  // Runs the batch runner in the test's folder; returns what it printed on
-  // stdout (nothing when that went elsewhere).
-  const std::string& run(const std::string& args, const std::string& stdoutTo = "stdout") {
-    std::string command = "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args +
-                          " >" + stdoutTo + " 2>stderr";
-#ifdef _WIN32
-    // cmd.exe: /d changes the drive too; it strips the outer quotes.
-    command = "\"" + command.insert(3, "/d ") + "\"";
-#endif
-    fs::remove(dir.file("stdout"));
-#ifdef _WIN32
-    status = _wsystem(pathFromText(command).c_str());  // UTF-8 to UTF-16
-#else
-    status = std::system(command.c_str());
-#endif
-#ifndef _WIN32
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-    err = test::readFile(dir.file("stderr"));
-    return out = test::readFile(dir.file("stdout"));
-  }
-  test::TempDir dir;
-  int status = -1;
-  std::string out, err;
-};
+using BatchRun = test::BatchProcess;
 
 // The files in the test's folder with their contents, the runner's own
 // stdout and stderr left out.

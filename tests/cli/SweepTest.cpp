@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "BatchOptions.h"
-#include "TestSupport.h"
+#include "BatchProcess.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -68,23 +68,7 @@ TEST(SweepCommandLine, MakesTheTextsOfEachValuesSpecAndRefusesBadOnes) {
             "");
 }
 
-class Sweep : public ::testing::Test {
- protected:
-  // Runs the batch runner in the test's folder; returns what it printed on stdout.
-  const std::string& run(const std::string& args) {
-    const std::string command =
-        "cd \"" + dir.path().string() + "\" && \"" TARVEX_BATCH "\" " + args + " >stdout 2>stderr";
-    status = std::system(command.c_str());
-#ifndef _WIN32
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-    err = test::readFile(dir.file("stderr"));
-    return out = test::readFile(dir.file("stdout"));
-  }
-  test::TempDir dir;
-  int status = -1;
-  std::string out, err;
-};
+using Sweep = test::BatchProcess;
 
 TEST_F(Sweep, RowsFollowTheProductOrderAndEqualTheSingleRunsWhateverTheJobs) {
   const std::string common = "--set outputPulses=5000 --at 1500:Check2=0 --json ";
