@@ -6,8 +6,8 @@
 #include <sstream>
 #include <tuple>
 
-#include "OutputFile.h"
 #include "BatchProcess.h"
+#include "OutputFile.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
