@@ -21,8 +21,9 @@ timed() {
 }
 
 separate() { for s in $(seq 1000 2999); do "$batch" --set driveSpeed="$s" --json; done; }
+# Each process its own data log: two runs cannot write one log at once.
 separateTwoAtOnce() {
-  seq 1000 2999 | xargs -P 2 -I{} "$batch" --set driveSpeed={} --json
+  seq 1000 2999 | xargs -P 2 -I{} "$batch" --set driveSpeed={} --log log{}.txt --json
 }
 starts() { for _ in $(seq 100); do "$batch" --help; done; }
 emptyRuns() { for _ in $(seq 100); do "$batch" --set outputPulses=0 --json; done; }
