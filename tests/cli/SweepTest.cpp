@@ -36,10 +36,10 @@ TEST(SweepCommandLine, MakesTheTextsOfEachValuesSpecAndRefusesBadOnes) {
       {"speedDisplayMax=-1:-2:-0.5", {"-1.0", "-1.5", "-2.0"}},
       {"range=a,,1e3,1:2", {"a", "", "1e3", "1:2"}},
       {"outputPulses=", {""}}};
-  for (const auto& [spec, texts] : good) {
-    const ParseResult r = parseCommandLine({"--vary", spec});
-    EXPECT_EQ(r.error, "") << spec;
-    if (r.error.empty()) EXPECT_EQ(r.options.variations.at(0).texts, texts) << spec;
+  for (const auto& [values, texts] : good) {
+    const ParseResult r = parseCommandLine({"--vary", values});
+    EXPECT_EQ(r.error, "") << values;
+    if (r.error.empty()) EXPECT_EQ(r.options.variations.at(0).texts, texts) << values;
   }
   for (const char* bad : {"--vary driveSpeed=1:10:0",
                           "--vary driveSpeed=10:1:1",
