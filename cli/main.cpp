@@ -72,6 +72,14 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (!options.variations.empty()) {
+    // The family plot is written after the last run: its file is made now,
+    // so that a path that cannot be written is known before the sweep.
+    if (options.plotPath) {
+      if (const std::string error = writeWholeFile(*options.plotPath, {}); !error.empty()) {
+        writeMessage(error);
+        return kExitRunFailed;
+      }
+    }
     const int status = runSweep(form, options, std::cout, std::cerr);
     finishedWithFiles();
     return status;
