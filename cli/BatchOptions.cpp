@@ -140,9 +140,16 @@ const OptionRule kOptionRules[] = {
        const auto box =
            eq == std::string::npos ? std::nullopt : fieldByName(std::string_view(v).substr(0, eq));
        if (!box) return "--vary: unknown field in '" + v + "'";
+       // Checked as each one comes, so that no list is made that the sweep
+       // would refuse anyway.
+       for (const Variation& earlier : o.variations)
+         if (earlier.box == *box)
+           return "--vary: " + earlier.name + " and " + v.substr(0, eq) + " are the same field";
        SweepTexts values = sweepTexts(std::string_view(v).substr(eq + 1), *box);
        if (!values.error.empty()) return "--vary " + v + ": " + values.error;
        o.variations.push_back({v.substr(0, eq), *box, std::move(values.texts)});
+       if (sweepRunCount(o.variations) < 0)
+         return "--vary: more than " + std::to_string(kMaxSweepRuns) + " runs";
        return std::string();
      }},
     {"--jobs", Takes::Text, false,

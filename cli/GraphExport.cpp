@@ -16,20 +16,22 @@
 namespace tarvex::batch {
 namespace {
 
-// Creates or empties a file; nullptr and the reason in `error` if it cannot.
 std::FILE* create(const std::optional<std::filesystem::path>& path, std::string& error) {
-  if (!path) return nullptr;
+  return path ? createOutputFile(*path, error) : nullptr;
+}
+
+}  // namespace
+
+std::FILE* createOutputFile(const std::filesystem::path& path, std::string& error) {
   errno = 0;
-  std::FILE* file = openForWriting(*path);
+  std::FILE* file = openForWriting(path);
   if (file == nullptr && error.empty())
-    error = "cannot create " + pathText(*path) + ": " + fileErrorReason(errno);
+    error = "cannot create " + pathText(path) + ": " + fileErrorReason(errno);
   return file;
 }
 
-// Writes the picture into the created file, .png (with Qt) or .svg by the
-// path's extension, and closes it.
-std::string writePictureTo(std::FILE* file, const std::filesystem::path& path,
-                           const GraphPicture& picture) {
+std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
+                             const GraphPicture& picture) {
 #ifdef TARVEX_HAVE_QT_GUI
   if (plotFormat(path) == ".png") {
     const std::string png = graphPngBytes(picture);
@@ -42,8 +44,6 @@ std::string writePictureTo(std::FILE* file, const std::filesystem::path& path,
 #endif
   return writeAndClose(file, path, picture.toSvg());
 }
-
-}  // namespace
 
 std::string plotFormat(const std::filesystem::path& path) {
   const std::u8string ext = path.extension().u8string();
@@ -71,6 +71,7 @@ BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
   points_ = create(pointsPath, openError_);
   plot_ = create(plotPath, openError_);
   if (tracePath) {
+    tracePath_ = *tracePath;
     trace_ = std::make_unique<TraceCsvFile>(*tracePath);
     if (openError_.empty()) openError_ = trace_->error();
   }
@@ -83,7 +84,17 @@ BatchGraph::~BatchGraph() {
 
 void BatchGraph::drawPoint(float x, float y) {
   picture_.drawPoint(x, y);
-  if (trace_ && engine_) trace_->add(tracePointOf(*engine_), engine_->state().params.range);
+  if (trace_ && engine_) {
+    if (traceWritten_++ < pointsLimit_) {
+      trace_->add(tracePointOf(*engine_), engine_->state().params.range);
+    } else {
+      traceError_ = trace_->finish();
+      if (traceError_.empty())
+        traceError_ = "cannot write " + pathText(tracePath_) + ": the run plots more than " +
+                      std::to_string(pointsLimit_) + " points, the most a trace takes";
+      trace_.reset();
+    }
+  }
   if (points_ == nullptr) return;
   if (pointsWritten_ == pointsLimit_) {
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": the run plots more than " +
@@ -114,23 +125,20 @@ std::string BatchGraph::finishPoints() {
     pointsError_ = writeAndClose(points_, pointsPath_, {});
     points_ = nullptr;
   }
-  if (trace_) {
-    const std::string traceError = trace_->finish();
-    if (!traceError.empty())
-      return pointsError_.empty() ? traceError : pointsError_ + "; " + traceError;
-  }
   return pointsError_;
+}
+
+std::string BatchGraph::finishTrace() {
+  if (trace_) {
+    traceError_ = trace_->finish();
+    trace_.reset();
+  }
+  return traceError_;
 }
 
 std::string BatchGraph::finishPlot() {
   if (plot_ == nullptr) return {};
-  return writePictureTo(std::exchange(plot_, nullptr), plotPath_, picture_);
-}
-
-std::string writePicture(const GraphPicture& picture, const std::filesystem::path& path) {
-  std::string error;
-  std::FILE* file = create(path, error);
-  return file == nullptr ? error : writePictureTo(file, path, picture);
+  return writePictureInto(std::exchange(plot_, nullptr), plotPath_, picture_);
 }
 
 }  // namespace tarvex::batch

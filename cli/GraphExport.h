@@ -18,9 +18,10 @@ namespace tarvex::batch {
 
 class BatchGraph final : public GraphSurface {
  public:
-  // A points file ends at this many points; a run that plots more (a time
-  // scale that plots every tick of a long run) fails its points file there
-  // rather than fill the disk. 10,000,000 lines take at most about 200 MB.
+  // A points file or a trace ends at this many points; a run that plots
+  // more (a time scale that plots every tick of a long run) fails the file
+  // there rather than fill the disk. 10,000,000 lines of points take at most
+  // about 200 MB, of the trace about 600 MB.
   static constexpr std::int64_t kPointsLimit = 10000000;
 
   // Creates or empties the files that are asked for; openError() tells
@@ -49,15 +50,17 @@ class BatchGraph final : public GraphSurface {
 
   // Why a file could not be created, if one could not.
   const std::string& openError() const { return openError_; }
-  // Closes the points and trace files; returns what went wrong, if anything.
+  // Close the points file and the trace; each returns what went wrong with
+  // it, if anything.
   std::string finishPoints();
+  std::string finishTrace();
   // Writes the picture to the plot file, .svg or .png by its extension,
   // and closes it; returns what went wrong, if anything.
   std::string finishPlot();
 
  private:
   GraphPicture picture_;
-  std::filesystem::path pointsPath_, plotPath_;
+  std::filesystem::path pointsPath_, plotPath_, tracePath_;
   std::FILE* points_ = nullptr;
   std::FILE* plot_ = nullptr;
   std::int64_t pointsLimit_;
@@ -65,11 +68,19 @@ class BatchGraph final : public GraphSurface {
   std::string pointsError_;
   std::string openError_;
   std::unique_ptr<TraceCsvFile> trace_;
+  std::int64_t traceWritten_ = 0;
+  std::string traceError_;
   const TickEngine* engine_ = nullptr;
 };
 
-// Writes a picture, .svg or .png by the extension; returns the error.
-std::string writePicture(const GraphPicture& picture, const std::filesystem::path& path);
+// Creates or empties an output file; nullptr and, unless `error` already
+// holds one, the reason in `error` if it cannot.
+std::FILE* createOutputFile(const std::filesystem::path& path, std::string& error);
+
+// Writes a picture into `file`, made for `path`: .png (with Qt) or .svg by
+// the extension; closes the file and returns the error.
+std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
+                             const GraphPicture& picture);
 
 // ".svg" or ".png" in lower case, whatever the case of the path's extension.
 std::string plotFormat(const std::filesystem::path& path);

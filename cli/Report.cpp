@@ -37,23 +37,6 @@ std::string padLeft(std::string text, std::size_t width) {
 
 }  // namespace
 
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string jsonReport(const RunReport& r) {
   std::string json = "{\"outcome\": \"" + std::string(endName(r.outcome.end)) + "\", \"error\": ";
   if (r.outcome.failure)

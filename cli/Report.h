@@ -16,12 +16,10 @@ struct RunReport {
   const FormModel& form;
   const TickEngine& engine;
   const BatchReadouts& readouts;
-  // The outputs that were not written completely: "log", "points", "plot".
+  // The outputs that were not written completely: "log", "points", "plot", "trace".
   const std::vector<std::string>& failedOutputs;
 };
 
-// A text as a JSON string, in double quotes.
-std::string jsonString(const std::string& text);
 // One JSON object on one line. When an output failed, "error" is "file"
 // (if the run itself had none) and "failedOutputs" lists them; "logLines"
 // counts the records that reached the log.

@@ -14,6 +14,7 @@
 
 #include "BatchRun.h"
 #include "FailureText.h"
+#include "PrintableText.h"
 #include "SweepPlan.h"
 #include "SweepPlot.h"
 #include "SweepReport.h"
@@ -109,9 +110,10 @@ struct RunResult {
 
 class Sweep {
  public:
-  Sweep(const FormModel& base, const BatchOptions& options)
+  Sweep(const FormModel& base, const BatchOptions& options, std::FILE* plotFile)
       : base_(base),
         options_(options),
+        plotFile_(plotFile),
         total_(sweepRunCount(options.variations)),
         jobs_(std::min<std::int64_t>(total_, options.jobs ? *options.jobs : defaultJobs())),
         window_(8 * jobs_) {
@@ -129,6 +131,7 @@ class Sweep {
 
   const FormModel& base_;
   const BatchOptions& options_;
+  std::FILE* plotFile_;
   const std::int64_t total_;
   const std::int64_t jobs_;
   // Runs start at most this far ahead of the rows printed, so that results
@@ -236,6 +239,7 @@ int Sweep::run(std::ostream& out, std::ostream& err) {
     }
     // Printing moves the window on; an interrupt wakes the threads so they end.
     if (!ready.empty() || stopRequested()) changed_.notify_all();
+    if (!ready.empty()) progress.clear();  // rows and progress may share a terminal
     for (RunResult& r : ready) {
       out << r.row;
       const std::vector<std::string_view> texts = runTexts(options_.variations, rows);
@@ -244,35 +248,42 @@ int Sweep::run(std::ostream& out, std::ostream& err) {
       if (plot_) plot_->add(rows, std::move(r.picture), texts);
       ++rows;
     }
-    if (!ready.empty()) out.flush();
+    if (!ready.empty() && !out.flush()) {
+      // Nobody takes the rows any more: start no further run.
+      std::lock_guard lock(mutex_);
+      next_ = total_;
+    }
     progress.show(ended, total_);
   }
   for (std::thread& t : threads) t.join();
   progress.clear();
 
+  const auto say = [&err](const std::string& message) {
+    err << "tarvex-batch: " << terminalText(message) << "\n";
+  };
   int status = failed > 0 ? kExitRunFailed : kExitOk;
   if (failed > 0)
-    err << "tarvex-batch: " << failed << " of " << rows << " runs failed; " << firstFailure << "\n";
+    say(std::to_string(failed) + " of " + std::to_string(rows) + " runs failed; " + firstFailure);
   if (plot_) {
-    if (const std::string error = plot_->write(*options_.plotPath); !error.empty()) {
-      err << "tarvex-batch: " << error << "\n";
+    if (const std::string error = plot_->write(plotFile_, *options_.plotPath); !error.empty()) {
+      say(error);
       status = kExitRunFailed;
     }
   }
   if (!out.flush()) {
-    err << "tarvex-batch: the rows could not be written to the standard output\n";
+    say("the rows could not be written to the standard output");
     status = kExitRunFailed;
   }
-  if (rows < total_)
-    err << "tarvex-batch: interrupted: " << rows << " of " << total_ << " runs ran\n";
+  if (rows < total_ && stopRequested())
+    say("interrupted: " + std::to_string(rows) + " of " + std::to_string(total_) + " runs ran");
   return status;
 }
 
 }  // namespace
 
-int runSweep(const FormModel& base, const BatchOptions& options, std::ostream& out,
-             std::ostream& err) {
-  return Sweep(base, options).run(out, err);
+int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plotFile,
+             std::ostream& out, std::ostream& err) {
+  return Sweep(base, options, plotFile).run(out, err);
 }
 
 std::string sweepUsageError(const BatchOptions& options, const std::set<std::string>& given) {
@@ -280,7 +291,7 @@ std::string sweepUsageError(const BatchOptions& options, const std::set<std::str
   for (const char* option : {"--record", "--log", "--points", "--trace"})
     if (given.count(option))
       return std::string(option) +
-             " cannot be used with --vary (a sweep writes no data log and no points)";
+             " cannot be used with --vary (a sweep writes no data log, no points and no trace)";
   const auto recording = [](const SetBox& s) { return s.box == CheckBox::Check1 && s.value != 0; };
   for (const auto& step : options.setup)
     if (const auto* box = std::get_if<SetBox>(&step); box && recording(*box))
@@ -315,7 +326,8 @@ Sweeps:
   peak_pps, accel_end_s, decel_start_s (--json: one object per line, the
   single run's with "vary" and the same figures). A failed run is a row, not
   the end of the sweep. --plot draws every run's curve in one picture with a
-  legend. --record, --log and --points cannot be used with --vary. Ctrl-C
+  legend. --record, --log, --points and --trace cannot be used with --vary.
+  Ctrl-C
   stops the runs in progress and prints every row before the first
   unfinished one.
   Example, the move time and the peak speed against jerkAccel:

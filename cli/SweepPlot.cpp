@@ -50,14 +50,14 @@ void FamilyPlot::add(std::int64_t index, std::unique_ptr<GraphPicture> run,
   inked_.push_back(std::move(run));
 }
 
-std::string FamilyPlot::write(const std::filesystem::path& path) {
+std::string FamilyPlot::write(std::FILE* file, const std::filesystem::path& path) {
   for (const auto& run : inked_) family_.addCurveOf(*run);
   inked_.clear();
   std::vector<GraphPicture::LegendLine> legend = legend_;
   if (grayCurves_ > 0)
     legend.push_back({std::nullopt, "+" + intToText(grayCurves_) + " more in gray"});
   family_.setLegend(std::move(legend));
-  return writePicture(family_, path);
+  return writePictureInto(file, path, family_);
 }
 
 }  // namespace tarvex::batch

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,8 +28,9 @@ class FamilyPlot {
   // are added in product order.
   void add(std::int64_t index, std::unique_ptr<GraphPicture> run,
            const std::vector<std::string_view>& texts);
-  // Writes the family with its legend, .svg or .png; returns the error.
-  std::string write(const std::filesystem::path& path);
+  // Writes the family with its legend into `file`, made for `path` (.svg or
+  // .png), and closes it; returns the error.
+  std::string write(std::FILE* file, const std::filesystem::path& path);
 
  private:
   GraphPicture family_;

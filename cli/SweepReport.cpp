@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "Conversions.h"
+#include "PrintableText.h"
 
 namespace tarvex::batch {
 namespace {

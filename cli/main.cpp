@@ -45,6 +45,11 @@ int main(int argc, char** argv) {
   // From the start, so that a stop requested while the files are prepared
   // stops the run at its first yield.
   catchStopRequests();
+  // However the program ends, its files are closed by then (the objects
+  // holding them are made after this one): a closing console may go on.
+  struct FilesFinished {
+    ~FilesFinished() { finishedWithFiles(); }
+  } filesFinished;
   const ParseResult parsed = parseCommandLine(commandLineArguments(argc, argv));
   if (!parsed.error.empty()) {
     writeMessage(parsed.error);
@@ -74,15 +79,13 @@ int main(int argc, char** argv) {
   if (!options.variations.empty()) {
     // The family plot is written after the last run: its file is made now,
     // so that a path that cannot be written is known before the sweep.
-    if (options.plotPath) {
-      if (const std::string error = writeWholeFile(*options.plotPath, {}); !error.empty()) {
-        writeMessage(error);
-        return kExitRunFailed;
-      }
+    std::string error;
+    std::FILE* plotFile = options.plotPath ? createOutputFile(*options.plotPath, error) : nullptr;
+    if (!error.empty()) {
+      writeMessage(error);
+      return kExitRunFailed;
     }
-    const int status = runSweep(form, options, std::cout, std::cerr);
-    finishedWithFiles();
-    return status;
+    return runSweep(form, options, plotFile, std::cout, std::cerr);
   }
 
   BatchGraph graph(options.pointsPath, options.plotPath, options.tracePath);
@@ -102,7 +105,8 @@ int main(int argc, char** argv) {
     if (outcome.failure->error == RunError::File) failedOutputs.push_back("log");
   }
   for (const auto& [output, error] :
-       {std::pair{"points", graph.finishPoints()}, std::pair{"plot", graph.finishPlot()}}) {
+       {std::pair{"points", graph.finishPoints()}, std::pair{"plot", graph.finishPlot()},
+        std::pair{"trace", graph.finishTrace()}}) {
     if (error.empty()) continue;
     failedOutputs.push_back(output);
     messages.push_back(error);
@@ -114,6 +118,5 @@ int main(int argc, char** argv) {
       !error.empty())
     messages.push_back("cannot write the report to standard output: " + error);
   for (const std::string& message : messages) writeMessage(message);
-  finishedWithFiles();
   return outcome.failed() || !messages.empty() ? kExitRunFailed : kExitOk;
 }

@@ -67,7 +67,7 @@ void TraceCsvFile::write(std::string_view bytes) {
 void TraceCsvFile::fail(const char* what) {
   if (!error_.empty()) return;
   error_ =
-      what + pathText(path_) + ": " + std::generic_category().message(errno != 0 ? errno : EIO);
+      what + pathText(path_) + ": " + fileErrorReason(errno != 0 ? errno : EIO);
 }
 
 std::string TraceCsvFile::finish() {

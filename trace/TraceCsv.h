@@ -3,7 +3,7 @@
 // tools and data-frame readers take it as it is:
 //
 //   tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state
-//   961,0.000120125,2,10,100.000,1,1
+//   961,0.000120125,1,10,100.000,1,1
 //
 // time_s is tick / 8,000,000 with 9 decimals; speed_pps is speed counter x
 // 8,000,000 / range with 3 decimals. The numbers never depend on the
