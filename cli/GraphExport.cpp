@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <utility>
 
+#include "Conversions.h"
 #include "OutputFile.h"
 #include "TickEngine.h"
 
@@ -104,14 +104,9 @@ void BatchGraph::drawPoint(float x, float y) {
     return;
   }
   // Shortest text that reads back as the same single-precision value.
-  char line[64];
-  char* end = std::to_chars(line, line + 30, x).ptr;
-  *end++ = ' ';
-  end = std::to_chars(end, line + 62, y).ptr;
-  *end++ = '\n';
-  const auto length = static_cast<std::size_t>(end - line);
+  const std::string line = shortestText(x) + ' ' + shortestText(y) + '\n';
   errno = 0;
-  if (std::fwrite(line, 1, length, points_) != length) {
+  if (std::fwrite(line.data(), 1, line.size(), points_) != line.size()) {
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
     std::fclose(points_);
     points_ = nullptr;

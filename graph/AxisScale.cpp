@@ -1,6 +1,6 @@
 #include "AxisScale.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 
 #include "Conversions.h"
@@ -16,10 +16,7 @@ constexpr double kMarkTwips = 60.0;
 // A multiple of `step` with just the decimals the step needs.
 std::string valueText(double value, double step) {
   const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                                 std::min(decimals, 12));
-  return std::string(text, end.ptr);
+  return fixedText(value, std::min(decimals, 12));
 }
 
 // Values 0, step, 2 step, ... up to `fullScale` (of either sign), kept where
@@ -42,9 +39,7 @@ std::vector<AxisTick> ticks(double fullScale, double limit, const char* unit, Pl
 }
 
 std::string number(double value) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, std::round(value * 10) / 10);
-  return std::string(text, end.ptr);
+  return shortestText(std::round(value * 10) / 10);
 }
 
 std::string escaped(std::string_view text) {

@@ -1,19 +1,16 @@
 #include "TraceCsv.h"
 
 #include <cerrno>
-#include <charconv>
 #include <system_error>
 
+#include "Conversions.h"
 #include "OutputFile.h"
 #include "TickEngine.h"
 
 namespace tarvex {
 
 std::string fixedDecimals(double value, int decimals) {
-  char text[400];
-  const auto result =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return std::string(text, result.ptr);
+  return fixedText(value, decimals);
 }
 
 double secondsOf(std::int64_t ticks) {
