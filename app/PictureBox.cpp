@@ -15,8 +15,8 @@
 #include <QToolTip>
 
 #include "Conversions.h"
+#include "GraphImage.h"
 #include "GraphLayers.h"
-#include "GraphPng.h"
 #include "OutputFile.h"
 #include "QtText.h"
 #include "RunReplay.h"

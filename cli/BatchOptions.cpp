@@ -120,8 +120,6 @@ const OptionRule kOptionRules[] = {
        const std::string format = plotFormat(*o.plotPath);
        if (format != ".svg" && format != ".png")
          return std::string("--plot: the file must end in .svg or .png");
-       if (format == ".png" && !canWritePng())
-         return std::string("--plot: this build has no PNG support; use .svg");
        return std::string();
      }},
     {"--points", Takes::Path, false,

@@ -6,12 +6,9 @@
 #include <utility>
 
 #include "Conversions.h"
+#include "GraphPng.h"
 #include "OutputFile.h"
 #include "TickEngine.h"
-
-#ifdef TARVEX_HAVE_QT_GUI
-#include "GraphPng.h"
-#endif
 
 namespace tarvex::batch {
 namespace {
@@ -32,7 +29,6 @@ std::FILE* createOutputFile(const std::filesystem::path& path, std::string& erro
 
 std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
                              const GraphPicture& picture) {
-#ifdef TARVEX_HAVE_QT_GUI
   if (plotFormat(path) == ".png") {
     const std::string png = graphPngBytes(picture);
     if (png.empty()) {
@@ -41,7 +37,6 @@ std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
     }
     return writeAndClose(file, path, png);
   }
-#endif
   return writeAndClose(file, path, picture.toSvg());
 }
 
@@ -51,14 +46,6 @@ std::string plotFormat(const std::filesystem::path& path) {
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return lower;
-}
-
-bool canWritePng() {
-#ifdef TARVEX_HAVE_QT_GUI
-  return true;
-#else
-  return false;
-#endif
 }
 
 BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
