@@ -67,6 +67,7 @@ std::string tickBox(BatchOptions& o, const std::string&) {
 const OptionRule kOptionRules[] = {
     {"--help", Takes::Nothing, true, raiseFlag<&BatchOptions::help>},
     {"-h", Takes::Nothing, true, raiseFlag<&BatchOptions::help>},
+    {"--version", Takes::Nothing, true, raiseFlag<&BatchOptions::version>},
     {"--json", Takes::Nothing, true, raiseFlag<&BatchOptions::json>},
     {"--tick-by-tick", Takes::Nothing, true, raiseFlag<&BatchOptions::tickByTick>},
     {"--linear", Takes::Nothing, true, tickBox<CheckBox::Check5>},
@@ -273,6 +274,7 @@ Output:
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text
+  --version            the program's version
 )" + sweepUsageText() +
          R"(
 Exit status: 0 completed or stopped; 1 the run failed with a runtime error,

@@ -27,6 +27,7 @@ class WindowRuns : public test::WindowTest {
 
  private slots:
   void startRunsTheStartupParameters() {
+    QCOMPARE(form->windowTitle(), QStringLiteral("Tarvex  加減速波形シミュレーション  V1.1"));
     click("Option1");  // switched on by the user; every run starts with it off
     QVERIFY(control<QRadioButton>("Option1")->isChecked());
     click("Command1");

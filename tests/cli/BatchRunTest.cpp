@@ -84,6 +84,7 @@ TEST_F(BatchRun, StartupRunPrintsItsJsonAndEmptiesTheLog) {
   EXPECT_EQ(status, 0) << err;
   EXPECT_TRUE(fs::exists(dir.file("DATA_LOG.txt")));
   EXPECT_EQ(test::readFile(dir.file("DATA_LOG.txt")), "");
+  EXPECT_EQ(run("--version"), "tarvex-batch 1.1\n");
 }
 
 TEST_F(BatchRun, SummaryGivesTimePeakAndEveryStateWithItsTick) {
