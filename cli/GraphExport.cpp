@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "OutputFile.h"
-#include "TickEngine.h"
 
 #ifdef TARVEX_HAVE_QT_GUI
 #include "GraphPng.h"
@@ -82,11 +81,10 @@ BatchGraph::~BatchGraph() {
   if (plot_ != nullptr) std::fclose(plot_);
 }
 
-void BatchGraph::drawPoint(float x, float y) {
-  picture_.drawPoint(x, y);
-  if (trace_ && engine_) {
+void BatchGraph::pointPlotted(const PlottedPoint& point) {
+  if (trace_) {
     if (traceWritten_++ < pointsLimit_) {
-      trace_->add(tracePointOf(*engine_), engine_->state().params.range);
+      trace_->pointPlotted(point);
     } else {
       traceError_ = trace_->finish();
       if (traceError_.empty())
@@ -105,9 +103,9 @@ void BatchGraph::drawPoint(float x, float y) {
   }
   // Shortest text that reads back as the same single-precision value.
   char line[64];
-  char* end = std::to_chars(line, line + 30, x).ptr;
+  char* end = std::to_chars(line, line + 30, point.x).ptr;
   *end++ = ' ';
-  end = std::to_chars(end, line + 62, y).ptr;
+  end = std::to_chars(end, line + 62, point.y).ptr;
   *end++ = '\n';
   const auto length = static_cast<std::size_t>(end - line);
   errno = 0;

@@ -5,21 +5,19 @@
 
 #include "Conversions.h"
 #include "GraphPicture.h"
+#include "Units.h"
 
 namespace tarvex {
 namespace {
 
-constexpr double kTicksPerSecond = 8000000.0;
+constexpr double kTicksPerSecond = static_cast<double>(units::kTicksPerSecond);
 constexpr int kMaxSteps = 6;
 constexpr double kMarkTwips = 60.0;
 
 // A multiple of `step` with just the decimals the step needs.
 std::string valueText(double value, double step) {
   const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                                 std::min(decimals, 12));
-  return std::string(text, end.ptr);
+  return units::fixedDecimals(value, std::min(decimals, 12));
 }
 
 // Values 0, step, 2 step, ... up to `fullScale` (of either sign), kept where

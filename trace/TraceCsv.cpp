@@ -1,38 +1,21 @@
 #include "TraceCsv.h"
 
 #include <cerrno>
-#include <charconv>
-#include <system_error>
 
+#include "AccelState.h"
 #include "OutputFile.h"
-#include "TickEngine.h"
+#include "Units.h"
 
 namespace tarvex {
 
-std::string fixedDecimals(double value, int decimals) {
-  char text[400];
-  const auto result =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return std::string(text, result.ptr);
-}
-
-double secondsOf(std::int64_t ticks) {
-  return static_cast<double>(ticks) / static_cast<double>(TickEngine::kTicksPerSecond);
-}
-
-double pulsesPerSecond(std::int64_t speedCounter, std::int32_t range) {
-  return static_cast<double>(speedCounter) * static_cast<double>(TickEngine::kTicksPerSecond) /
-         static_cast<double>(range);
-}
-
 std::string traceCsvRow(const TracePoint& p, std::int32_t range) {
   std::string row = std::to_string(p.tick);
-  row += ',' + fixedDecimals(secondsOf(p.tick), 9);
+  row += ',' + units::tableSeconds(p.tick);
   row += ',' + std::to_string(p.pulses);
   row += ',' + std::to_string(p.speedCounter);
-  row += ',' + fixedDecimals(pulsesPerSecond(p.speedCounter, range), 3);
+  row += ',' + units::tablePulsesPerSecond(p.speedCounter, range);
   row += ',' + std::to_string(p.accelCounter);
-  row += ',' + std::to_string(p.state);
+  row += ',' + std::to_string(stateNumber(p.state));
   row += '\n';
   return row;
 }
@@ -66,8 +49,7 @@ void TraceCsvFile::write(std::string_view bytes) {
 
 void TraceCsvFile::fail(const char* what) {
   if (!error_.empty()) return;
-  error_ =
-      what + pathText(path_) + ": " + fileErrorReason(errno != 0 ? errno : EIO);
+  error_ = what + pathText(path_) + ": " + fileErrorReason(errno != 0 ? errno : EIO);
 }
 
 std::string TraceCsvFile::finish() {

@@ -23,13 +23,6 @@ namespace tarvex {
 inline constexpr std::string_view kTraceCsvHeader =
     "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state\n";
 
-// `value` with exactly `decimals` decimals, '.' as the decimal point.
-std::string fixedDecimals(double value, int decimals);
-// Simulated seconds of `ticks` ticks.
-double secondsOf(std::int64_t ticks);
-// Pulses per second of a speed counter: speed x 8,000,000 / range.
-double pulsesPerSecond(std::int64_t speedCounter, std::int32_t range);
-
 // One row, with its LF.
 std::string traceCsvRow(const TracePoint& point, std::int32_t range);
 
@@ -42,7 +35,8 @@ class TraceCsvFile final : public TraceSink {
   TraceCsvFile(const TraceCsvFile&) = delete;
   TraceCsvFile& operator=(const TraceCsvFile&) = delete;
 
-  void add(const TracePoint& point, std::int32_t range) override;
+  void pointPlotted(const PlottedPoint& point) override { add(point.values, point.range); }
+  void add(const TracePoint& point, std::int32_t range);
   // Closes the file; returns what went wrong with it, empty when nothing did.
   std::string finish();
   const std::string& error() const { return error_; }

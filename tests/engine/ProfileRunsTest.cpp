@@ -45,7 +45,8 @@ std::string masked(const std::string& expected, const std::string& actual) {
 
 // A manual deceleration start begins afresh: accelCounter 1, K + 1, cycles.
 void expectFreshDeceleration(const EngineState& s) {
-  EXPECT_EQ(std::tuple(s.accelState, s.accelCounter, s.jerkCounter, s.speedCycle, s.jerkCycle),
+  EXPECT_EQ(std::tuple(stateNumber(s.accelState), s.accelCounter, s.jerkCounter, s.speedCycle,
+                       s.jerkCycle),
             std::tuple(5, 1, 601, 7, 15));
 }
 
