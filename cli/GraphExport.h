@@ -48,6 +48,9 @@ class BatchGraph final : public GraphSurface, public TraceSink {
 
   // A point plotted: its place to the points file, its values to the trace.
   void pointPlotted(const PlottedPoint& point) override;
+  void runEnded(const TracePoint& end, std::int32_t range) override {
+    if (trace_) trace_->runEnded(end, range);
+  }
 
   // Why a file could not be created, if one could not.
   const std::string& openError() const { return openError_; }

@@ -44,6 +44,12 @@ class TraceSink {
  public:
   virtual ~TraceSink() = default;
   virtual void pointPlotted(const PlottedPoint& point) = 0;
+  // A run that completed or was stopped: its values as it ended, `end.tick`
+  // being the ticks it completed. A failed run ends without this.
+  virtual void runEnded(const TracePoint& end, std::int32_t range) {
+    (void)end;
+    (void)range;
+  }
 };
 
 class NullTraceSink final : public TraceSink {

@@ -38,6 +38,7 @@ RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
     outcome.end = mode == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
                                                : tickLoop<RunMode::TickByTick>();
     log_.closeLog();
+    trace_.runEnded(tracePoint(), state_.params.range);
   } catch (const RunErrorException& e) {
     log_.closeAfterFailure();
     outcome.end = RunEnd::Failed;
@@ -169,14 +170,17 @@ RunMoment TickEngine::moment() const {
   return {s.tickCount, s.outputPulseCount, s.speedCounter, s.accelCounter, s.accelState};
 }
 
-// The point the graph has just plotted, with the values it was drawn from.
-void TickEngine::pointPlotted() {
+TracePoint TickEngine::tracePoint() const {
   const EngineState& s = state_;
   // A run outputs at most one pulse per tick, and tickCount is 32 bits wide.
-  const TracePoint values{s.tickCount, static_cast<std::int32_t>(s.outputPulseCount),
-                          s.speedCounter, s.accelCounter, s.accelState};
-  trace_.pointPlotted({values, static_cast<float>(graph_.plotX()),
-                       static_cast<float>(graph_.plotY()), s.params.range});
+  return {s.tickCount, static_cast<std::int32_t>(s.outputPulseCount), s.speedCounter,
+          s.accelCounter, s.accelState};
+}
+
+// The point the graph has just plotted, with the values it was drawn from.
+void TickEngine::pointPlotted() {
+  trace_.pointPlotted({tracePoint(), static_cast<float>(graph_.plotX()),
+                       static_cast<float>(graph_.plotY()), state_.params.range});
 }
 
 bool TickEngine::pulseStep() {

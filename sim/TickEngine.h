@@ -59,6 +59,7 @@ class TickEngine {
   std::int64_t quietTicks() const;
   void skipQuietTicks(std::int64_t ticks);
   RunMoment moment() const;
+  TracePoint tracePoint() const;
   void pointPlotted();
   bool pulseStep();
   bool idleStep();

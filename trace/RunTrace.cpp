@@ -13,8 +13,14 @@ void RunTrace::add(const TracePoint& point, std::int32_t range) {
   points_.push_back(point);
 }
 
+void RunTrace::runEnded(const TracePoint& end, std::int32_t range) {
+  range_ = range;
+  if (points_.empty() || points_.back().tick != end.tick) end_ = end;
+}
+
 void RunTrace::clear() {
   points_.clear();
+  end_.reset();
   range_ = 0;
   dropped_ = 0;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "RunEvents.h"
@@ -20,9 +21,13 @@ class RunTrace final : public TraceSink {
 
   void pointPlotted(const PlottedPoint& point) override { add(point.values, point.range); }
   void add(const TracePoint& point, std::int32_t range);
+  void runEnded(const TracePoint& end, std::int32_t range) override;
   void clear();
 
   const std::vector<TracePoint>& points() const { return points_; }
+  // The run's values at its end, when it completed or was stopped after its
+  // last plotted point; none when that point was its end, or it failed.
+  const std::optional<TracePoint>& endAfterLastPoint() const { return end_; }
   std::int32_t range() const { return range_; }
   bool complete() const { return dropped_ == 0; }
   // The highest speed counter of the trace, 0 for an empty one.
@@ -30,6 +35,7 @@ class RunTrace final : public TraceSink {
 
  private:
   std::vector<TracePoint> points_;
+  std::optional<TracePoint> end_;
   std::int32_t range_ = 0;
   std::int64_t dropped_ = 0;
 };

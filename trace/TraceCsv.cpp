@@ -35,7 +35,13 @@ TraceCsvFile::~TraceCsvFile() {
 }
 
 void TraceCsvFile::add(const TracePoint& point, std::int32_t range) {
-  if (file_ != nullptr) write(traceCsvRow(point, range));
+  if (file_ == nullptr) return;
+  write(traceCsvRow(point, range));
+  lastTick_ = point.tick;
+}
+
+void TraceCsvFile::runEnded(const TracePoint& end, std::int32_t range) {
+  if (end.tick != lastTick_) add(end, range);
 }
 
 void TraceCsvFile::write(std::string_view bytes) {
@@ -67,6 +73,8 @@ std::string writeTraceCsv(const RunTrace& trace, const std::filesystem::path& pa
     if (!file.error().empty()) break;
     file.add(point, trace.range());
   }
+  if (const auto& end = trace.endAfterLastPoint(); end && file.error().empty())
+    file.add(*end, trace.range());
   return file.finish();
 }
 
