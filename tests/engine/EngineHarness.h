@@ -48,6 +48,7 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
   std::vector<std::int64_t> idleYieldTicks;
   std::vector<Point> points;
   std::function<void(std::int64_t pulse)> duringYield;
+  std::function<void()> duringIdleYield;
   std::int64_t stopAtPulse = -1;
   int stopAtIdleYield = 0;          // stop at the n-th idle yield; 0: never
   std::int64_t stopAfterTick = -1;  // stop at the first yield after it
@@ -76,6 +77,7 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
   }
   bool idleYield(const RunMoment& at) override {
     idleYieldTicks.push_back(at.tick);
+    if (duringIdleYield) duringIdleYield();
     if (events) events->push_back("idle@" + std::to_string(engine->currentTick()));
     return static_cast<int>(idleYieldTicks.size()) == stopAtIdleYield || pastTickBudget();
   }
