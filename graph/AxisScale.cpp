@@ -45,21 +45,6 @@ std::string number(double value) {
   return std::string(text, end.ptr);
 }
 
-std::string escaped(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else
-      out += c;
-  }
-  return out;
-}
-
 const char* const kFont =
     "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"150\"";
 
@@ -112,14 +97,14 @@ std::string scalesSvg(const GraphScales& s) {
            number(t.twips) + "\" y2=\"" + number(axis - kMarkTwips) + "\"/>\n";
     if (!t.label.empty())
       labels += "<text x=\"" + number(t.twips + 30) + "\" y=\"" + number(axis - 90) + "\">" +
-                escaped(t.label) + "</text>\n";
+                escapedXml(t.label) + "</text>\n";
   }
   for (const AxisTick& t : speedTicks(s)) {
     svg += "<line x1=\"1\" y1=\"" + number(t.twips) + "\" x2=\"" + number(kMarkTwips) + "\" y2=\"" +
            number(t.twips) + "\"/>\n";
     if (!t.label.empty())
       labels += "<text x=\"" + number(kMarkTwips + 45) + "\" y=\"" + number(t.twips + 150) + "\">" +
-                escaped(t.label) + "</text>\n";
+                escapedXml(t.label) + "</text>\n";
   }
   svg += "</g>\n<g " + std::string(kFont) + " fill=\"#000000\">\n" + labels + "</g>\n";
   return svg;
@@ -128,7 +113,7 @@ std::string scalesSvg(const GraphScales& s) {
 std::string captionSvg(std::string_view caption, int belowTwips) {
   constexpr int bottom = GraphPicture::kHeight * GraphPicture::kTwipsPerPixel;
   return "<text x=\"0\" y=\"" + std::to_string(bottom + belowTwips) + "\" " + kFont + ">" +
-         escaped(caption) + "</text>\n";
+         escapedXml(caption) + "</text>\n";
 }
 
 }  // namespace tarvex
