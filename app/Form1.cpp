@@ -24,9 +24,9 @@
 #include "QtText.h"
 #include "RecordedRun.h"
 #include "RunFailureMessage.h"
+#include "RunSession.h"
 #include "RunTrace.h"
 #include "StartupValues.h"
-#include "TickEngine.h"
 #include "WindowFonts.h"
 #include "WindowReadouts.h"
 
@@ -338,21 +338,19 @@ void Form1::runSimulation() {
 
   WindowReadouts readouts(*this);
   WindowGraph graph(*this);
-  TraceRecorder recorder(graph, record->trace);
-  FormOptions options(*this);
-  TickEngine engine(options, readouts, recorder);
-  readouts.attach(engine);
-  recorder.attach(engine);
-  const RunOutcome outcome = engine.run(record->recipe.params);
+  RunSession session(*this, readouts);
+  session.drawOn(graph).traceTo(record->trace).logTo(DataLog::kDefaultPath);
+  const RunResult result = session.run(record->recipe.params);
+  const RunOutcome& outcome = result.outcome;
   readouts.showChangedValues();
   lastOutcome_ = outcome;
 
   record->outcome = outcome;
   record->recipe.changes = readouts.optionChanges();
   if (outcome.end == RunEnd::Stopped) record->recipe.stopTick = outcome.ticks;
-  record->range = engine.state().params.range;
-  record->peakSpeed = engine.state().peakSpeed;
-  record->phases = readouts.phases().entries();
+  record->range = result.range;
+  record->peakSpeed = result.peakSpeed;
+  record->phases = result.phases;
   for (const ReadoutControl& control : kReadoutControls)
     record->readouts[static_cast<std::size_t>(control.readout)] =
         control.box ? textBox(*control.box)->text()

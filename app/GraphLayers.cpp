@@ -10,6 +10,7 @@
 #include "Controls.h"
 #include "QtText.h"
 #include "TraceCsv.h"
+#include "Units.h"
 #include "WindowFonts.h"
 
 namespace tarvex::window {
@@ -102,8 +103,8 @@ QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const Graph
     QPolygonF curve;
     for (const TracePoint& p : run.trace.points()) {
       const double x = std::min(scales.xOfTicks(p.tick), double(SpeedGraph::kLastColumn));
-      const double y =
-          std::max(scales.yOfPulsesPerSecond(pulsesPerSecond(p.speedCounter, run.range)), 0.0);
+      const double y = std::max(
+          scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range)), 0.0);
       curve << QPointF(pixelOfTwips(x) + 0.5, pixelOfTwips(y) + 0.5);
     }
     painter.setPen(QPen(earlierCurveColour(n), 1.0));
@@ -187,7 +188,8 @@ const TracePoint* pointUnder(const RunTrace& trace, const GraphScales& scales, Q
   double distance = 0.0;
   for (std::size_t k = first; k <= last; ++k) {
     const double y = std::max(
-        scales.yOfPulsesPerSecond(pulsesPerSecond(points[k].speedCounter, trace.range())), 0.0);
+        scales.yOfPulsesPerSecond(units::pulsesPerSecond(points[k].speedCounter, trace.range())),
+        0.0);
     if (nearest == nullptr || std::fabs(y - mouseY) < distance) {
       nearest = &points[k];
       distance = std::fabs(y - mouseY);
@@ -200,12 +202,12 @@ QString pointReadout(const TracePoint& p, std::int32_t range) {
   return QStringLiteral(
              "時間: %1 s\n速度: %2 pps（速度カウンタ %3）\n出力パルス: %4\n"
              "加/減速度カウンタ: %5\n加減速ステート: %6")
-      .arg(fromUtf8(fixedDecimals(secondsOf(p.tick), 6)),
-           fromUtf8(fixedDecimals(pulsesPerSecond(p.speedCounter, range), 1)))
+      .arg(fromUtf8(units::summarySeconds(p.tick)),
+           fromUtf8(units::summaryPulsesPerSecond(p.speedCounter, range)))
       .arg(p.speedCounter)
       .arg(p.pulses)
       .arg(p.accelCounter)
-      .arg(p.state);
+      .arg(stateNumber(p.state));
 }
 
 QString parameterCaption(const RecordedRun& run) {

@@ -22,6 +22,7 @@
 #include "RunReplay.h"
 #include "RunReport.h"
 #include "TraceCsv.h"
+#include "Units.h"
 
 namespace tarvex::window {
 namespace {
@@ -234,10 +235,10 @@ void PictureBox::clearEarlierRuns() {
 void PictureBox::fitToRun() {
   if (runActive_ || !run_ || run_->trace.points().empty() || run_->range == 0) return;
   // The time scale ends with the run, the speed scale a tenth above its peak.
-  const double seconds = secondsOf(run_->outcome.ticks);
+  const double seconds = units::secondsOfTicks(run_->outcome.ticks);
   double peak = 0.0;
   for (const TracePoint& p : run_->trace.points())
-    peak = std::max(peak, std::fabs(pulsesPerSecond(p.speedCounter, run_->range)));
+    peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run_->range)));
   const std::optional<GraphScales> field = scalesOf(run_->recipe);
   const double pps = peak > 0.0 ? peak * kPeakMargin : field ? field->pulsesPerSecond : 1.0;
   const std::string timeText = shortestText(seconds), speedText = shortestText(pps);

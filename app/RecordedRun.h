@@ -10,7 +10,7 @@
 #include <QString>
 
 #include "LiveReadouts.h"
-#include "PhaseLog.h"
+#include "RunEvents.h"
 #include "RunOutcome.h"
 #include "RunReplay.h"
 #include "RunTrace.h"

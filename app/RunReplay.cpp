@@ -1,8 +1,7 @@
 #include "RunReplay.h"
 
 #include "LiveReadouts.h"
-#include "RunTrace.h"
-#include "TickEngine.h"
+#include "RunSession.h"
 
 namespace tarvex::window {
 namespace {
@@ -38,23 +37,20 @@ class ReplayReadouts final : public LiveReadouts {
  public:
   ReplayReadouts(const RunRecipe& recipe, ReplayOptions& options)
       : recipe_(recipe), options_(options) {}
-  void attach(const TickEngine& engine) { engine_ = &engine; }
 
   void clearStop() override {}
   void showReadout(Readout, std::int64_t) override {}
-  bool pulseYield() override { return yield(); }
-  bool idleYield() override { return yield(); }
+  bool pulseYield(const RunMoment& at) override { return yield(at.tick); }
+  bool idleYield(const RunMoment& at) override { return yield(at.tick); }
 
  private:
-  bool yield() {
-    const std::int64_t tick = engine_->state().tickCount;
+  bool yield(std::int64_t tick) {
     options_.yieldAt(tick);
     return recipe_.stopTick && tick >= *recipe_.stopTick;
   }
 
   const RunRecipe& recipe_;
   ReplayOptions& options_;
-  const TickEngine* engine_ = nullptr;
 };
 
 }  // namespace
@@ -66,11 +62,8 @@ RunOutcome replayRun(const RunRecipe& recipe, const std::string& timeDisplayMax,
   params[Parameter::SpeedDisplayMax] = speedDisplayMax;
   ReplayOptions options(recipe);
   ReplayReadouts readouts(recipe, options);
-  TraceRecorder recorder(surface, trace);
-  TickEngine engine(options, readouts, recorder, std::filesystem::path());
-  readouts.attach(engine);
-  recorder.attach(engine);
-  return engine.run(params);
+  RunSession session(options, readouts);
+  return session.drawOn(surface).traceTo(trace).run(params).outcome;
 }
 
 }  // namespace tarvex::window

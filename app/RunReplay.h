@@ -14,9 +14,7 @@
 #include "RunOutcome.h"
 #include "SpeedGraph.h"
 
-namespace tarvex {
-class TraceSink;
-}
+#include "RunEvents.h"
 
 namespace tarvex::window {
 

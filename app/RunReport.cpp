@@ -12,18 +12,17 @@
 #include <QVBoxLayout>
 
 #include "QtText.h"
-#include "TraceCsv.h"
+#include "Units.h"
 
 namespace tarvex::window {
 namespace {
 
 QString seconds(std::int64_t ticks) {
-  return fromUtf8(fixedDecimals(secondsOf(ticks), 6));
+  return fromUtf8(units::summarySeconds(ticks));
 }
 
 QString speed(std::int64_t speedCounter, std::int32_t range) {
-  return range == 0 ? QStringLiteral("-")
-                    : fromUtf8(fixedDecimals(pulsesPerSecond(speedCounter, range), 1));
+  return fromUtf8(units::summaryPulsesPerSecond(speedCounter, range));
 }
 
 QString outcomeText(const RecordedRun& run) {
@@ -45,8 +44,12 @@ const QStringList kPhaseHeader{QStringLiteral("ステート"),     QStringLitera
                                QStringLiteral("速度カウンタ"), QStringLiteral("速度 [pps]")};
 
 QStringList phaseRow(const PhaseEntry& p, std::int32_t range) {
-  return {QString::number(p.state),  QString::number(p.tick),         seconds(p.tick),
-          QString::number(p.pulses), QString::number(p.speedCounter), speed(p.speedCounter, range)};
+  return {QString::number(stateNumber(p.state)),
+          QString::number(p.tick),
+          seconds(p.tick),
+          QString::number(p.pulses),
+          QString::number(p.speedCounter),
+          speed(p.speedCounter, range)};
 }
 
 QList<QStringList> summaryRows(const RecordedRun& run) {

@@ -7,7 +7,6 @@
 
 #include "ControlWidgets.h"
 #include "Form1.h"
-#include "TickEngine.h"
 
 namespace tarvex::window {
 
@@ -41,36 +40,36 @@ void WindowReadouts::paintIfStalled() {
   lastEventsNs_ = clock_.nsecsElapsed();
 }
 
-bool WindowReadouts::lookAtTheClock() {
+bool WindowReadouts::lookAtTheClock(const RunMoment& at) {
   const qint64 now = clock_.nsecsElapsed();
   yieldsPerLook_ = now - lastLookNs_ > kClockLookNs
                        ? std::max(1, yieldsPerLook_ / 2)
                        : std::min(kMaxYieldsPerLook, yieldsPerLook_ * 2);
   yieldsBeforeLook_ = yieldsPerLook_;
   lastLookNs_ = now;
-  if (now - lastEventsNs_ >= kEventIntervalMs * 1000000) handleEvents();
+  if (now - lastEventsNs_ >= kEventIntervalMs * 1000000) handleEvents(at);
   return stopRequested();
 }
 
-bool WindowReadouts::idleYield() {
-  handleEvents();
+bool WindowReadouts::idleYield(const RunMoment& at) {
+  handleEvents(at);
   return stopRequested();
 }
 
-void WindowReadouts::handleEvents() {
+void WindowReadouts::handleEvents(const RunMoment& at) {
   showChangedValues();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  noteOptionChanges();
+  noteOptionChanges(at);
   lastEventsNs_ = lastLookNs_ = clock_.nsecsElapsed();
   sinceClockCheck_ = 0;
 }
 
-void WindowReadouts::noteOptionChanges() {
+void WindowReadouts::noteOptionChanges(const RunMoment& at) {
   const LiveOptionValues now{form_.optionValue(CheckBox::Check2),
                              form_.optionValue(CheckBox::Check7)};
-  if (now == options_ || engine_ == nullptr) return;
+  if (now == options_) return;
   options_ = now;
-  optionChanges_.push_back({engine_->state().tickCount, now});
+  optionChanges_.push_back({at.tick, now});
 }
 
 }  // namespace tarvex::window

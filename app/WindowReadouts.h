@@ -31,12 +31,7 @@
 #include "Controls.h"
 #include "Form1.h"
 #include "LiveReadouts.h"
-#include "PhaseLog.h"
 #include "RunReplay.h"
-
-namespace tarvex {
-class TickEngine;
-}
 
 namespace tarvex::window {
 
@@ -47,25 +42,21 @@ class WindowReadouts final : public LiveReadouts {
   static constexpr qint64 kPaintStallMs = 2 * kEventIntervalMs;
 
   explicit WindowReadouts(Form1& form);
-  // The engine whose ticks the option changes are noted at.
-  void attach(const TickEngine& engine) { engine_ = &engine; }
 
   void clearStop() override;
   void showReadout(Readout readout, std::int64_t value) override {
     values_[static_cast<std::size_t>(readout)] = value;
     changed_ |= 1u << static_cast<unsigned>(readout);
-    if (readout == Readout::AccelState && engine_ != nullptr)
-      phases_.stateEntered(static_cast<std::int32_t>(value), *engine_);
     if (++sinceClockCheck_ >= kReadoutsPerClockCheck) paintIfStalled();
   }
   // Handles the window's events if kEventIntervalMs have passed, then
   // reports whether Stop has been pressed.
-  bool pulseYield() override {
+  bool pulseYield(const RunMoment& at) override {
     if (--yieldsBeforeLook_ > 0) return stopRequested();
-    return lookAtTheClock();
+    return lookAtTheClock(at);
   }
   // No pulse for a long stretch of ticks: always handles the events.
-  bool idleYield() override;
+  bool idleYield(const RunMoment& at) override;
 
   // Writes every changed value into its box: at the end of the run.
   void showChangedValues();
@@ -73,8 +64,6 @@ class WindowReadouts final : public LiveReadouts {
   // The changes the user made during the run to the options the run reads
   // while it goes on, each with the tick of the yield that saw it.
   const std::vector<LiveOptionChange>& optionChanges() const { return optionChanges_; }
-  // The states the run entered.
-  const PhaseLog& phases() const { return phases_; }
 
  private:
   // Readouts between two looks at the clock when no yield comes.
@@ -82,20 +71,18 @@ class WindowReadouts final : public LiveReadouts {
   static constexpr qint64 kClockLookNs = 250000;
   static constexpr int kMaxYieldsPerLook = 256;
 
-  bool lookAtTheClock();
+  bool lookAtTheClock(const RunMoment& at);
   void paintIfStalled();
-  void handleEvents();
-  void noteOptionChanges();
+  void handleEvents(const RunMoment& at);
+  void noteOptionChanges(const RunMoment& at);
   bool stopRequested() const { return form_.stopf == 1; }
 
   Form1& form_;
   std::array<std::int64_t, kReadoutCount> values_{};
   std::uint32_t changed_ = 0;  // one bit per Readout
   int sinceClockCheck_ = 0;
-  const TickEngine* engine_ = nullptr;
   LiveOptionValues options_;
   std::vector<LiveOptionChange> optionChanges_;
-  PhaseLog phases_;
   int yieldsBeforeLook_ = 1;
   int yieldsPerLook_ = 1;
   QElapsedTimer clock_;  // since the run began

@@ -16,8 +16,6 @@ BatchReadouts::BatchReadouts(FormModel& form, const BatchOptions& options)
 
 void BatchReadouts::showReadout(Readout readout, std::int64_t value) {
   shown_[static_cast<std::size_t>(readout)] = value;
-  if (engine_ != nullptr && readout == Readout::AccelState)
-    phases_.stateEntered(static_cast<std::int32_t>(value), *engine_);
 }
 
 void BatchReadouts::showInForm() {
@@ -31,8 +29,8 @@ void BatchReadouts::showInForm() {
   }
 }
 
-bool BatchReadouts::pulseYield() {
-  const std::int64_t pulse = engine_ ? engine_->state().outputPulseCount : 0;
+bool BatchReadouts::pulseYield(const RunMoment& at) {
+  const std::int64_t pulse = at.pulses;
   while (nextChange_ < changes_.size() && changes_[nextChange_].pulse <= pulse) {
     const LiveChange& c = changes_[nextChange_++];
     if (c.pulse == pulse) form_.setOptionValue(c.change.box, c.change.value);
@@ -42,7 +40,7 @@ bool BatchReadouts::pulseYield() {
   return stopf_ == 1;
 }
 
-bool BatchReadouts::idleYield() {
+bool BatchReadouts::idleYield(const RunMoment&) {
   if (stopRequested()) stopf_ = 1;
   return stopf_ == 1;
 }

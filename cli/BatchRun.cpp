@@ -22,18 +22,20 @@ bool prepareForm(const BatchOptions& options, FormModel& form) {
 
 BatchRun::BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
                    const std::filesystem::path& logPath)
-    : form_(form),
-      readouts_(form_, options),
-      runOptions_(form_),
-      engine_(runOptions_, readouts_, surface, logPath),
-      mode_(options.tickByTick ? RunMode::TickByTick : RunMode::FastForward) {
-  readouts_.attach(engine_);
+    : form_(form), readouts_(form_, options), session_(form_, readouts_) {
+  session_.drawOn(surface).logTo(logPath).computeEveryTick(options.tickByTick);
+}
+
+BatchRun::BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
+                   TraceSink& trace, const std::filesystem::path& logPath)
+    : BatchRun(form, options, surface, logPath) {
+  session_.traceTo(trace);
 }
 
 RunOutcome BatchRun::run() {
-  const RunOutcome outcome = engine_.run(readRunParameters(form_), mode_);
+  result_ = session_.run();
   readouts_.showInForm();
-  return outcome;
+  return result_.outcome;
 }
 
 }  // namespace tarvex::batch

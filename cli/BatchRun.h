@@ -1,6 +1,6 @@
 // One run of the batch runner, put together the same way whether it stands
-// alone or is one run of a sweep: the window in memory, its readouts, its
-// options and the engine.
+// alone or is one run of a sweep: the window in memory, its readouts, and a
+// run session of its controls.
 #pragma once
 
 #include <filesystem>
@@ -8,9 +8,8 @@
 #include "BatchOptions.h"
 #include "BatchReadouts.h"
 #include "FormModel.h"
-#include "FormRun.h"
 #include "Report.h"
-#include "TickEngine.h"
+#include "RunSession.h"
 
 namespace tarvex::batch {
 
@@ -23,27 +22,28 @@ bool prepareForm(const BatchOptions& options, FormModel& form);
 
 class BatchRun {
  public:
-  // The run takes its own copy of the window; it draws on `surface` and
-  // writes its data log to `logPath` (empty: nowhere).
+  // The run takes its own copy of the window; it draws on `surface`, hands
+  // its plotted points to `trace` and writes its data log to `logPath`
+  // (empty: nowhere).
   BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
            const std::filesystem::path& logPath);
+  BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
+           TraceSink& trace, const std::filesystem::path& logPath);
   BatchRun(const BatchRun&) = delete;
   BatchRun& operator=(const BatchRun&) = delete;
 
   RunOutcome run();
-  const TickEngine& engine() const { return engine_; }
   // The report of the run; `failedOutputs` names the outputs that failed.
   RunReport report(const RunOutcome& outcome,
                    const std::vector<std::string>& failedOutputs = kNoFailedOutputs) const {
-    return {outcome, form_, engine_, readouts_, failedOutputs};
+    return {outcome, result_, form_, failedOutputs};
   }
 
  private:
   FormModel form_;
   BatchReadouts readouts_;
-  FormOptions runOptions_;
-  TickEngine engine_;
-  RunMode mode_;
+  RunSession session_;
+  RunResult result_;
 };
 
 }  // namespace tarvex::batch

@@ -8,7 +8,6 @@
 #include "Conversions.h"
 #include "GraphPng.h"
 #include "OutputFile.h"
-#include "TickEngine.h"
 
 namespace tarvex::batch {
 namespace {
@@ -69,11 +68,10 @@ BatchGraph::~BatchGraph() {
   if (plot_ != nullptr) std::fclose(plot_);
 }
 
-void BatchGraph::drawPoint(float x, float y) {
-  picture_.drawPoint(x, y);
-  if (trace_ && engine_) {
+void BatchGraph::pointPlotted(const PlottedPoint& point) {
+  if (trace_) {
     if (traceWritten_++ < pointsLimit_) {
-      trace_->add(tracePointOf(*engine_), engine_->state().params.range);
+      trace_->pointPlotted(point);
     } else {
       traceError_ = trace_->finish();
       if (traceError_.empty())
@@ -91,7 +89,7 @@ void BatchGraph::drawPoint(float x, float y) {
     return;
   }
   // Shortest text that reads back as the same single-precision value.
-  const std::string line = shortestText(x) + ' ' + shortestText(y) + '\n';
+  const std::string line = shortestText(point.x) + ' ' + shortestText(point.y) + '\n';
   errno = 0;
   if (std::fwrite(line.data(), 1, line.size(), points_) != line.size()) {
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);

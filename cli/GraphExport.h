@@ -1,6 +1,6 @@
 // The batch runner's speed graph: drawn into the picture the window shows,
-// for --plot, and for --points and --trace every point written to its file
-// as it is plotted. The files are created before the run, so that a path
+// for --plot, and for --points and --trace every plotted point written to
+// its file as the run hands it over. The files are created before the run, so that a path
 // that cannot be written is known before a long run rather than after it.
 #pragma once
 
@@ -16,7 +16,7 @@
 
 namespace tarvex::batch {
 
-class BatchGraph final : public GraphSurface {
+class BatchGraph final : public GraphSurface, public TraceSink {
  public:
   // A points file or a trace ends at this many points; a run that plots
   // more (a time scale that plots every tick of a long run) fails the file
@@ -30,8 +30,6 @@ class BatchGraph final : public GraphSurface {
              const std::optional<std::filesystem::path>& plotPath,
              const std::optional<std::filesystem::path>& tracePath = std::nullopt,
              std::int64_t pointsLimit = kPointsLimit);
-  // The engine whose values the trace takes at every plotted point.
-  void attach(const TickEngine& engine) { engine_ = &engine; }
   ~BatchGraph() override;
   BatchGraph(const BatchGraph&) = delete;
   BatchGraph& operator=(const BatchGraph&) = delete;
@@ -40,12 +38,18 @@ class BatchGraph final : public GraphSurface {
   void drawLine(float x1, float y1, float x2, float y2) override {
     picture_.drawLine(x1, y1, x2, y2);
   }
-  void drawPoint(float x, float y) override;
+  void drawPoint(float x, float y) override { picture_.drawPoint(x, y); }
   void setSpeedAxisCaption(std::string_view caption) override {
     picture_.setSpeedAxisCaption(caption);
   }
   void setTimeAxisCaption(std::string_view caption) override {
     picture_.setTimeAxisCaption(caption);
+  }
+
+  // A point plotted: its place to the points file, its values to the trace.
+  void pointPlotted(const PlottedPoint& point) override;
+  void runEnded(const TracePoint& end, std::int32_t range) override {
+    if (trace_) trace_->runEnded(end, range);
   }
 
   // Why a file could not be created, if one could not.
@@ -70,7 +74,6 @@ class BatchGraph final : public GraphSurface {
   std::unique_ptr<TraceCsvFile> trace_;
   std::int64_t traceWritten_ = 0;
   std::string traceError_;
-  const TickEngine* engine_ = nullptr;
 };
 
 // Creates or empties an output file; nullptr and, unless `error` already

@@ -1,29 +1,15 @@
 #include "Report.h"
 
-#include <cstdio>
-
 #include "Conversions.h"
 #include "FailureText.h"
 #include "PrintableText.h"
+#include "Units.h"
 
 namespace tarvex::batch {
 namespace {
 
-std::string fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
-std::string seconds(std::int64_t ticks) {
-  return fixed(static_cast<double>(ticks) / TickEngine::kTicksPerSecond, 6);
-}
-
-// Pulses per second of a speed counter: speed x 8,000,000 / range.
-std::string pulsesPerSecond(std::int64_t speed, std::int32_t range) {
-  if (range == 0) return "-";
-  return fixed(static_cast<double>(speed) * TickEngine::kTicksPerSecond / range, 1);
-}
+using units::summaryPulsesPerSecond;
+using units::summarySeconds;
 
 std::string padRight(std::string text, std::size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
@@ -53,8 +39,8 @@ std::string jsonReport(const RunReport& r) {
   }
   json += "\"Option1\": ";
   json += r.form.indicator() ? "true" : "false";
-  json += "}, \"plotPoints\": " + intToText(r.engine.graph().pointsPlotted());
-  json += ", \"logLines\": " + intToText(r.engine.log().recordsWritten());
+  json += "}, \"plotPoints\": " + intToText(r.result.pointsPlotted);
+  json += ", \"logLines\": " + intToText(r.result.logRecords);
   if (!r.failedOutputs.empty()) {
     json += ", \"failedOutputs\": [";
     for (std::size_t i = 0; i < r.failedOutputs.size(); ++i)
@@ -67,11 +53,11 @@ std::string jsonReport(const RunReport& r) {
 
 std::string textReport(const RunReport& r) {
   const RunOutcome& o = r.outcome;
-  const std::int32_t range = r.engine.state().params.range;
+  const std::int32_t range = r.result.range;
   std::string text = "Outcome: ";
   text += endName(o.end);
   if (o.failure) text += " (" + terminalText(describeFailure(o)) + ")";
-  text += "\nSimulated: " + intToText(o.ticks) + " ticks, " + seconds(o.ticks) + " s; " +
+  text += "\nSimulated: " + intToText(o.ticks) + " ticks, " + summarySeconds(o.ticks) + " s; " +
           intToText(o.pulses) + " output pulses\n\nReadouts:\n";
   for (const ReadoutControl& control : kReadoutControls) {
     const std::string value =
@@ -80,23 +66,23 @@ std::string textReport(const RunReport& r) {
     text += "  " + padRight(std::string(control.name), 8) + padLeft(value, 10) + "  " +
             std::string(control.caption) + "\n";
   }
-  const std::int32_t peak = r.engine.state().peakSpeed;
-  text += "\nPeak speed: speed counter " + intToText(peak) + ", " + pulsesPerSecond(peak, range) +
-          " pulses/s\n";
-  text += "Graph: " + intToText(r.engine.graph().pointsPlotted()) + " points after the start";
-  text += "; data log: " + intToText(r.engine.log().recordsWritten()) + " records\n";
+  const std::int32_t peak = r.result.peakSpeed;
+  text += "\nPeak speed: speed counter " + intToText(peak) + ", " +
+          summaryPulsesPerSecond(peak, range) + " pulses/s\n";
+  text += "Graph: " + intToText(r.result.pointsPlotted) + " points after the start";
+  text += "; data log: " + intToText(r.result.logRecords) + " records\n";
   if (!r.failedOutputs.empty()) {
     text += "Not written completely:";
     for (const std::string& output : r.failedOutputs) text += " " + output;
     text += "\n";
   }
-  if (!r.readouts.phases().empty()) {
+  if (!r.result.phases.empty()) {
     text += "\nPhases:\n  state        tick    time [s]      pulses  speed counter   pulses/s\n";
-    for (const PhaseEntry& p : r.readouts.phases()) {
-      text += "  " + padLeft(intToText(p.state), 5) + padLeft(intToText(p.tick), 12) +
-              padLeft(seconds(p.tick), 12) + padLeft(intToText(p.pulses), 12) +
+    for (const PhaseEntry& p : r.result.phases) {
+      text += "  " + padLeft(intToText(stateNumber(p.state)), 5) + padLeft(intToText(p.tick), 12) +
+              padLeft(summarySeconds(p.tick), 12) + padLeft(intToText(p.pulses), 12) +
               padLeft(intToText(p.speedCounter), 15) +
-              padLeft(pulsesPerSecond(p.speedCounter, range), 11) + "\n";
+              padLeft(summaryPulsesPerSecond(p.speedCounter, range), 11) + "\n";
     }
   }
   return text;

@@ -4,18 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "BatchReadouts.h"
 #include "FormModel.h"
 #include "RunOutcome.h"
-#include "TickEngine.h"
+#include "RunSession.h"
 
 namespace tarvex::batch {
 
 struct RunReport {
   const RunOutcome& outcome;
+  const RunResult& result;
   const FormModel& form;
-  const TickEngine& engine;
-  const BatchReadouts& readouts;
   // The outputs that were not written completely: "log", "points", "plot", "trace".
   const std::vector<std::string>& failedOutputs;
 };

@@ -1,20 +1,15 @@
 #include "SweepReport.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "Conversions.h"
 #include "PrintableText.h"
+#include "Units.h"
 
 namespace tarvex::batch {
 namespace {
 
-// Simulated seconds of a tick count, exactly: a tick is 125 ns.
-std::string seconds(std::int64_t ticks) {
-  std::string nanoseconds = intToText(ticks % TickEngine::kTicksPerSecond * 125);
-  nanoseconds.insert(0, 9 - nanoseconds.size(), '0');
-  return intToText(ticks / TickEngine::kTicksPerSecond) + "." + nanoseconds;
-}
+using units::tableSeconds;
 
 // The figures that compare runs, as texts; empty where a run has none.
 struct RunFigures {
@@ -22,20 +17,18 @@ struct RunFigures {
 };
 
 RunFigures figuresOf(const RunReport& r) {
-  RunFigures f{seconds(r.outcome.ticks), {}, {}, {}};
-  // The peak speed counter in pulses per second: peak x 8,000,000 / range.
-  if (const std::int32_t range = r.engine.state().params.range; range != 0) {
-    char text[64];
-    std::snprintf(
-        text, sizeof text, "%.3f",
-        static_cast<double>(r.engine.state().peakSpeed) * TickEngine::kTicksPerSecond / range);
-    f.peakPulsesPerSecond = text;
-  }
-  // Acceleration ends when the run first leaves states 1 to 3; deceleration
-  // starts when it first enters state 5.
-  for (const PhaseEntry& p : r.readouts.phases()) {
-    if (f.accelEnd.empty() && (p.state == 4 || p.state == 5)) f.accelEnd = seconds(p.tick);
-    if (f.decelStart.empty() && p.state == 5) f.decelStart = seconds(p.tick);
+  RunFigures f{tableSeconds(r.outcome.ticks),
+               units::tablePulsesPerSecond(r.result.peakSpeed, r.result.range),
+               {},
+               {}};
+  // Acceleration ends when the run first leaves states 1 to 3 (for constant
+  // speed or deceleration); deceleration starts when it first enters state 5.
+  for (const PhaseEntry& p : r.result.phases) {
+    if (f.accelEnd.empty() &&
+        (p.state == AccelState::ConstantSpeed || p.state == AccelState::DecelRising))
+      f.accelEnd = tableSeconds(p.tick);
+    if (f.decelStart.empty() && p.state == AccelState::DecelRising)
+      f.decelStart = tableSeconds(p.tick);
   }
   return f;
 }

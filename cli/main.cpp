@@ -103,8 +103,7 @@ int main(int argc, char** argv) {
     writeMessage(graph.openError());
     return kExitRunFailed;
   }
-  BatchRun run(form, options, graph, options.logPath);
-  graph.attach(run.engine());
+  BatchRun run(form, options, graph, graph, options.logPath);
   const RunOutcome outcome = run.run();
 
   // Every output is finished before the report, which says which failed.

@@ -5,18 +5,19 @@
 
 #include "Conversions.h"
 #include "GraphPicture.h"
+#include "Units.h"
 
 namespace tarvex {
 namespace {
 
-constexpr double kTicksPerSecond = 8000000.0;
+constexpr double kTicksPerSecond = static_cast<double>(units::kTicksPerSecond);
 constexpr int kMaxSteps = 6;
 constexpr double kMarkTwips = 60.0;
 
 // A multiple of `step` with just the decimals the step needs.
 std::string valueText(double value, double step) {
   const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-  return fixedText(value, std::min(decimals, 12));
+  return units::fixedDecimals(value, std::min(decimals, 12));
 }
 
 // Values 0, step, 2 step, ... up to `fullScale` (of either sign), kept where
@@ -40,21 +41,6 @@ std::vector<AxisTick> ticks(double fullScale, double limit, const char* unit, Pl
 
 std::string number(double value) {
   return shortestText(std::round(value * 10) / 10);
-}
-
-std::string escaped(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else
-      out += c;
-  }
-  return out;
 }
 
 const char* const kFont =
@@ -109,14 +95,14 @@ std::string scalesSvg(const GraphScales& s) {
            number(t.twips) + "\" y2=\"" + number(axis - kMarkTwips) + "\"/>\n";
     if (!t.label.empty())
       labels += "<text x=\"" + number(t.twips + 30) + "\" y=\"" + number(axis - 90) + "\">" +
-                escaped(t.label) + "</text>\n";
+                escapedXml(t.label) + "</text>\n";
   }
   for (const AxisTick& t : speedTicks(s)) {
     svg += "<line x1=\"1\" y1=\"" + number(t.twips) + "\" x2=\"" + number(kMarkTwips) + "\" y2=\"" +
            number(t.twips) + "\"/>\n";
     if (!t.label.empty())
       labels += "<text x=\"" + number(kMarkTwips + 45) + "\" y=\"" + number(t.twips + 150) + "\">" +
-                escaped(t.label) + "</text>\n";
+                escapedXml(t.label) + "</text>\n";
   }
   svg += "</g>\n<g " + std::string(kFont) + " fill=\"#000000\">\n" + labels + "</g>\n";
   return svg;
@@ -125,7 +111,7 @@ std::string scalesSvg(const GraphScales& s) {
 std::string captionSvg(std::string_view caption, int belowTwips) {
   constexpr int bottom = GraphPicture::kHeight * GraphPicture::kTwipsPerPixel;
   return "<text x=\"0\" y=\"" + std::to_string(bottom + belowTwips) + "\" " + kFont + ">" +
-         escaped(caption) + "</text>\n";
+         escapedXml(caption) + "</text>\n";
 }
 
 }  // namespace tarvex

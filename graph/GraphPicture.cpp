@@ -87,33 +87,6 @@ std::size_t utf8Length(std::string_view text, std::size_t at) {
   return length;
 }
 
-// A text for an SVG document: the markup characters escaped, and what XML
-// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
-std::string escapedXml(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    const std::size_t length = utf8Length(text, i);
-    if (length == 0 || (length == 1 && static_cast<unsigned char>(c) < 0x20 && c != '\t')) {
-      out += "\xef\xbf\xbd";
-      i += length == 0 ? 1 : length;
-      continue;
-    }
-    if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else if (c == '&')
-      out += "&amp;";
-    else if (c == '"')
-      out += "&quot;";
-    else
-      out.append(text.substr(i, length));
-    i += length;
-  }
-  return out;
-}
-
 // A polyline as SVG path data, cut where it leaves the box: one subpath for
 // every stretch inside. Points in a straight line with the ones before them
 // extend the last line instead of adding one. A single point becomes a dot.
@@ -235,6 +208,33 @@ std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
 }
 
 }  // namespace
+
+// A text for an SVG document: the markup characters escaped, and what XML
+// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
+std::string escapedXml(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    const std::size_t length = utf8Length(text, i);
+    if (length == 0 || (length == 1 && static_cast<unsigned char>(c) < 0x20 && c != '\t')) {
+      out += "\xef\xbf\xbd";
+      i += length == 0 ? 1 : length;
+      continue;
+    }
+    if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '&')
+      out += "&amp;";
+    else if (c == '"')
+      out += "&quot;";
+    else
+      out.append(text.substr(i, length));
+    i += length;
+  }
+  return out;
+}
 
 GraphPicture::GraphPicture() : pixels_(static_cast<std::size_t>(kWidth) * kHeight, kGround) {}
 

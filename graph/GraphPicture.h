@@ -23,6 +23,10 @@
 
 namespace tarvex {
 
+// A text for an SVG document: the markup characters escaped, and what XML
+// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
+std::string escapedXml(std::string_view text);
+
 class GraphPicture final : public GraphSurface {
  public:
   static constexpr int kTwipsPerPixel = 15;

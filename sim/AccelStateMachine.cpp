@@ -10,10 +10,22 @@ using i32 = std::int32_t;
 
 }  // namespace
 
-void AccelStateMachine::enterState(std::int32_t state) {
+void AccelStateMachine::startIn(AccelState state) {
   s_.accelState = state;
   s_.phaseChanged = true;
-  readouts_.show(Readout::AccelState, state);
+  readouts_.show(Readout::AccelState, stateNumber(state));
+  noteState(0);
+}
+
+void AccelStateMachine::enterState(AccelState state) {
+  s_.accelState = state;
+  s_.phaseChanged = true;
+  readouts_.show(Readout::AccelState, stateNumber(state));
+  noteState(std::int64_t{s_.tickCount} + 1);
+}
+
+void AccelStateMachine::noteState(std::int64_t tick) {
+  phases_.entered({s_.accelState, tick, s_.outputPulseCount, s_.speedCounter});
 }
 
 void AccelStateMachine::accelerationPulseBookkeeping() {
@@ -48,12 +60,16 @@ void AccelStateMachine::trianglePrevention() {
       static_cast<std::int64_t>(s_.params.outputPulses) - s_.outputPulseCount;
   if (s_.params.sCurve) {
     // Pulses the deceleration would need, estimated while accelerating.
-    if (s_.accelState == 1 || s_.accelState == 3)
-      s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 11, Step::TriangleEstimateBy11);
-    else if (s_.accelState == 2)
-      s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, 3, Step::TriangleEstimateBy3);
-    if ((s_.accelState == 1 || s_.accelState == 2) && pulsesToGo <= s_.triangleEstimate) {
-      enterState(3);
+    const AccelState state = s_.accelState;
+    if (state == AccelState::AccelRising || state == AccelState::AccelFalling)
+      s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, kTriangleEstimatePerRampPulse,
+                                            Step::TriangleEstimateBy11);
+    else if (state == AccelState::AccelConstant)
+      s_.triangleEstimate = guardedAdd<i32>(s_.triangleEstimate, kTriangleEstimatePerPlateauPulse,
+                                            Step::TriangleEstimateBy3);
+    if ((state == AccelState::AccelRising || state == AccelState::AccelConstant) &&
+        pulsesToGo <= s_.triangleEstimate) {
+      enterState(AccelState::AccelFalling);
       s_.jerkOff = false;
       s_.triangleIndicator = true;
       readouts_.show(Readout::TriangleIndicator, 1);
@@ -66,7 +82,7 @@ void AccelStateMachine::trianglePrevention() {
     if (doubled >= s_.params.outputPulses && s_.accelerating) {
       s_.accelerating = false;
       s_.constantSpeed = true;
-      enterState(4);
+      enterState(AccelState::ConstantSpeed);
       s_.triangleIndicator = true;
       readouts_.show(Readout::TriangleIndicator, 1);
     }
@@ -85,7 +101,7 @@ void AccelStateMachine::decelerationStart() {
   }
   s_.accelerating = false;
   s_.decelerating = true;
-  enterState(5);
+  enterState(AccelState::DecelRising);
   s_.jerkSpeedSteps = 0;
   s_.constantSpeed = false;
   s_.jerkOff = false;
@@ -99,8 +115,8 @@ void AccelStateMachine::decelerationStart() {
                          ? guardedAdd<i32>(s_.params.jerkAccel, 1, Step::JerkCounterFromJerkAccel)
                          : guardedAdd<i32>(s_.params.jerkDecel, 1, Step::JerkCounterFromJerkDecel);
     s_.accelCounter = 1;
-    s_.speedCycle = 7;
-    s_.jerkCycle = 15;
+    s_.speedCycle = kSpeedStepCycleValue;
+    s_.jerkCycle = kJerkStepCycleValue;
   }
 }
 
@@ -112,29 +128,29 @@ void AccelStateMachine::convertDecelEstimate() {
 
 void AccelStateMachine::jerkStep() {
   switch (s_.accelState) {
-    case 1:
+    case AccelState::AccelRising:
       if (rise(s_.params.jerkAccel, s_.params.acceleration)) {
-        enterState(2);
+        enterState(AccelState::AccelConstant);
         s_.jerkOff = true;
       }
       break;
-    case 3:
+    case AccelState::AccelFalling:
       if (fall(s_.params.jerkAccel)) {
-        enterState(4);
+        enterState(AccelState::ConstantSpeed);
         s_.jerkOff = true;
         s_.accelerating = false;
         s_.constantSpeed = true;
       }
       break;
-    case 5:
+    case AccelState::DecelRising:
       if (rise(decelerationRate(), decelerationCeiling())) {
-        enterState(6);
+        enterState(AccelState::DecelConstant);
         s_.jerkOff = true;
       }
       break;
-    case 7:
+    case AccelState::DecelFalling:
       if (fall(decelerationRate())) {
-        enterState(8);
+        enterState(AccelState::DecelDone);
         s_.jerkOff = true;
       }
       break;
@@ -179,8 +195,8 @@ void AccelStateMachine::linearAccelCounter() {
 // the fall begins as soon as the speed still to go (upper - lower)
 // is no more than that count, so that the fall mirrors the rise. Leaving
 // the plateau lowers accelCounter by one at once, unshown.
-void AccelStateMachine::passToFallingWhenRoomRunsOut(std::int32_t rising, std::int32_t plateau,
-                                                     std::int32_t falling, std::int16_t upper,
+void AccelStateMachine::passToFallingWhenRoomRunsOut(AccelState rising, AccelState plateau,
+                                                     AccelState falling, std::int16_t upper,
                                                      std::int16_t lower, Step roomStep) {
   if (s_.accelState == rising) {
     s_.jerkSpeedSteps = guardedAdd<i16>(s_.jerkSpeedSteps, 1, Step::JerkSpeedSteps);
@@ -199,18 +215,20 @@ void AccelStateMachine::passToFallingWhenRoomRunsOut(std::int32_t rising, std::i
 }
 
 void AccelStateMachine::accelerationSpeedChecks() {
-  passToFallingWhenRoomRunsOut(1, 2, 3, s_.params.driveSpeed, s_.speedCounter,
+  passToFallingWhenRoomRunsOut(AccelState::AccelRising, AccelState::AccelConstant,
+                               AccelState::AccelFalling, s_.params.driveSpeed, s_.speedCounter,
                                Step::DriveSpeedRoom);
   if (s_.speedCounter == s_.params.driveSpeed) {
     s_.accelerating = false;
-    enterState(4);
+    enterState(AccelState::ConstantSpeed);
     s_.constantSpeed = true;
     s_.jerkOff = true;
   }
 }
 
 void AccelStateMachine::decelerationSpeedChecks() {
-  passToFallingWhenRoomRunsOut(5, 6, 7, s_.speedCounter, s_.params.initialSpeed,
+  passToFallingWhenRoomRunsOut(AccelState::DecelRising, AccelState::DecelConstant,
+                               AccelState::DecelFalling, s_.speedCounter, s_.params.initialSpeed,
                                Step::InitialSpeedRoom);
 }
 

@@ -3,10 +3,8 @@
 // the bookkeeping shown beside it (state, acceleration pulses, drag pulses,
 // peak speed, triangle prevention).
 //
-// States: 1 acceleration rising, 2 constant acceleration, 3 acceleration
-// falling, 4 constant speed, 5 deceleration rising, 6 constant deceleration,
-// 7 deceleration falling, 8 deceleration finished. Linear runs use 1, 3, 4,
-// 5 and 7 only to mark the phases.
+// The states are those of AccelState.h. Every state entered is noted in the
+// run's phase log, where it is entered.
 //
 // The acceleration and the deceleration are shaped alike: a rise of
 // accelCounter up to a ceiling, a plateau, and a fall back to 0, the rise
@@ -19,13 +17,15 @@
 #include "LiveOptions.h"
 #include "ReadoutPort.h"
 #include "RunError.h"
+#include "RunEvents.h"
 
 namespace tarvex {
 
 class AccelStateMachine {
  public:
-  AccelStateMachine(EngineState& state, ReadoutPort& readouts, const LiveOptions& options)
-      : s_(state), readouts_(readouts), options_(options) {}
+  AccelStateMachine(EngineState& state, ReadoutPort& readouts, const LiveOptions& options,
+                    PhaseLog& phases)
+      : s_(state), readouts_(readouts), options_(options), phases_(phases) {}
 
   // Pulse step, before the output pulse is counted.
   void accelerationPulseBookkeeping();
@@ -43,7 +43,7 @@ class AccelStateMachine {
   // Every tick: the acceleration-counter step.
   void accelCounterStep() {
     if (s_.params.sCurve) {
-      if (s_.jerkCycle == 15 && !s_.jerkOff) jerkStep();
+      if (s_.jerkCycle == kJerkStepCycleValue && !s_.jerkOff) jerkStep();
     } else {
       linearAccelCounter();
     }
@@ -53,15 +53,20 @@ class AccelStateMachine {
   void accelerationSpeedChecks();
   void decelerationSpeedChecks();
 
-  // Sets accelState and shows it.
-  void enterState(std::int32_t state);
+  // Set-up: the run starts in `state`, entered at tick 0.
+  void startIn(AccelState state);
 
  private:
+  // Sets accelState, shows it and notes it in the phase log, entered by the
+  // tick now being computed.
+  void enterState(AccelState state);
+  void noteState(std::int64_t tick);
+
   void convertDecelEstimate();
   void jerkStep();
   bool rise(std::int32_t rate, std::int32_t ceiling);
   bool fall(std::int32_t rate);
-  void passToFallingWhenRoomRunsOut(std::int32_t rising, std::int32_t plateau, std::int32_t falling,
+  void passToFallingWhenRoomRunsOut(AccelState rising, AccelState plateau, AccelState falling,
                                     std::int16_t upper, std::int16_t lower, Step roomStep);
   void trianglePrevention();
   void decelerationStart();
@@ -77,6 +82,7 @@ class AccelStateMachine {
   EngineState& s_;
   ReadoutPort& readouts_;
   const LiveOptions& options_;
+  PhaseLog& phases_;
 };
 
 }  // namespace tarvex

@@ -51,8 +51,8 @@ struct Cycle {
   }
 };
 
-using SpeedCycle = Cycle<8>;
-using JerkCycle = Cycle<16>;
+using SpeedCycle = Cycle<kSpeedCyclePeriod>;
+using JerkCycle = Cycle<kJerkCyclePeriod>;
 
 // The directions follow from the phase flags and the state as they stand,
 // so they are worked out afresh wherever a cycle moves.
@@ -73,8 +73,9 @@ inline CycleDirection jerkCycleDirection(const EngineState& s) {
       CycleDirection::Hold, CycleDirection::Down, CycleDirection::Hold,
       CycleDirection::Up,   CycleDirection::Hold, CycleDirection::Down,
       CycleDirection::Hold, CycleDirection::Up,   CycleDirection::Hold};
-  if (s.jerkOff || s.accelState < 1 || s.accelState > 8) return CycleDirection::Hold;
-  return kByState[s.accelState];
+  const std::int32_t state = stateNumber(s.accelState);
+  if (s.jerkOff || state < 1 || state > 8) return CycleDirection::Hold;
+  return kByState[state];
 }
 
 // One step of each cycle as a table lookup: next[direction][value].
@@ -86,7 +87,7 @@ constexpr auto makeCycleTable() {
       next[dir][v] = Cycle<Period>::step(v, static_cast<CycleDirection>(dir));
   return next;
 }
-inline constexpr auto kSpeedCycleNext = makeCycleTable<8>();
-inline constexpr auto kJerkCycleNext = makeCycleTable<16>();
+inline constexpr auto kSpeedCycleNext = makeCycleTable<kSpeedCyclePeriod>();
+inline constexpr auto kJerkCycleNext = makeCycleTable<kJerkCyclePeriod>();
 
 }  // namespace tarvex

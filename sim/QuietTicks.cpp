@@ -39,9 +39,9 @@ std::int64_t quietSpeedSteps(const EngineState& s) {
     return (kInt16Max - sa) / -ac;  // rises until the 16-bit limit
   }
   if (s.decelerating) {
-    // Fills the accumulator up; the step that reaches 8000 moves the speed.
-    if (sa + ac >= 8000) return 0;
-    if (ac > 0) return (7999 - sa) / ac;
+    // Fills the accumulator up; the step that reaches its span moves the speed.
+    if (sa + ac >= kSpeedAccumulatorSpan) return 0;
+    if (ac > 0) return (kSpeedAccumulatorSpan - 1 - sa) / ac;
     if (ac == 0) return kEndless;
     return (sa - kInt16Min) / -ac;  // falls until the 16-bit limit
   }
@@ -53,12 +53,12 @@ std::int64_t quietSpeedSteps(const EngineState& s) {
 std::int64_t quietJerkSteps(const EngineState& s, const LiveOptions& options) {
   const std::int64_t j = s.jerkCounter;
   switch (s.accelState) {
-    case 1:
-    case 5:
+    case AccelState::AccelRising:
+    case AccelState::DecelRising:
       return j >= 1 ? j - 1 : 0;
-    case 3:
+    case AccelState::AccelFalling:
       return std::max<std::int64_t>(0, std::int64_t{s.params.jerkAccel} - j);
-    case 7: {
+    case AccelState::DecelFalling: {
       const std::int64_t rate = options.symmetric() ? s.params.jerkAccel : s.params.jerkDecel;
       return std::max<std::int64_t>(0, rate - j);
     }
@@ -96,8 +96,8 @@ std::int64_t TickEngine::quietTicks() const {
   if (p.sCurve) {
     const CycleDirection dir = jerkCycleDirection(s);
     if (dir != CycleDirection::Hold) {
-      if (s.jerkCycle < 0 || s.jerkCycle > 16) return 0;
-      const std::int64_t first = JerkCycle::distance(s.jerkCycle, dir, 15);
+      if (s.jerkCycle < 0 || s.jerkCycle > kJerkCyclePeriod) return 0;
+      const std::int64_t first = JerkCycle::distance(s.jerkCycle, dir, kJerkStepCycleValue);
       const std::int64_t quiet = quietJerkSteps(s, options_);
       if (quiet < kEndless) n = std::min(n, first + 16 * quiet);
     }
@@ -115,8 +115,8 @@ std::int64_t TickEngine::quietTicks() const {
 
   const CycleDirection speedDir = speedCycleDirection(s);
   if (speedDir != CycleDirection::Hold) {
-    if (s.speedCycle < 0 || s.speedCycle > 8) return 0;
-    const std::int64_t first = SpeedCycle::distance(s.speedCycle, speedDir, 7);
+    if (s.speedCycle < 0 || s.speedCycle > kSpeedCyclePeriod) return 0;
+    const std::int64_t first = SpeedCycle::distance(s.speedCycle, speedDir, kSpeedStepCycleValue);
     const std::int64_t quiet = quietSpeedSteps(s);
     if (quiet < kEndless) n = std::min(n, first + 8 * quiet);
   }
@@ -129,7 +129,8 @@ void TickEngine::skipQuietTicks(std::int64_t n) {
 
   const CycleDirection speedDir = speedCycleDirection(s);
   if (speedDir != CycleDirection::Hold) {
-    const std::int64_t steps = SpeedCycle::hits(SpeedCycle::distance(s.speedCycle, speedDir, 7), n);
+    const std::int64_t steps =
+        SpeedCycle::hits(SpeedCycle::distance(s.speedCycle, speedDir, kSpeedStepCycleValue), n);
     const std::int64_t moved = steps * s.accelCounter;
     s.speedAccumulator = static_cast<std::int16_t>(s.accelerating ? s.speedAccumulator - moved
                                                                   : s.speedAccumulator + moved);
@@ -140,8 +141,10 @@ void TickEngine::skipQuietTicks(std::int64_t n) {
   if (jerkDir != CycleDirection::Hold) {
     if (s.params.sCurve) {
       // Rising states count jerkCounter down to 0, falling ones up to the rate.
-      const std::int64_t steps = JerkCycle::hits(JerkCycle::distance(s.jerkCycle, jerkDir, 15), n);
-      const bool rising = s.accelState == 1 || s.accelState == 5;
+      const std::int64_t steps =
+          JerkCycle::hits(JerkCycle::distance(s.jerkCycle, jerkDir, kJerkStepCycleValue), n);
+      const bool rising =
+          s.accelState == AccelState::AccelRising || s.accelState == AccelState::DecelRising;
       s.jerkCounter =
           static_cast<std::int32_t>(rising ? s.jerkCounter - steps : s.jerkCounter + steps);
     }

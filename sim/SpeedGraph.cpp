@@ -6,21 +6,10 @@
 #include <vector>
 
 #include "Conversions.h"
+#include "ParameterConversion.h"
 #include "RunError.h"
 
 namespace tarvex {
-namespace {
-
-double convertScale(std::string_view text, Parameter parameter) {
-  const auto converted = textToDouble(text);
-  if (converted.status == ConversionStatus::TypeMismatch)
-    raiseRunError(RunError::TypeMismatch, Step::ConvertParameter, {parameter});
-  if (converted.status == ConversionStatus::Overflow)
-    raiseRunError(RunError::Overflow, Step::ConvertParameter, {parameter});
-  return converted.value;
-}
-
-}  // namespace
 
 void SpeedGraph::frameGraph() {
   surface_.clearGraph();
@@ -36,14 +25,15 @@ void SpeedGraph::frameGraph() {
 void SpeedGraph::beginPlot(std::int32_t range, std::int16_t initialSpeed,
                            std::string_view timeDisplayMax, std::string_view speedDisplayMax) {
   pointsPlotted_ = 0;
-  const double seconds = convertScale(timeDisplayMax, Parameter::TimeDisplayMax);
+  const double seconds = convertParameter<double>(timeDisplayMax, Parameter::TimeDisplayMax);
   const auto period = doubleToInt32(seconds * kTicksPerColumnPerSecond);
   if (!period.ok()) raiseRunError(RunError::Overflow, Step::PlotPeriod);
   plotPeriod_ = period.value;
   plotTickCount_ = 0;
   plotX_ = 0;
 
-  const double pulsesPerSecond = convertScale(speedDisplayMax, Parameter::SpeedDisplayMax);
+  const double pulsesPerSecond =
+      convertParameter<double>(speedDisplayMax, Parameter::SpeedDisplayMax);
   const double product = pulsesPerSecond * static_cast<double>(range);
   if (product == 0.0) {
     // Whichever of the two is 0 is at fault.

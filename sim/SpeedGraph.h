@@ -57,10 +57,12 @@ class SpeedGraph {
   void beginPlot(std::int32_t range, std::int16_t initialSpeed, std::string_view timeDisplayMax,
                  std::string_view speedDisplayMax);
 
-  // End of every tick: one point every plotPeriod ticks.
-  void plotTick(std::int16_t speedCounter) {
-    if (++plotTickCount_ < plotPeriod_) return;
+  // End of every tick: one point every plotPeriod ticks. True when this
+  // tick plotted one.
+  bool plotTick(std::int16_t speedCounter) {
+    if (++plotTickCount_ < plotPeriod_) return false;
     plotPoint(speedCounter);
+    return true;
   }
 
   // How many of the coming ticks end without a point.

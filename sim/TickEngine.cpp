@@ -1,8 +1,8 @@
 #include "TickEngine.h"
 
-#include "Conversions.h"
 #include "CycleCounters.h"
 #include "GuardedArithmetic.h"
+#include "ParameterConversion.h"
 
 namespace tarvex {
 namespace {
@@ -12,33 +12,25 @@ using i32 = std::int32_t;
 
 template <class T>
 T convert(const RunParameters& params, Parameter parameter) {
-  const std::string& text = params[parameter];
-  Converted<T> converted;
-  if constexpr (sizeof(T) == 2)
-    converted = textToInt16(text);
-  else
-    converted = textToInt32(text);
-  if (converted.status == ConversionStatus::TypeMismatch)
-    raiseRunError(RunError::TypeMismatch, Step::ConvertParameter, {parameter});
-  if (converted.status == ConversionStatus::Overflow)
-    raiseRunError(RunError::Overflow, Step::ConvertParameter, {parameter});
-  return converted.value;
+  return convertParameter<T>(params[parameter], parameter);
 }
 
 }  // namespace
 
 TickEngine::TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSurface& surface,
-                       std::filesystem::path logPath)
+                       TraceSink& trace, std::filesystem::path logPath)
     : optionSource_(options),
       liveReadouts_(readouts),
+      trace_(trace),
       readouts_(readouts, schedule_),
       options_(options),
-      machine_(state_, readouts_, options_),
+      machine_(state_, readouts_, options_, phases_),
       graph_(surface),
       log_(std::move(logPath)) {}
 
 RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
   state_ = EngineState{};
+  phases_.clear();
   inLoop_ = false;
   RunOutcome outcome;
   try {
@@ -46,6 +38,7 @@ RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
     outcome.end = mode == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
                                                : tickLoop<RunMode::TickByTick>();
     log_.closeLog();
+    trace_.runEnded(tracePoint(), state_.params.range);
   } catch (const RunErrorException& e) {
     log_.closeAfterFailure();
     outcome.end = RunEnd::Failed;
@@ -88,14 +81,15 @@ void TickEngine::setUp(const RunParameters& params) {
 
   graph_.beginPlot(p.range, p.initialSpeed, params[Parameter::TimeDisplayMax],
                    params[Parameter::SpeedDisplayMax]);
+  pointPlotted();
 
   s.pulseAccumulator = p.range;
-  s.speedAccumulator = 8000;
+  s.speedAccumulator = kSpeedAccumulatorSpan;
   s.decelRatioAccumulator = 0;
-  s.speedCycle = 7;
-  s.jerkCycle = 15;
+  s.speedCycle = kSpeedStepCycleValue;
+  s.jerkCycle = kJerkStepCycleValue;
   s.tickCount = 0;
-  machine_.enterState(1);
+  machine_.startIn(AccelState::AccelRising);
   s.pulseDue = true;
   s.accelerating = true;
   s.decelerating = false;
@@ -116,7 +110,7 @@ inline void TickEngine::tickBody() {
   EngineState& s = state_;
   machine_.decelEstimateConversion();
   machine_.accelCounterStep();
-  if (s.speedCycle == 7 && !s.constantSpeed) speedStep();
+  if (s.speedCycle == kSpeedStepCycleValue && !s.constantSpeed) speedStep();
 
   // Pulse accumulator: one pulse each time speedCounter has used up range.
   s.pulseAccumulator =
@@ -139,7 +133,8 @@ inline void TickEngine::tickBody() {
   s.jerkCycle = kJerkCycleNext[static_cast<int>(jerkCycleDirection_)][s.jerkCycle];
 
   s.tickCount = guardedAdd<i32>(s.tickCount, 1, Step::TickCount);
-  graph_.plotTick(s.speedCounter);
+  if (graph_.plotTick(s.speedCounter)) [[unlikely]]
+    pointPlotted();
   log_.logTick(s.outputPulseCount, s.speedCounter, s.accelCounter, options_);
 }
 
@@ -170,19 +165,37 @@ RunEnd TickEngine::tickLoop() {
   }
 }
 
+RunMoment TickEngine::moment() const {
+  const EngineState& s = state_;
+  return {s.tickCount, s.outputPulseCount, s.speedCounter, s.accelCounter, s.accelState};
+}
+
+TracePoint TickEngine::tracePoint() const {
+  const EngineState& s = state_;
+  // A run outputs at most one pulse per tick, and tickCount is 32 bits wide.
+  return {s.tickCount, static_cast<std::int32_t>(s.outputPulseCount), s.speedCounter,
+          s.accelCounter, s.accelState};
+}
+
+// The point the graph has just plotted, with the values it was drawn from.
+void TickEngine::pointPlotted() {
+  trace_.pointPlotted({tracePoint(), static_cast<float>(graph_.plotX()),
+                       static_cast<float>(graph_.plotY()), state_.params.range});
+}
+
 bool TickEngine::pulseStep() {
   EngineState& s = state_;
   machine_.accelerationPulseBookkeeping();
   ++s.outputPulseCount;
   readouts_.show(Readout::OutputPulses, s.outputPulseCount);
   machine_.afterOutputPulse();
-  const bool stop = liveReadouts_.pulseYield();
+  const bool stop = liveReadouts_.pulseYield(moment());
   afterYield();
   return stop;
 }
 
 bool TickEngine::idleStep() {
-  const bool stop = liveReadouts_.idleYield();
+  const bool stop = liveReadouts_.idleYield(moment());
   afterYield();
   return stop;
 }
@@ -196,7 +209,7 @@ void TickEngine::afterYield() {
 void TickEngine::speedStep() {
   EngineState& s = state_;
   // Acceleration draws the shared accumulator down towards 0, deceleration
-  // fills it up towards 8000; each crossing moves the speed by one.
+  // fills it up towards its span; each crossing moves the speed by one.
   if (s.accelerating) {
     s.speedAccumulator =
         guardedSub<i16>(s.speedAccumulator, s.accelCounter, Step::SpeedAccumulatorDraw);
@@ -205,13 +218,14 @@ void TickEngine::speedStep() {
   if (s.decelerating) {
     s.speedAccumulator =
         guardedAdd<i16>(s.speedAccumulator, s.accelCounter, Step::SpeedAccumulatorFill);
-    if (s.speedAccumulator >= 8000) lowerSpeed();
+    if (s.speedAccumulator >= kSpeedAccumulatorSpan) lowerSpeed();
   }
 }
 
 void TickEngine::raiseSpeed() {
   EngineState& s = state_;
-  s.speedAccumulator = guardedAdd<i16>(s.speedAccumulator, 8000, Step::SpeedAccumulatorRefill);
+  s.speedAccumulator =
+      guardedAdd<i16>(s.speedAccumulator, kSpeedAccumulatorSpan, Step::SpeedAccumulatorRefill);
   s.speedCounter = guardedAdd<i16>(s.speedCounter, 1, Step::SpeedCounterUp);
   readouts_.show(Readout::SpeedCounter, s.speedCounter);
   machine_.accelerationSpeedChecks();
@@ -219,7 +233,8 @@ void TickEngine::raiseSpeed() {
 
 void TickEngine::lowerSpeed() {
   EngineState& s = state_;
-  s.speedAccumulator = guardedSub<i16>(s.speedAccumulator, 8000, Step::SpeedAccumulatorDrain);
+  s.speedAccumulator =
+      guardedSub<i16>(s.speedAccumulator, kSpeedAccumulatorSpan, Step::SpeedAccumulatorDrain);
   s.speedCounter = guardedSub<i16>(s.speedCounter, 1, Step::SpeedCounterDown);
   machine_.decelerationSpeedChecks();
   // Deceleration never takes the speed below the initial speed.

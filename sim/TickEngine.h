@@ -15,6 +15,7 @@
 #include "LiveReadouts.h"
 #include "Parameters.h"
 #include "ReadoutPort.h"
+#include "RunEvents.h"
 #include "RunOutcome.h"
 #include "SpeedGraph.h"
 #include "YieldSchedule.h"
@@ -27,26 +28,26 @@ enum class RunMode { FastForward, TickByTick };
 
 class TickEngine {
  public:
-  static constexpr std::int64_t kTicksPerSecond = 8000000;
-
   // The engine reads its options from `options`, shows its values on
-  // `readouts`, draws on `surface` and writes the data log to `logPath`
-  // (empty: nowhere).
+  // `readouts`, draws on `surface`, hands every plotted point to `trace` and
+  // writes the data log to `logPath` (empty: nowhere).
   TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSurface& surface,
-             std::filesystem::path logPath = DataLog::kDefaultPath);
+             TraceSink& trace, std::filesystem::path logPath = DataLog::kDefaultPath);
 
   // One run from set-up to its end. Never throws a run error: every error
   // ends the run as a failed RunOutcome, with the data log closed.
   RunOutcome run(const RunParameters& params, RunMode mode = RunMode::FastForward);
 
-  // The run's state, for consumers that look at it while they are called.
+  // What the run left: its state, the states it entered, its graph and its
+  // log, as they stood at its end.
   const EngineState& state() const { return state_; }
+  const PhaseLog& phases() const { return phases_; }
+  const SpeedGraph& graph() const { return graph_; }
+  const DataLog& log() const { return log_; }
   // The number, counted from 1, of the tick now being computed; 0 during
   // set-up. Readouts are shown only before the tick's count is raised, so
   // during a readout this is the tick that shows it.
   std::int64_t currentTick() const { return inLoop_ ? std::int64_t{state_.tickCount} + 1 : 0; }
-  const SpeedGraph& graph() const { return graph_; }
-  const DataLog& log() const { return log_; }
 
  private:
   void setUp(const RunParameters& params);
@@ -57,6 +58,9 @@ class TickEngine {
   // are quiet, and applying that many at once.
   std::int64_t quietTicks() const;
   void skipQuietTicks(std::int64_t ticks);
+  RunMoment moment() const;
+  TracePoint tracePoint() const;
+  void pointPlotted();
   bool pulseStep();
   bool idleStep();
   void afterYield();
@@ -66,9 +70,11 @@ class TickEngine {
 
   RunOptionSource& optionSource_;
   LiveReadouts& liveReadouts_;
+  TraceSink& trace_;
   YieldSchedule schedule_;
   ReadoutPort readouts_;
   EngineState state_;
+  PhaseLog phases_;
   LiveOptions options_;
   AccelStateMachine machine_;
   SpeedGraph graph_;

@@ -2,21 +2,7 @@
 
 #include <algorithm>
 
-#include "TickEngine.h"
-
 namespace tarvex {
-
-TracePoint tracePointOf(const TickEngine& engine) {
-  const EngineState& s = engine.state();
-  // A run outputs at most one pulse per tick, and tickCount is 32 bits wide.
-  return {s.tickCount, static_cast<std::int32_t>(s.outputPulseCount), s.speedCounter,
-          s.accelCounter, static_cast<std::int8_t>(s.accelState)};
-}
-
-void TraceRecorder::drawPoint(float x, float y) {
-  picture_.drawPoint(x, y);
-  if (engine_ != nullptr) sink_.add(tracePointOf(*engine_), engine_->state().params.range);
-}
 
 void RunTrace::add(const TracePoint& point, std::int32_t range) {
   range_ = range;
@@ -27,8 +13,14 @@ void RunTrace::add(const TracePoint& point, std::int32_t range) {
   points_.push_back(point);
 }
 
+void RunTrace::runEnded(const TracePoint& end, std::int32_t range) {
+  range_ = range;
+  if (points_.empty() || points_.back().tick != end.tick) end_ = end;
+}
+
 void RunTrace::clear() {
   points_.clear();
+  end_.reset();
   range_ = 0;
   dropped_ = 0;
 }

@@ -1,35 +1,21 @@
 #include "TraceCsv.h"
 
 #include <cerrno>
-#include <system_error>
 
-#include "Conversions.h"
+#include "AccelState.h"
 #include "OutputFile.h"
-#include "TickEngine.h"
+#include "Units.h"
 
 namespace tarvex {
 
-std::string fixedDecimals(double value, int decimals) {
-  return fixedText(value, decimals);
-}
-
-double secondsOf(std::int64_t ticks) {
-  return static_cast<double>(ticks) / static_cast<double>(TickEngine::kTicksPerSecond);
-}
-
-double pulsesPerSecond(std::int64_t speedCounter, std::int32_t range) {
-  return static_cast<double>(speedCounter) * static_cast<double>(TickEngine::kTicksPerSecond) /
-         static_cast<double>(range);
-}
-
 std::string traceCsvRow(const TracePoint& p, std::int32_t range) {
   std::string row = std::to_string(p.tick);
-  row += ',' + fixedDecimals(secondsOf(p.tick), 9);
+  row += ',' + units::tableSeconds(p.tick);
   row += ',' + std::to_string(p.pulses);
   row += ',' + std::to_string(p.speedCounter);
-  row += ',' + fixedDecimals(pulsesPerSecond(p.speedCounter, range), 3);
+  row += ',' + units::tablePulsesPerSecond(p.speedCounter, range);
   row += ',' + std::to_string(p.accelCounter);
-  row += ',' + std::to_string(p.state);
+  row += ',' + std::to_string(stateNumber(p.state));
   row += '\n';
   return row;
 }
@@ -49,7 +35,13 @@ TraceCsvFile::~TraceCsvFile() {
 }
 
 void TraceCsvFile::add(const TracePoint& point, std::int32_t range) {
-  if (file_ != nullptr) write(traceCsvRow(point, range));
+  if (file_ == nullptr) return;
+  write(traceCsvRow(point, range));
+  lastTick_ = point.tick;
+}
+
+void TraceCsvFile::runEnded(const TracePoint& end, std::int32_t range) {
+  if (end.tick != lastTick_) add(end, range);
 }
 
 void TraceCsvFile::write(std::string_view bytes) {
@@ -63,8 +55,7 @@ void TraceCsvFile::write(std::string_view bytes) {
 
 void TraceCsvFile::fail(const char* what) {
   if (!error_.empty()) return;
-  error_ =
-      what + pathText(path_) + ": " + fileErrorReason(errno != 0 ? errno : EIO);
+  error_ = what + pathText(path_) + ": " + fileErrorReason(errno != 0 ? errno : EIO);
 }
 
 std::string TraceCsvFile::finish() {
@@ -82,6 +73,8 @@ std::string writeTraceCsv(const RunTrace& trace, const std::filesystem::path& pa
     if (!file.error().empty()) break;
     file.add(point, trace.range());
   }
+  if (const auto& end = trace.endAfterLastPoint(); end && file.error().empty())
+    file.add(*end, trace.range());
   return file.finish();
 }
 

@@ -7,7 +7,8 @@
 //
 // time_s is tick / 8,000,000 with 9 decimals; speed_pps is speed counter x
 // 8,000,000 / range with 3 decimals. The numbers never depend on the
-// system's locale.
+// system's locale. A run that completed or was stopped between two points
+// ends with one more row: its values at its last tick.
 #pragma once
 
 #include <cstdint>
@@ -23,13 +24,6 @@ namespace tarvex {
 inline constexpr std::string_view kTraceCsvHeader =
     "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state\n";
 
-// `value` with exactly `decimals` decimals, '.' as the decimal point.
-std::string fixedDecimals(double value, int decimals);
-// Simulated seconds of `ticks` ticks.
-double secondsOf(std::int64_t ticks);
-// Pulses per second of a speed counter: speed x 8,000,000 / range.
-double pulsesPerSecond(std::int64_t speedCounter, std::int32_t range);
-
 // One row, with its LF.
 std::string traceCsvRow(const TracePoint& point, std::int32_t range);
 
@@ -42,7 +36,9 @@ class TraceCsvFile final : public TraceSink {
   TraceCsvFile(const TraceCsvFile&) = delete;
   TraceCsvFile& operator=(const TraceCsvFile&) = delete;
 
-  void add(const TracePoint& point, std::int32_t range) override;
+  void pointPlotted(const PlottedPoint& point) override { add(point.values, point.range); }
+  void runEnded(const TracePoint& end, std::int32_t range) override;
+  void add(const TracePoint& point, std::int32_t range);
   // Closes the file; returns what went wrong with it, empty when nothing did.
   std::string finish();
   const std::string& error() const { return error_; }
@@ -53,6 +49,7 @@ class TraceCsvFile final : public TraceSink {
 
   std::filesystem::path path_;
   std::FILE* file_ = nullptr;
+  std::int64_t lastTick_ = -1;  // of the last row written
   std::string error_;
 };
 

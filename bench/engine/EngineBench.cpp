@@ -26,7 +26,8 @@ void runEngine(benchmark::State& state, FormModel& form, const std::string& logP
     // The cap clears Check1 during a recorded run: tick it again each time.
     const std::int16_t recording = form.optionValue(CheckBox::Check1);
     FormOptions options(form);
-    TickEngine engine(options, readouts, surface, logPath);
+    NullTraceSink trace;
+    TickEngine engine(options, readouts, surface, trace, logPath);
     const RunOutcome outcome = engine.run(params, mode);
     form.setOptionValue(CheckBox::Check1, recording);
     if (outcome.end != RunEnd::Completed) state.SkipWithError("run did not complete");

@@ -52,7 +52,8 @@ void BM_Run(benchmark::State& state, Scenario scenario, RunMode mode) {
   for (auto _ : state) {
     if (scenario == Scenario::Recorded) form.setOptionValue(CheckBox::Check1, kChecked);
     FormOptions options(form);
-    TickEngine engine(options, readouts, surface, logPath);
+    NullTraceSink trace;
+    TickEngine engine(options, readouts, surface, trace, logPath);
     const RunOutcome outcome = engine.run(params, mode);
     const RunEnd expected = scenario == Scenario::NoPulse ? RunEnd::Failed : RunEnd::Completed;
     if (outcome.end != expected) state.SkipWithError("unexpected end of run");

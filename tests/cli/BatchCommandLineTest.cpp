@@ -66,7 +66,7 @@ TEST(PrintableText, JsonStaysValidUtf8AndTheTerminalSeesNoControls) {
 TEST(BatchGraph, APointsFileEndsAtItsLimitAndSaysSo) {
   test::TempDir dir;
   BatchGraph graph(dir.file("p.txt"), std::nullopt, std::nullopt, 2);
-  for (const float x : {0.0f, 1.0f, 2.0f}) graph.drawPoint(x, 3949.5f);
+  for (const float x : {0.0f, 1.0f, 2.0f}) graph.pointPlotted({{}, x, 3949.5f, 800000});
   EXPECT_THAT(graph.finishPoints(), testing::HasSubstr(": the run plots more than 2 points"));
   EXPECT_EQ(test::readFile(dir.file("p.txt")), "0 3949.5\n1 3949.5\n");
 }

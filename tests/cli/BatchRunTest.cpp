@@ -213,7 +213,9 @@ TEST_F(BatchRun, WritesThePointsAndTheGraph) {
 }
 
 // One CSV row per plotted point, each point's y drawn from its speed counter
-// (speedScale 0.987); a stopped or failed run keeps its rows up to its end.
+// (speedScale 0.987), then a row for the last tick when no point fell on it
+// (the readouts' values: 20000 pulses, speed 10, counter 0, state 8); a
+// stopped or failed run keeps its rows up to its end.
 TEST_F(BatchRun, TraceHoldsEveryPlottedPointAsCsv) {
   run("--trace t.csv --points p.txt");
   std::istringstream csv(test::readFile(dir.file("t.csv"))),
@@ -231,9 +233,16 @@ TEST_F(BatchRun, TraceHoldsEveryPlottedPointAsCsv) {
   }
   EXPECT_EQ(rows, 8438);
   EXPECT_EQ(last, "8107957,1.013494625,20000,10,100.000,0,8");
+  EXPECT_EQ(row, "8108481,1.013560125,20000,10,100.000,0,8");  // read when the points ran out
+  EXPECT_FALSE(std::getline(csv, row));
   run("--stop-at 100 --trace s.csv");
   EXPECT_THAT(test::readFile(dir.file("s.csv")),
-              testing::EndsWith("\n640987,0.080123375,99,348,3480.000,67,1\n"));
+              testing::EndsWith("\n640987,0.080123375,99,348,3480.000,67,1\n"
+                                "641459,0.080182375,100,349,3490.000,67,1\n"));
+  run("--set timeDisplayMax=0.001 --set outputPulses=300 --trace e.csv");  // a point every tick
+  EXPECT_THAT(test::readFile(dir.file("e.csv")),
+              testing::EndsWith("\n1695681,0.211960125,300,11,110.000,0,8\n"
+                                "1695682,0.211960250,300,11,110.000,0,8\n"));
   run("--set range=x --trace f.csv");
   EXPECT_EQ(test::readFile(dir.file("f.csv")), header + "\n");
   run("--trace no/such/t.csv");

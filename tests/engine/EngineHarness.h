@@ -39,7 +39,7 @@ struct Point {
   friend bool operator==(const Point&, const Point&) = default;
 };
 
-class Recorder final : public LiveReadouts, public GraphSurface {
+class Recorder final : public LiveReadouts, public GraphSurface, public TraceSink {
  public:
   const TickEngine* engine = nullptr;
   std::vector<std::string> setUpTrace;  // calls before the first tick, in order
@@ -48,6 +48,7 @@ class Recorder final : public LiveReadouts, public GraphSurface {
   std::vector<std::int64_t> idleYieldTicks;
   std::vector<Point> points;
   std::function<void(std::int64_t pulse)> duringYield;
+  std::function<void()> duringIdleYield;
   std::int64_t stopAtPulse = -1;
   int stopAtIdleYield = 0;          // stop at the n-th idle yield; 0: never
   std::int64_t stopAfterTick = -1;  // stop at the first yield after it
@@ -65,8 +66,8 @@ class Recorder final : public LiveReadouts, public GraphSurface {
     else
       shown.push_back({r, value, tick, engine->state()});
   }
-  bool pulseYield() override {
-    const std::int64_t pulse = engine->state().outputPulseCount;
+  bool pulseYield(const RunMoment& at) override {
+    const std::int64_t pulse = at.pulses;
     if (events)
       events->push_back("yield@" + std::to_string(engine->currentTick()));
     else
@@ -74,8 +75,9 @@ class Recorder final : public LiveReadouts, public GraphSurface {
     if (duringYield) duringYield(pulse);
     return pulse == stopAtPulse || pastTickBudget();
   }
-  bool idleYield() override {
-    idleYieldTicks.push_back(engine->state().tickCount);
+  bool idleYield(const RunMoment& at) override {
+    idleYieldTicks.push_back(at.tick);
+    if (duringIdleYield) duringIdleYield();
     if (events) events->push_back("idle@" + std::to_string(engine->currentTick()));
     return static_cast<int>(idleYieldTicks.size()) == stopAtIdleYield || pastTickBudget();
   }
@@ -84,10 +86,8 @@ class Recorder final : public LiveReadouts, public GraphSurface {
     note("line " + std::to_string(int(x1)) + "," + std::to_string(int(y1)) + " " +
          std::to_string(int(x2)) + "," + std::to_string(int(y2)));
   }
-  void drawPoint(float x, float y) override {
-    if (engine->currentTick() == 0) note("point");
-    points.push_back({x, y, engine->state().tickCount});
-  }
+  void drawPoint(float, float) override { note("point"); }
+  void pointPlotted(const PlottedPoint& p) override { points.push_back({p.x, p.y, p.values.tick}); }
   void setSpeedAxisCaption(std::string_view c) override { note("caption " + std::string(c)); }
   void setTimeAxisCaption(std::string_view c) override { note("caption " + std::string(c)); }
 
@@ -118,7 +118,7 @@ inline RunParameters startupParameters() {
 // A run whose data log goes to a folder of its own (or to `log`).
 struct EngineRun {
   explicit EngineRun(std::filesystem::path log = {})
-      : logPath(log.empty() ? dir.file("log.txt") : log), engine(options, rec, rec, logPath) {
+      : logPath(log.empty() ? dir.file("log.txt") : log), engine(options, rec, rec, rec, logPath) {
     rec.engine = &engine;
   }
   EngineRun& set(Parameter p, const std::string& text) {
@@ -157,7 +157,7 @@ struct EngineRun {
   // The first value of a readout shown while the run was in a state.
   std::int64_t firstShownIn(Readout r, std::int32_t state) const {
     for (const Shown& s : rec.shown)
-      if (s.readout == r && s.state.accelState == state) return s.value;
+      if (s.readout == r && stateNumber(s.state.accelState) == state) return s.value;
     return -999999;
   }
 

@@ -45,7 +45,8 @@ std::string masked(const std::string& expected, const std::string& actual) {
 
 // A manual deceleration start begins afresh: accelCounter 1, K + 1, cycles.
 void expectFreshDeceleration(const EngineState& s) {
-  EXPECT_EQ(std::tuple(s.accelState, s.accelCounter, s.jerkCounter, s.speedCycle, s.jerkCycle),
+  EXPECT_EQ(std::tuple(stateNumber(s.accelState), s.accelCounter, s.jerkCounter, s.speedCycle,
+                       s.jerkCycle),
             std::tuple(5, 1, 601, 7, 15));
 }
 
@@ -58,6 +59,8 @@ const Profile kProfiles[] = {
      "7@*,*,1505,8000", "20000 45 10 - 7 * 3000 0", 5575},
     // Triangle prevention: linear holds 2236 from 26 acceleration pulses.
     {"linear P=100", _, 100, "3@* 4@*,*,2236,* 5@*,75,2236,* 7@*", "100 26 * - 7 * 2236 1"},
+    // At pulse n the doubled sum is 2 x ((n - 1) + n): 102 reaches P=102 at 26.
+    {"linear P=102", _, 102, "3@* 4@*,26,*,* 5@* 7@*", "102 26 * - 7 * * 1"},
     {"P=5000", _, 5000, "3@1055425,417,923,110 4@* 5@* 7@*", "* * * * * * * 1"},
     // 4992 = 12 x 416: after pulse 416 the pulses to go equal the estimate.
     {"P=4992", _, 4992, "3@*,416,*,* 4@* 5@* 7@*", "* * * * * * * 1"},
@@ -137,6 +140,15 @@ TEST_P(ProfileRuns, GiveTheirKnownFigures) {
               std::to_string(s.state.speedCounter) + "," + std::to_string(s.state.accelCounter);
   }
   EXPECT_EQ(masked(p.course, course), p.course);
+  // The phase log holds the same states, each with its tick, pulses and speed.
+  std::string phases, shown;
+  for (const PhaseEntry& e : r.engine.phases().entries())
+    if (e.tick > 0)
+      phases += std::to_string(stateNumber(e.state)) + "@" + std::to_string(e.tick) + "," +
+                std::to_string(e.pulses) + "," + std::to_string(e.speedCounter) + " ";
+  std::istringstream words(course);
+  for (std::string word; words >> word;) shown += word.substr(0, word.rfind(',')) + " ";
+  EXPECT_EQ(phases, shown);
   if (*p.finals != '\0') {
     std::string finals;
     for (int i = 0; i < kReadoutCount; ++i) {
@@ -210,6 +222,16 @@ TEST(IdleYields, KeepRunsWithoutPulsesStoppable) {
     climb.with("linear SV=-16000").rec.stopAtIdleYield = 1;
     EXPECT_EQ(climb.run(mode).end, RunEnd::Stopped);
     EXPECT_EQ(climb.rec.idleYieldTicks, std::vector<std::int64_t>{32761});
+
+    // Recording ticked during the first idle yield records from the next
+    // eighth tick on: samples 524289 to 1048576.
+    EngineRun late;
+    late.with("linear A=0 SV=0").rec.stopAtIdleYield = 2;
+    late.rec.duringIdleYield = [&late] { late.options.record = Tristate::On; };
+    late.run(mode);
+    const auto lines = late.log();
+    ASSERT_EQ(lines.size(), 524288u);
+    EXPECT_EQ(lines.front().substr(0, 8), " 524289 ");
   }
 }
 
