@@ -46,9 +46,19 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
   setFixedSize(GraphPicture::kWidth, GraphPicture::kHeight);
 }
 
-void PictureBox::clear() {
+void PictureBox::clearGraph() {
   picture_.clearGraph();
   changed();
+}
+
+void PictureBox::setSpeedAxisCaption(std::string_view caption) {
+  picture_.setSpeedAxisCaption(caption);
+  emit speedAxisCaptionChanged(fromUtf8(caption));
+}
+
+void PictureBox::setTimeAxisCaption(std::string_view caption) {
+  picture_.setTimeAxisCaption(caption);
+  emit timeAxisCaptionChanged(fromUtf8(caption));
 }
 
 void PictureBox::drawLine(float x1, float y1, float x2, float y2) {

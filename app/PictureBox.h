@@ -1,6 +1,8 @@
-// Picture1, the graph area. It shows the speed graph's picture, which it
-// keeps, so the graph survives covering and uncovering the window and stays
-// until the next run erases it; the same picture the batch runner writes.
+// Picture1, the graph area. It is the surface a run draws on and shows the
+// speed graph's picture, which it keeps, so the graph survives covering and
+// uncovering the window and stays until the next run erases it; the same
+// picture the batch runner writes. The axis captions beside it belong to the
+// window, which it tells when a run captions the axes.
 //
 // Its context menu saves the picture as shown (PNG or SVG) or with context
 // (the axis scales and a line of the run's parameters), lays the axis scales
@@ -24,7 +26,7 @@
 
 namespace tarvex::window {
 
-class PictureBox : public QWidget {
+class PictureBox : public QWidget, public GraphSurface {
   Q_OBJECT
 
  public:
@@ -34,12 +36,13 @@ class PictureBox : public QWidget {
   explicit PictureBox(QWidget* parent = nullptr);
 
   // The drawing the run makes; every change is shown at the window's pace.
-  void clear();
-  void drawLine(float x1, float y1, float x2, float y2);
-  void drawPoint(float x, float y);
-  // The axis captions, kept with the picture for its vector copy.
-  void setSpeedAxisCaption(std::string_view caption) { picture_.setSpeedAxisCaption(caption); }
-  void setTimeAxisCaption(std::string_view caption) { picture_.setTimeAxisCaption(caption); }
+  void clearGraph() override;
+  void drawLine(float x1, float y1, float x2, float y2) override;
+  void drawPoint(float x, float y) override;
+  // The axis captions, kept with the picture for its vector copy and
+  // announced to the window.
+  void setSpeedAxisCaption(std::string_view caption) override;
+  void setTimeAxisCaption(std::string_view caption) override;
 
   const GraphPicture& picture() const { return picture_; }
   // The picture shown: the run's, or the last run fitted to the area.
@@ -66,6 +69,10 @@ class PictureBox : public QWidget {
   void showFieldScales();
   bool fitted() const { return fitted_.has_value(); }
   void showReport();
+
+ signals:
+  void speedAxisCaptionChanged(const QString& caption);
+  void timeAxisCaptionChanged(const QString& caption);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

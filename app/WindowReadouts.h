@@ -86,7 +86,7 @@ class WindowReadouts final : public LiveReadouts {
   void paintIfStalled();
   void handleEvents();
   void noteOptionChanges();
-  bool stopRequested() const { return form_.stopf == 1; }
+  bool stopRequested() const { return form_.stopRequested(); }
 
   Form1& form_;
   std::array<std::int64_t, kReadoutCount> values_{};

@@ -35,6 +35,33 @@ class WindowTest : public QObject {
   QString shown(const QString& textBox) const { return control<QLineEdit>(textBox)->text(); }
   void click(const QString& name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
   QString file(const char* name) const { return QString::fromStdString(dir->file(name).string()); }
+  // A mouse click on `w` at `at`, through the window as the desktop sends it
+  // (the right button opens a context menu only that way).
+  void clickAt(QWidget* w, Qt::MouseButton button, QPoint at) const {
+    QTest::mouseClick(form->windowHandle(), button, {}, w->mapTo(form.get(), at));
+  }
+  // The keys that open the focused control's context menu, pressed on the
+  // active window: the menu key, or Shift+F10.
+  void pressMenuKey(bool shiftF10) const {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->windowHandle(), shiftF10 ? Qt::Key_F10 : Qt::Key_Menu,
+                    shiftF10 ? Qt::ShiftModifier : Qt::NoModifier);
+  }
+  // Calls action once, as soon as condition holds while the window handles
+  // its events (during a run: at the run's yields).
+  void once(const std::function<bool()>& condition, const std::function<void()>& action) {
+    auto* poll = new QTimer(this);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+      if (!condition()) return;
+      poll->stop();
+      poll->deleteLater();
+      action();
+    });
+    poll->start(1);
+  }
+  // Output pulses the readout shows during a run.
+  long long pulsesShown() const { return shown("Text7").toLongLong(); }
 
   // Does action and answers every dialog or menu it opens: an input box with
   // typed (a null text cancels it), a menu with key, a file dialog with path;

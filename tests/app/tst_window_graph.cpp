@@ -3,7 +3,6 @@
 // phase table, the fitted view against its picture at the fitted scales, and
 // the layers (earlier runs, scales) that never reach the plain exports.
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QProcess>
 #include <QToolTip>
 
@@ -17,16 +16,19 @@ class WindowGraph : public test::WindowTest {
   Q_OBJECT
 
   window::PictureBox* graph() const { return control<window::PictureBox>("Picture1"); }
-  // Chooses the graph menu's item by its key; a file dialog is given `path`.
-  void choose(Qt::Key key, const char* path = "") const {
-    answering(
-        [&] {
-          QContextMenuEvent event(QContextMenuEvent::Keyboard, {9, 9},
-                                  graph()->mapToGlobal(QPoint(9, 9)));
-          QApplication::sendEvent(graph(), &event);
-        },
-        {}, key, file(path));
+  // Chooses the graph menu's item by its key, the menu opened from the
+  // keyboard on the graph clicked into: by the menu key and Shift+F10 in
+  // turn. A file dialog is given `path`.
+  void choose(Qt::Key key, const char* path = "") {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    clickAt(graph(), Qt::LeftButton, QPoint(600, 20));
+    QCOMPARE(QApplication::focusWidget(), graph());
+    const QStringList seen =
+        answering([&] { pressMenuKey(shiftF10_ = !shiftF10_); }, {}, key, file(path));
+    QVERIFY(seen.contains("menu"));
   }
+  bool shiftF10_ = false;
   // What the batch runner prints with `args`, in the test's folder.
   QString batch(const QStringList& args) const {
     QProcess batch;
@@ -41,7 +43,8 @@ class WindowGraph : public test::WindowTest {
   QImage image(const char* name) const {
     return QImage(file(name)).convertToFormat(QImage::Format_RGB32);
   }
-  int pixelsNeitherBlackNorWhite() const {
+  int pixelsNeitherBlackNorWhite() const {  // with its focus mark elsewhere
+    control("Command1")->setFocus();
     const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     int count = 0;
     for (int y = 0; y < shown.height(); ++y)
@@ -51,14 +54,26 @@ class WindowGraph : public test::WindowTest {
   }
 
  private slots:
-  // The CSV is the runner's --trace byte for byte; the mouse low in pixel
+  // The CSV is the runner's --trace byte for byte, also from the fitted view;
+  // a row every 961 ticks (1.2 s x 800.801 per column). The mouse low in pixel
   // column 100 (twips 1500 to 1514, climbing) reads the point of row 1500.
   void csvAndCursorReadTheBatchTrace() {
     click("Command1");
-    choose(Qt::Key_C, "window.csv");
+    choose(Qt::Key_C, "window");
+    choose(Qt::Key_F);
+    choose(Qt::Key_C, "fitted.csv");
     batch({"--trace", "batch.csv"});
     QCOMPARE(bytes("window.csv"), bytes("batch.csv"));
-    const QList<QByteArray> row = bytes("batch.csv").split('\n')[1501].split(',');
+    QCOMPARE(bytes("fitted.csv"), bytes("batch.csv"));
+    const QList<QByteArray> rows = bytes("window.csv").split('\n');
+    QVERIFY(rows.size() > 8438);
+    QCOMPARE(rows[0], "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state");
+    QCOMPARE(rows[1], "0,0.000000000,0,10,100.000,1,1");
+    QCOMPARE(rows[1501], "1441500,0.180187500,1041,1696,16960.000,132,3");
+    QCOMPARE(rows[8438], "8107957,1.013494625,20000,10,100.000,0,8");
+    for (int k = 1; k <= 8438; ++k) QCOMPARE(rows[k].split(',')[0].toInt(), 961 * (k - 1));
+    choose(Qt::Key_R);
+    const QList<QByteArray> row = rows[1501].split(',');
     QMouseEvent move(QEvent::MouseMove, QPointF(100.5, 267),
                      graph()->mapToGlobal(QPointF(100.5, 267)), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
@@ -103,8 +118,11 @@ class WindowGraph : public test::WindowTest {
   // exactly (as the fitted view does): the same end, the same points.
   void aRunIsMadeAgainWithItsOptionChangesAndStop() {
     form->setText(TextBox::Text6, test::kEndless);
-    QTimer::singleShot(20, [&] { click("Check3"); });
-    QTimer::singleShot(60, [&] { click("Command2"); });
+    once([&] { return pulsesShown() > 1000; },
+         [&] {
+           click("Check3");
+           once([&] { return pulsesShown() > 5000; }, [&] { click("Command2"); });
+         });
     click("Command1");
     const window::RecordedRun& run = *graph()->lastRun();
     QCOMPARE(run.recipe.changes.size(), std::size_t(1));
@@ -139,6 +157,17 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_M);
     QCOMPARE(graph()->earlierRunCount(), std::size_t(0));
     QCOMPARE(pixelsNeitherBlackNorWhite(), 0);
+  }
+
+  // Seven runs that differ: the last five before the current one are kept.
+  void fiveEarlierRunsAreKept() {
+    choose(Qt::Key_K);
+    form->setText(TextBox::Text6, "2000");
+    for (int run = 1; run <= 7; ++run) {
+      form->setText(TextBox::Text3, std::to_string(100 * run));
+      click("Command1");
+      QCOMPARE(graph()->earlierRunCount(), std::size_t(std::min(run - 1, 5)));
+    }
   }
 };
 
