@@ -65,7 +65,8 @@ class WindowTest : public QObject {
 
   // Does action and answers every dialog or menu it opens: an input box with
   // typed (a null text cancels it), a menu with key, a file dialog with path;
-  // a dialog's button named "copy" is clicked; message boxes are closed.
+  // a dialog's button named "copy" is clicked; a message box gets Escape, or
+  // its Yes button clicked when key is Qt::Key_Y.
   // Returns each input box as "title|prompt|default", each message box as
   // "title|text", each menu as "menu".
   QStringList answering(const std::function<void()>& action, const QString& typed = {},
@@ -78,7 +79,11 @@ class WindowTest : public QObject {
       if (w == nullptr) w = QApplication::activeModalWidget();
       if (w == nullptr || w == last) return;
       last = w;
-      if (auto* box = qobject_cast<QMessageBox*>(w)) seen << box->windowTitle() + "|" + box->text();
+      if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        seen << box->windowTitle() + "|" + box->text();
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
+        key == Qt::Key_Y&& yes ? yes->click() : QTest::keyClick(box, Qt::Key_Escape);
+      }
       if (auto* menu = qobject_cast<QMenu*>(w)) seen << "menu", QTest::keyClick(menu, key);
       if (auto* files = qobject_cast<QFileDialog*>(w))
         files->findChild<QLineEdit*>("fileNameEdit")->setText(path),
