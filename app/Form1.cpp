@@ -52,6 +52,12 @@ int nameNumber(std::string_view name, std::string_view prefix) {
   return number;
 }
 
+bool isReadout(TextBox box) {
+  for (const ReadoutControl& control : kReadoutControls)
+    if (control.box == box) return true;
+  return false;
+}
+
 // Runs a handler so that nothing it throws reaches the event loop.
 template <class Handler>
 void guarded(QWidget* window, Handler&& handler) {
@@ -132,8 +138,10 @@ void Form1::createControls() {
     QWidget* widget = nullptr;
     switch (design.kind) {
       case ControlKind::TextBox: {
-        auto* box = new QLineEdit(text, this);
-        textBoxes_[nameNumber(design.name, "Text") - 1] = box;
+        const TextBox control = textBoxNumber(nameNumber(design.name, "Text"));
+        QLineEdit* box =
+            isReadout(control) ? new ReadoutBox(text, this) : new QLineEdit(text, this);
+        textBoxes_[indexOf(control)] = box;
         widget = box;
         break;
       }
@@ -264,12 +272,7 @@ void Form1::setIndicator(bool on) {
 }
 
 void Form1::showReadoutValue(TextBox box, std::int64_t value) {
-  QLineEdit* edit = textBox(box);
-  const QString text = QString::number(value);
-  edit->setText(text);
-  edit->setCursorPosition(0);
-  const int room = edit->contentsRect().width() - 4;  // the text box's own margins
-  edit->setToolTip(edit->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+  static_cast<ReadoutBox*>(textBox(box))->showValue(value);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

@@ -51,9 +51,7 @@ class Form1 : public QWidget, public FormControls {
   const std::optional<RunOutcome>& lastOutcome() const { return lastOutcome_; }
 
   QLineEdit* textBox(TextBox box) const { return textBoxes_[indexOf(box)]; }
-  // Writes a readout's value. A value wider than its box shows its leading
-  // digits, as a text box does when its text is set, and the whole value in
-  // the box's tooltip.
+  // Writes a readout's value, fitted to its box (see ReadoutBox).
   void showReadoutValue(TextBox box, std::int64_t value);
   window::OptionCheckBox* checkBox(CheckBox box) const { return checkBoxes_[indexOf(box)]; }
 

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <string>
 
+#include "ControlWidgets.h"
 #include "WindowTest.h"
 
 using namespace tarvex;
@@ -27,8 +28,9 @@ class WindowRuns : public test::WindowTest {
 
  private slots:
   void startRunsTheStartupParameters() {
-    click("Option1");  // switched on by the user; every run starts with it off
-    QVERIFY(control<QRadioButton>("Option1")->isChecked());
+    click("Option1");  // only read: a click leaves it off
+    QVERIFY(!control<QRadioButton>("Option1")->isChecked());
+    form->setIndicator(true);  // as an earlier run left it; every run starts with it off
     click("Command1");
     QCOMPARE(shown("Text7"), QStringLiteral("20000"));
     QCOMPARE(shown("Text15"), QStringLiteral("8"));
@@ -138,17 +140,30 @@ class WindowRuns : public test::WindowTest {
     QCOMPARE(form->lastOutcome()->end, RunEnd::Completed);
   }
 
-  // Text16 is 33 pixels wide: five digits show their beginning, and the
-  // whole value in the tooltip; a value that fits has none.
-  void readoutsWiderThanTheirBoxShowTheirLeadingDigits() {
+  // Text16 is 33 pixels wide: five digits show whole in a smaller size, with
+  // the value in the tooltip; ten show their beginning and "…". Typing
+  // reaches no readout.
+  void readoutsOnlyShowTheirWholeValue() {
     form->setOptionValue(CheckBox::Check6, kChecked);
     form->setText(TextBox::Text13, "2000");
     form->setText(TextBox::Text6, "100000");
     click("Command1");
-    QCOMPARE(shown("Text16"), QStringLiteral("15256"));
-    QCOMPARE(control<QLineEdit>("Text16")->cursorPosition(), 0);
-    QCOMPARE(control("Text16")->toolTip(), QStringLiteral("15256"));
+    auto* drag = control<window::ReadoutBox>("Text16");
+    QCOMPARE(drag->shownText(), QStringLiteral("15256"));
+    QVERIFY(drag->font().pixelSize() < 12);
+    QVERIFY(QFontMetrics(drag->font()).horizontalAdvance("15256") <= 33 - 8);
+    QCOMPARE(drag->toolTip(), QStringLiteral("15256"));
     QCOMPARE(control("Text15")->toolTip(), QString());
+    QCOMPARE(control<QLineEdit>("Text15")->font().pixelSize(), 12);
+    form->showReadoutValue(TextBox::Text16, 2147483647);
+    QVERIFY2(drag->shownText().endsWith(u'…') &&
+                 QStringLiteral("2147483647").startsWith(drag->shownText().chopped(1)),
+             qPrintable(drag->shownText()));
+    QCOMPARE(drag->toolTip(), QStringLiteral("2147483647"));
+    clickAt(control("Text17"), Qt::LeftButton, {5, 5});
+    QTest::keyClick(form->windowHandle(), Qt::Key_End);
+    QTest::keyClick(form->windowHandle(), '7'), QTest::keyClick(form->windowHandle(), '7');
+    QCOMPARE(shown("Text17"), QStringLiteral("2999"));
   }
 };
 
