@@ -12,7 +12,6 @@
 // into the picture itself.
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -21,6 +20,7 @@
 #include <QWidget>
 
 #include "AxisScale.h"
+#include "GraphLayers.h"
 #include "GraphPicture.h"
 #include "RecordedRun.h"
 
@@ -30,7 +30,8 @@ class PictureBox : public QWidget, public GraphSurface {
   Q_OBJECT
 
  public:
-  // Earlier runs kept under the current one.
+  // Earlier runs kept under the current one. A run made the same way as
+  // the current one takes no place of its own: the current one counts it.
   static constexpr std::size_t kEarlierRuns = 5;
 
   explicit PictureBox(QWidget* parent = nullptr);
@@ -49,6 +50,12 @@ class PictureBox : public QWidget, public GraphSurface {
   const GraphPicture& shownPicture() const { return fitted_ ? fitted_->picture : picture_; }
   // The graph exactly as shown, without anything laid over it.
   QImage image() const;
+  // The graph as shown with the earlier runs, their legend and the scales
+  // when shown, at 1:1; without the cursor line or the focus mark.
+  QImage imageAsShown();
+  std::string svgAsShown();
+  // The legend as shown, and its corner.
+  std::vector<LegendEntry> legendShown() const { return shownLegend(); }
 
   // A run begins, recorded into `run` as it goes; it ends with runEnded().
   // While a run is active the menu is not offered.
@@ -87,27 +94,43 @@ class PictureBox : public QWidget, public GraphSurface {
     GraphScales scales;
   };
 
+  enum class Export { Plain, WithContext, AsShown };
+
   void changed();
   void offerMenu(const QPoint& where);
-  void saveAs(const QString& format, bool withContext);
+  void saveAs(const QString& format, Export what);
+  // Everything the graph area shows but the cursor line and the focus mark,
+  // at `scale` device pixels per pixel.
+  void paintGraph(QPainter& painter, double scale);
+  std::vector<LegendEntry> shownLegend() const;
+  GraphPicture::LegendCorner legendCorner();
+  // Keeps the ended run's place among the earlier ones to itself: an earlier
+  // run made the same way gives up its place and is counted with it.
+  void countSameRuns();
   void saveTrace();
   std::vector<const RecordedRun*> shownEarlierRuns() const;
   const RunTrace* shownTrace() const;
   void hideCursor();
   // The earlier curves change only with the runs kept and the view's scales:
   // drawn once, painted from the copy.
-  void earlierRunsChanged() { earlierLayer_ = QImage(); }
+  void earlierRunsChanged() {
+    earlierLayer_ = QImage();
+    legendCorner_.reset();
+  }
 
   GraphPicture picture_;
   bool updatePending_ = false;
   bool runActive_ = false;
   std::shared_ptr<RecordedRun> run_;
-  std::deque<std::shared_ptr<const RecordedRun>> earlier_;
+  // The most recent first; one more than kEarlierRuns while a run is made,
+  // the oldest of them not shown.
+  std::vector<std::shared_ptr<const RecordedRun>> earlier_;
   std::optional<FittedView> fitted_;
   bool scalesShown_ = false;
   bool keepEarlier_ = false;
   int cursorX_ = -1;  // pixel column of the point under the mouse
   QImage earlierLayer_;
+  std::optional<GraphPicture::LegendCorner> legendCorner_;
 };
 
 }  // namespace tarvex::window

@@ -41,6 +41,8 @@ class GraphPicture final : public GraphSurface {
   void drawPoint(float x, float y) override;
   void setSpeedAxisCaption(std::string_view caption) override { speedCaption_ = caption; }
   void setTimeAxisCaption(std::string_view caption) override { timeCaption_ = caption; }
+  const std::string& speedAxisCaption() const { return speedCaption_; }
+  const std::string& timeAxisCaption() const { return timeCaption_; }
 
   // The ink of the curve's points; the frame stays black.
   void setCurveInk(Pixel ink) { curveInk_ = ink; }

@@ -4,6 +4,7 @@
 // the layers (earlier runs, scales) that never reach the plain exports.
 #include <QClipboard>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QToolTip>
 
 #include "PictureBox.h"
@@ -148,8 +149,6 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_P, "plain.png");
     batch({"--set", "jerkAccel=300", "--plot", "batch.png"});
     QCOMPARE(image("plain.png"), image("batch.png"));
-    choose(Qt::Key_N, "context.png");
-    QCOMPARE(image("context.png").size(), QSize(668, 288));
     choose(Qt::Key_V, "context.svg");
     QVERIFY(bytes("context.svg").contains(">1.2 s</text>"));
     QVERIFY(bytes("context.svg").contains("加増加率 300  "));
@@ -159,15 +158,64 @@ class WindowGraph : public test::WindowTest {
     QCOMPARE(pixelsNeitherBlackNorWhite(), 0);
   }
 
-  // Seven runs that differ: the last five before the current one are kept.
-  void fiveEarlierRunsAreKept() {
+  // An earlier run keeps its colour; one made again the same way takes no
+  // place and is counted; 今回 shows its own values; a failed run has no
+  // line; the last five that differ are kept.
+  QStringList legend(QList<QRgb>* colours = nullptr) const {
+    QStringList lines;
+    for (const window::LegendEntry& e : graph()->legendShown())
+      lines << e.text, colours && (*colours << e.colour.rgb(), true);
+    return lines;
+  }
+  void earlierRunsKeepTheirColourAndCount() {
     choose(Qt::Key_K);
     form->setText(TextBox::Text6, "2000");
-    for (int run = 1; run <= 7; ++run) {
+    for (const char* jerk : {"100", "200", "200", "300"}) {
+      form->setText(TextBox::Text3, jerk);
+      click("Command1");
+    }
+    QList<QRgb> colours;
+    QCOMPARE(legend(&colours),
+             (QStringList{"今回: 加増加率 300", "加増加率 200（2 回）", "加増加率 100"}));
+    QCOMPARE(colours, (QList<QRgb>{0xff000000, 0xff92c5de, 0xfff4a582}));
+    form->setText(TextBox::Text1, "0");
+    answering([&] { click("Command1"); });
+    QCOMPARE(legend(), (QStringList{"レンジ 800000", "レンジ 800000、加増加率 200（2 回）",
+                                    "レンジ 800000、加増加率 100"}));
+    form->setText(TextBox::Text1, "800000");
+    for (int run = 4; run <= 9; ++run) {
       form->setText(TextBox::Text3, std::to_string(100 * run));
       click("Command1");
       QCOMPARE(graph()->earlierRunCount(), std::size_t(std::min(run - 1, 5)));
     }
+    QCOMPARE(legend().last(), "加増加率 400");
+  }
+
+  // Saved as shown: the PNG is the graph area, the SVG has the earlier
+  // curve, the legend where it covers least (a long run's plateau fills the
+  // top: the bottom right), the scales; the captions with context wrap.
+  void aComparisonIsSavedAsShown() {
+    choose(Qt::Key_K);
+    form->setText(TextBox::Text10, "32000");
+    form->setText(TextBox::Text6, "200000");
+    click("Command1");
+    form->setText(TextBox::Text3, "300");
+    click("Command1");
+    choose(Qt::Key_M);
+    choose(Qt::Key_W, "shown.png");
+    control("Command1")->setFocus();
+    QCOMPARE(image("shown.png"), graph()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    choose(Qt::Key_G, "shown.svg");
+    const QByteArray svg = bytes("shown.svg");
+    QVERIFY(svg.contains("<path stroke=\"#f4a582\" d=\"M") && svg.contains(">1.2 s</text>"));
+    QVERIFY(svg.contains(">今回: 加増加率 300</text>") && svg.contains(">加増加率 600</text>"));
+    QVERIFY(QRegularExpression("<g id=\"legend\"[^>]*>\n<rect x=\"[6-9]\\d{3}[^>]* y=\"3[0-9]{3}")
+                .match(svg)
+                .hasMatch());
+    choose(Qt::Key_N, "context.png");
+    QCOMPARE(image("context.png").size(), QSize(737, 349));  // three caption lines
+    choose(Qt::Key_V, "context.svg");
+    QVERIFY(bytes("context.svg").contains("Ｓ字加減速、自動減速、対称</text>"));
   }
 };
 
