@@ -217,6 +217,28 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_V, "context.svg");
     QVERIFY(bytes("context.svg").contains("Ｓ字加減速、自動減速、対称</text>"));
   }
+
+  // At 100 % the graph is its picture; at 200 % (run again with
+  // QT_SCALE_FACTOR=2) it is drawn at the screen's resolution: not every 2 x 2
+  // block is one colour, as in the picture doubled, and the time axis at 3950
+  // twips lies in device rows 526 and 527.
+  void graphAtTheScreensResolution() {
+    click("Command1");
+    control("Command1")->setFocus();
+    const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (graph()->devicePixelRatioF() == 1.0) {
+      QCOMPARE(shown, graph()->image());
+      return;
+    }
+    QCOMPARE(shown.size(), QSize(1336, 536));
+    int split = 0;
+    for (int y = 0; y < 536; y += 2)
+      for (int x = 0; x < 1336; x += 2)
+        split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
+    QVERIFY2(split > 500, qPrintable(QString::number(split)));
+    for (int y = 524; y < 530; ++y)
+      QCOMPARE(shown.pixel(700, y) == qRgb(0, 0, 0), y == 526 || y == 527);
+  }
 };
 
 QTEST_MAIN(WindowGraph)
