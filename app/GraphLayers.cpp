@@ -250,7 +250,7 @@ QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCor
   using C = GraphPicture::LegendCorner;
   const bool right = corner == C::TopRight || corner == C::BottomRight;
   const bool top = corner == C::TopRight || corner == C::TopLeft;
-  return QRect(right ? GraphPicture::kWidth - width - 34 : 4, top ? 3 : axis - boxHeight - 3,
+  return QRect(right ? GraphPicture::kWidth - width - 34 : 4, top ? 3 : axis - boxHeight - 16,
                boxWidth, boxHeight);
 }
 
@@ -380,8 +380,10 @@ QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphSc
   const auto text = [&](int x, int y, const QString& line) {
     painter.drawText(QPointF(pixelOfTwips(x), pixelOfTwips(y)), line);
   };
-  // Where the window and the SVG put them.
-  text(-480, 40, fromUtf8(picture.speedAxisCaption()));
+  // Where the window and the SVG put them; the speed caption with its top
+  // at the canvas's top, so that it shows whole.
+  painter.drawText(QRectF(pixelOfTwips(kCanvasLeft), pixelOfTwips(kCanvasTop), 200, 20),
+                   Qt::AlignLeft | Qt::AlignTop, fromUtf8(picture.speedAxisCaption()));
   text(9840, 4240, fromUtf8(picture.timeAxisCaption()));
   for (int i = 0; i < caption.size(); ++i)
     text(0,

@@ -395,9 +395,11 @@ std::string GraphPicture::curveSvg(const std::vector<TwipPoint>& points, Pixel i
 }
 
 GraphPicture::LegendBox GraphPicture::legendBox() const {
+  // A legend at the bottom stays clear of the time axis's scale labels.
+  constexpr double kAboveTimeLabels = 240;
   constexpr double cell = kLegendFontSize / 2, padding = 90, margin = 90;
   constexpr double nearRight = SpeedGraph::kLastColumn - margin,
-                   nearBottom = SpeedGraph::kTimeAxisY - margin;
+                   nearBottom = SpeedGraph::kTimeAxisY - kAboveTimeLabels;
   double width = 0;
   bool inks = false;
   for (const LegendLine& line : legend_) {
