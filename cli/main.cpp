@@ -67,9 +67,8 @@ int main(int argc, char** argv) {
 
   // A freshly opened window, then the file, then the options in order.
   FormModel form;
-  if (!prepareForm(options, form)) {
-    writeMessage(pathText(*options.parameterFile) + ": " + std::string(kLoadFailedMessage) +
-                 " (the file is missing, unreadable, or not a parameter file)");
+  if (const LoadResult loaded = prepareForm(options, form); !loaded.ok()) {
+    writeMessage(describeLoadFailure(loaded, pathText(*options.parameterFile)));
     return kExitUsage;
   }
   if (const std::string clash = sameFileClash(runFiles(options)); !clash.empty()) {

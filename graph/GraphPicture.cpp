@@ -206,6 +206,69 @@ std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
   return svg + "</g>\n";
 }
 
+// Inks a drawing at device resolution: `scale` device pixels per pixel of
+// the picture, each mark a square `brush` device pixels wide. At scale 1 and
+// brush 1 the picture's own pixels.
+class DeviceInk {
+ public:
+  DeviceInk(GraphPicture::Raster& raster, double scale)
+      : r_(raster),
+        twipsPerPixel_(GraphPicture::kTwipsPerPixel / scale),
+        brush_(std::max(1, static_cast<int>(std::lround(scale)))) {}
+
+  void point(double twipX, double twipY, GraphPicture::Pixel ink) {
+    if (!(twipX >= 0.0 && twipX < kPictureWidthTwips && twipY >= 0.0 &&
+          twipY < kPictureHeightTwips))
+      return;
+    mark(column(twipX), row(twipY), ink);
+  }
+
+  // Bresenham between the two end pixels, both included.
+  void line(const Segment& part, GraphPicture::Pixel ink) {
+    int ax = column(part.x1), ay = row(part.y1);
+    const int bx = column(part.x2), by = row(part.y2);
+    const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+    const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
+    int error = dx + dy;
+    for (;;) {
+      mark(ax, ay, ink);
+      if (ax == bx && ay == by) break;
+      const int twice = 2 * error;
+      if (twice >= dy) {
+        error += dy;
+        ax += sx;
+      }
+      if (twice <= dx) {
+        error += dx;
+        ay += sy;
+      }
+    }
+  }
+
+ private:
+  // The device pixel holding a twip inside the picture, held at the edge
+  // where rounding leaves it a hair outside.
+  int column(double x) const {
+    return std::clamp(static_cast<int>(std::floor(x / twipsPerPixel_)), 0, r_.width - 1);
+  }
+  int row(double y) const {
+    return std::clamp(static_cast<int>(std::floor(y / twipsPerPixel_)), 0, r_.height - 1);
+  }
+  void mark(int x, int y, GraphPicture::Pixel ink) {
+    for (int j = y; j < std::min(y + brush_, r_.height); ++j)
+      for (int i = x; i < std::min(x + brush_, r_.width); ++i)
+        r_.pixels[static_cast<std::size_t>(j) * static_cast<std::size_t>(r_.width) +
+                  static_cast<std::size_t>(i)] = ink;
+  }
+
+  GraphPicture::Raster& r_;
+  double twipsPerPixel_;
+  int brush_;
+};
+
+// Just inside the picture, so that both end pixels of a line exist.
+constexpr Box kInside{0.0, 0.0, kPictureWidthTwips - 1e-3, kPictureHeightTwips - 1e-3};
+
 }  // namespace
 
 // A text for an SVG document: the markup characters escaped, and what XML
@@ -271,32 +334,31 @@ void GraphPicture::drawPoint(float x, float y) {
 
 void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   lines_.push_back({x1, y1, x2, y2});
-  // Just inside the picture, so that both end pixels exist.
-  const Box inside{0.0, 0.0, kPictureWidthTwips - 1e-3, kPictureHeightTwips - 1e-3};
-  const auto part = clipped({x1, y1, x2, y2}, inside);
+  const auto part = clipped({x1, y1, x2, y2}, kInside);
   if (!part) return;
-  // Bresenham between the two end pixels, both included; an end that
-  // rounding left a hair outside is held at the edge.
-  const auto column = [](double x) { return std::clamp(pixelOf(x), 0, kWidth - 1); };
-  const auto row = [](double y) { return std::clamp(pixelOf(y), 0, kHeight - 1); };
-  int ax = column(part->x1), ay = row(part->y1);
-  const int bx = column(part->x2), by = row(part->y2);
-  const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
-  const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
-  int error = dx + dy;
-  for (;;) {
-    pixels_[index(ax, ay)] = kInk;
-    if (ax == bx && ay == by) break;
-    const int twice = 2 * error;
-    if (twice >= dy) {
-      error += dy;
-      ax += sx;
-    }
-    if (twice <= dx) {
-      error += dx;
-      ay += sy;
-    }
+  Raster raster{kWidth, kHeight, {}};
+  raster.pixels.swap(pixels_);
+  DeviceInk(raster, 1.0).line(*part, kInk);
+  raster.pixels.swap(pixels_);
+}
+
+GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
+  Raster raster;
+  raster.width = static_cast<int>(std::ceil(kWidth * scale));
+  raster.height = static_cast<int>(std::ceil(kHeight * scale));
+  raster.pixels.assign(
+      static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height), kGround);
+  DeviceInk ink(raster, scale);
+  for (const Line& l : lines_)
+    if (const auto part = clipped({l.x1, l.y1, l.x2, l.y2}, kInside)) ink.line(*part, kInk);
+  for (const Column& c : curve_) {
+    // The points of one column span its lowest to its highest.
+    if (c.low == c.high)
+      ink.point(c.x, c.low, curveInk_);
+    else if (const auto part = clipped({c.x, c.low, c.x, c.high}, kInside))
+      ink.line(*part, curveInk_);
   }
+  return raster;
 }
 
 // Lines are cut a little outside the picture, where the clip path hides
@@ -325,25 +387,44 @@ void GraphPicture::addCurveOf(const GraphPicture& run) {
   family_.push_back({run.curveInk_, run.curvePath()});
 }
 
+std::string GraphPicture::curveSvg(const std::vector<TwipPoint>& points, Pixel ink) {
+  PathData curve(kSvgCut);
+  for (const TwipPoint& p : points) curve.add(p.x, p.y);
+  const std::string d = curve.data();
+  return d.empty() ? std::string() : "<path stroke=\"" + colourText(ink) + "\" d=\"" + d + "\"/>\n";
+}
+
 GraphPicture::LegendBox GraphPicture::legendBox() const {
-  constexpr double cell = kLegendFontSize / 2, padding = 90, right = 9900, top = 90;
+  // A legend at the bottom stays clear of the time axis's scale labels.
+  constexpr double kAboveTimeLabels = 240;
+  constexpr double cell = kLegendFontSize / 2, padding = 90, margin = 90;
+  constexpr double nearRight = SpeedGraph::kLastColumn - margin,
+                   nearBottom = SpeedGraph::kTimeAxisY - kAboveTimeLabels;
   double width = 0;
   bool inks = false;
   for (const LegendLine& line : legend_) {
     inks = inks || line.ink.has_value();
     width = std::max(width, textCells(line.text) * cell + (line.ink ? kLegendSwatch + padding : 0));
   }
+  const bool onRight =
+      legendCorner_ == LegendCorner::TopRight || legendCorner_ == LegendCorner::BottomRight;
+  const bool onTop =
+      legendCorner_ == LegendCorner::TopRight || legendCorner_ == LegendCorner::TopLeft;
+  const double right = onRight ? nearRight : margin + width + 2 * padding;
   const double left = right - width - 2 * padding;
+  const double height = 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size());
+  const double top = onTop ? margin : nearBottom - height;
   return {left,
           top,
           right,
-          top + 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size()),
+          top + height,
           top + padding,
           left + padding,
           left + padding + (inks ? kLegendSwatch + padding : 0)};
 }
 
-std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) const {
+std::string GraphPicture::toSvg(std::string_view additions, int extraBottom,
+                                std::string_view underCurve) const {
   // The canvas holds the picture and the two axis captions beside it, as
   // the window places them: the speed caption 480 twips left of and 120
   // above the picture's corner, the time caption 9840 right of and 4080
@@ -376,6 +457,7 @@ std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) con
   svg +=
       "<g clip-path=\"url(#picture)\" fill=\"none\" stroke=\"#000000\" stroke-width=\"15\" "
       "stroke-linecap=\"square\" stroke-linejoin=\"round\">\n";
+  svg += underCurve;
   if (const std::string d = frame.data(); !d.empty())
     svg += "<path id=\"frame\" d=\"" + d + "\"/>\n";
   if (const std::string d = curvePath(); !d.empty())

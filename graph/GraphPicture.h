@@ -45,6 +45,8 @@ class GraphPicture final : public GraphSurface {
   void drawPoint(float x, float y) override;
   void setSpeedAxisCaption(std::string_view caption) override { speedCaption_ = caption; }
   void setTimeAxisCaption(std::string_view caption) override { timeCaption_ = caption; }
+  const std::string& speedAxisCaption() const { return speedCaption_; }
+  const std::string& timeAxisCaption() const { return timeCaption_; }
 
   // The ink of the curve's points; the frame stays black.
   void setCurveInk(Pixel ink) { curveInk_ = ink; }
@@ -59,7 +61,9 @@ class GraphPicture final : public GraphSurface {
     std::optional<Pixel> ink;
     std::string text;
   };
-  // The legend's box, in twips, in the top-right corner of the graph. Line
+  // The corner of the graph the legend sits in.
+  enum class LegendCorner { TopRight, TopLeft, BottomRight, BottomLeft };
+  // The legend's box, in twips, in its corner of the graph. Line
   // i begins kLegendLineHeight * i below the inner top; an ink's swatch runs
   // from swatchLeft for kLegendSwatch, the text starts at textLeft, or at
   // swatchLeft on a line without ink.
@@ -69,7 +73,10 @@ class GraphPicture final : public GraphSurface {
   static constexpr double kLegendLineHeight = 210;  // 14 pixels
   static constexpr double kLegendFontSize = 180;    // 12 pixels
   static constexpr double kLegendSwatch = 300;
-  void setLegend(std::vector<LegendLine> lines) { legend_ = std::move(lines); }
+  void setLegend(std::vector<LegendLine> lines, LegendCorner corner = LegendCorner::TopRight) {
+    legend_ = std::move(lines);
+    legendCorner_ = corner;
+  }
   const std::vector<LegendLine>& legend() const { return legend_; }
   LegendBox legendBox() const;
 
@@ -80,8 +87,31 @@ class GraphPicture final : public GraphSurface {
   // twips of the picture, clipped to it, and the two axis captions where the
   // window shows them, above the top-left and below the bottom-right corner.
   // `additions` (SVG elements in twips of the picture) are drawn over it, on a
-  // canvas `extraBottom` twips taller.
-  std::string toSvg(std::string_view additions = {}, int extraBottom = 0) const;
+  // canvas `extraBottom` twips taller; `underCurve` under the frame and the
+  // curve, clipped to the picture.
+  std::string toSvg(std::string_view additions = {}, int extraBottom = 0,
+                    std::string_view underCurve = {}) const;
+
+  // A curve through points in twips of the picture as an SVG path element
+  // in `ink`, cut where it leaves the picture, for toSvg's underCurve.
+  struct TwipPoint {
+    double x, y;
+  };
+  static std::string curveSvg(const std::vector<TwipPoint>& points, Pixel ink);
+
+  // The drawing at `scale` device pixels per pixel of the picture (a screen
+  // at 125, 150 or 200 %): the frame and the curve's points placed at device
+  // resolution, each inked one pixel of the picture wide (`scale` rounded,
+  // at least one device pixel); the points of one column as one stroke from
+  // the lowest to the highest. At scale 1 the picture's pixels wherever no
+  // column holds points more than a pixel apart. The curves of a family are
+  // not part of it.
+  struct Raster {
+    int width = 0;
+    int height = 0;
+    std::vector<Pixel> pixels;
+  };
+  Raster rasterAt(double scale) const;
 
  private:
   // Points plotted one after another in one column: the curve passes from
@@ -110,6 +140,7 @@ class GraphPicture final : public GraphSurface {
   };
   std::vector<FamilyCurve> family_;
   std::vector<LegendLine> legend_;
+  LegendCorner legendCorner_ = LegendCorner::TopRight;
   std::string speedCaption_;
   std::string timeCaption_;
 };

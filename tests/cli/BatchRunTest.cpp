@@ -48,8 +48,10 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
   test::writeFile(dir.file("p.prm"), prm);
   std::vector<std::pair<std::string, std::string>> cases = {
       {"--at 0:Check3=1", "--at"},
-      {"short.prm", "指定のファイルが見つかりません"},
-      {"missing.prm", "指定のファイルが見つかりません"},
+      {"short.prm",
+       "cannot load short.prm: not a parameter file: the data end before field 3 (range) on "
+       "line 2 is complete (17 fields); nothing was loaded"},
+      {"missing.prm", "cannot load missing.prm: no such file"},
       {"--log same.txt --points same.txt", "the data log and the points file are the same file"},
       {"--log old.txt --points ./old.txt", "the same file: old.txt, ./old.txt"},
       {"p.prm --log p.prm", "the parameter file and the data log are the same file"}};
@@ -61,7 +63,7 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
                {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
                 {"p.prm --plot prm.svg", "the parameter file and the plot are"},
                 {"--points hard.txt --log old.txt", "the same file"},
-                {"/dev/zero", "指定のファイルが見つかりません"}});
+                {"/dev/zero", "the data end before field 1 (speedDisplayMax) on line 1"}});
   EXPECT_THAT(run("--log /dev/null --points /dev/null --json"),
               StartsWith("{\"outcome\": \"completed\""));  // a device may take several
 #endif

@@ -102,5 +102,35 @@ TEST(GraphPicture, AFamilyHasOneBlackFrameAndEachCurveInItsInkTheLaterOnTop) {
             std::count(first.pixels(), first.pixels() + 668 * 268, 0xff000000u));
 }
 
+// On a screen at 150 % or 200 % the drawing is placed at device resolution,
+// each mark a pixel of the picture wide (two device pixels): twip 8 lies in
+// device pixel 1 at 200 % (8 x 2 / 15 = 1.07) where doubling the picture
+// would put it in 0; the time axis at 3950 twips in device rows 526 and 527.
+TEST(GraphPicture, DrawsAtDeviceResolutionOnScaledScreens) {
+  GraphPicture p;
+  p.drawLine(0, 3950, 9990, 3950);
+  p.drawPoint(8, 8);
+  p.drawPoint(5000, 100);
+  const GraphPicture::Raster same = p.rasterAt(1.0);
+  EXPECT_TRUE(std::equal(same.pixels.begin(), same.pixels.end(), p.pixels()));
+  p.drawPoint(5001, 100);
+  p.drawPoint(5001, 160);  // one column, drawn as a stroke from 100 to 160
+  const auto inkedAt = [](const GraphPicture::Raster& r, int x, int y) {
+    return r.pixels[std::size_t(y * r.width + x)] != 0xffffffffu;
+  };
+  const GraphPicture::Raster twice = p.rasterAt(2.0);
+  EXPECT_EQ(twice.width * 1000 + twice.height, 1336 * 1000 + 536);
+  Pixels point;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      if (inkedAt(twice, x, y)) point.emplace_back(x, y);
+  EXPECT_EQ(point, block(1, 1, 2, 2));
+  for (int y = 524; y < 530; ++y) EXPECT_EQ(inkedAt(twice, 700, y), y == 526 || y == 527) << y;
+  for (int y = 12; y < 24; ++y) EXPECT_EQ(inkedAt(twice, 667, y), y >= 13 && y <= 22) << y;
+  const GraphPicture::Raster half = p.rasterAt(1.5);  // 1002 x 402, marks two device pixels
+  EXPECT_EQ(half.width * 1000 + half.height, 1002 * 1000 + 402);
+  for (int y = 393; y < 399; ++y) EXPECT_EQ(inkedAt(half, 700, y), y == 395 || y == 396) << y;
+}
+
 }  // namespace
 }  // namespace tarvex
