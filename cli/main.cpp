@@ -2,7 +2,6 @@
 // scripts and regression checks. See usageText() for the command line.
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -85,7 +84,7 @@ int main(int argc, char** argv) {
       writeMessage(error);
       return kExitRunFailed;
     }
-    return runSweep(form, options, plotFile, std::cout, std::cerr);
+    return runSweep(form, options, plotFile);
   }
 
   BatchGraph graph(options.pointsPath, options.plotPath, options.tracePath);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 #include "BatchOptions.h"
 #include "BatchProcess.h"
@@ -68,6 +69,23 @@ TEST(SweepCommandLine, MakesTheTextsOfEachValuesSpecAndRefusesBadOnes) {
             "");
 }
 
+// Run i of a product takes its texts as the digits of i, the first --vary
+// the most significant: the first one outermost.
+TEST(SweepPlan, TheFirstVariationIsOutermost) {
+  const std::vector<Variation> product = {{"range", TextBox::Text1, {"a", "b"}},
+                                          {"driveSpeed", TextBox::Text5, {"x", "y", "z"}},
+                                          {"jerkAccel", TextBox::Text3, {"p", "q"}}};
+  const std::pair<std::int64_t, const char*> runs[] = {{0, "a x p"}, {1, "a x q"}, {2, "a y p"},
+                                                       {5, "a z q"}, {6, "b x p"}, {11, "b z q"}};
+  for (const auto& [index, texts] : runs) {
+    std::string got;
+    for (const std::string_view text : runTexts(product, index))
+      got += (got.empty() ? "" : " ") + std::string(text);
+    EXPECT_EQ(got, texts) << index;
+  }
+  EXPECT_EQ(sweepRunCount(product), 12);
+}
+
 using Sweep = test::BatchProcess;
 
 TEST_F(Sweep, RowsFollowTheProductOrderAndEqualTheSingleRunsWhateverTheJobs) {
@@ -94,6 +112,27 @@ TEST_F(Sweep, RowsFollowTheProductOrderAndEqualTheSingleRunsWhateverTheJobs) {
   }
   EXPECT_THAT(err, HasSubstr("2 of 6 runs failed; the first, jerkAccel=0 driveSpeed=x: Type "
                              "mismatch in the field ドライブ速度："));
+}
+
+// 0 when every run completed or stopped, 1 when any failed, 2 for bad
+// usage; the rows in product order even when the first run is the slowest.
+TEST_F(Sweep, ExitStatusAndOrderWhateverTheOrderInWhichRunsEnd) {
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"--vary outputPulses=5,6", 0, "5\n6\n"},
+      {"--vary outputPulses=5,6 --stop-at 3", 0, "5\n6\n"},
+      {"--vary outputPulses=5,x", 1, "5\nx\n"},
+      {"--vary outputPulses=x,5", 1, "x\n5\n"},
+      {"--tick-by-tick --vary outputPulses=100000,x,7,x,8 --jobs 2", 1, "100000\nx\n7\nx\n8\n"},
+      {"--vary outputPulses=5 --record", 2, ""},
+      {"--vary outputPulses=5 --jobs 65", 2, ""}};
+  for (const auto& [args, exitStatus, firstColumn] : cases) {
+    std::istringstream rows(run(args));
+    std::string got, row;
+    for (std::getline(rows, row); std::getline(rows, row);)
+      got += row.substr(0, row.find(',')) + "\n";
+    EXPECT_EQ(status, exitStatus) << args << err;
+    EXPECT_EQ(got, firstColumn) << args;
+  }
 }
 
 TEST_F(Sweep, CsvRowsCarryTheReadoutsAndTheFiguresAndAFailureIsOneRow) {
