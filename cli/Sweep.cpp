@@ -41,15 +41,20 @@ SweepResult runOne(const FormModel& base, const BatchOptions& options, const Fam
     form.setText(options.variations[i].box, std::string(texts[i]));
   SweepResult result;
   NullGraphSurface nowhere;
+  std::unique_ptr<GraphPicture> picture;
   if (plot) {
-    result.picture = std::make_unique<GraphPicture>();
-    result.picture->setCurveInk(plot->inkOf(index));
+    picture = std::make_unique<GraphPicture>();
+    picture->setCurveInk(plot->inkOf(index));
   }
   // No data log: recording is refused in a sweep, and a run's log is no row.
-  BatchRun run(form, options,
-               result.picture ? *result.picture : static_cast<GraphSurface&>(nowhere),
+  BatchRun run(form, options, picture ? *picture : static_cast<GraphSurface&>(nowhere),
                std::filesystem::path());
   const RunOutcome outcome = run.run();
+  if (picture) {
+    // Of the picture, the family keeps only what stays small.
+    result.curve = picture->curve(plot->curveForm());
+    if (index == 0) result.firstPicture = std::move(picture);
+  }
   result.interrupted = outcome.end == RunEnd::Stopped && stopRequested();
   result.failed = outcome.failed();
   if (result.failed) result.failure = describeFailure(outcome);
@@ -67,7 +72,7 @@ std::string writeRows(std::string_view rows) {
 int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plotFile) {
   const SweepSize size = planSweep(options);
   std::optional<FamilyPlot> plot;
-  if (options.plotPath) plot.emplace(options.variations, size.runs);
+  if (options.plotPath) plot.emplace(options.variations, size.runs, plotFile, *options.plotPath);
   FamilyPlot* const family = plot ? &*plot : nullptr;
 
   SweepRows rows(options, size.runs, family, writeRows);
@@ -86,7 +91,7 @@ int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plot
     }
   }
   SweepTally tally = rows.end(ended);
-  if (plot) tally.plotError = plot->write(plotFile, *options.plotPath);
+  if (plot) tally.plotError = plot->write();
   for (const std::string& line : sweepClosingLines(tally)) writeMessage(line);
   return sweepExitStatus(tally);
 }

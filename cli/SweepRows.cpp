@@ -107,7 +107,7 @@ bool SweepRows::print(std::vector<SweepResult>& results, std::int64_t ended) {
     const std::vector<std::string_view> texts = runTexts(options_.variations, tally_.rows);
     if (r.failed && tally_.failed++ == 0)
       tally_.firstFailure = "the first, " + runName(options_.variations, texts) + ": " + r.failure;
-    if (plot_) plot_->add(tally_.rows, std::move(r.picture), texts);
+    if (plot_) plot_->add(tally_.rows, r.firstPicture.get(), r.curve, texts);
     ++tally_.rows;
   }
   if (!rows.empty() && tally_.rowsError.empty()) tally_.rowsError = write_(rows);

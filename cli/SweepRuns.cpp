@@ -38,6 +38,7 @@ void SweepRuns::work() {
     SweepResult result = runOne_(index);
     {
       std::lock_guard lock(mutex_);
+      waitingBytes_ += result.bytes();
       waiting_.emplace(index, std::move(result));
       ++ended_;
     }
@@ -59,8 +60,10 @@ SweepRuns::Handed SweepRuns::next() {
     });
     for (auto first = waiting_.begin();
          first != waiting_.end() && first->first == handed_ && !first->second.interrupted;
-         first = waiting_.erase(first), ++handed_)
+         first = waiting_.erase(first), ++handed_) {
+      waitingBytes_ -= first->second.bytes();
       handed.results.push_back(std::move(first->second));
+    }
     handed.over = working_ == 0 && handed.results.empty();
     handed.ended = ended_;
   }

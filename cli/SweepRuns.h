@@ -1,7 +1,8 @@
 // The runs of a sweep on several threads at once, handed back in product
 // order whatever the order in which they end. Runs start at most a window
-// ahead of the first one not yet handed back, so that results waiting for
-// a slow earlier run stay few.
+// ahead of the first one not yet handed back, and only while the results
+// waiting for a slow earlier run hold less than kWaitingBytes, so that they
+// stay few and small whatever the number of threads.
 #pragma once
 
 #include <condition_variable>
@@ -24,11 +25,22 @@ struct SweepResult {
   std::string failure;  // the failed run's message
   bool failed = false;
   bool interrupted = false;  // stopped by Ctrl-C before its end: no row
-  std::unique_ptr<GraphPicture> picture;
+  // For the family plot: the run's curve, and the first run's picture,
+  // which brings the frame.
+  GraphPicture::Curve curve;
+  std::unique_ptr<GraphPicture> firstPicture;
+  std::size_t bytes() const {
+    return sizeof(SweepResult) + row.size() + failure.size() + curve.bytes() +
+           (firstPicture
+                ? sizeof(GraphPicture::Pixel) * GraphPicture::kWidth * GraphPicture::kHeight
+                : 0);
+  }
 };
 
 class SweepRuns {
  public:
+  static constexpr std::size_t kWaitingBytes = std::size_t{32} << 20;
+
   using RunOne = std::function<SweepResult(std::int64_t index)>;
 
   // Starts `jobs` threads that run indices 0 to total - 1 with `runOne`.
@@ -69,6 +81,7 @@ class SweepRuns {
   std::int64_t handed_ = 0;   // results handed back
   std::int64_t ended_ = 0;    // runs ended, in any order
   std::int64_t working_ = 0;  // threads still taking runs
+  std::size_t waitingBytes_ = 0;
   std::map<std::int64_t, SweepResult> waiting_;
 };
 

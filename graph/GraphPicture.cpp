@@ -114,10 +114,12 @@ std::string escapedXml(std::string_view text) {
 
 // A polyline as SVG path data, cut where it leaves the box: one subpath for
 // every stretch inside. Points in a straight line with the ones before them
-// extend the last line instead of adding one. A single point becomes a dot.
+// extend the last line instead of adding one; with a tolerance, so do points
+// that keep every point since the line's start within that many twips of
+// it. A single point becomes a dot.
 class PathData {
  public:
-  explicit PathData(const Box& box) : box_(box) {}
+  explicit PathData(const Box& box, double tolerance = 0) : box_(box), tolerance_(tolerance) {}
 
   void add(double x, double y) {
     if (!hasLast_) {
@@ -159,9 +161,7 @@ class PathData {
     open_ = true;
   }
   void lineTo(double x, double y) {
-    // Straight on from the pending line: it just grows.
-    const double ax = endX_ - startX_, ay = endY_ - startY_, bx = x - endX_, by = y - endY_;
-    if (pending_ && ax * by == ay * bx && ax * bx + ay * by >= 0) {
+    if (pending_ && extends(x, y)) {
       endX_ = x;
       endY_ = y;
       return;
@@ -172,6 +172,40 @@ class PathData {
     endX_ = x;
     endY_ = y;
     pending_ = true;
+    aimed_ = false;
+    if (tolerance_ > 0) aim(x, y);
+  }
+  // Whether the pending line may end at x y instead of at its end.
+  bool extends(double x, double y) {
+    const double ax = endX_ - startX_, ay = endY_ - startY_;
+    if (tolerance_ <= 0) {  // only straight on
+      const double bx = x - endX_, by = y - endY_;
+      return ax * by == ay * bx && ax * bx + ay * by >= 0;
+    }
+    // Within the sleeve: the line grows longer, and the directions from its
+    // start that pass within the tolerance of every point so far include one
+    // through this point.
+    if (std::hypot(x - startX_, y - startY_) < std::hypot(ax, ay)) return false;
+    return aim(x, y);
+  }
+  // Narrows the directions the pending line may take to those that pass
+  // within the tolerance of x y; false, the window unchanged, when none is
+  // left.
+  bool aim(double x, double y) {
+    const double dx = x - startX_, dy = y - startY_, distance = std::hypot(dx, dy);
+    if (distance <= tolerance_) return true;  // any direction passes close enough
+    const double spread = std::asin(tolerance_ / distance);
+    if (!aimed_) {
+      aimed_ = true;
+      axisX_ = dx / distance, axisY_ = dy / distance;
+      low_ = -spread, high_ = spread;
+      return true;
+    }
+    const double angle = std::atan2(axisX_ * dy - axisY_ * dx, axisX_ * dx + axisY_ * dy);
+    if (angle < low_ || angle > high_) return false;
+    low_ = std::max(low_, angle - spread);
+    high_ = std::min(high_, angle + spread);
+    return true;
   }
   void flush() {
     if (!pending_) return;
@@ -182,8 +216,12 @@ class PathData {
   }
 
   Box box_;
+  double tolerance_;
   std::string d_;
   bool hasLast_ = false, open_ = false, pending_ = false;
+  // The directions the pending line may take, as angles from the axis.
+  bool aimed_ = false;
+  double axisX_ = 0, axisY_ = 0, low_ = 0, high_ = 0;
   double lastX_ = 0, lastY_ = 0;
   // The line not yet written runs from start to end; end is the pen.
   double startX_ = 0, startY_ = 0, endX_ = 0, endY_ = 0;
@@ -241,7 +279,6 @@ void GraphPicture::clearGraph() {
   std::fill(pixels_.begin(), pixels_.end(), kGround);
   lines_.clear();
   curve_.clear();
-  family_.clear();
   legend_.clear();
 }
 
@@ -303,8 +340,8 @@ void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
 // them, so that no far-away number reaches the file.
 constexpr Box kSvgCut{-30.0, -30.0, kPictureWidthTwips + 30.0, kPictureHeightTwips + 30.0};
 
-std::string GraphPicture::curvePath() const {
-  PathData curve(kSvgCut);
+std::string GraphPicture::curvePath(double tolerance) const {
+  PathData curve(kSvgCut, tolerance);
   for (const Column& c : curve_) {
     curve.add(c.x, c.first);
     if (c.low != c.first) curve.add(c.x, c.low);
@@ -314,15 +351,26 @@ std::string GraphPicture::curvePath() const {
   return curve.data();
 }
 
-void GraphPicture::addCurveOf(const GraphPicture& run) {
-  if (family_.empty()) {
-    for (const Line& l : run.lines_) drawLine(l.x1, l.y1, l.x2, l.y2);
-    speedCaption_ = run.speedCaption_;
-    timeCaption_ = run.timeCaption_;
+GraphPicture::Curve GraphPicture::curve(CurveForm form) const {
+  Curve curve{curveInk_, {}, {}};
+  if (form == CurveForm::Path) {
+    curve.path = curvePath(kReducedPathTolerance);
+    return curve;
   }
   for (std::size_t i = 0; i < pixels_.size(); ++i)
-    if (run.pixels_[i] == run.curveInk_) pixels_[i] = run.curveInk_;
-  family_.push_back({run.curveInk_, run.curvePath()});
+    if (pixels_[i] == curveInk_) curve.pixels.push_back(static_cast<std::uint32_t>(i));
+  return curve;
+}
+
+void GraphPicture::addFrameOf(const GraphPicture& run) {
+  for (const Line& l : run.lines_) drawLine(l.x1, l.y1, l.x2, l.y2);
+  speedCaption_ = run.speedCaption_;
+  timeCaption_ = run.timeCaption_;
+}
+
+void GraphPicture::addCurve(const Curve& curve) {
+  for (const std::uint32_t i : curve.pixels)
+    if (i < pixels_.size()) pixels_[i] = curve.ink;
 }
 
 GraphPicture::LegendBox GraphPicture::legendBox() const {
@@ -343,7 +391,19 @@ GraphPicture::LegendBox GraphPicture::legendBox() const {
           left + padding + (inks ? kLegendSwatch + padding : 0)};
 }
 
+// The font of every text of the picture.
+constexpr std::string_view kSvgFont =
+    "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"180\"";
+
 std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) const {
+  std::string svg = svgStart(extraBottom);
+  if (const std::string d = curvePath(); !d.empty())
+    svg += "<path id=\"curve\" d=\"" + d + "\"" +
+           (curveInk_ != kInk ? " stroke=\"" + colourText(curveInk_) + "\"" : "") + "/>\n";
+  return svg + svgEnd(additions);
+}
+
+std::string GraphPicture::svgStart(int extraBottom) const {
   // The canvas holds the picture and the two axis captions beside it, as
   // the window places them: the speed caption 480 twips left of and 120
   // above the picture's corner, the time caption 9840 right of and 4080
@@ -378,15 +438,17 @@ std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) con
       "stroke-linecap=\"square\" stroke-linejoin=\"round\">\n";
   if (const std::string d = frame.data(); !d.empty())
     svg += "<path id=\"frame\" d=\"" + d + "\"/>\n";
-  if (const std::string d = curvePath(); !d.empty())
-    svg += "<path id=\"curve\" d=\"" + d + "\"" +
-           (curveInk_ != kInk ? " stroke=\"" + colourText(curveInk_) + "\"" : "") + "/>\n";
-  for (const FamilyCurve& c : family_)
-    if (!c.path.empty())
-      svg += "<path stroke=\"" + colourText(c.ink) + "\" d=\"" + c.path + "\"/>\n";
-  svg += "</g>\n";
-  const std::string font =
-      "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"180\"";
+  return svg;
+}
+
+std::string GraphPicture::svgCurve(const Curve& curve) {
+  if (curve.path.empty()) return {};
+  return "<path stroke=\"" + colourText(curve.ink) + "\" d=\"" + curve.path + "\"/>\n";
+}
+
+std::string GraphPicture::svgEnd(std::string_view additions) const {
+  std::string svg = "</g>\n";
+  const std::string font(kSvgFont);
   if (!speedCaption_.empty())
     svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
   if (!timeCaption_.empty())
