@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "WrittenText.h"
+
 namespace tarvex {
 namespace {
 
@@ -69,34 +71,12 @@ std::string number(double value) {
   return out == "-0" ? "0" : out;
 }
 
-// The length of the UTF-8 character that begins at `at`, or 0 when the bytes
-// there are not one.
-std::size_t utf8Length(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  const std::size_t length = lead < 0x80                   ? 1
-                             : lead >= 0xc2 && lead < 0xe0 ? 2
-                             : lead >= 0xe0 && lead < 0xf0 ? 3
-                             : lead >= 0xf0 && lead < 0xf5 ? 4
-                                                           : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((byte(at + i) & 0xc0) != 0x80) return 0;
-  return length;
-}
-
-// A text for an SVG document: the markup characters escaped, and what XML
-// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
-std::string escapedXml(std::string_view text) {
+// A text for an SVG document: the text every output writes, its markup
+// characters escaped and the control characters XML cannot hold shown as
+// U+FFFD.
+std::string escapedXml(std::string_view typed) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    const std::size_t length = utf8Length(text, i);
-    if (length == 0 || (length == 1 && static_cast<unsigned char>(c) < 0x20 && c != '\t')) {
-      out += "\xef\xbf\xbd";
-      i += length == 0 ? 1 : length;
-      continue;
-    }
+  for (const char c : writtenText(typed)) {
     if (c == '<')
       out += "&lt;";
     else if (c == '>')
@@ -105,9 +85,10 @@ std::string escapedXml(std::string_view text) {
       out += "&amp;";
     else if (c == '"')
       out += "&quot;";
+    else if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+      out += kReplacementCharacter;
     else
-      out.append(text.substr(i, length));
-    i += length;
+      out += c;
   }
   return out;
 }

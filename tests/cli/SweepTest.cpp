@@ -200,10 +200,12 @@ TEST_F(Sweep, TextsAreEscapedForEachOutputAndAPlotPathIsCheckedFirst) {
 #ifndef _WIN32  // the odd bytes are made by the POSIX shell's printf
   const std::string odd = "'\xff\x1b[41m'";
   EXPECT_THAT(run("--vary \"driveSpeed=$(printf " + odd + "),1000\" --json --plot f.svg"),
-              HasSubstr("\"vary\": {\"driveSpeed\": \"\\u00ff\\u001b[41m\"}"));
+              HasSubstr("\"vary\": {\"driveSpeed\": \"\xef\xbf\xbd\\u001b[41m\"}"));
   EXPECT_EQ(err.find('\x1b'), std::string::npos) << err;
   const std::string svg = test::readFile(dir.file("f.svg"));
   EXPECT_THAT(svg, HasSubstr(">\xef\xbf\xbd\xef\xbf\xbd[41m<"));
+  EXPECT_THAT(run("--vary \"driveSpeed=$(printf '\xff\xef\xbf\xbe')\""),
+              HasSubstr("\n\xef\xbf\xbd\xef\xbf\xbd,failed,"));  // the CSV too
 #endif
   EXPECT_EQ(run("--vary driveSpeed=1000,2000 --plot no/such/folder/f.svg"), "");
   EXPECT_EQ(status, 1);
