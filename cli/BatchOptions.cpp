@@ -28,6 +28,12 @@ std::optional<TextBox> fieldByName(std::string_view name) {
   return std::nullopt;
 }
 
+// Whether the run writes what it shows into the box.
+bool isReadout(TextBox box) {
+  return std::any_of(kReadoutControls.begin(), kReadoutControls.end(),
+                     [box](const ReadoutControl& r) { return r.box == box; });
+}
+
 // "CheckN=V" with N 1..7 and V 0..2.
 std::optional<SetBox> parseBoxSetting(std::string_view text) {
   const auto eq = text.find('=');
@@ -136,9 +142,12 @@ const OptionRule kOptionRules[] = {
     {"--vary", Takes::Text, true,
      [](BatchOptions& o, const std::string& v) {
        const auto eq = v.find('=');
-       const auto box =
-           eq == std::string::npos ? std::nullopt : fieldByName(std::string_view(v).substr(0, eq));
+       if (eq == std::string::npos) return "--vary: '" + v + "' has no '=' (NAME=VALUES)";
+       const auto box = fieldByName(std::string_view(v).substr(0, eq));
        if (!box) return "--vary: unknown field in '" + v + "'";
+       if (isReadout(*box))
+         return "--vary: " + v.substr(0, eq) +
+                " is a readout, which every run overwrites with what it shows";
        // Checked as each one comes, so that no list is made that the sweep
        // would refuse anyway.
        for (const Variation& earlier : o.variations)

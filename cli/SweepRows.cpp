@@ -50,12 +50,13 @@ std::vector<std::string> sweepClosingLines(const SweepTally& tally) {
   if (tally.failed > 0)
     lines.push_back(std::to_string(tally.failed) + " of " + std::to_string(tally.rows) +
                     " runs failed; " + tally.firstFailure);
-  if (!tally.plotError.empty()) lines.push_back(tally.plotError);
+  if (!tally.plotError.empty()) lines.push_back("the plot: " + tally.plotError);
   if (!tally.rowsError.empty())
-    lines.push_back("the rows could not be written to the standard output");
+    lines.push_back("the rows: cannot write the standard output: " + tally.rowsError);
   if (tally.interrupted)
-    lines.push_back("interrupted: " + std::to_string(tally.rows) + " of " +
-                    std::to_string(tally.total) + " runs ran");
+    lines.push_back("interrupted: " + std::to_string(tally.finished) + " of " +
+                    std::to_string(tally.total) + " runs finished, " + std::to_string(tally.rows) +
+                    " rows printed");
   return lines;
 }
 

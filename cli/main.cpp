@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BatchOptions.h"
@@ -37,6 +38,24 @@ std::vector<RunFile> runFiles(const BatchOptions& options) {
   return files;
 }
 
+// Why the parameter file did not load, read again to be told.
+std::string whyNotLoaded(const std::filesystem::path& path) {
+  FormModel scratch;
+  const std::optional<LoadFailure> failure = loadParameterFileOrWhy(path, scratch);
+  if (!failure) return "it could not be loaded";
+  switch (failure->kind) {
+    case LoadFailureKind::Missing:
+      return "missing: " + failure->detail;
+    case LoadFailureKind::NotRegularFile:
+      return "not a regular file: " + failure->detail;
+    case LoadFailureKind::NotReadable:
+      return "not readable: " + failure->detail;
+    case LoadFailureKind::NotParameterFile:
+      break;
+  }
+  return "not a parameter file: " + failure->detail;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,8 +86,8 @@ int main(int argc, char** argv) {
   // A freshly opened window, then the file, then the options in order.
   FormModel form;
   if (!prepareForm(options, form)) {
-    writeMessage(pathText(*options.parameterFile) + ": " + std::string(kLoadFailedMessage) +
-                 " (the file is missing, unreadable, or not a parameter file)");
+    writeMessage(pathText(*options.parameterFile) + ": " + std::string(kLoadFailedMessage) + " (" +
+                 whyNotLoaded(*options.parameterFile) + ")");
     return kExitUsage;
   }
   if (const std::string clash = sameFileClash(runFiles(options)); !clash.empty()) {
@@ -81,7 +100,7 @@ int main(int argc, char** argv) {
     std::string error;
     std::FILE* plotFile = options.plotPath ? createOutputFile(*options.plotPath, error) : nullptr;
     if (!error.empty()) {
-      writeMessage(error);
+      writeMessage("the plot: " + error);
       return kExitRunFailed;
     }
     return runSweep(form, options, plotFile);
@@ -100,15 +119,18 @@ int main(int argc, char** argv) {
   std::vector<std::string> failedOutputs;
   std::vector<std::string> messages;
   if (outcome.failed()) {
-    messages.push_back("the run failed: " + describeFailure(outcome));
-    if (outcome.failure->error == RunError::File) failedOutputs.push_back("log");
+    const bool log = outcome.failure->error == RunError::File;
+    messages.push_back((log ? "the data log: " : "the run failed: ") + describeFailure(outcome));
+    if (log) failedOutputs.push_back("log");
   }
-  for (const auto& [output, error] :
-       {std::pair{"points", graph.finishPoints()}, std::pair{"plot", graph.finishPlot()},
-        std::pair{"trace", graph.finishTrace()}}) {
+  // Each output's message names it: two outputs on one device fail alike.
+  for (const auto& [output, role, error] :
+       {std::tuple{"points", "the points file", graph.finishPoints()},
+        std::tuple{"plot", "the plot", graph.finishPlot()},
+        std::tuple{"trace", "the trace", graph.finishTrace()}}) {
     if (error.empty()) continue;
     failedOutputs.push_back(output);
-    messages.push_back(error);
+    messages.push_back(std::string(role) + ": " + error);
   }
 
   const RunReport report = run.report(outcome, failedOutputs);

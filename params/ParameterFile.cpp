@@ -31,14 +31,21 @@ class FieldReader {
     return true;
   }
 
+  // Where the field that could not be read starts (once read() failed),
+  // and whether it is a quoted text without its closing quote.
+  std::size_t fieldStart() const { return fieldStart_; }
+  bool unclosedQuote() const { return unclosedQuote_; }
+
  private:
   bool atEnd() const { return pos_ == bytes_.size(); }
 
   bool readField(std::string& field) {
     while (!atEnd() && isBlank(bytes_[pos_])) ++pos_;
+    fieldStart_ = pos_;
     if (atEnd()) return false;
     if (bytes_[pos_] == '"') {
       const std::size_t close = bytes_.find('"', pos_ + 1);
+      unclosedQuote_ = close == std::string_view::npos;
       if (close == std::string_view::npos) return false;
       field.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
       pos_ = close + 1;
@@ -64,6 +71,8 @@ class FieldReader {
   std::string_view bytes_;
   bool cutShort_;
   std::size_t pos_ = 0;
+  std::size_t fieldStart_ = 0;
+  bool unclosedQuote_ = false;
 };
 
 std::error_code lastErrorOr(std::errc fallback) {
@@ -129,23 +138,105 @@ struct FileHead {
   bool cutShort = false;
 };
 
-std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit) {
+// What a file that is not a regular file is, in a few words.
+std::string kindOfFile(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::directory:
+      return "a directory";
+    case fs::file_type::fifo:
+      return "a named pipe";
+    case fs::file_type::character:
+    case fs::file_type::block:
+      return "a device";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
+}
+
+// The first `limit` bytes of a regular file, and whether more follow; or
+// why they cannot be had. Anything else (a pipe, a device, a folder) is
+// refused before it is opened, for reading one could wait for ever.
+std::variant<FileHead, LoadFailure> readFileHead(const fs::path& path, std::size_t limit) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found)
+    return LoadFailure{LoadFailureKind::Missing,
+                       std::make_error_code(std::errc::no_such_file_or_directory).message()};
+  if (error) return LoadFailure{LoadFailureKind::NotReadable, error.message()};
+  if (!fs::is_regular_file(status))
+    return LoadFailure{LoadFailureKind::NotRegularFile, kindOfFile(status)};
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  // istream::read turns a failing read (a folder, a device error) into the
-  // bad state instead of letting the buffer's exception through.
+  if (!in)
+    return LoadFailure{LoadFailureKind::NotReadable, lastErrorOr(std::errc::io_error).message()};
+  // istream::read turns a failing read (a device error) into the bad state
+  // instead of letting the buffer's exception through.
   FileHead head;
   char buffer[4096];
   do {
     in.read(buffer, sizeof buffer);
     head.bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
   } while (in && head.bytes.size() <= limit);
-  if (in.bad()) return std::nullopt;
+  if (in.bad())
+    return LoadFailure{LoadFailureKind::NotReadable, lastErrorOr(std::errc::io_error).message()};
   if (head.bytes.size() > limit) {
     head.bytes.resize(limit);
     head.cutShort = true;
   }
   return head;
+}
+
+// "line 2, field 12 (Check2 of 17)" for a field by its index in the file.
+std::string fieldPlace(std::string_view bytes, std::size_t at, int index) {
+  int line = 1;
+  for (std::size_t i = 0; i < at && i < bytes.size(); ++i)
+    if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+      ++line;
+  const ParameterFieldControl& control = kParameterFileFields[static_cast<std::size_t>(index)];
+  const std::string name = std::holds_alternative<TextBox>(control)
+                               ? controlName(std::get<TextBox>(control))
+                               : controlName(std::get<CheckBox>(control));
+  return "line " + std::to_string(line) + ", field " + std::to_string(index + 1) + " of " +
+         std::to_string(kParameterFieldCount) + " (" + name + ")";
+}
+
+// A text found in the file for a message: at most 40 bytes of it.
+std::string found(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  return "'" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...'" : "'");
+}
+
+// Why the bytes are not a parameter file, or nothing when they are one;
+// the fields are set in `form` as loadParameterFile sets them.
+std::optional<LoadFailure> applyFile(std::string_view bytes, bool cutShort, FormControls& form) {
+  ParameterFields fields;
+  FieldReader reader(bytes, cutShort);
+  std::array<std::size_t, kParameterFieldCount> starts{};
+  int read = 0;
+  while (read < kParameterFieldCount && reader.read(fields.data() + read, 1))
+    starts[static_cast<std::size_t>(read++)] = reader.fieldStart();
+  if (read < kParameterFieldCount) {
+    const std::size_t start = reader.fieldStart();
+    const std::string what =
+        reader.unclosedQuote()
+            ? "the quoted text " + found(bytes.substr(start)) + " has no closing quote"
+        : start < bytes.size() ? "the file is cut short in " + found(bytes.substr(start))
+                               : "the file ends before it";
+    return LoadFailure{LoadFailureKind::NotParameterFile,
+                       fieldPlace(bytes, start, read) + ": " + what};
+  }
+  if (applyParameterFields(fields, form)) return std::nullopt;
+  for (int i = 0; i < kParameterFieldCount; ++i) {
+    const Converted<std::int16_t> value = textToInt16(fields[i]);
+    if (std::holds_alternative<CheckBox>(kParameterFileFields[i]) &&
+        (!value.ok() || value.value < kUnchecked || value.value > kGrayed))
+      return LoadFailure{LoadFailureKind::NotParameterFile,
+                         fieldPlace(bytes, starts[static_cast<std::size_t>(i)], i) + ": " +
+                             found(fields[i]) + " is not a box value (0, 1 or 2)"};
+  }
+  return LoadFailure{LoadFailureKind::NotParameterFile, "a box value is not 0, 1 or 2"};
 }
 
 }  // namespace
@@ -213,10 +304,14 @@ bool applyParameterFields(const ParameterFields& fields, FormControls& form) {
 }
 
 bool loadParameterFile(const fs::path& path, FormControls& form) {
-  const std::optional<FileHead> head = readFileHead(path, kParameterFileReadLimit);
-  if (!head) return false;
-  const std::optional<ParameterFields> fields = readParameterFields(head->bytes, head->cutShort);
-  return fields && applyParameterFields(*fields, form);
+  return !loadParameterFileOrWhy(path, form).has_value();
+}
+
+std::optional<LoadFailure> loadParameterFileOrWhy(const fs::path& path, FormControls& form) {
+  auto head = readFileHead(path, kParameterFileReadLimit);
+  if (auto* failure = std::get_if<LoadFailure>(&head)) return std::move(*failure);
+  const FileHead& file = std::get<FileHead>(head);
+  return applyFile(file.bytes, file.cutShort, form);
 }
 
 }  // namespace tarvex

@@ -111,4 +111,22 @@ bool applyParameterFields(const ParameterFields& fields, FormControls& form);
 // with kLoadFailedMessage. No file stays open.
 bool loadParameterFile(const std::filesystem::path& path, FormControls& form);
 
+// Why a parameter file did not load.
+enum class LoadFailureKind {
+  Missing,           // no file by that name; `detail` is the system's reason
+  NotRegularFile,    // a folder, a pipe, a device ...: `detail` says which
+  NotReadable,       // `detail` is the system's reason
+  NotParameterFile,  // `detail`: the line and the field, and the text found there
+};
+struct LoadFailure {
+  LoadFailureKind kind;
+  std::string detail;  // English, for the batch runner's message and for reports
+};
+
+// loadParameterFile, telling why it failed: nothing when the file loaded.
+// Only a regular file is opened, so that nothing waits for a pipe or a
+// device.
+std::optional<LoadFailure> loadParameterFileOrWhy(const std::filesystem::path& path,
+                                                  FormControls& form);
+
 }  // namespace tarvex

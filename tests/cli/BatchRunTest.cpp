@@ -33,7 +33,8 @@ std::vector<std::string> folderContents(const fs::path& folder) {
   std::vector<std::string> files;
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (name != "stdout" && name != "stderr") files.push_back(name + ":" + test::readFile(entry));
+    if (name != "stdout" && name != "stderr")
+      files.push_back(name + ":" + (entry.is_regular_file() ? test::readFile(entry) : "-"));
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -46,10 +47,20 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
       "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\","
       "\"20000\"\r\n\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n";
   test::writeFile(dir.file("p.prm"), prm);
+  test::writeFile(dir.file("box.prm"), prm.substr(0, prm.size() - 13) + "x,0,0,\"600\"\r\n");
+  test::writeFile(dir.file("open.prm"), prm.substr(0, prm.size() - 3));
+  fs::create_directory(dir.file("folder.prm"));
   std::vector<std::pair<std::string, std::string>> cases = {
       {"--at 0:Check3=1", "--at"},
-      {"short.prm", "指定のファイルが見つかりません"},
-      {"missing.prm", "指定のファイルが見つかりません"},
+      {"short.prm",
+       "short.prm: 指定のファイルが見つかりません (not a parameter file: line 2, "
+       "field 3 of 17 (Text1): the file ends before it)"},
+      {"box.prm",
+       "(not a parameter file: line 2, field 14 of 17 (Check4): 'x' is not a box "
+       "value (0, 1 or 2))"},
+      {"open.prm", "line 2, field 17 of 17 (Text20): the quoted text '\"600' has no closing quote"},
+      {"missing.prm", "指定のファイルが見つかりません (missing: "},
+      {"folder.prm", "(not a regular file: a directory)"},
       {"--log same.txt --points same.txt", "the data log and the points file are the same file"},
       {"--log old.txt --points ./old.txt", "the same file: old.txt, ./old.txt"},
       {"p.prm --log p.prm", "the parameter file and the data log are the same file"}};
@@ -61,7 +72,9 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
                {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
                 {"p.prm --plot prm.svg", "the parameter file and the plot are"},
                 {"--points hard.txt --log old.txt", "the same file"},
-                {"/dev/zero", "指定のファイルが見つかりません"}});
+                {"/dev/zero", "指定のファイルが見つかりません (not a regular file: a device)"},
+                {"fifo.prm", "(not a regular file: a named pipe)"}});  // no wait for a writer
+  mkfifo(dir.file("fifo.prm").c_str(), 0600);
   EXPECT_THAT(run("--log /dev/null --points /dev/null --json"),
               StartsWith("{\"outcome\": \"completed\""));  // a device may take several
 #endif
@@ -145,21 +158,26 @@ TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
   const std::string tail = "\"plotPoints\": 8437, \"logLines\": 0, \"failedOutputs\": ";
   // arguments, the JSON's end ("" when the run cannot start), the message
   std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-      {"--plot folder.svg", "", "cannot create folder.svg: "},
-      {"--points no/p.txt", "", "cannot create no/p.txt: "},
+      {"--plot folder.svg", "", "the plot: cannot create folder.svg: "},
+      {"--points no/p.txt", "", "the points file: cannot create no/p.txt: "},
       {"--plot held.svg", "", "cannot create held.svg: another run or program is writing it"},
       {"--log no/log.txt", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n", "cannot open no/"}};
 #ifndef _WIN32
   mkfifo(dir.file("fifo.svg").c_str(), 0600);
   fs::create_symlink("/dev/full", dir.file("full.svg"));
   fs::create_symlink("/dev/full", dir.file("full.png"));
-  cases.insert(cases.end(),
-               {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
-                {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
-                {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
-                 "cannot write /dev/full: No space left on device"},
-                {"--plot full.svg --points /dev/full", tail + "[\"points\", \"plot\"]}\n",
-                 "cannot write full.svg: No space left on device"}});
+  cases.insert(
+      cases.end(),
+      {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
+       {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
+       {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
+        "the data log: File error: cannot write /dev/full: No space left on device"},
+       // Each output named, so that two on one device tell which is which.
+       {"--plot full.svg --points /dev/full --trace /dev/full",
+        tail + "[\"points\", \"plot\", \"trace\"]}\n",
+        "the points file: cannot write /dev/full: No space left on device\ntarvex-batch: the "
+        "plot: cannot write full.svg: No space left on device\ntarvex-batch: the trace: "
+        "cannot write /dev/full: No space left on device\n"}});
 #ifdef TARVEX_HAVE_PNG
   cases.push_back({"--plot full.png", tail + "[\"plot\"]}\n", "cannot write full.png: No space"});
 #endif

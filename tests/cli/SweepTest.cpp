@@ -42,27 +42,28 @@ TEST(SweepCommandLine, MakesTheTextsOfEachValuesSpecAndRefusesBadOnes) {
     EXPECT_EQ(r.error, "") << values;
     if (r.error.empty()) EXPECT_EQ(r.options.variations.at(0).texts, texts) << values;
   }
-  for (const char* bad : {"--vary driveSpeed=1:10:0",
-                          "--vary driveSpeed=10:1:1",
-                          "--vary driveSpeed=1:2",
-                          "--vary driveSpeed=1:2:3:4",
-                          "--vary driveSpeed=1.5:2:1",
-                          "--vary range=1:2:0.5",
-                          "--vary driveSpeed=a:2:1",
-                          "--vary Text10=1:2:.5",
-                          "--vary driveSpeed=1:1234567890123456789:1",
-                          "--vary nosuch=1",
-                          "--vary driveSpeed",
-                          "--vary Text5=1 --vary driveSpeed=2",
-                          "--vary range=1:1000:1 --vary driveSpeed=1:1001:1",
-                          "--vary range=1 --record",
-                          "--vary range=1 --log x",
-                          "--vary range=1 --points p",
-                          "--vary range=1 --box Check1=1",
-                          "--vary range=1 --at 3:Check1=2",
-                          "--jobs 2",
-                          "--vary range=1 --jobs 0"})
+  for (const char* bad :
+       {"--vary driveSpeed=1:10:0", "--vary driveSpeed=10:1:1", "--vary driveSpeed=1:2",
+        "--vary driveSpeed=1:2:3:4", "--vary driveSpeed=1.5:2:1", "--vary range=1:2:0.5",
+        "--vary Text10=1:2:.5", "--vary nosuch=1", "--vary Text5=1 --vary driveSpeed=2",
+        "--vary range=1:1000:1 --vary driveSpeed=1:1001:1", "--vary range=1 --record",
+        "--vary range=1 --log x", "--vary range=1 --points p", "--vary range=1 --box Check1=1",
+        "--vary range=1 --at 3:Check1=2", "--jobs 2", "--vary range=1 --jobs 0"})
     EXPECT_NE(parseCommandLine(words(bad)).error, "") << bad;
+  // What is wrong is said: which bound and its limit, a missing '=', a readout.
+  const std::pair<const char*, const char*> said[] = {
+      {"--vary jerkAccel", "--vary: 'jerkAccel' has no '=' (NAME=VALUES)"},
+      {"--vary driveSpeed=a:2:1", "--vary driveSpeed=a:2:1: FROM 'a' is not a number"},
+      {"--vary driveSpeed=1:1234567890123456789:1",
+       "--vary driveSpeed=1:1234567890123456789:1: TO '1234567890123456789' has 19 digits, more "
+       "than the 18 a bound may have"},
+      {"--vary timeDisplayMax=1:10:0.00000000000000001",
+       "--vary timeDisplayMax=1:10:0.00000000000000001: TO with 17 decimals has more than the 18 "
+       "digits a bound may have"},
+      {"--vary Text7=1,2",
+       "--vary: Text7 is a readout, which every run overwrites with what it "
+       "shows"}};
+  for (const auto& [args, message] : said) EXPECT_EQ(parseCommandLine(words(args)).error, message);
   EXPECT_EQ(parseCommandLine(words("a.prm --vary range=1 --vary Text3=1:1000:1 --box Check1=0 "
                                    "--at 3:Check1=0 --jobs 64 --plot f.svg --json --stop-at 5"))
                 .error,
@@ -170,8 +171,14 @@ TEST_F(Sweep, InterruptPrintsACompletePrefixOfRowsAndSaysHowManyRan) {
   const auto ran = std::count(rows.begin(), rows.end(), '\n') - 1;
   ASSERT_GT(ran, 0);
   ASSERT_LT(ran, 2000);
-  EXPECT_THAT(test::readFile(dir.file("stderr")),
-              EndsWith("interrupted: " + std::to_string(ran) + " of 2000 runs ran\n"));
+  // Runs that ended after the first unfinished one count as finished, not as rows.
+  const std::string said = test::readFile(dir.file("stderr"));
+  EXPECT_THAT(said, EndsWith(" of 2000 runs finished, " + std::to_string(ran) + " rows printed\n"));
+  long finished = 0;
+  EXPECT_EQ(
+      std::sscanf(said.substr(said.rfind("interrupted: ")).c_str(), "interrupted: %ld", &finished),
+      1);
+  EXPECT_GE(finished, ran);
   EXPECT_EQ(rows, run("--vary driveSpeed=1000:" + std::to_string(999 + ran) + ":1"));
 }
 #endif
@@ -209,7 +216,13 @@ TEST_F(Sweep, TextsAreEscapedForEachOutputAndAPlotPathIsCheckedFirst) {
 #endif
   EXPECT_EQ(run("--vary driveSpeed=1000,2000 --plot no/such/folder/f.svg"), "");
   EXPECT_EQ(status, 1);
-  EXPECT_THAT(err, HasSubstr("cannot create no/such/folder/f.svg"));
+  EXPECT_THAT(err, HasSubstr("the plot: cannot create no/such/folder/f.svg"));
+#ifndef _WIN32
+  run("--vary driveSpeed=1,2", "/dev/full");
+  EXPECT_EQ(status, 1);
+  EXPECT_THAT(err,
+              HasSubstr("the rows: cannot write the standard output: No space left on device"));
+#endif
 }
 
 }  // namespace
