@@ -55,8 +55,8 @@ std::vector<std::string> sweepClosingLines(const SweepTally& tally) {
     lines.push_back("the rows: cannot write the standard output: " + tally.rowsError);
   if (tally.interrupted)
     lines.push_back("interrupted: " + std::to_string(tally.finished) + " of " +
-                    std::to_string(tally.total) + " runs finished, " + std::to_string(tally.rows) +
-                    " rows printed");
+                    std::to_string(tally.total) + " runs finished, " +
+                    std::to_string(tally.printed) + " rows printed");
   return lines;
 }
 
@@ -111,7 +111,10 @@ bool SweepRows::print(std::vector<SweepResult>& results, std::int64_t ended) {
     if (plot_) plot_->add(tally_.rows, r.firstPicture.get(), r.curve, texts);
     ++tally_.rows;
   }
-  if (!rows.empty() && tally_.rowsError.empty()) tally_.rowsError = write_(rows);
+  if (!rows.empty() && tally_.rowsError.empty()) {
+    tally_.rowsError = write_(rows);
+    if (tally_.rowsError.empty()) tally_.printed = tally_.rows;
+  }
   progress_.show(ended, tally_.total);
   return tally_.rowsError.empty();
 }

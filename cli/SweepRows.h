@@ -20,7 +20,8 @@ namespace tarvex::batch {
 struct SweepTally {
   std::int64_t total = 0;     // runs in the sweep
   std::int64_t finished = 0;  // runs that ended, their rows printed or not
-  std::int64_t rows = 0;      // rows printed
+  std::int64_t rows = 0;      // runs handed to the printer, in order
+  std::int64_t printed = 0;   // rows written out
   std::int64_t failed = 0;    // failed runs among the rows
   std::string firstFailure;   // "the first, NAME=TEXT ...: message"
   std::string rowsError;      // why the rows could not be written, if so

@@ -26,6 +26,7 @@ SweepRuns::~SweepRuns() {
 }
 
 void SweepRuns::work() {
+  leaveStopRequestsToOtherThreads();
   for (;;) {
     std::int64_t index = 0;
     {

@@ -71,6 +71,9 @@ std::string fileErrorReason(int error) {
       return "another run or program is writing it";
     case ENXIO:
       return "nothing reads from it";
+    case EINTR:
+    case EAGAIN:  // a pipe's writes stop waiting once the run is stopped
+      return "stopped while it waited for its reader";
     default:
       return std::generic_category().message(error);
   }

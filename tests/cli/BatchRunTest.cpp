@@ -12,6 +12,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -303,6 +304,33 @@ TEST_F(BatchRun, ALogWhoseReaderGoesAwayIsAFileError) {
   EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
   EXPECT_THAT(std::string(text, length),
               HasSubstr("cannot write " + fifo.string() + ": Broken pipe"));
+}
+
+// A reader that holds its end open but reads nothing: once the pipe is full
+// the runner waits, and SIGTERM still ends it at once, the points named.
+TEST_F(BatchRun, AStopEndsAWriteThatWaitsForAReader) {
+  const fs::path fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (chdir(dir.path().c_str()) == 0 && std::freopen("stderr", "w", stderr) != nullptr)
+      execl(TARVEX_BATCH, TARVEX_BATCH, "--points", "fifo", "--json", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int queued = 0;  // what waits in the pipe: full at 65536 bytes
+  for (int i = 0; i < 30000 && (ioctl(reader, FIONREAD, &queued) != 0 || queued < 65536); ++i)
+    usleep(1000);
+  ASSERT_EQ(queued, 65536);
+  kill(child, SIGTERM);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  close(reader);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+  EXPECT_THAT(
+      test::readFile(dir.file("stderr")),
+      HasSubstr("the points file: cannot write fifo: stopped while it waited for its reader"));
 }
 #endif
 
