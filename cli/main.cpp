@@ -94,6 +94,16 @@ int main(int argc, char** argv) {
     writeMessage(clash);
     return kExitUsage;
   }
+  // An output that is the standard output's own file (/dev/stdout) takes
+  // the standard output: a single run's report goes to stderr instead. A
+  // sweep's rows cannot, and a file the shell appends to would be emptied.
+  const std::optional<StandardOutputClash> onStdout = outputOnStandardOutput(runFiles(options));
+  if (onStdout && (!options.variations.empty() || onStdout->appending)) {
+    writeMessage(onStdout->role + " is the file the standard output writes to" +
+                 (onStdout->appending ? ", which it adds to and the run would empty"
+                                      : ", where the rows go"));
+    return kExitUsage;
+  }
   if (!options.variations.empty()) {
     // The family plot is written after the last run: its file is made now,
     // so that a path that cannot be written is known before the sweep.
@@ -134,10 +144,11 @@ int main(int argc, char** argv) {
   }
 
   const RunReport report = run.report(outcome, failedOutputs);
-  if (const std::string error =
-          writeStandardOutput(options.json ? jsonReport(report) : textReport(report));
+  const std::string text = options.json ? jsonReport(report) : textReport(report);
+  if (const std::string error = onStdout ? writeStandardError(text) : writeStandardOutput(text);
       !error.empty())
-    messages.push_back("cannot write the report to standard output: " + error);
+    messages.push_back("cannot write the report to standard " +
+                       std::string(onStdout ? "error: " : "output: ") + error);
   for (const std::string& message : messages) writeMessage(message);
   return outcome.failed() || !messages.empty() ? kExitRunFailed : kExitOk;
 }

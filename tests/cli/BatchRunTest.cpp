@@ -69,12 +69,17 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
   fs::create_symlink("gone.txt", dir.file("link.svg"));
   fs::create_symlink("p.prm", dir.file("prm.svg"));
   fs::create_hard_link(dir.file("old.txt"), dir.file("hard.txt"));
-  cases.insert(cases.end(),
-               {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
-                {"p.prm --plot prm.svg", "the parameter file and the plot are"},
-                {"--points hard.txt --log old.txt", "the same file"},
-                {"/dev/zero", "指定のファイルが見つかりません (not a regular file: a device)"},
-                {"fifo.prm", "(not a regular file: a named pipe)"}});  // no wait for a writer
+  fs::create_symlink("/dev/full", dir.file("full.svg"));
+  cases.insert(
+      cases.end(),
+      {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
+       {"p.prm --plot prm.svg", "the parameter file and the plot are"},
+       {"--points hard.txt --log old.txt", "the same file"},
+       {"/dev/zero", "指定のファイルが見つかりません (not a regular file: a device)"},
+       {"fifo.prm", "(not a regular file: a named pipe)"},  // no wait for a writer
+       // Pipes and devices are files like any other; only /dev/null is shared.
+       {"--points fifo.prm --trace fifo.prm", "the points file and the trace are the same"},
+       {"--log /dev/full --plot full.svg", "the data log and the plot are the same file"}});
   mkfifo(dir.file("fifo.prm").c_str(), 0600);
   EXPECT_THAT(run("--log /dev/null --points /dev/null --json"),
               StartsWith("{\"outcome\": \"completed\""));  // a device may take several
@@ -167,18 +172,18 @@ TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
   mkfifo(dir.file("fifo.svg").c_str(), 0600);
   fs::create_symlink("/dev/full", dir.file("full.svg"));
   fs::create_symlink("/dev/full", dir.file("full.png"));
-  cases.insert(
-      cases.end(),
-      {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
-       {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
-       {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
-        "the data log: File error: cannot write /dev/full: No space left on device"},
-       // Each output named, so that two on one device tell which is which.
-       {"--plot full.svg --points /dev/full --trace /dev/full",
-        tail + "[\"points\", \"plot\", \"trace\"]}\n",
-        "the points file: cannot write /dev/full: No space left on device\ntarvex-batch: the "
-        "plot: cannot write full.svg: No space left on device\ntarvex-batch: the trace: "
-        "cannot write /dev/full: No space left on device\n"}});
+  cases.insert(cases.end(),
+               {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
+                {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
+                {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
+                 "the data log: File error: cannot write /dev/full: No space left on device"},
+                // Each output named, with the system's reason.
+                {"--plot full.svg", tail + "[\"plot\"]}\n",
+                 "the plot: cannot write full.svg: No space left on device"},
+                {"--points /dev/full", tail + "[\"points\"]}\n",
+                 "the points file: cannot write /dev/full: No space left on device"},
+                {"--trace /dev/full", tail + "[\"trace\"]}\n",
+                 "the trace: cannot write /dev/full: No space left on device"}});
 #ifdef TARVEX_HAVE_PNG
   cases.push_back({"--plot full.png", tail + "[\"plot\"]}\n", "cannot write full.png: No space"});
 #endif
@@ -285,6 +290,33 @@ TEST_F(BatchRun, CtrlCTermAndHangupStopARunWithoutPulsesAndKeepItsLog) {
     const auto lines = test::logLines(dir.file("DATA_LOG.txt"));  // closed: each line complete
     EXPECT_THAT(out, HasSubstr("\"logLines\": " + std::to_string(lines.size()) + "}")) << signal;
     fs::remove(dir.file("DATA_LOG.txt"));
+  }
+}
+
+// An output that is the standard output's own file takes it, the report
+// going to stderr; refused where that cannot be: a sweep's rows, a file the
+// standard output appends to.
+TEST_F(BatchRun, AnOutputOnTheStandardOutputTakesItAndTheReportMovesToStderr) {
+  std::istringstream csv(run("--trace /dev/stdout --json"));
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_THAT(err, StartsWith("{\"outcome\": \"completed\", "));
+  std::string row;
+  EXPECT_TRUE(std::getline(csv, row) && row ==
+                                            "tick,time_s,pulses,speed_counter,speed_pps,"
+                                            "accel_counter,state");
+  long rows = 1;
+  for (; std::getline(csv, row); ++rows) ASSERT_THAT(row, ContainsRegex("^[0-9]+,[0-9.]+,"));
+  EXPECT_EQ(rows, 8439);
+  fs::create_symlink("/dev/stdout", dir.file("out.svg"));
+  for (const auto& [args, stdoutTo, message] :
+       {std::tuple{"--trace /dev/stdout", ">stdout",
+                   "the trace is the file the standard output "
+                   "writes to, which it adds to"},
+        std::tuple{"--vary outputPulses=5 --plot out.svg", "stdout",
+                   "the plot is the file the standard output writes to, where the rows go"}}) {
+    EXPECT_EQ(run(args, stdoutTo), "") << args;
+    EXPECT_EQ(status, 2) << args;
+    EXPECT_THAT(err, HasSubstr(message)) << args;
   }
 }
 
