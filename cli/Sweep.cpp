@@ -57,7 +57,7 @@ SweepResult runOne(const FormModel& base, const BatchOptions& options, const Fam
   }
   result.interrupted = outcome.end == RunEnd::Stopped && stopRequested();
   result.failed = outcome.failed();
-  if (result.failed) result.failure = describeFailure(outcome);
+  if (result.failed) result.failure = describeFailure(outcome, readRunParameters(form));
   const RunReport report = run.report(outcome);
   result.row = options.json ? jsonRow(options.variations, texts, report) : csvRow(texts, report);
   return result;

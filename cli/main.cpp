@@ -130,7 +130,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> messages;
   if (outcome.failed()) {
     const bool log = outcome.failure->error == RunError::File;
-    messages.push_back((log ? "the data log: " : "the run failed: ") + describeFailure(outcome));
+    messages.push_back((log ? "the data log: " : "the run failed: ") +
+                       describeFailure(outcome, readRunParameters(form)));
     if (log) failedOutputs.push_back("log");
   }
   // Each output's message names it: two outputs on one device fail alike.

@@ -148,7 +148,8 @@ TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
       {"--set jerkAccel=2147483647", "overflow",
        "Overflow in the field 加増加率： (Text3, jerkAccel) at jerkCounter = jerkAccel + 1"},
       {"--set Text4=abc", "type-mismatch",
-       "Type mismatch in the field 初速度： (Text4, initialSpeed):"},
+       "Type mismatch in the field 初速度： (Text4, initialSpeed): the text is not a number: "
+       "'abc'"},
   };
   for (const auto& [args, error, message] : cases) {
     EXPECT_THAT(run(args + std::string(" --json")),

@@ -111,8 +111,12 @@ TEST_F(Sweep, RowsFollowTheProductOrderAndEqualTheSingleRunsWhateverTheJobs) {
     EXPECT_EQ(got, expected) << jobs;
     EXPECT_EQ(status, 1) << jobs;
   }
-  EXPECT_THAT(err, HasSubstr("2 of 6 runs failed; the first, jerkAccel=0 driveSpeed=x: Type "
-                             "mismatch in the field ドライブ速度："));
+  EXPECT_THAT(
+      err,
+      HasSubstr(
+          "2 of 6 runs failed; the first, jerkAccel=0 driveSpeed=x: Type "
+          "mismatch in the field ドライブ速度： (Text5, driveSpeed): the text is not a number: "
+          "'x'\n"));
 }
 
 // 0 when every run completed or stopped, 1 when any failed, 2 for bad
