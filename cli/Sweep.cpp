@@ -63,10 +63,6 @@ SweepResult runOne(const FormModel& base, const BatchOptions& options, const Fam
   return result;
 }
 
-std::string writeRows(std::string_view rows) {
-  return writeStandardOutput(rows);
-}
-
 }  // namespace
 
 int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plotFile) {
@@ -75,7 +71,7 @@ int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plot
   if (options.plotPath) plot.emplace(options.variations, size.runs, plotFile, *options.plotPath);
   FamilyPlot* const family = plot ? &*plot : nullptr;
 
-  SweepRows rows(options, size.runs, family, writeRows);
+  SweepRows rows(options, size.runs, family, writeStandardOutput);
   std::int64_t ended = 0;
   if (rows.begin()) {
     SweepRuns runs(size.runs, size.jobs,
