@@ -75,6 +75,10 @@ QString loadFailureMessage(const ChosenFile& file, const LoadResult& result) {
     case LoadFailure::NotFound:
       text = QStringLiteral("指定のファイル「%1」が見つかりません。").arg(name);
       break;
+    case LoadFailure::NotRegularFile:
+      text = QStringLiteral("「%1」は通常のファイルではないため読み出せません。\n（%2）")
+                 .arg(name, QString::fromStdString(result.fileKind));
+      break;
     case LoadFailure::NotReadable:
       text = QStringLiteral("ファイル「%1」を読み出せません。\n（%2）")
                  .arg(name, QString::fromLocal8Bit(result.error.message()));

@@ -10,7 +10,9 @@
 // column further right per point.
 //
 // A picture can also hold a family of runs: each run's curve in an ink of
-// its own over one frame, with a legend naming them.
+// its own over one frame, with a legend naming them. A family keeps of each
+// run only what its file needs (see Curve), so that its size stays the same
+// however many runs it holds.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +25,10 @@
 
 namespace tarvex {
 
-// A text for an SVG document: the markup characters escaped, and what XML
-// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
-std::string escapedXml(std::string_view text);
+// A text for an SVG document: the text every output writes, its markup
+// characters escaped and the control characters XML cannot hold shown as
+// U+FFFD.
+std::string escapedXml(std::string_view typed);
 
 class GraphPicture final : public GraphSurface {
  public:
@@ -50,10 +53,24 @@ class GraphPicture final : public GraphSurface {
 
   // The ink of the curve's points; the frame stays black.
   void setCurveInk(Pixel ink) { curveInk_ = ink; }
-  // Draws the curve of `run` over this picture, in the run's curve ink,
-  // which must not be black. The first curve added brings the run's frame
-  // and axis captions with it.
-  void addCurveOf(const GraphPicture& run);
+
+  // A run's curve as a family keeps it: its ink, and of the curve only what
+  // the family's file needs: the pixels in the curve's ink, or the SVG path
+  // reduced to the points that change what is drawn (no point of the curve
+  // more than kReducedPathTolerance twips from it).
+  struct Curve {
+    Pixel ink = kInk;
+    std::vector<std::uint32_t> pixels;  // indices into pixels(), in order
+    std::string path;                   // SVG path data in twips
+    std::size_t bytes() const { return pixels.size() * sizeof(std::uint32_t) + path.size(); }
+  };
+  enum class CurveForm { Pixels, Path };
+  static constexpr double kReducedPathTolerance = 1.5;  // a tenth of a pixel
+  Curve curve(CurveForm form) const;
+  // Draws the frame and takes the axis captions of `run`.
+  void addFrameOf(const GraphPicture& run);
+  // Draws a curve's pixels over this picture in its ink.
+  void addCurve(const Curve& curve);
 
   // A line of the legend: a curve's ink and what it stands for, or text
   // alone.
@@ -91,6 +108,13 @@ class GraphPicture final : public GraphSurface {
   // curve, clipped to the picture.
   std::string toSvg(std::string_view additions = {}, int extraBottom = 0,
                     std::string_view underCurve = {}) const;
+  // The same document in three parts, so that a family's curves can be
+  // written one by one between the first and the last: the start up to the
+  // frame (with `underCurve` under it), a curve, and the rest (the captions,
+  // the legend, `additions`).
+  std::string svgStart(int extraBottom = 0, std::string_view underCurve = {}) const;
+  static std::string svgCurve(const Curve& curve);
+  std::string svgEnd(std::string_view additions = {}) const;
 
   // A curve through points in twips of the picture as an SVG path element
   // in `ink`, cut where it leaves the picture, for toSvg's underCurve.
@@ -127,18 +151,12 @@ class GraphPicture final : public GraphSurface {
     return static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x);
   }
   void inkPixel(double twipX, double twipY, Pixel ink);
-  std::string curvePath() const;
+  std::string curvePath(double tolerance = 0) const;
 
   std::vector<Pixel> pixels_;
   std::vector<Line> lines_;
   std::vector<Column> curve_;
   Pixel curveInk_ = kInk;
-  // The curves of a family, each as its SVG path data.
-  struct FamilyCurve {
-    Pixel ink;
-    std::string path;
-  };
-  std::vector<FamilyCurve> family_;
   std::vector<LegendLine> legend_;
   LegendCorner legendCorner_ = LegendCorner::TopRight;
   std::string speedCaption_;

@@ -148,6 +148,23 @@ struct FileHead {
   bool cutShort = false;
 };
 
+// What a file that is not a regular file is, in a few words.
+std::string kindOfFile(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::directory:
+      return "a directory";
+    case fs::file_type::fifo:
+      return "a named pipe";
+    case fs::file_type::character:
+    case fs::file_type::block:
+      return "a device";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
+}
+
 // The head of the file, or why it cannot be read.
 std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit, LoadResult& result) {
   std::error_code ec;
@@ -157,8 +174,15 @@ std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit, Lo
     return std::nullopt;
   }
   result.failure = LoadFailure::NotReadable;
-  if (fs::is_directory(status)) {
-    result.error = std::make_error_code(std::errc::is_a_directory);
+  if (ec) {
+    result.error = ec;
+    return std::nullopt;
+  }
+  // Anything but a regular file (a folder, a pipe, a device) is refused
+  // before it is opened: reading one could wait for ever.
+  if (!fs::is_regular_file(status)) {
+    result.failure = LoadFailure::NotRegularFile;
+    result.fileKind = kindOfFile(status);
     return std::nullopt;
   }
   errno = 0;
@@ -339,9 +363,11 @@ std::string describeLoadFailure(const LoadResult& result, std::string_view file)
     case LoadFailure::None:
       return {};
     case LoadFailure::NotFound:
-      return text + "no such file";
+      return text + "missing (no such file)";
+    case LoadFailure::NotRegularFile:
+      return text + "not a regular file (" + result.fileKind + ")";
     case LoadFailure::NotReadable:
-      return text + "the file cannot be read (" + result.error.message() + ")";
+      return text + "not readable (" + result.error.message() + ")";
     case LoadFailure::NotParameterFile:
       break;
   }

@@ -120,6 +120,7 @@ bool applyParameterFields(const ParameterFields& fields, FormControls& form);
 enum class LoadFailure {
   None,
   NotFound,          // no file of that name
+  NotRegularFile,    // a folder, a named pipe, a device ...: `fileKind` says which
   NotReadable,       // `error` says why
   NotParameterFile,  // the fields end early or a box field holds no box value
 };
@@ -133,13 +134,17 @@ struct LoadResult {
   int field = 0;
   int line = 0;
   std::optional<std::string> found;
+  // A file that is not a regular one: "a directory", "a named pipe", "a
+  // device", "a socket" or "not a regular file".
+  std::string fileKind;
   bool ok() const { return failure == LoadFailure::None; }
 };
 
 // Loads `path` into the controls: the whole of the window's Load after the
-// file name is known. The whole file is read and checked before any control
-// changes: on any failure every control is left as it was. No file stays
-// open.
+// file name is known. Only a regular file is opened, so that nothing waits
+// for a pipe or a device. The whole file is read and checked before any
+// control changes: on any failure every control is left as it was. No file
+// stays open.
 LoadResult loadParameterFile(const std::filesystem::path& path, FormControls& form);
 
 // The name of field `index` (0-based, the file's order): its caption in

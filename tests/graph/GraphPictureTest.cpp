@@ -93,7 +93,9 @@ TEST(GraphPicture, AFamilyHasOneBlackFrameAndEachCurveInItsInkTheLaterOnTop) {
   for (int x = 0; x <= 999; ++x) first.drawPoint(float(x), x % 2 ? 2000.0f : 1000.0f);
   second.clearGraph(), second.setCurveInk(0xff0000ff);  // blue, one point on it
   second.drawPoint(15, 2000), second.drawPoint(15, 3000);
-  family.addCurveOf(first), family.addCurveOf(second);
+  family.addFrameOf(first);
+  for (const GraphPicture* run : {&first, &second})
+    family.addCurve(run->curve(GraphPicture::CurveForm::Pixels));
   const auto at = [&](int x, int y) { return family.pixels()[y * 668 + x]; };
   EXPECT_EQ(
       std::tuple(at(0, 263), at(0, 66), at(1, 133), at(1, 200), at(2, 133), at(9, 9)),
@@ -130,6 +132,41 @@ TEST(GraphPicture, DrawsAtDeviceResolutionOnScaledScreens) {
   const GraphPicture::Raster half = p.rasterAt(1.5);  // 1002 x 402, marks two device pixels
   EXPECT_EQ(half.width * 1000 + half.height, 1002 * 1000 + 402);
   for (int y = 393; y < 399; ++y) EXPECT_EQ(inkedAt(half, 700, y), y == 395 || y == 396) << y;
+}
+
+// A family's SVG keeps of a curve only the points that change what is
+// drawn: every plotted point within a tenth of a pixel (1.5 twips) of the
+// reduced path, a curve, a step, a column and a saw alike.
+TEST(GraphPicture, AReducedCurveStaysWithinATenthOfAPixelOfEveryPoint) {
+  GraphPicture p;
+  std::vector<std::pair<double, double>> points;
+  for (int x = 0; x <= 9000; ++x) {
+    const double y = 3000 - 3e-5 * x * x + (x > 6000 ? 400 : 0) + (x > 8000 ? x % 7 : 0);
+    // At x 4500 a column goes up, down past its start and back up.
+    for (const double dy :
+         x == 4500 ? std::vector{0.0, -1500.0, 500.0, -500.0} : std::vector{0.0}) {
+      p.drawPoint(float(x), float(y + dy));
+      points.emplace_back(x, float(y + dy));
+    }
+  }
+  const std::string d = p.curve(GraphPicture::CurveForm::Path).path;
+  const std::regex vertex(R"([ML](-?[\d.]+) (-?[\d.]+))");
+  std::vector<std::pair<double, double>> path;
+  for (std::sregex_iterator it(d.begin(), d.end(), vertex), end; it != end; ++it)
+    path.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+  EXPECT_GT(path.size(), 2 * 1000u / 7);  // both corners of every tooth of the saw
+  EXPECT_LT(path.size(), 400u);           // out of 9001 points
+  for (const auto& [x, y] : points) {
+    double nearest = 1e9;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+      const auto [ax, ay] = path[i - 1];
+      const double dx = path[i].first - ax, dy = path[i].second - ay, length = dx * dx + dy * dy;
+      const double t =
+          length > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / length, 0.0, 1.0) : 0;
+      nearest = std::min(nearest, std::hypot(ax + t * dx - x, ay + t * dy - y));
+    }
+    ASSERT_LE(nearest, 1.51) << x << " " << y;
+  }
 }
 
 }  // namespace

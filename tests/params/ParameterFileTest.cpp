@@ -89,7 +89,7 @@ TEST(ParameterFile, LoadSetsEachFieldsOwnControlAndThePairsReactOrChangesNothing
   }
   FormModel form = test::startupForm();
   EXPECT_EQ(loadParameterFile(dir.file("missing.prm"), form).failure, LoadFailure::NotFound);
-  EXPECT_EQ(loadParameterFile(dir.path(), form).failure, LoadFailure::NotReadable);
+  EXPECT_EQ(loadParameterFile(dir.path(), form).failure, LoadFailure::NotRegularFile);
   EXPECT_EQ(stateOf(form), stateOf(test::startupForm()));
 }
 
