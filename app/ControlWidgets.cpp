@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 
 #include "Controls.h"
@@ -77,6 +78,58 @@ void OptionCheckBox::nextCheckState() {
   setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
 }
 
+ReadoutBox::ReadoutBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+  setReadOnly(true);
+}
+
+QRect ReadoutBox::textRoom() const {
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  // A text box keeps two pixels clear on either side of its text.
+  constexpr int kTextBoxMargin = 2;
+  const QMargins margins = textMargins();
+  return style()
+      ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+      .adjusted(kTextBoxMargin + margins.left(), margins.top(), -kTextBoxMargin - margins.right(),
+                -margins.bottom());
+}
+
+void ReadoutBox::showValue(std::int64_t value) {
+  if (!designFontKept_) {
+    designFont_ = font();
+    designFontKept_ = true;
+  }
+  const QString text = QString::number(value);
+  const int room = textRoom().width();
+  QFont fitted = designFont_;
+  for (int size = designFont_.pixelSize();
+       size > kSmallestPixelSize && QFontMetrics(fitted).horizontalAdvance(text) > room; --size)
+    fitted.setPixelSize(size - 1);
+  const QFontMetrics metrics(fitted);
+  elided_ = metrics.horizontalAdvance(text) > room
+                ? metrics.elidedText(text, Qt::ElideRight, room, Qt::TextSingleLine)
+                : QString();
+  if (fitted != font()) setFont(fitted);
+  setText(text);
+  setCursorPosition(0);
+  setToolTip(fitted == designFont_ ? QString() : text);
+}
+
+void ReadoutBox::paintEvent(QPaintEvent* event) {
+  if (elided_.isEmpty()) {
+    QLineEdit::paintEvent(event);
+    return;
+  }
+  // Too wide even in the smallest size: the frame as the box draws it, and
+  // the leading digits with the elision mark.
+  QPainter painter(this);
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+  painter.setPen(palette().color(QPalette::Text));
+  painter.drawText(textRoom(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, elided_);
+}
+
 IndicatorButton::IndicatorButton(QWidget* parent) : QRadioButton(parent) {}
 
 void IndicatorButton::setOn(bool on) {
@@ -84,8 +137,7 @@ void IndicatorButton::setOn(bool on) {
 }
 
 void IndicatorButton::nextCheckState() {
-  // A click switches the indicator on, never off.
-  setChecked(true);
+  // Only the run switches the indicator.
 }
 
 void IndicatorButton::paintEvent(QPaintEvent*) {

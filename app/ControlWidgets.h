@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include <QCheckBox>
+#include <QFont>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QWidget>
 
@@ -32,8 +34,38 @@ class OptionCheckBox : public QCheckBox {
   void nextCheckState() override;
 };
 
-// The triangle-prevention indicator: a circle without its caption. A click
-// switches it on; only code switches it off.
+// A readout: a text box that only shows a number. It takes focus, selects
+// and copies like any text box, but nothing typed reaches it. A value wider
+// than the box is shown whole in a smaller size of the same face, down to
+// kSmallestPixelSize; one wider still shows its leading digits followed by
+// "…", never digits that could read as another number. Whenever the value
+// is not shown at the design size, the tooltip holds it whole.
+class ReadoutBox : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  static constexpr int kSmallestPixelSize = 8;
+
+  explicit ReadoutBox(const QString& text, QWidget* parent = nullptr);
+
+  void showValue(std::int64_t value);
+  // What the box shows: the value, or its leading digits and "…".
+  QString shownText() const { return elided_.isEmpty() ? text() : elided_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // The room for the text inside the frame and the text margins.
+  QRect textRoom() const;
+
+  QFont designFont_;
+  bool designFontKept_ = false;
+  QString elided_;
+};
+
+// The triangle-prevention indicator: a circle without its caption, set only
+// by the run; clicks and keys leave it as it is.
 class IndicatorButton : public QRadioButton {
   Q_OBJECT
 

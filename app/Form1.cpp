@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +17,6 @@
 #include <QtGlobal>
 
 #include "ControlWidgets.h"
-#include "FailureText.h"
 #include "FormLayout.h"
 #include "FormRun.h"
 #include "OptionPairs.h"
@@ -51,6 +52,12 @@ int nameNumber(std::string_view name, std::string_view prefix) {
   return number;
 }
 
+bool isReadout(TextBox box) {
+  for (const ReadoutControl& control : kReadoutControls)
+    if (control.box == box) return true;
+  return false;
+}
+
 // Runs a handler so that nothing it throws reaches the event loop.
 template <class Handler>
 void guarded(QWidget* window, Handler&& handler) {
@@ -67,6 +74,24 @@ void guarded(QWidget* window, Handler&& handler) {
                         QStringLiteral("内部エラーが発生しました。\n\n%1").arg(what));
 }
 
+// The keys that open the focused control's context menu, as the right mouse
+// button does: the menu key and Shift+F10. Not every desktop turns them into
+// a menu request, so the window does it itself.
+bool opensContextMenu(const QKeyEvent& key) {
+  const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+  return (key.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+         (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+// Opens the context menu of `control` as the keyboard does: at the text
+// cursor of a field, at the top left of the graph.
+void openContextMenuFromKeyboard(QWidget& control) {
+  const QRect cursor = control.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  const QPoint at = cursor.isValid() ? cursor.center() : QPoint(20, 20);
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, at, control.mapToGlobal(at));
+  QApplication::sendEvent(&control, &request);
+}
+
 // The parameter texts as typed, in UTF-8 for the messages.
 RunParameters typedTexts(const RunParameters& params) {
   RunParameters typed;
@@ -76,28 +101,6 @@ RunParameters typedTexts(const RunParameters& params) {
 }
 
 }  // namespace
-
-// The graph's drawing surface: Picture1 and its two axis captions.
-class WindowGraph final : public GraphSurface {
- public:
-  explicit WindowGraph(Form1& form) : form_(form) {}
-  void clearGraph() override { form_.Picture1->clear(); }
-  void drawLine(float x1, float y1, float x2, float y2) override {
-    form_.Picture1->drawLine(x1, y1, x2, y2);
-  }
-  void drawPoint(float x, float y) override { form_.Picture1->drawPoint(x, y); }
-  void setSpeedAxisCaption(std::string_view caption) override {
-    form_.Label21->setText(fromUtf8(caption));
-    form_.Picture1->setSpeedAxisCaption(caption);
-  }
-  void setTimeAxisCaption(std::string_view caption) override {
-    form_.Label22->setText(fromUtf8(caption));
-    form_.Picture1->setTimeAxisCaption(caption);
-  }
-
- private:
-  Form1& form_;
-};
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Form1"));
@@ -115,8 +118,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   createControls();
   setTabOrderAsDesigned();
   connectHandlers();
-  Form_Load();
-  Command1->setFocus(Qt::OtherFocusReason);
+  showStartupValues();
+  startButton_->setFocus(Qt::OtherFocusReason);
   // The focused control shows its focus mark from the start, not only once
   // Tab has been pressed: every control that takes focus marks the window
   // anew when it gets it.
@@ -135,8 +138,10 @@ void Form1::createControls() {
     QWidget* widget = nullptr;
     switch (design.kind) {
       case ControlKind::TextBox: {
-        auto* box = new QLineEdit(text, this);
-        textBoxes_[nameNumber(design.name, "Text") - 1] = box;
+        const TextBox control = textBoxNumber(nameNumber(design.name, "Text"));
+        QLineEdit* box =
+            isReadout(control) ? new ReadoutBox(text, this) : new QLineEdit(text, this);
+        textBoxes_[indexOf(control)] = box;
         widget = box;
         break;
       }
@@ -161,15 +166,15 @@ void Form1::createControls() {
         widget = new QPushButton(text, this);
         break;
       case ControlKind::OptionButton: {
-        Option1 = new IndicatorButton(this);
-        Option1->setText(text);
-        widget = Option1;
+        triangleIndicator_ = new IndicatorButton(this);
+        triangleIndicator_->setText(text);
+        widget = triangleIndicator_;
         break;
       }
       case ControlKind::PictureBox:
-        Picture1 = new PictureBox(this);
-        Picture1->setFocusPolicy(Qt::StrongFocus);
-        widget = Picture1;
+        graph_ = new PictureBox(this);
+        graph_->setFocusPolicy(Qt::StrongFocus);
+        widget = graph_;
         break;
       case ControlKind::Line:
         widget = new LineControl(this);
@@ -190,12 +195,12 @@ void Form1::createControls() {
     }
   }
 
-  Command1 = findChild<QPushButton*>(QStringLiteral("Command1"));
-  Command2 = findChild<QPushButton*>(QStringLiteral("Command2"));
-  Command3 = findChild<QPushButton*>(QStringLiteral("Command3"));
-  Command4 = findChild<QPushButton*>(QStringLiteral("Command4"));
-  Label21 = findChild<QLabel*>(QStringLiteral("Label21"));
-  Label22 = findChild<QLabel*>(QStringLiteral("Label22"));
+  startButton_ = findChild<QPushButton*>(QStringLiteral("Command1"));
+  stopButton_ = findChild<QPushButton*>(QStringLiteral("Command2"));
+  saveButton_ = findChild<QPushButton*>(QStringLiteral("Command3"));
+  loadButton_ = findChild<QPushButton*>(QStringLiteral("Command4"));
+  speedAxisCaption_ = findChild<QLabel*>(QStringLiteral("Label21"));
+  timeAxisCaption_ = findChild<QLabel*>(QStringLiteral("Label22"));
 
   // Text8 is the fixed caption of Option1: it looks like a caption, cannot
   // be edited and takes no focus.
@@ -225,18 +230,22 @@ void Form1::setTabOrderAsDesigned() {
 }
 
 void Form1::connectHandlers() {
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+  connect(startButton_, &QPushButton::clicked, this, [this] { start(); });
+  connect(stopButton_, &QPushButton::clicked, this, [this] { requestStop(); });
+  connect(saveButton_, &QPushButton::clicked, this, [this] { saveParameters(); });
+  connect(loadButton_, &QPushButton::clicked, this, [this] { loadParameters(); });
+  // The graph captions its axes at every run.
+  connect(graph_, &PictureBox::speedAxisCaptionChanged, speedAxisCaption_, &QLabel::setText);
+  connect(graph_, &PictureBox::timeAxisCaptionChanged, timeAxisCaption_, &QLabel::setText);
   // Every change of a paired box's value, by a click or by code, runs its
   // handler at once, inside the assignment that made it. Check1 has none.
   for (int n = 2; n <= kCheckBoxCount; ++n) {
     const CheckBox box = checkBoxNumber(n);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
-    connect(checkBox(box), &QCheckBox::checkStateChanged, this, [this, box] { Check_Click(box); });
+    connect(checkBox(box), &QCheckBox::checkStateChanged, this,
+            [this, box] { optionPairClicked(box); });
 #else
-    connect(checkBox(box), &QCheckBox::stateChanged, this, [this, box] { Check_Click(box); });
+    connect(checkBox(box), &QCheckBox::stateChanged, this, [this, box] { optionPairClicked(box); });
 #endif
   }
 }
@@ -259,16 +268,11 @@ void Form1::setText(TextBox box, const std::string& text) {
 }
 
 void Form1::setIndicator(bool on) {
-  Option1->setOn(on);
+  triangleIndicator_->setOn(on);
 }
 
 void Form1::showReadoutValue(TextBox box, std::int64_t value) {
-  QLineEdit* edit = textBox(box);
-  const QString text = QString::number(value);
-  edit->setText(text);
-  edit->setCursorPosition(0);
-  const int room = edit->contentsRect().width() - 4;  // the text box's own margins
-  edit->setToolTip(edit->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+  static_cast<ReadoutBox*>(textBox(box))->showValue(value);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -277,11 +281,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     static_cast<QWidget*>(watched)->update();
   }
   if (event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto& key = *static_cast<QKeyEvent*>(event);
     auto* button = qobject_cast<QPushButton*>(watched);
-    if (button != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+    if (button != nullptr && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) &&
         button->isEnabled()) {
       button->click();
+      return true;
+    }
+    auto* control = static_cast<QWidget*>(watched);
+    const bool hasMenu = qobject_cast<QLineEdit*>(control) != nullptr || control == graph_;
+    if (hasMenu && opensContextMenu(key) &&
+        control->contextMenuPolicy() == Qt::DefaultContextMenu) {
+      openContextMenuFromKeyboard(*control);
       return true;
     }
   }
@@ -292,20 +303,19 @@ void Form1::holdParameterFields(bool held) {
   for (const ParameterField& field : kParameterFields) textBox(field.control)->setReadOnly(held);
 }
 
-void Form1::Form_Load() {
+void Form1::showStartupValues() {
   applyStartupValues(*this);
 }
 
-void Form1::Command1_Click() {
+void Form1::start() {
   // One run at a time: Start is disabled while a run is active, and a click
   // that still arrives is ignored.
   if (runActive_) return;
   guarded(this, [this] { runSimulation(); });
   // The message comes once the window is ready again, so that focus can go
   // to the field it names.
-  if (const RecordedRun* run = Picture1->lastRun();
-      run && run->outcome.failed() && !closeRequested_)
-    showRunFailure(run->outcome, run->typed);
+  if (const RecordedRun* run = graph_->lastRun(); run && run->outcome.failed() && !closeRequested_)
+    showRunFailure(*run);
   if (closeRequested_) {
     closeRequested_ = false;
     close();
@@ -315,17 +325,17 @@ void Form1::Command1_Click() {
 void Form1::runSimulation() {
   runActive_ = true;
   // Keys typed during the run go to Stop: Space or Enter stops it.
-  Command2->setFocus(Qt::OtherFocusReason);
-  Command1->setEnabled(false);
+  stopButton_->setFocus(Qt::OtherFocusReason);
+  startButton_->setEnabled(false);
   holdParameterFields(true);
   struct EndOfRun {
     Form1& form;
     ~EndOfRun() {
       form.runActive_ = false;
       form.holdParameterFields(false);
-      form.Picture1->runEnded();
-      form.Command1->setEnabled(true);
-      form.Command1->setFocus(Qt::OtherFocusReason);
+      form.graph_->runEnded();
+      form.startButton_->setEnabled(true);
+      form.startButton_->setFocus(Qt::OtherFocusReason);
     }
   } endOfRun{*this};
 
@@ -334,10 +344,10 @@ void Form1::runSimulation() {
   record->recipe.sCurve = optionValue(CheckBox::Check4);
   record->recipe.startOptions = {optionValue(CheckBox::Check2), optionValue(CheckBox::Check7)};
   record->typed = typedTexts(record->recipe.params);
-  Picture1->runStarting(record);
+  graph_->runStarting(record);
 
   WindowReadouts readouts(*this);
-  WindowGraph graph(*this);
+  PictureBox& graph = *graph_;
   RunSession session(*this, readouts);
   session.drawOn(graph).traceTo(record->trace).logTo(DataLog::kDefaultPath);
   const RunResult result = session.run(record->recipe.params);
@@ -354,37 +364,28 @@ void Form1::runSimulation() {
   for (const ReadoutControl& control : kReadoutControls)
     record->readouts[static_cast<std::size_t>(control.readout)] =
         control.box ? textBox(*control.box)->text()
-                    : (Option1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+                    : (triangleIndicator_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
   if (outcome.failed()) record->failureMessage = runFailureMessage(outcome, record->typed);
 }
 
-void Form1::showRunFailure(const RunOutcome& outcome, const RunParameters& typed) {
-  QMessageBox box(QMessageBox::Critical, runFailureTitle(), runFailureMessage(outcome, typed),
-                  QMessageBox::Ok, this);
-  box.setInformativeText(QStringLiteral("<small>%1</small>")
-                             .arg(fromUtf8(failureDetailJapanese(outcome)).toHtmlEscaped()));
-  box.exec();
-  const RunFailure& failure = *outcome.failure;
-  if (failure.causes.empty()) return;
-  QLineEdit* field = textBox(fieldOf(failure.causes.front()).control);
+void Form1::showRunFailure(const RecordedRun& run) {
+  showRunFailureMessage(this, run.outcome, run.failureMessage);
+  const std::optional<TextBox> field = fieldToCorrect(run.outcome);
+  if (!field) return;
   activateWindow();
-  field->setFocus(Qt::OtherFocusReason);
-  field->selectAll();
+  textBox(*field)->setFocus(Qt::OtherFocusReason);
+  textBox(*field)->selectAll();
 }
 
-void Form1::Command2_Click() {
-  stopf = 1;
-}
-
-void Form1::Command3_Click() {
+void Form1::saveParameters() {
   guarded(this, [this] { saveParametersInteractively(this, *this); });
 }
 
-void Form1::Command4_Click() {
+void Form1::loadParameters() {
   guarded(this, [this] { loadParametersInteractively(this, *this); });
 }
 
-void Form1::Check_Click(CheckBox box) {
+void Form1::optionPairClicked(CheckBox box) {
   runPairHandler(*this, box);
 }
 
@@ -393,7 +394,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   // closes the data log with every record written, and the window closes
   // when the Start handler has returned.
   if (runActive_) {
-    stopf = 1;
+    requestStop();
     closeRequested_ = true;
     event->ignore();
     return;

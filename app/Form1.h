@@ -22,9 +22,8 @@ namespace tarvex {
 namespace window {
 class PictureBox;
 class IndicatorButton;
-class LineControl;
 class OptionCheckBox;
-class WindowReadouts;
+struct RecordedRun;
 }  // namespace window
 
 class Form1 : public QWidget, public FormControls {
@@ -52,11 +51,15 @@ class Form1 : public QWidget, public FormControls {
   const std::optional<RunOutcome>& lastOutcome() const { return lastOutcome_; }
 
   QLineEdit* textBox(TextBox box) const { return textBoxes_[indexOf(box)]; }
-  // Writes a readout's value. A value wider than its box shows its leading
-  // digits, as a text box does when its text is set, and the whole value in
-  // the box's tooltip.
+  // Writes a readout's value, fitted to its box (see ReadoutBox).
   void showReadoutValue(TextBox box, std::int64_t value);
   window::OptionCheckBox* checkBox(CheckBox box) const { return checkBoxes_[indexOf(box)]; }
+
+  // The stop request: made by Stop (or by closing the window during a run),
+  // seen by the run at its next yield, withdrawn at the start of every run.
+  void requestStop() { stopRequested_ = true; }
+  bool stopRequested() const { return stopRequested_; }
+  void withdrawStopRequest() { stopRequested_ = false; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -65,42 +68,38 @@ class Form1 : public QWidget, public FormControls {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  friend class window::WindowReadouts;
-  friend class WindowGraph;
-
   void createControls();
   void setTabOrderAsDesigned();
   void connectHandlers();
 
-  // The event handlers.
-  void Form_Load();
-  void Command1_Click();
-  void Command2_Click();
-  void Command3_Click();
-  void Command4_Click();
-  void Check_Click(CheckBox box);
+  // What the window does for its user.
+  void showStartupValues();
+  void start();
+  void saveParameters();
+  void loadParameters();
+  void optionPairClicked(CheckBox box);
 
   void runSimulation();
   // During a run the parameter fields take no typing: keys go to Stop.
   void holdParameterFields(bool held);
-  void showRunFailure(const RunOutcome& outcome, const RunParameters& typed);
+  // The message of a failed run, then focus on the field it names.
+  void showRunFailure(const window::RecordedRun& run);
 
-  // The stop request: 1 once Stop has been pressed during a run.
-  std::int16_t stopf = 0;
+  bool stopRequested_ = false;
   bool runActive_ = false;
   bool closeRequested_ = false;
   std::optional<RunOutcome> lastOutcome_;
 
   std::array<QLineEdit*, kTextBoxCount> textBoxes_{};
   std::array<window::OptionCheckBox*, kCheckBoxCount> checkBoxes_{};
-  QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
-  QPushButton* Command3 = nullptr;
-  QPushButton* Command4 = nullptr;
-  window::IndicatorButton* Option1 = nullptr;
-  window::PictureBox* Picture1 = nullptr;
-  QLabel* Label21 = nullptr;
-  QLabel* Label22 = nullptr;
+  QPushButton* startButton_ = nullptr;
+  QPushButton* stopButton_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* loadButton_ = nullptr;
+  window::IndicatorButton* triangleIndicator_ = nullptr;
+  window::PictureBox* graph_ = nullptr;
+  QLabel* speedAxisCaption_ = nullptr;
+  QLabel* timeAxisCaption_ = nullptr;
 };
 
 }  // namespace tarvex

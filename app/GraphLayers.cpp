@@ -16,8 +16,18 @@
 namespace tarvex::window {
 namespace {
 
-constexpr int kCaptionHeight = 20;  // pixels under the picture for its caption line
 constexpr double kMarkPixels = 4.0;
+
+// The canvas of the exports with context, in twips from the picture's
+// top-left corner: room for the speed caption to the left and above, the
+// time caption to the right and below, and the caption lines under it.
+constexpr int kCanvasLeft = -480, kCanvasTop = -120, kCanvasRight = 10572, kCanvasBottom = 4332;
+constexpr int kCaptionBelow = 420;      // the first caption line's baseline under the picture
+constexpr int kCaptionLineTwips = 210;  // 14 pixels from line to line
+constexpr int kCaptionRoomTwips = 360;  // under the picture for one caption line
+// Half-width character cells of a caption line (6 pixels each in the 12-pixel
+// gothic), so that a line ends within the canvas.
+constexpr int kCaptionCells = 110;
 
 QFont smallFont() {
   QFont font = standardFont();
@@ -34,6 +44,25 @@ QString captionOf(Parameter p) {
   QString caption = fromUtf8(fieldOf(p).caption);
   if (caption.endsWith(QStringLiteral("："))) caption.chop(1);
   return caption;
+}
+
+// Half-width cells of a text: two for every character outside ASCII.
+int cellsOf(const QString& text) {
+  int cells = 0;
+  for (const QChar c : text) cells += c.unicode() < 0x80 ? 1 : 2;
+  return cells;
+}
+
+QImage inkImage(const GraphPicture::Pixel* pixels, int width, int height) {
+  QImage ink(width, height, QImage::Format_ARGB32);
+  for (int y = 0; y < height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(ink.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const GraphPicture::Pixel p = pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+      line[x] = p == GraphPicture::kGround ? 0u : p;
+    }
+  }
+  return ink;
 }
 
 QString optionWords(const RunRecipe& r) {
@@ -72,45 +101,73 @@ void paintScales(QPainter& painter, const GraphScales& scales) {
   painter.restore();
 }
 
-void paintInkOnly(QPainter& painter, const GraphPicture& picture) {
-  QImage ink(GraphPicture::kWidth, GraphPicture::kHeight, QImage::Format_ARGB32);
-  const GraphPicture::Pixel* pixels = picture.pixels();
-  for (int y = 0; y < GraphPicture::kHeight; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(ink.scanLine(y));
-    for (int x = 0; x < GraphPicture::kWidth; ++x) {
-      const GraphPicture::Pixel p = pixels[y * GraphPicture::kWidth + x];
-      line[x] = p == GraphPicture::kGround ? 0u : p;
-    }
+void paintInkOnly(QPainter& painter, const GraphPicture& picture, double scale) {
+  if (scale == 1.0) {
+    painter.drawImage(0, 0,
+                      inkImage(picture.pixels(), GraphPicture::kWidth, GraphPicture::kHeight));
+    return;
   }
-  painter.drawImage(0, 0, ink);
+  const GraphPicture::Raster raster = picture.rasterAt(scale);
+  QImage ink = inkImage(raster.pixels.data(), raster.width, raster.height);
+  ink.setDevicePixelRatio(scale);
+  painter.drawImage(QPointF(0, 0), ink);
 }
 
-QColor earlierCurveColour(std::size_t n) {
-  static const QColor colours[] = {QColor(0xf4, 0xa5, 0x82), QColor(0x92, 0xc5, 0xde),
-                                   QColor(0x9c, 0xd0, 0x6a), QColor(0xc2, 0xa5, 0xcf),
-                                   QColor(0xe6, 0xc8, 0x5a)};
-  return colours[n % std::size(colours)];
+QColor earlierCurveColour(int colour) {
+  static const QColor colours[kEarlierColours] = {
+      QColor(0xf4, 0xa5, 0x82), QColor(0x92, 0xc5, 0xde), QColor(0x9c, 0xd0, 0x6a),
+      QColor(0xc2, 0xa5, 0xcf), QColor(0xe6, 0xc8, 0x5a), QColor(0xe7, 0x9c, 0xc3)};
+  return colours[std::size_t(std::max(colour, 0)) % kEarlierColours];
 }
 
-QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales) {
-  QImage layer(GraphPicture::kWidth, GraphPicture::kHeight, QImage::Format_RGB32);
+int freeColour(const std::vector<std::shared_ptr<const RecordedRun>>& runs) {
+  for (int colour = 0; colour < int(kEarlierColours); ++colour)
+    if (std::none_of(runs.begin(), runs.end(), [&](const auto& r) { return r->colour == colour; }))
+      return colour;
+  return 0;
+}
+
+std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
+                                                  const GraphScales& scales) {
+  std::vector<GraphPicture::TwipPoint> points;
+  if (run.range == 0) return points;
+  points.reserve(run.trace.points().size());
+  for (const TracePoint& p : run.trace.points())
+    points.push_back(
+        {std::min(scales.xOfTicks(p.tick), double(SpeedGraph::kLastColumn)),
+         std::max(scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range)), 0.0)});
+  return points;
+}
+
+QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales,
+                     double scale) {
+  QImage layer(int(std::ceil(GraphPicture::kWidth * scale)),
+               int(std::ceil(GraphPicture::kHeight * scale)), QImage::Format_RGB32);
+  layer.setDevicePixelRatio(scale);
   layer.fill(Qt::white);
   QPainter painter(&layer);
   // The oldest first, so that the most recent lies on top.
   for (std::size_t n = earlier.size(); n-- > 0;) {
-    const RecordedRun& run = *earlier[n];
-    if (run.range == 0) continue;
     QPolygonF curve;
-    for (const TracePoint& p : run.trace.points()) {
-      const double x = std::min(scales.xOfTicks(p.tick), double(SpeedGraph::kLastColumn));
-      const double y = std::max(
-          scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range)), 0.0);
-      curve << QPointF(pixelOfTwips(x) + 0.5, pixelOfTwips(y) + 0.5);
-    }
-    painter.setPen(QPen(earlierCurveColour(n), 1.0));
+    for (const GraphPicture::TwipPoint& p : curveInTwips(*earlier[n], scales))
+      curve << QPointF(pixelOfTwips(p.x) + 0.5, pixelOfTwips(p.y) + 0.5);
+    // One pixel of the picture wide, in whole device pixels.
+    QPen pen(earlierCurveColour(earlier[n]->colour), double(std::max(1L, std::lround(scale))));
+    pen.setCosmetic(true);
+    painter.setPen(pen);
     painter.drawPolyline(curve);
   }
   return layer;
+}
+
+bool sameRun(const RunRecipe& a, const RunRecipe& b) {
+  const auto sameChange = [](const LiveOptionChange& x, const LiveOptionChange& y) {
+    return x.tick == y.tick && x.values == y.values;
+  };
+  return a.params.texts == b.params.texts && a.sCurve == b.sCurve &&
+         a.startOptions == b.startOptions && a.stopTick == b.stopTick &&
+         std::equal(a.changes.begin(), a.changes.end(), b.changes.begin(), b.changes.end(),
+                    sameChange);
 }
 
 QString differences(const RecordedRun& earlier, const RecordedRun& current) {
@@ -131,27 +188,106 @@ QString differences(const RecordedRun& earlier, const RecordedRun& current) {
   return words.isEmpty() ? QStringLiteral("同じ設定") : words.join(QStringLiteral("、"));
 }
 
-void paintLegend(QPainter& painter, const std::vector<const RecordedRun*>& earlier,
-                 const RecordedRun& current) {
+namespace {
+
+// The current run's own values of whatever any earlier run differs in.
+QString ownValues(const std::vector<const RecordedRun*>& earlier, const RecordedRun& current) {
+  QStringList words;
+  const auto anyDiffers = [&](const auto& differs) {
+    return std::any_of(earlier.begin(), earlier.end(),
+                       [&](const RecordedRun* r) { return differs(*r); });
+  };
+  for (const ParameterField& field : kParameterFields)
+    if (anyDiffers([&](const RecordedRun& r) {
+          return r.typed[field.parameter] != current.typed[field.parameter];
+        }))
+      words << captionOf(field.parameter) + QLatin1Char(' ') +
+                   fromUtf8(current.typed[field.parameter]);
+  const RunRecipe& c = current.recipe;
+  if (anyDiffers([&](const RecordedRun& r) {
+        return (r.recipe.sCurve == kChecked) != (c.sCurve == kChecked);
+      }))
+    words << onOff(c.sCurve, "Ｓ字加減速", "直線加減速");
+  if (anyDiffers([&](const RecordedRun& r) {
+        return (r.recipe.startOptions.automatic == kChecked) !=
+               (c.startOptions.automatic == kChecked);
+      }))
+    words << onOff(c.startOptions.automatic, "自動減速", "マニュアル減速");
+  if (anyDiffers([&](const RecordedRun& r) {
+        return (r.recipe.startOptions.symmetric == kChecked) !=
+               (c.startOptions.symmetric == kChecked);
+      }))
+    words << onOff(c.startOptions.symmetric, "対称", "非対称");
+  return words.join(QStringLiteral("、"));
+}
+
+QString timesRun(int runs) {
+  return runs > 1 ? QStringLiteral("（%1 回）").arg(runs) : QString();
+}
+
+}  // namespace
+
+std::vector<LegendEntry> legendEntries(const std::vector<const RecordedRun*>& earlier,
+                                       const RecordedRun& current) {
+  std::vector<LegendEntry> entries;
+  if (!current.trace.points().empty()) {
+    const QString own = ownValues(earlier, current);
+    entries.push_back({Qt::black, QStringLiteral("今回") +
+                                      (own.isEmpty() ? QString() : QStringLiteral(": ") + own) +
+                                      timesRun(current.runs)});
+  }
+  for (const RecordedRun* run : earlier)
+    entries.push_back(
+        {earlierCurveColour(run->colour), differences(*run, current) + timesRun(run->runs)});
+  return entries;
+}
+
+QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner) {
+  const QFontMetrics metrics(smallFont());
+  int width = 0;
+  for (const LegendEntry& e : entries) width = std::max(width, metrics.horizontalAdvance(e.text));
+  const int boxWidth = width + 30, boxHeight = metrics.height() * int(entries.size()) + 6;
+  const int axis = int(pixelOfTwips(SpeedGraph::kTimeAxisY));
+  using C = GraphPicture::LegendCorner;
+  const bool right = corner == C::TopRight || corner == C::BottomRight;
+  const bool top = corner == C::TopRight || corner == C::TopLeft;
+  return QRect(right ? GraphPicture::kWidth - width - 34 : 4, top ? 3 : axis - boxHeight - 16,
+               boxWidth, boxHeight);
+}
+
+GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& entries,
+                                               const QImage& shown) {
+  using C = GraphPicture::LegendCorner;
+  C best = C::TopRight;
+  long fewest = -1;
+  for (const C corner : {C::TopRight, C::TopLeft, C::BottomRight, C::BottomLeft}) {
+    const QRect box = legendBox(entries, corner) & shown.rect();
+    long covered = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+      for (int x = box.left(); x <= box.right(); ++x)
+        covered += (shown.pixel(x, y) & 0xffffffu) != 0xffffffu;
+    if (fewest < 0 || covered < fewest) best = corner, fewest = covered;
+  }
+  return best;
+}
+
+void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
+                 GraphPicture::LegendCorner corner) {
+  if (entries.empty()) return;
   painter.save();
   painter.setFont(smallFont());
   const QFontMetrics metrics(painter.font());
-  QStringList lines{QStringLiteral("今回")};
-  for (const RecordedRun* run : earlier) lines << differences(*run, current);
-  int width = 0;
-  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+  const QRect box = legendBox(entries, corner);
   const int rowHeight = metrics.height();
-  const QRect box(GraphPicture::kWidth - width - 34, 3, width + 30,
-                  rowHeight * int(lines.size()) + 6);
   painter.fillRect(box, Qt::white);
   painter.setPen(QColor(0xc0, 0xc0, 0xc0));
   painter.drawRect(box.adjusted(0, 0, -1, -1));
-  for (int i = 0; i < lines.size(); ++i) {
-    const int y = box.top() + 3 + i * rowHeight + rowHeight / 2;
-    painter.setPen(QPen(i == 0 ? QColor(Qt::black) : earlierCurveColour(std::size_t(i - 1)), 2));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int y = box.top() + 3 + int(i) * rowHeight + rowHeight / 2;
+    painter.setPen(QPen(entries[i].colour, 2));
     painter.drawLine(box.left() + 5, y, box.left() + 22, y);
     painter.setPen(Qt::black);
-    painter.drawText(QPoint(box.left() + 26, y + metrics.ascent() / 2 - 1), lines[i]);
+    painter.drawText(QPoint(box.left() + 26, y + metrics.ascent() / 2 - 1), entries[i].text);
   }
   painter.restore();
 }
@@ -210,35 +346,62 @@ QString pointReadout(const TracePoint& p, std::int32_t range) {
       .arg(stateNumber(p.state));
 }
 
-QString parameterCaption(const RecordedRun& run) {
-  QStringList words;
+QStringList parameterCaption(const RecordedRun& run) {
+  QStringList items;
   for (const ParameterField& field : kParameterFields)
-    words << captionOf(field.parameter) + QLatin1Char(' ') + fromUtf8(run.typed[field.parameter]);
-  return words.join(QStringLiteral("  ")) + QStringLiteral("  ") + optionWords(run.recipe);
+    items << captionOf(field.parameter) + QLatin1Char(' ') + fromUtf8(run.typed[field.parameter]);
+  items << optionWords(run.recipe);
+  // Whole items to a line, as many as fit.
+  QStringList lines;
+  const QString gap = QStringLiteral("  ");
+  for (const QString& item : items) {
+    if (!lines.isEmpty() && cellsOf(lines.back() + gap + item) <= kCaptionCells)
+      lines.back() += gap + item;
+    else
+      lines << item;
+  }
+  return lines;
 }
 
 QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                        const QString& caption) {
-  QImage image(GraphPicture::kWidth, GraphPicture::kHeight + kCaptionHeight, QImage::Format_RGB32);
+                        const QStringList& caption) {
+  const int bottom = kCanvasBottom + kCaptionRoomTwips +
+                     kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1);
+  const auto pixels = [](int twips) {
+    return (twips + GraphPicture::kTwipsPerPixel - 1) / GraphPicture::kTwipsPerPixel;
+  };
+  QImage image(pixels(kCanvasRight - kCanvasLeft), pixels(bottom - kCanvasTop),
+               QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
+  painter.translate(-pixelOfTwips(kCanvasLeft), -pixelOfTwips(kCanvasTop));
   paintInkOnly(painter, picture);
   if (scales) paintScales(painter, *scales);
-  QFont font = smallFont();
-  painter.setFont(font);
+  painter.setFont(m9Font());
   painter.setPen(Qt::black);
-  painter.drawText(
-      QRect(2, GraphPicture::kHeight, GraphPicture::kWidth - 4, kCaptionHeight),
-      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-      QFontMetrics(font).elidedText(caption, Qt::ElideRight, GraphPicture::kWidth - 4));
+  const auto text = [&](int x, int y, const QString& line) {
+    painter.drawText(QPointF(pixelOfTwips(x), pixelOfTwips(y)), line);
+  };
+  // Where the window and the SVG put them; the speed caption with its top
+  // at the canvas's top, so that it shows whole.
+  painter.drawText(QRectF(pixelOfTwips(kCanvasLeft), pixelOfTwips(kCanvasTop), 200, 20),
+                   Qt::AlignLeft | Qt::AlignTop, fromUtf8(picture.speedAxisCaption()));
+  text(9840, 4240, fromUtf8(picture.timeAxisCaption()));
+  for (int i = 0; i < caption.size(); ++i)
+    text(0,
+         GraphPicture::kHeight * GraphPicture::kTwipsPerPixel + kCaptionBelow +
+             kCaptionLineTwips * i,
+         caption[i]);
   return image;
 }
 
 std::string svgWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                           const QString& caption) {
-  const std::string additions =
-      (scales ? scalesSvg(*scales) : std::string()) + captionSvg(caption.toStdString(), 420);
-  return picture.toSvg(additions, 360);
+                           const QStringList& caption) {
+  std::string additions = scales ? scalesSvg(*scales) : std::string();
+  for (int i = 0; i < caption.size(); ++i)
+    additions += captionSvg(caption[i].toStdString(), kCaptionBelow + kCaptionLineTwips * i);
+  return picture.toSvg(
+      additions, kCaptionRoomTwips + kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1));
 }
 
 }  // namespace tarvex::window

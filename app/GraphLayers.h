@@ -5,6 +5,7 @@
 // parameters.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include "AxisScale.h"
 #include "GraphPicture.h"
@@ -32,18 +34,48 @@ std::optional<GraphScales> scalesOf(const RunRecipe& recipe);
 // Tick marks and labels, drawn in the window's font.
 void paintScales(QPainter& painter, const GraphScales& scales);
 
-// The picture's ink over whatever `painter` has drawn: its ground is left out.
-void paintInkOnly(QPainter& painter, const GraphPicture& picture);
+// The picture's ink over whatever `painter` has drawn: its ground is left
+// out. Drawn at `scale` device pixels per pixel (see GraphPicture::rasterAt).
+void paintInkOnly(QPainter& painter, const GraphPicture& picture, double scale = 1.0);
 
-// The light colour of the n-th earlier curve, the most recent first.
-QColor earlierCurveColour(std::size_t n);
+// Earlier runs each keep one of these light colours for as long as they are
+// shown; one more than the runs kept, so that a run just ended always finds
+// one free.
+inline constexpr std::size_t kEarlierColours = 6;
+QColor earlierCurveColour(int colour);
+// The first colour that none of `runs` has.
+int freeColour(const std::vector<std::shared_ptr<const RecordedRun>>& runs);
 // Earlier curves on a white ground, placed by their time in ticks and speed
-// in pulses per second, so that they line up with a run drawn at any scale.
-QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales);
-// The legend in the top right corner: the current run, then each earlier one
-// named by the parameters in which it differs.
-void paintLegend(QPainter& painter, const std::vector<const RecordedRun*>& earlier,
-                 const RecordedRun& current);
+// in pulses per second, so that they line up with a run drawn at any scale;
+// at `scale` device pixels per pixel.
+QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales,
+                     double scale = 1.0);
+// An earlier curve in twips of the picture drawn at `scales`.
+std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
+                                                  const GraphScales& scales);
+
+// Runs made the same way: the same texts, options, changes during the run
+// and stop, so the same in every value.
+bool sameRun(const RunRecipe& a, const RunRecipe& b);
+
+// The legend: the current run when it drew a curve ("今回" and its own values
+// of whatever the earlier runs differ in), then each earlier run named by the
+// parameters in which it differs, each with how often it ran when more than
+// once.
+struct LegendEntry {
+  QColor colour;
+  QString text;
+};
+std::vector<LegendEntry> legendEntries(const std::vector<const RecordedRun*>& earlier,
+                                       const RecordedRun& current);
+// The legend's box at 1:1 in the corner given.
+QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner);
+// The corner where the legend covers the fewest pixels of `shown` that are
+// not white; the top right when several are as good.
+GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& entries,
+                                               const QImage& shown);
+void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
+                 GraphPicture::LegendCorner corner);
 // "同じ設定" or the differences, e.g. "加増加率 300、直線加減速".
 QString differences(const RecordedRun& earlier, const RecordedRun& current);
 
@@ -57,12 +89,13 @@ const TracePoint* pointUnder(const RunTrace& trace, const GraphScales& scales, Q
 // The readout of a point, in lines.
 QString pointReadout(const TracePoint& point, std::int32_t range);
 
-// One line of the run's parameters and options.
-QString parameterCaption(const RecordedRun& run);
-// The picture with the scales and the caption line under it.
+// The run's parameters and options, in lines that fit under the picture.
+QStringList parameterCaption(const RecordedRun& run);
+// The picture with the scales and the caption lines under it, and its two
+// axis captions beside it, as the SVG places them.
 QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                        const QString& caption);
+                        const QStringList& caption);
 std::string svgWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                           const QString& caption);
+                           const QStringList& caption);
 
 }  // namespace tarvex::window

@@ -65,6 +65,57 @@ void showSaveFailure(QWidget* parent, const ChosenFile& file, const SaveResult& 
   box.exec();
 }
 
+// What went wrong, naming the file; every control is as it was.
+QString loadFailureMessage(const ChosenFile& file, const LoadResult& result) {
+  const QString name = QString::fromStdString(file.name);
+  QString text;
+  switch (result.failure) {
+    case LoadFailure::None:
+      return {};
+    case LoadFailure::NotFound:
+      text = QStringLiteral("指定のファイル「%1」が見つかりません。").arg(name);
+      break;
+    case LoadFailure::NotRegularFile:
+      text = QStringLiteral("「%1」は通常のファイルではないため読み出せません。\n（%2）")
+                 .arg(name, QString::fromStdString(result.fileKind));
+      break;
+    case LoadFailure::NotReadable:
+      text = QStringLiteral("ファイル「%1」を読み出せません。\n（%2）")
+                 .arg(name, QString::fromLocal8Bit(result.error.message()));
+      break;
+    case LoadFailure::NotParameterFile: {
+      const QString field = QStringLiteral("%1 行目の項目 %2（%3）")
+                                .arg(result.line)
+                                .arg(result.field)
+                                .arg(window::fromUtf8(fileFieldCaption(result.field - 1)));
+      text = QStringLiteral("「%1」はパラメータ ファイルではありません。\n").arg(name);
+      if (!result.found)
+        text += field + QStringLiteral(
+                            "を読み終える前にファイルが終わっています"
+                            "（パラメータ ファイルは 17 項目です）。");
+      else
+        text += field + QStringLiteral("が「%1」です。ここには 0、1、2 のいずれかが入ります。")
+                            .arg(QString::fromLocal8Bit(shortened(*result.found)));
+      break;
+    }
+  }
+  return text + QStringLiteral("\n\n入力欄とチェック ボックスは変更していません。");
+}
+
+// An existing file is replaced only when the user says so, as the graph's
+// and the CSV's saves ask; No and Escape keep it.
+bool replacingAllowed(QWidget* parent, const ChosenFile& file) {
+  std::error_code ec;
+  if (!std::filesystem::exists(file.path(), ec)) return true;
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("パラメータの保存"),
+                  QStringLiteral("%1 は既に存在します。\n置き換えますか?")
+                      .arg(QString::fromStdString(file.name)),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace
 
 void saveParametersInteractively(QWidget* parent, FormControls& form) {
@@ -73,6 +124,7 @@ void saveParametersInteractively(QWidget* parent, FormControls& form) {
       QStringLiteral(
           "パラメータを保存するファイル名を入力してください。（拡張子.prm は入力不要）"));
   if (!file) return;
+  if (!replacingAllowed(parent, *file)) return;
   const SaveResult result = saveParameterFile(file->path(), form);
   if (!result.ok()) showSaveFailure(parent, *file, result);
 }
@@ -83,9 +135,10 @@ void loadParametersInteractively(QWidget* parent, FormControls& form) {
       QStringLiteral(
           "パラメータを読み出すファイル名を入力してください。（拡張子.prm は入力不要）"));
   if (!file) return;
-  if (loadParameterFile(file->path(), form)) return;
+  const LoadResult result = loadParameterFile(file->path(), form);
+  if (result.ok()) return;
   QMessageBox box(QMessageBox::NoIcon, window::fromUtf8(kLoadFailedTitle),
-                  window::fromUtf8(kLoadFailedMessage), QMessageBox::Ok, parent);
+                  loadFailureMessage(*file, result), QMessageBox::Ok, parent);
   box.exec();
 }
 

@@ -41,9 +41,19 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
   setFixedSize(GraphPicture::kWidth, GraphPicture::kHeight);
 }
 
-void PictureBox::clear() {
+void PictureBox::clearGraph() {
   picture_.clearGraph();
   changed();
+}
+
+void PictureBox::setSpeedAxisCaption(std::string_view caption) {
+  picture_.setSpeedAxisCaption(caption);
+  emit speedAxisCaptionChanged(fromUtf8(caption));
+}
+
+void PictureBox::setTimeAxisCaption(std::string_view caption) {
+  picture_.setTimeAxisCaption(caption);
+  emit timeAxisCaptionChanged(fromUtf8(caption));
 }
 
 void PictureBox::drawLine(float x1, float y1, float x2, float y2) {
@@ -64,8 +74,11 @@ void PictureBox::runStarting(std::shared_ptr<RecordedRun> run) {
   if (keepEarlier_ && run_ && !run_->trace.points().empty()) {
     auto kept = std::make_shared<RecordedRun>(*run_);
     kept->trace = thinned(run_->trace, kEarlierCurvePoints);
-    earlier_.push_front(std::move(kept));
-    if (earlier_.size() > kEarlierRuns) earlier_.pop_back();
+    // It keeps the colour it had while kept before, if no other took it.
+    if (kept->colour < 0 || std::any_of(earlier_.begin(), earlier_.end(),
+                                        [&](const auto& r) { return r->colour == kept->colour; }))
+      kept->colour = freeColour(earlier_);
+    earlier_.insert(earlier_.begin(), std::move(kept));
   }
   run_ = std::move(run);
   fitted_.reset();
@@ -77,7 +90,21 @@ void PictureBox::runStarting(std::shared_ptr<RecordedRun> run) {
 
 void PictureBox::runEnded() {
   runActive_ = false;
+  countSameRuns();
+  if (earlier_.size() > kEarlierRuns) earlier_.resize(kEarlierRuns);
+  earlierRunsChanged();
   update();
+}
+
+void PictureBox::countSameRuns() {
+  if (!run_ || run_->trace.points().empty()) return;
+  for (auto same = earlier_.begin(); same != earlier_.end(); ++same) {
+    if (!sameRun((*same)->recipe, run_->recipe)) continue;
+    run_->runs += (*same)->runs;
+    run_->colour = (*same)->colour;
+    earlier_.erase(same);
+    return;
+  }
 }
 
 std::optional<GraphScales> PictureBox::shownScales() const {
@@ -94,7 +121,8 @@ const RunTrace* PictureBox::shownTrace() const {
 std::vector<const RecordedRun*> PictureBox::shownEarlierRuns() const {
   std::vector<const RecordedRun*> runs;
   if (keepEarlier_)
-    for (const auto& run : earlier_) runs.push_back(run.get());
+    for (std::size_t n = 0; n < std::min(earlier_.size(), kEarlierRuns); ++n)
+      runs.push_back(earlier_[n].get());
   return runs;
 }
 
@@ -106,28 +134,18 @@ void PictureBox::changed() {
   update();
 }
 
-void PictureBox::paintEvent(QPaintEvent* event) {
+void PictureBox::paintEvent(QPaintEvent*) {
   updatePending_ = false;
   QPainter painter(this);
-  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
-  const std::optional<GraphScales> scales = shownScales();
-  if (earlier.empty() || !scales || !run_) {
-    // A plain run: the picture exactly as drawn.
-    const GraphPicture& shown = shownPicture();
-    const QImage view(reinterpret_cast<const uchar*>(shown.pixels()), GraphPicture::kWidth,
-                      GraphPicture::kHeight, GraphPicture::kWidth * sizeof(GraphPicture::Pixel),
-                      QImage::Format_RGB32);
-    painter.drawImage(event->rect(), view, event->rect());
-  } else {
-    if (earlierLayer_.isNull()) earlierLayer_ = earlierCurves(earlier, *scales);
-    painter.drawImage(0, 0, earlierLayer_);
-    paintInkOnly(painter, shownPicture());
-    paintLegend(painter, earlier, *run_);
-  }
-  if (scalesShown_ && scales) paintScales(painter, *scales);
+  paintGraph(painter, devicePixelRatioF());
   if (cursorX_ >= 0) {
-    painter.setPen(QPen(QColor(0x30, 0x60, 0xd0), 1.0, Qt::DotLine));
-    painter.drawLine(cursorX_, 0, cursorX_, height() - 1);
+    // One pixel of the picture wide, in whole device pixels.
+    const double scale = devicePixelRatioF();
+    QPen line(QColor(0x30, 0x60, 0xd0), double(std::max(1L, std::lround(scale))), Qt::DotLine);
+    line.setCosmetic(true);
+    painter.setPen(line);
+    const double x = scale == 1.0 ? cursorX_ : cursorX_ + 0.5;
+    painter.drawLine(QPointF(x, 0), QPointF(x, height() - 1));
   }
   if (hasFocus()) {
     QStyleOptionFocusRect focus;
@@ -135,6 +153,77 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     focus.rect = rect();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
   }
+}
+
+void PictureBox::paintGraph(QPainter& painter, double scale) {
+  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
+  const std::optional<GraphScales> scales = shownScales();
+  if (earlier.empty() || !scales || !run_) {
+    // A plain run: the picture exactly as drawn, or on a scaled screen drawn
+    // again at its resolution.
+    const GraphPicture& shown = shownPicture();
+    GraphPicture::Raster raster;
+    if (scale != 1.0) raster = shown.rasterAt(scale);
+    const bool scaled = scale != 1.0;
+    QImage view(reinterpret_cast<const uchar*>(scaled ? raster.pixels.data() : shown.pixels()),
+                scaled ? raster.width : GraphPicture::kWidth,
+                scaled ? raster.height : GraphPicture::kHeight,
+                (scaled ? raster.width : GraphPicture::kWidth) * int(sizeof(GraphPicture::Pixel)),
+                QImage::Format_RGB32);
+    view.setDevicePixelRatio(scale);
+    painter.drawImage(QPointF(0, 0), view);
+  } else {
+    if (earlierLayer_.isNull() || earlierLayer_.devicePixelRatio() != scale)
+      earlierLayer_ = earlierCurves(earlier, *scales, scale);
+    painter.drawImage(QPointF(0, 0), earlierLayer_);
+    paintInkOnly(painter, shownPicture(), scale);
+    paintLegend(painter, shownLegend(), legendCorner());
+  }
+  if (scalesShown_ && scales) paintScales(painter, *scales);
+}
+
+std::vector<LegendEntry> PictureBox::shownLegend() const {
+  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
+  if (earlier.empty() || !run_ || !shownScales()) return {};
+  return legendEntries(earlier, *run_);
+}
+
+GraphPicture::LegendCorner PictureBox::legendCorner() {
+  // Chosen once the curves are there, and kept while a run draws.
+  if (!legendCorner_) {
+    const std::optional<GraphScales> scales = shownScales();
+    QImage covered = earlierCurves(shownEarlierRuns(), *scales);
+    QPainter painter(&covered);
+    paintInkOnly(painter, shownPicture());
+    if (scalesShown_) paintScales(painter, *scales);
+    painter.end();
+    legendCorner_ = leastCoveringCorner(shownLegend(), covered);
+  }
+  return *legendCorner_;
+}
+
+QImage PictureBox::imageAsShown() {
+  QImage image(GraphPicture::kWidth, GraphPicture::kHeight, QImage::Format_RGB32);
+  QPainter painter(&image);
+  paintGraph(painter, 1.0);
+  return image;
+}
+
+std::string PictureBox::svgAsShown() {
+  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
+  const std::optional<GraphScales> scales = shownScales();
+  GraphPicture picture = shownPicture();
+  std::string underCurve;
+  if (scales && !shownLegend().empty()) {
+    for (std::size_t n = earlier.size(); n-- > 0;)
+      underCurve += GraphPicture::curveSvg(curveInTwips(*earlier[n], *scales),
+                                           earlierCurveColour(earlier[n]->colour).rgb());
+    std::vector<GraphPicture::LegendLine> lines;
+    for (const LegendEntry& entry : shownLegend())
+      lines.push_back({entry.colour.rgb(), entry.text.toStdString()});
+    picture.setLegend(std::move(lines), legendCorner());
+  }
+  return picture.toSvg(scalesShown_ && scales ? scalesSvg(*scales) : std::string(), 0, underCurve);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
@@ -188,13 +277,20 @@ void PictureBox::offerMenu(const QPoint& where) {
   const bool haveRun = run_ != nullptr;
   const bool haveTrace = haveRun && !run_->trace.points().empty();
   item("グラフを PNG 形式で保存(&P)...", true,
-       [this](bool) { saveAs(QStringLiteral("png"), false); });
+       [this](bool) { saveAs(QStringLiteral("png"), Export::Plain); });
   item("グラフを SVG 形式で保存(&S)...", true,
-       [this](bool) { saveAs(QStringLiteral("svg"), false); });
+       [this](bool) { saveAs(QStringLiteral("svg"), Export::Plain); });
   item("目盛りと条件付きで PNG 形式で保存(&N)...", haveRun,
-       [this](bool) { saveAs(QStringLiteral("png"), true); });
+       [this](bool) { saveAs(QStringLiteral("png"), Export::WithContext); });
   item("目盛りと条件付きで SVG 形式で保存(&V)...", haveRun,
-       [this](bool) { saveAs(QStringLiteral("svg"), true); });
+       [this](bool) { saveAs(QStringLiteral("svg"), Export::WithContext); });
+  // A comparison on screen can be saved as it stands.
+  if (!shownLegend().empty()) {
+    item("表示どおりに PNG 形式で保存(&W)...", true,
+         [this](bool) { saveAs(QStringLiteral("png"), Export::AsShown); });
+    item("表示どおりに SVG 形式で保存(&G)...", true,
+         [this](bool) { saveAs(QStringLiteral("svg"), Export::AsShown); });
+  }
   menu.addSeparator();
   QAction* scales = item("目盛り(&M)", true, [this](bool on) { setScalesShown(on); });
   scales->setCheckable(true);
@@ -217,6 +313,7 @@ void PictureBox::offerMenu(const QPoint& where) {
 
 void PictureBox::setScalesShown(bool shown) {
   scalesShown_ = shown;
+  legendCorner_.reset();
   update();
 }
 
@@ -259,7 +356,7 @@ void PictureBox::showFieldScales() {
   update();
 }
 
-void PictureBox::saveAs(const QString& format, bool withContext) {
+void PictureBox::saveAs(const QString& format, Export what) {
   const bool png = format == QLatin1String("png");
   const QString filter =
       png ? QStringLiteral("PNG 画像 (*.png)") : QStringLiteral("SVG 画像 (*.svg)");
@@ -270,11 +367,13 @@ void PictureBox::saveAs(const QString& format, bool withContext) {
     name += QLatin1Char('.') + format;
   const std::filesystem::path path = toPath(name);
   std::string error;
-  if (!withContext || !run_) {
+  if (what == Export::AsShown) {
+    error = png ? writePng(imageAsShown(), path) : writeWholeFile(path, svgAsShown());
+  } else if (what == Export::Plain || !run_) {
     error =
         png ? writeGraphPng(shownPicture(), path) : writeWholeFile(path, shownPicture().toSvg());
   } else {
-    const QString caption = parameterCaption(*run_);
+    const QStringList caption = parameterCaption(*run_);
     error = png ? writePng(imageWithContext(shownPicture(), shownScales(), caption), path)
                 : writeWholeFile(path, svgWithContext(shownPicture(), shownScales(), caption));
   }

@@ -1,6 +1,8 @@
-// Picture1, the graph area. It shows the speed graph's picture, which it
-// keeps, so the graph survives covering and uncovering the window and stays
-// until the next run erases it; the same picture the batch runner writes.
+// Picture1, the graph area. It is the surface a run draws on and shows the
+// speed graph's picture, which it keeps, so the graph survives covering and
+// uncovering the window and stays until the next run erases it; the same
+// picture the batch runner writes. The axis captions beside it belong to the
+// window, which it tells when a run captions the axes.
 //
 // Its context menu saves the picture as shown (PNG or SVG) or with context
 // (the axis scales and a line of the run's parameters), lays the axis scales
@@ -10,7 +12,6 @@
 // into the picture itself.
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -19,33 +20,42 @@
 #include <QWidget>
 
 #include "AxisScale.h"
+#include "GraphLayers.h"
 #include "GraphPicture.h"
 #include "RecordedRun.h"
 
 namespace tarvex::window {
 
-class PictureBox : public QWidget {
+class PictureBox : public QWidget, public GraphSurface {
   Q_OBJECT
 
  public:
-  // Earlier runs kept under the current one.
+  // Earlier runs kept under the current one. A run made the same way as
+  // the current one takes no place of its own: the current one counts it.
   static constexpr std::size_t kEarlierRuns = 5;
 
   explicit PictureBox(QWidget* parent = nullptr);
 
   // The drawing the run makes; every change is shown at the window's pace.
-  void clear();
-  void drawLine(float x1, float y1, float x2, float y2);
-  void drawPoint(float x, float y);
-  // The axis captions, kept with the picture for its vector copy.
-  void setSpeedAxisCaption(std::string_view caption) { picture_.setSpeedAxisCaption(caption); }
-  void setTimeAxisCaption(std::string_view caption) { picture_.setTimeAxisCaption(caption); }
+  void clearGraph() override;
+  void drawLine(float x1, float y1, float x2, float y2) override;
+  void drawPoint(float x, float y) override;
+  // The axis captions, kept with the picture for its vector copy and
+  // announced to the window.
+  void setSpeedAxisCaption(std::string_view caption) override;
+  void setTimeAxisCaption(std::string_view caption) override;
 
   const GraphPicture& picture() const { return picture_; }
   // The picture shown: the run's, or the last run fitted to the area.
   const GraphPicture& shownPicture() const { return fitted_ ? fitted_->picture : picture_; }
   // The graph exactly as shown, without anything laid over it.
   QImage image() const;
+  // The graph as shown with the earlier runs, their legend and the scales
+  // when shown, at 1:1; without the cursor line or the focus mark.
+  QImage imageAsShown();
+  std::string svgAsShown();
+  // The legend as shown, and its corner.
+  std::vector<LegendEntry> legendShown() const { return shownLegend(); }
 
   // A run begins, recorded into `run` as it goes; it ends with runEnded().
   // While a run is active the menu is not offered.
@@ -67,6 +77,10 @@ class PictureBox : public QWidget {
   bool fitted() const { return fitted_.has_value(); }
   void showReport();
 
+ signals:
+  void speedAxisCaptionChanged(const QString& caption);
+  void timeAxisCaptionChanged(const QString& caption);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -80,27 +94,43 @@ class PictureBox : public QWidget {
     GraphScales scales;
   };
 
+  enum class Export { Plain, WithContext, AsShown };
+
   void changed();
   void offerMenu(const QPoint& where);
-  void saveAs(const QString& format, bool withContext);
+  void saveAs(const QString& format, Export what);
+  // Everything the graph area shows but the cursor line and the focus mark,
+  // at `scale` device pixels per pixel.
+  void paintGraph(QPainter& painter, double scale);
+  std::vector<LegendEntry> shownLegend() const;
+  GraphPicture::LegendCorner legendCorner();
+  // Keeps the ended run's place among the earlier ones to itself: an earlier
+  // run made the same way gives up its place and is counted with it.
+  void countSameRuns();
   void saveTrace();
   std::vector<const RecordedRun*> shownEarlierRuns() const;
   const RunTrace* shownTrace() const;
   void hideCursor();
   // The earlier curves change only with the runs kept and the view's scales:
   // drawn once, painted from the copy.
-  void earlierRunsChanged() { earlierLayer_ = QImage(); }
+  void earlierRunsChanged() {
+    earlierLayer_ = QImage();
+    legendCorner_.reset();
+  }
 
   GraphPicture picture_;
   bool updatePending_ = false;
   bool runActive_ = false;
   std::shared_ptr<RecordedRun> run_;
-  std::deque<std::shared_ptr<const RecordedRun>> earlier_;
+  // The most recent first; one more than kEarlierRuns while a run is made,
+  // the oldest of them not shown.
+  std::vector<std::shared_ptr<const RecordedRun>> earlier_;
   std::optional<FittedView> fitted_;
   bool scalesShown_ = false;
   bool keepEarlier_ = false;
   int cursorX_ = -1;  // pixel column of the point under the mouse
   QImage earlierLayer_;
+  std::optional<GraphPicture::LegendCorner> legendCorner_;
 };
 
 }  // namespace tarvex::window

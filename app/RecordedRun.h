@@ -29,6 +29,10 @@ struct RecordedRun {
   std::array<QString, kReadoutCount> readouts;
   RunParameters typed;     // the parameter texts in UTF-8
   QString failureMessage;  // the message shown, for a failed run
+  // How many runs made the same way it stands for, and while its curve is
+  // kept under later runs the colour it keeps (see earlierCurveColour).
+  int runs = 1;
+  int colour = -1;
 };
 
 }  // namespace tarvex::window

@@ -1,5 +1,7 @@
 #include "RunFailureMessage.h"
 
+#include <QMessageBox>
+
 #include "FailureText.h"
 #include "FormLayout.h"
 #include "QtText.h"
@@ -12,6 +14,22 @@ QString runFailureMessage(const RunOutcome& outcome, const RunParameters& typed)
 
 QString runFailureTitle() {
   return fromUtf8(kForm1Caption);
+}
+
+}  // namespace tarvex::window
+
+namespace tarvex::window {
+
+void showRunFailureMessage(QWidget* parent, const RunOutcome& outcome, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, runFailureTitle(), message, QMessageBox::Ok, parent);
+  box.setInformativeText(QStringLiteral("<small>%1</small>")
+                             .arg(fromUtf8(failureDetailJapanese(outcome)).toHtmlEscaped()));
+  box.exec();
+}
+
+std::optional<TextBox> fieldToCorrect(const RunOutcome& outcome) {
+  if (!outcome.failure || outcome.failure->causes.empty()) return std::nullopt;
+  return fieldOf(outcome.failure->causes.front()).control;
 }
 
 }  // namespace tarvex::window

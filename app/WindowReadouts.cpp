@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
-#include <QLineEdit>
 
-#include "ControlWidgets.h"
 #include "Form1.h"
 
 namespace tarvex::window {
@@ -16,7 +14,7 @@ WindowReadouts::WindowReadouts(Form1& form) : form_(form) {
 }
 
 void WindowReadouts::clearStop() {
-  form_.stopf = 0;
+  form_.withdrawStopRequest();
 }
 
 void WindowReadouts::showChangedValues() {
@@ -27,7 +25,7 @@ void WindowReadouts::showChangedValues() {
     if (control.box)
       form_.showReadoutValue(*control.box, value);
     else
-      form_.Option1->setOn(value != 0);
+      form_.setIndicator(value != 0);
   }
   changed_ = 0;
 }

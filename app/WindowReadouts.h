@@ -75,7 +75,7 @@ class WindowReadouts final : public LiveReadouts {
   void paintIfStalled();
   void handleEvents(const RunMoment& at);
   void noteOptionChanges(const RunMoment& at);
-  bool stopRequested() const { return form_.stopf == 1; }
+  bool stopRequested() const { return form_.stopRequested(); }
 
   Form1& form_;
   std::array<std::int64_t, kReadoutCount> values_{};

@@ -11,6 +11,8 @@
 //   cursor             the point under the mouse over the default run
 //   scales             the default run with the axis scales
 //   overlays           three runs with 加増加率 tuned, earlier ones kept
+//   comparison         four such runs with the scales, saved as shown (the
+//                      saved picture itself, not the screen)
 //   fitted             a 2,000,000-pulse run fitted to the graph, with scales
 //   report             the run report of the default run
 #include <cstdio>
@@ -104,6 +106,14 @@ QImage scene(const char* name, Form1& form) {
     set(form, TextBox::Text3, "300");
     run(form);
     set(form, TextBox::Text3, "1200");
+  }
+  if (scene == "comparison") {
+    graph->setKeepingEarlierRuns(true);
+    graph->setScalesShown(true);
+    for (const char* jerk : {"150", "300", "600"}) set(form, TextBox::Text3, jerk), run(form);
+    set(form, TextBox::Text3, "1200");
+    run(form);
+    return graph->imageAsShown();
   }
   if (scene == "fitted") set(form, TextBox::Text6, "2000000");
   run(form);

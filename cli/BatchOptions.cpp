@@ -7,7 +7,6 @@
 
 #include "GraphExport.h"
 #include "OutputFile.h"
-#include "Sweep.h"
 
 namespace tarvex::batch {
 namespace {
@@ -27,6 +26,12 @@ std::optional<TextBox> fieldByName(std::string_view name) {
     if (n && *n >= 1 && *n <= kTextBoxCount) return textBoxNumber(static_cast<int>(*n));
   }
   return std::nullopt;
+}
+
+// Whether the run writes what it shows into the box.
+bool isReadout(TextBox box) {
+  return std::any_of(kReadoutControls.begin(), kReadoutControls.end(),
+                     [box](const ReadoutControl& r) { return r.box == box; });
 }
 
 // "CheckN=V" with N 1..7 and V 0..2.
@@ -136,9 +141,12 @@ const OptionRule kOptionRules[] = {
     {"--vary", Takes::Text, true,
      [](BatchOptions& o, const std::string& v) {
        const auto eq = v.find('=');
-       const auto box =
-           eq == std::string::npos ? std::nullopt : fieldByName(std::string_view(v).substr(0, eq));
+       if (eq == std::string::npos) return "--vary: '" + v + "' has no '=' (NAME=VALUES)";
+       const auto box = fieldByName(std::string_view(v).substr(0, eq));
        if (!box) return "--vary: unknown field in '" + v + "'";
+       if (isReadout(*box))
+         return "--vary: " + v.substr(0, eq) +
+                " is a readout, which every run overwrites with what it shows";
        // Checked as each one comes, so that no list is made that the sweep
        // would refuse anyway.
        for (const Variation& earlier : o.variations)
@@ -176,6 +184,51 @@ std::string valueProblem(const OptionRule& rule, const std::string* value) {
   if (value->rfind("--", 0) == 0)
     return name + " needs a file name, got the option '" + *value + "'";
   return {};
+}
+
+// What is wrong with the sweep options of a command line whose options are
+// `given`, or nothing.
+std::string sweepUsageError(const BatchOptions& options, const std::set<std::string>& given) {
+  if (options.variations.empty()) return given.count("--jobs") ? "--jobs needs --vary" : "";
+  for (const char* option : {"--record", "--log", "--points", "--trace"})
+    if (given.count(option))
+      return std::string(option) +
+             " cannot be used with --vary (a sweep writes no data log, no points and no trace)";
+  const auto recording = [](const SetBox& s) { return s.box == CheckBox::Check1 && s.value != 0; };
+  for (const auto& step : options.setup)
+    if (const auto* box = std::get_if<SetBox>(&step); box && recording(*box))
+      return "--box Check1 (data recording) cannot be used with --vary";
+  for (const LiveChange& change : options.liveChanges)
+    if (recording(change.change))
+      return "--at with Check1 (data recording) cannot be used with --vary";
+  return "";
+}
+
+// The sweep's part of the usage text.
+std::string sweepUsageText() {
+  return R"(
+Sweeps:
+  --vary NAME=VALUES   one run for every value of a field, NAME as for --set.
+                       VALUES is FROM:TO:STEP (inclusive; STEP not 0 and
+                       towards TO, may be negative; decimals only for
+                       speedDisplayMax and timeDisplayMax) or a comma-separated
+                       list of texts used exactly as typed. Several --vary
+                       make every combination, the first one outermost. Each
+                       run starts as the single run with the same options,
+                       then gets its texts as --set would set them
+  --jobs N             N runs at once (default: one per core)
+  With --vary, the output is a CSV header line and one row per run in order:
+  the varied texts, outcome, error, ticks, seconds, pulses, the readouts,
+  peak_pps, accel_end_s, decel_start_s (--json: one object per line, the
+  single run's with "vary" and the same figures). A failed run is a row, not
+  the end of the sweep. --plot draws every run's curve in one picture with a
+  legend. --record, --log, --points and --trace cannot be used with --vary.
+  Ctrl-C
+  stops the runs in progress and prints every row before the first
+  unfinished one.
+  Example, the move time and the peak speed against jerkAccel:
+    tarvex-batch --vary jerkAccel=0:1200:200 | cut -d, -f1,5,15
+)";
 }
 
 }  // namespace

@@ -7,17 +7,20 @@
 
 namespace tarvex::batch {
 
-bool prepareForm(const BatchOptions& options, FormModel& form) {
+LoadResult prepareForm(const BatchOptions& options, FormModel& form) {
   applyStartupValues(form);
   // The file is loaded as the window's Load button would, by its full name.
-  if (options.parameterFile && !loadParameterFile(*options.parameterFile, form)) return false;
+  if (options.parameterFile) {
+    const LoadResult loaded = loadParameterFile(*options.parameterFile, form);
+    if (!loaded.ok()) return loaded;
+  }
   for (const auto& step : options.setup) {
     if (const auto* text = std::get_if<SetText>(&step))
       form.setText(text->box, text->text);
     else if (const auto* box = std::get_if<SetBox>(&step))
       form.setOptionValue(box->box, box->value);
   }
-  return true;
+  return {};
 }
 
 BatchRun::BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,

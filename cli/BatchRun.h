@@ -8,6 +8,7 @@
 #include "BatchOptions.h"
 #include "BatchReadouts.h"
 #include "FormModel.h"
+#include "ParameterFile.h"
 #include "Report.h"
 #include "RunSession.h"
 
@@ -16,9 +17,9 @@ namespace tarvex::batch {
 inline const std::vector<std::string> kNoFailedOutputs;
 
 // The window as a run finds it: freshly opened, then FILE.prm loaded as the
-// Load button would, then --set and --box in the order given. False when the
-// file cannot be loaded.
-bool prepareForm(const BatchOptions& options, FormModel& form);
+// Load button would, then --set and --box in the order given. When the file
+// cannot be loaded, why.
+LoadResult prepareForm(const BatchOptions& options, FormModel& form);
 
 class BatchRun {
  public:

@@ -100,6 +100,11 @@ std::string writeStandardOutput(std::string_view text) {
   return error == 0 ? std::string() : fileErrorReason(error);
 }
 
+std::string writeStandardError(std::string_view text) {
+  const int error = writeStream(stderr, text);
+  return error == 0 ? std::string() : fileErrorReason(error);
+}
+
 void writeMessage(std::string_view message) {
   writeStream(stderr, "tarvex-batch: " + terminalText(message) + "\n");
 }

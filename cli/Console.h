@@ -25,6 +25,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 // characters, so that Japanese shows whatever its code page.
 std::string writeStandardOutput(std::string_view text);
 
+// The same for standard error.
+std::string writeStandardError(std::string_view text);
+
 // One line on standard error, "tarvex-batch: " and the message, with
 // whatever in it a terminal would act on escaped.
 void writeMessage(std::string_view message);

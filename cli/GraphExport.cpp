@@ -12,8 +12,15 @@
 namespace tarvex::batch {
 namespace {
 
-std::FILE* create(const std::optional<std::filesystem::path>& path, std::string& error) {
-  return path ? createOutputFile(*path, error) : nullptr;
+// Creates the file if there is a path; the first failure, named by the
+// output's role, goes to `error`.
+std::FILE* create(const std::optional<std::filesystem::path>& path, const char* role,
+                  std::string& error) {
+  if (!path) return nullptr;
+  std::string failure;
+  std::FILE* file = createOutputFile(*path, failure);
+  if (error.empty() && !failure.empty()) error = role + (": " + failure);
+  return file;
 }
 
 }  // namespace
@@ -54,12 +61,13 @@ BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
     : pointsPath_(pointsPath.value_or(std::filesystem::path())),
       plotPath_(plotPath.value_or(std::filesystem::path())),
       pointsLimit_(pointsLimit) {
-  points_ = create(pointsPath, openError_);
-  plot_ = create(plotPath, openError_);
+  points_ = create(pointsPath, "the points file", openError_);
+  plot_ = create(plotPath, "the plot", openError_);
   if (tracePath) {
     tracePath_ = *tracePath;
     trace_ = std::make_unique<TraceCsvFile>(*tracePath);
-    if (openError_.empty()) openError_ = trace_->error();
+    if (openError_.empty() && !trace_->error().empty())
+      openError_ = "the trace: " + trace_->error();
   }
 }
 

@@ -8,10 +8,11 @@ namespace tarvex::batch {
 namespace fs = std::filesystem;
 namespace {
 
+// One file by its identity, pipes and devices included; the null device
+// is the one file that many may share.
 bool sameFile(const fs::path& a, const fs::path& b) {
-  std::error_code error;
-  if (!fs::equivalent(a, b, error) || error) return false;
-  return !fs::is_character_file(a, error);
+  const std::optional<FileIdentity> first = fileIdentity(a), second = fileIdentity(b);
+  return first && second && *first == *second && !first->nullDevice;
 }
 
 }  // namespace
@@ -40,6 +41,15 @@ std::string sameFileClash(const std::vector<RunFile>& files) {
       fs::remove(path, ignored);
     }
   return clash;
+}
+
+std::optional<StandardOutputClash> outputOnStandardOutput(const std::vector<RunFile>& files) {
+  const std::optional<FileIdentity> out = standardOutputIdentity();
+  if (!out || out->nullDevice) return std::nullopt;
+  for (const RunFile& file : files)
+    if (file.output && fileIdentity(file.path) == out)
+      return StandardOutputClash{file.role, out->regular && standardOutputAppends()};
+  return std::nullopt;
 }
 
 }  // namespace tarvex::batch

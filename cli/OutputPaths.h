@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,19 @@ struct RunFile {
 
 // The first two files that are one and the same, through symbolic or hard
 // links or another spelling of the name, as a message; empty when each is
-// a file of its own. A device, such as /dev/null, may serve several. To be
+// a file of its own, by the file system's identity of each (pipes and
+// devices included); only the null device may serve several. To be
 // compared, outputs that do not exist yet are created (empty), and removed
 // again when there is a clash, so that a refused run leaves nothing behind.
 std::string sameFileClash(const std::vector<RunFile>& files);
+
+// An output that is the very file the standard output writes to (such as
+// /dev/stdout): `role` names it; `appending` tells that the standard output
+// adds to an existing file, which the output would empty first.
+struct StandardOutputClash {
+  std::string role;
+  bool appending;
+};
+std::optional<StandardOutputClash> outputOnStandardOutput(const std::vector<RunFile>& files);
 
 }  // namespace tarvex::batch

@@ -1,6 +1,8 @@
 // Texts the runner prints that hold what the user typed (a readout's text,
-// a file name): as a JSON string that is always valid UTF-8, and for a
-// terminal with nothing in them that a terminal would act on.
+// a file name, a varied text): each first made what every output writes
+// (writtenText: anything that is not a character there is U+FFFD), then
+// quoted for JSON, or shown for a terminal with nothing in it that a
+// terminal would act on.
 #pragma once
 
 #include <string>
@@ -9,14 +11,11 @@
 namespace tarvex::batch {
 
 // The text as a quoted JSON string. Quotes, backslashes and control
-// characters are escaped as JSON has it; each byte that is not part of a
-// well-formed UTF-8 character is written as \u00XX, its value as a code
-// point.
+// characters are escaped as JSON has it.
 std::string jsonString(std::string_view text);
 
-// The text for a terminal: control characters (C0, DEL, C1) and bytes that
-// are not part of a well-formed UTF-8 character are shown as \xHH, one per
-// byte, and a backslash as two. Everything else is kept as it is.
+// The text for a terminal: control characters (C0, DEL, C1) are shown as
+// \xHH, one per byte, and a backslash as two.
 std::string terminalText(std::string_view text);
 
 }  // namespace tarvex::batch

@@ -6,7 +6,11 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace tarvex::batch {
@@ -19,10 +23,27 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 #ifdef _WIN32
 
+// The thread that writes the outputs, whose waiting write a stop cancels.
+HANDLE mainThread = nullptr;
+
+// Writes to a pipe whose reader has stopped reading wait no longer: the
+// one waiting now is cancelled, and the standard streams, if pipes, no
+// longer wait for room; such writes fail and the report says so.
+void stopWaitingForReaders() {
+  for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    const HANDLE handle = GetStdHandle(stream);
+    DWORD noWait = PIPE_NOWAIT;
+    if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_PIPE)
+      SetNamedPipeHandleState(handle, &noWait, nullptr, nullptr);
+  }
+  if (mainThread != nullptr) CancelSynchronousIo(mainThread);
+}
+
 BOOL WINAPI onConsoleEvent(DWORD event) {
   const bool closing =
       event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
   const bool again = requested.exchange(true);
+  if (!again) stopWaitingForReaders();
   if (!closing) return again ? FALSE : TRUE;  // FALSE: the default, which ends the process
   // The process is ended as soon as this returns: wait for the run to stop
   // and close its files, within the five seconds the system gives.
@@ -32,8 +53,25 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 #else
 
+// Every output that can wait for a reader (a pipe, a FIFO, a socket) waits
+// no longer once a stop is requested: made non-blocking, a write finds the
+// pipe full and fails at once, and so does the write that was waiting,
+// interrupted by the signal. Only calls that are safe in a signal handler.
+void stopWaitingForReaders() {
+  struct rlimit files {};
+  const rlim_t open = getrlimit(RLIMIT_NOFILE, &files) == 0 ? files.rlim_cur : 1024;
+  const int last = static_cast<int>(open < 4096 ? open : 4096);
+  for (int fd = 1; fd < last; ++fd) {
+    struct stat status {};
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY || fstat(fd, &status) != 0) continue;
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
+      fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  }
+}
+
 extern "C" void onStopSignal(int) {
-  requested.store(true);
+  if (!requested.exchange(true)) stopWaitingForReaders();
   // The next one takes the default action and ends the process.
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
@@ -46,14 +84,25 @@ extern "C" void onStopSignal(int) {
 
 void catchStopRequests() {
 #ifdef _WIN32
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mainThread, 0,
+                  FALSE, DUPLICATE_SAME_ACCESS);
   SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 #else
   struct sigaction action {};
   action.sa_handler = onStopSignal;
   sigemptyset(&action.sa_mask);
-  // A write that waits for a slow reader carries on after the signal.
-  action.sa_flags = SA_RESTART;
+  // No SA_RESTART: an open or a write that waits is interrupted, not resumed.
+  action.sa_flags = 0;
   for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+#endif
+}
+
+void leaveStopRequestsToOtherThreads() {
+#ifndef _WIN32
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, number);
+  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 #endif
 }
 

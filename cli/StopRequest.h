@@ -2,13 +2,20 @@
 // outside (SIGTERM and SIGHUP on POSIX systems; Ctrl-Break and closing the
 // console on Windows). The first request stops the run at its next yield,
 // with its log and report complete; a second Ctrl-C or signal ends the
-// process at once.
+// process at once. From the first request on, no output waits for a reader
+// that has stopped reading: such a write fails at once, and the report
+// names the output.
 #pragma once
 
 namespace tarvex::batch {
 
 // Catches the requests from now on, for the rest of the process.
 void catchStopRequests();
+
+// Called by a thread that writes no output: a signal goes to a thread that
+// does not block it, which should be the one whose waiting write it must
+// interrupt.
+void leaveStopRequestsToOtherThreads();
 
 // Whether a stop has been requested.
 bool stopRequested();

@@ -4,9 +4,6 @@
 #pragma once
 
 #include <cstdio>
-#include <ostream>
-#include <set>
-#include <string>
 
 #include "BatchOptions.h"
 #include "FormModel.h"
@@ -14,18 +11,10 @@
 namespace tarvex::batch {
 
 // Runs the sweep on the window `base` (prepared as for a single run), prints
-// a row per run on `out` and the rest on `err`; returns the exit status.
+// a row per run on stdout and the rest on stderr; returns the exit status.
 // With --plot, the family is written into `plotFile` (created before the
 // sweep) and closed. Ctrl-C stops the runs in progress and ends the sweep
 // after the rows of the runs before the first unfinished one.
-int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plotFile,
-             std::ostream& out, std::ostream& err);
-
-// What is wrong with the sweep options of a command line whose options are
-// `given`, or nothing.
-std::string sweepUsageError(const BatchOptions& options, const std::set<std::string>& given);
-
-// The sweep's part of the usage text.
-std::string sweepUsageText();
+int runSweep(const FormModel& base, const BatchOptions& options, std::FILE* plotFile);
 
 }  // namespace tarvex::batch

@@ -18,9 +18,17 @@ struct Decimal {
 // range stays well inside 64 bits.
 constexpr int kMaxDigits = 18;
 
-// "[+|-]digits[.digits]" and nothing else.
-std::optional<Decimal> parseDecimal(std::string_view text) {
-  Decimal d;
+// A bound of a range, "[+|-]digits[.digits]" and nothing else, of at most
+// kMaxDigits digits; else what is wrong with it, the bound named `which`.
+struct ParsedBound {
+  Decimal value;
+  std::string problem;
+};
+
+ParsedBound parseBound(std::string_view which, std::string_view text) {
+  ParsedBound bound;
+  Decimal& d = bound.value;
+  const std::string named = std::string(which) + " '" + std::string(text) + "'";
   bool negative = false;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
     negative = text[0] == '-';
@@ -34,14 +42,21 @@ std::optional<Decimal> parseDecimal(std::string_view text) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
   };
-  if (!allDigits(whole) || (point != std::string_view::npos && !allDigits(fraction)) ||
-      whole.size() + fraction.size() > kMaxDigits)
-    return std::nullopt;
+  if (!allDigits(whole) || (point != std::string_view::npos && !allDigits(fraction))) {
+    bound.problem = named + " is not a number";
+    return bound;
+  }
+  if (whole.size() + fraction.size() > kMaxDigits) {
+    bound.problem = named + " has " +
+                    intToText(static_cast<std::int64_t>(whole.size() + fraction.size())) +
+                    " digits, more than the " + intToText(kMaxDigits) + " a bound may have";
+    return bound;
+  }
   for (const char c : std::string(whole) + std::string(fraction))
     d.units = d.units * 10 + (c - '0');
   d.decimals = static_cast<int>(fraction.size());
   if (negative) d.units = -d.units;
-  return d;
+  return bound;
 }
 
 std::int64_t powerOfTen(int exponent) {
@@ -75,13 +90,22 @@ bool takesDecimals(TextBox box) {
 
 SweepTexts rangeTexts(std::string_view from, std::string_view to, std::string_view step,
                       TextBox box) {
-  const auto a = parseDecimal(from), b = parseDecimal(to), s = parseDecimal(step);
-  if (!a || !b || !s) return {{}, "FROM:TO:STEP takes three numbers"};
-  const int decimals = std::max({a->decimals, b->decimals, s->decimals});
+  const ParsedBound bounds[] = {parseBound("FROM", from), parseBound("TO", to),
+                                parseBound("STEP", step)};
+  for (const ParsedBound& bound : bounds)
+    if (!bound.problem.empty()) return {{}, bound.problem};
+  const Decimal &a = bounds[0].value, &b = bounds[1].value, &s = bounds[2].value;
+  const int decimals = std::max({a.decimals, b.decimals, s.decimals});
   if (decimals > 0 && !takesDecimals(box)) return {{}, "this field takes whole numbers"};
-  const auto first = inUnits(*a, decimals), last = inUnits(*b, decimals),
-             stride = inUnits(*s, decimals);
-  if (!first || !last || !stride) return {{}, "too many digits"};
+  const auto first = inUnits(a, decimals), last = inUnits(b, decimals),
+             stride = inUnits(s, decimals);
+  if (!first || !last || !stride)
+    return {{},
+            std::string(!first  ? "FROM"
+                        : !last ? "TO"
+                                : "STEP") +
+                " with " + intToText(decimals) + " decimals has more than the " +
+                intToText(kMaxDigits) + " digits a bound may have"};
   if (*stride == 0) return {{}, "STEP must not be 0"};
   if (*last != *first && (*last > *first) != (*stride > 0)) return {{}, "STEP never reaches TO"};
   const std::int64_t count = (*last - *first) / *stride + 1;

@@ -1,9 +1,12 @@
 #include "SweepPlot.h"
 
 #include <array>
+#include <cerrno>
+#include <utility>
 
 #include "Conversions.h"
 #include "GraphExport.h"
+#include "OutputFile.h"
 
 namespace tarvex::batch {
 namespace {
@@ -26,11 +29,20 @@ std::string legendText(const std::vector<std::string_view>& parts) {
 
 }  // namespace
 
-FamilyPlot::FamilyPlot(const std::vector<Variation>& variations, std::int64_t runCount)
-    : runCount_(runCount) {
+FamilyPlot::FamilyPlot(const std::vector<Variation>& variations, std::int64_t runCount,
+                       std::FILE* file, const std::filesystem::path& path)
+    : file_(file),
+      path_(path),
+      form_(plotFormat(path) == ".png" ? GraphPicture::CurveForm::Pixels
+                                       : GraphPicture::CurveForm::Path),
+      runCount_(runCount) {
   std::vector<std::string_view> names;
   for (const Variation& v : variations) names.push_back(v.name);
   legend_.push_back({std::nullopt, legendText(names)});
+}
+
+FamilyPlot::~FamilyPlot() {
+  if (file_ != nullptr) std::fclose(file_);
 }
 
 GraphPicture::Pixel FamilyPlot::inkOf(std::int64_t index) const {
@@ -39,25 +51,45 @@ GraphPicture::Pixel FamilyPlot::inkOf(std::int64_t index) const {
              : kGray;
 }
 
-void FamilyPlot::add(std::int64_t index, std::unique_ptr<GraphPicture> run,
-                     const std::vector<std::string_view>& texts) {
-  if (inkOf(index) == kGray) {
-    family_.addCurveOf(*run);
-    ++grayCurves_;
-    return;
-  }
-  legend_.push_back({inkOf(index), legendText(texts)});
-  inked_.push_back(std::move(run));
+void FamilyPlot::writeSvg(const std::string& part) {
+  errno = 0;
+  if (error_.empty() && !part.empty() &&
+      std::fwrite(part.data(), 1, part.size(), file_) != part.size())
+    error_ = "cannot write " + pathText(path_) + ": " + fileErrorReason(errno);
 }
 
-std::string FamilyPlot::write(std::FILE* file, const std::filesystem::path& path) {
-  for (const auto& run : inked_) family_.addCurveOf(*run);
-  inked_.clear();
+void FamilyPlot::add(std::int64_t index, const GraphPicture* firstRun,
+                     const GraphPicture::Curve& curve, const std::vector<std::string_view>& texts) {
+  if (!started_ && firstRun != nullptr) {
+    family_.addFrameOf(*firstRun);
+    if (form_ == GraphPicture::CurveForm::Path) writeSvg(family_.svgStart());
+    started_ = true;
+  }
+  if (inkOf(index) != kGray) {
+    legend_.push_back({inkOf(index), legendText(texts)});
+    inked_.push_back(curve);
+    return;
+  }
+  ++grayCurves_;
+  if (form_ == GraphPicture::CurveForm::Path)
+    writeSvg(GraphPicture::svgCurve(curve));
+  else
+    family_.addCurve(curve);
+}
+
+std::string FamilyPlot::write() {
   std::vector<GraphPicture::LegendLine> legend = legend_;
   if (grayCurves_ > 0)
     legend.push_back({std::nullopt, "+" + intToText(grayCurves_) + " more in gray"});
   family_.setLegend(std::move(legend));
-  return writePictureInto(file, path, family_);
+  if (form_ == GraphPicture::CurveForm::Pixels) {
+    for (const GraphPicture::Curve& curve : inked_) family_.addCurve(curve);
+    return writePictureInto(std::exchange(file_, nullptr), path_, family_);
+  }
+  if (!started_) writeSvg(family_.svgStart());
+  for (const GraphPicture::Curve& curve : inked_) writeSvg(GraphPicture::svgCurve(curve));
+  const std::string error = writeAndClose(std::exchange(file_, nullptr), path_, family_.svgEnd());
+  return error_.empty() ? error : error_;
 }
 
 }  // namespace tarvex::batch

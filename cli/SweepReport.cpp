@@ -5,6 +5,7 @@
 #include "Conversions.h"
 #include "PrintableText.h"
 #include "Units.h"
+#include "WrittenText.h"
 
 namespace tarvex::batch {
 namespace {
@@ -33,9 +34,11 @@ RunFigures figuresOf(const RunReport& r) {
   return f;
 }
 
-// A CSV field, quoted where it holds a comma, a quote or a line end.
-std::string csvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+// A CSV field: the text every output writes, quoted where it holds a comma,
+// a quote or a line end.
+std::string csvField(std::string_view typed) {
+  const std::string text = writtenText(typed);
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string out = "\"";
   for (const char c : text) {
     if (c == '"') out += '"';

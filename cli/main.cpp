@@ -2,8 +2,8 @@
 // scripts and regression checks. See usageText() for the command line.
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "BatchOptions.h"
@@ -38,6 +38,7 @@ std::vector<RunFile> runFiles(const BatchOptions& options) {
   if (options.tracePath) files.push_back({"the trace", *options.tracePath, true});
   return files;
 }
+
 
 }  // namespace
 
@@ -77,13 +78,22 @@ int main(int argc, char** argv) {
 
   // A freshly opened window, then the file, then the options in order.
   FormModel form;
-  if (!prepareForm(options, form)) {
-    writeMessage(pathText(*options.parameterFile) + ": " + std::string(kLoadFailedMessage) +
-                 " (the file is missing, unreadable, or not a parameter file)");
+  if (const LoadResult loaded = prepareForm(options, form); !loaded.ok()) {
+    writeMessage(describeLoadFailure(loaded, pathText(*options.parameterFile)));
     return kExitUsage;
   }
   if (const std::string clash = sameFileClash(runFiles(options)); !clash.empty()) {
     writeMessage(clash);
+    return kExitUsage;
+  }
+  // An output that is the standard output's own file (/dev/stdout) takes
+  // the standard output: a single run's report goes to stderr instead. A
+  // sweep's rows cannot, and a file the shell appends to would be emptied.
+  const std::optional<StandardOutputClash> onStdout = outputOnStandardOutput(runFiles(options));
+  if (onStdout && (!options.variations.empty() || onStdout->appending)) {
+    writeMessage(onStdout->role + " is the file the standard output writes to" +
+                 (onStdout->appending ? ", which it adds to and the run would empty"
+                                      : ", where the rows go"));
     return kExitUsage;
   }
   if (!options.variations.empty()) {
@@ -92,10 +102,10 @@ int main(int argc, char** argv) {
     std::string error;
     std::FILE* plotFile = options.plotPath ? createOutputFile(*options.plotPath, error) : nullptr;
     if (!error.empty()) {
-      writeMessage(error);
+      writeMessage("the plot: " + error);
       return kExitRunFailed;
     }
-    return runSweep(form, options, plotFile, std::cout, std::cerr);
+    return runSweep(form, options, plotFile);
   }
 
   BatchGraph graph(options.pointsPath, options.plotPath, options.tracePath);
@@ -110,22 +120,27 @@ int main(int argc, char** argv) {
   std::vector<std::string> failedOutputs;
   std::vector<std::string> messages;
   if (outcome.failed()) {
-    messages.push_back("the run failed: " + describeFailure(outcome));
-    if (outcome.failure->error == RunError::File) failedOutputs.push_back("log");
+    const bool log = outcome.failure->error == RunError::File;
+    messages.push_back((log ? "the data log: " : "the run failed: ") +
+                       describeFailure(outcome, readRunParameters(form)));
+    if (log) failedOutputs.push_back("log");
   }
-  for (const auto& [output, error] :
-       {std::pair{"points", graph.finishPoints()}, std::pair{"plot", graph.finishPlot()},
-        std::pair{"trace", graph.finishTrace()}}) {
+  // Each output's message names it: two outputs on one device fail alike.
+  for (const auto& [output, role, error] :
+       {std::tuple{"points", "the points file", graph.finishPoints()},
+        std::tuple{"plot", "the plot", graph.finishPlot()},
+        std::tuple{"trace", "the trace", graph.finishTrace()}}) {
     if (error.empty()) continue;
     failedOutputs.push_back(output);
-    messages.push_back(error);
+    messages.push_back(std::string(role) + ": " + error);
   }
 
   const RunReport report = run.report(outcome, failedOutputs);
-  if (const std::string error =
-          writeStandardOutput(options.json ? jsonReport(report) : textReport(report));
+  const std::string text = options.json ? jsonReport(report) : textReport(report);
+  if (const std::string error = onStdout ? writeStandardError(text) : writeStandardOutput(text);
       !error.empty())
-    messages.push_back("cannot write the report to standard output: " + error);
+    messages.push_back("cannot write the report to standard " +
+                       std::string(onStdout ? "error: " : "output: ") + error);
   for (const std::string& message : messages) writeMessage(message);
   return outcome.failed() || !messages.empty() ? kExitRunFailed : kExitOk;
 }

@@ -214,6 +214,13 @@ std::string describeFailure(const RunOutcome& outcome) {
   return text + ": the number is out of range";
 }
 
+std::string describeFailure(const RunOutcome& outcome, const RunParameters& typed) {
+  const std::string text = describeFailure(outcome);
+  if (!outcome.failure || !isConversion(*outcome.failure) || outcome.failure->causes.empty())
+    return text;
+  return text + ": '" + typed[outcome.failure->causes.front()] + "'";
+}
+
 std::string describeFailureJapanese(const RunOutcome& outcome, const RunParameters& typed) {
   if (!outcome.failure) return {};
   const RunFailure& f = *outcome.failure;

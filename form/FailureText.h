@@ -13,6 +13,9 @@ namespace tarvex {
 // One English line, for the batch runner, e.g.
 // "Type mismatch in the field レンジ： (Text1, range): the text is not a number".
 std::string describeFailure(const RunOutcome& outcome);
+// The same, a text that did not convert quoted as typed (`typed`, UTF-8),
+// e.g. "...: the text is not a number: 'abc'".
+std::string describeFailure(const RunOutcome& outcome, const RunParameters& typed);
 
 // The window's message in Japanese (UTF-8): the error in the runtime's own
 // words, a blank line, then what the user can do about it. A failure caused

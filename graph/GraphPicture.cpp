@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "LegendFont.h"
+#include "WrittenText.h"
 
 namespace tarvex {
 namespace {
@@ -71,28 +72,15 @@ std::string number(double value) {
   return out == "-0" ? "0" : out;
 }
 
-// The length of the UTF-8 character that begins at `at`, or 0 when the bytes
-// there are not one.
-std::size_t utf8Length(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  const std::size_t length = lead < 0x80                   ? 1
-                             : lead >= 0xc2 && lead < 0xe0 ? 2
-                             : lead >= 0xe0 && lead < 0xf0 ? 3
-                             : lead >= 0xf0 && lead < 0xf5 ? 4
-                                                           : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((byte(at + i) & 0xc0) != 0x80) return 0;
-  return length;
-}
 
 // A polyline as SVG path data, cut where it leaves the box: one subpath for
 // every stretch inside. Points in a straight line with the ones before them
-// extend the last line instead of adding one. A single point becomes a dot.
+// extend the last line instead of adding one; with a tolerance, so do points
+// that keep every point since the line's start within that many twips of
+// it. A single point becomes a dot.
 class PathData {
  public:
-  explicit PathData(const Box& box) : box_(box) {}
+  explicit PathData(const Box& box, double tolerance = 0) : box_(box), tolerance_(tolerance) {}
 
   void add(double x, double y) {
     if (!hasLast_) {
@@ -134,9 +122,7 @@ class PathData {
     open_ = true;
   }
   void lineTo(double x, double y) {
-    // Straight on from the pending line: it just grows.
-    const double ax = endX_ - startX_, ay = endY_ - startY_, bx = x - endX_, by = y - endY_;
-    if (pending_ && ax * by == ay * bx && ax * bx + ay * by >= 0) {
+    if (pending_ && extends(x, y)) {
       endX_ = x;
       endY_ = y;
       return;
@@ -147,6 +133,40 @@ class PathData {
     endX_ = x;
     endY_ = y;
     pending_ = true;
+    aimed_ = false;
+    if (tolerance_ > 0) aim(x, y);
+  }
+  // Whether the pending line may end at x y instead of at its end.
+  bool extends(double x, double y) {
+    const double ax = endX_ - startX_, ay = endY_ - startY_;
+    if (tolerance_ <= 0) {  // only straight on
+      const double bx = x - endX_, by = y - endY_;
+      return ax * by == ay * bx && ax * bx + ay * by >= 0;
+    }
+    // Within the sleeve: the line grows longer, and the directions from its
+    // start that pass within the tolerance of every point so far include one
+    // through this point.
+    if (std::hypot(x - startX_, y - startY_) < std::hypot(ax, ay)) return false;
+    return aim(x, y);
+  }
+  // Narrows the directions the pending line may take to those that pass
+  // within the tolerance of x y; false, the window unchanged, when none is
+  // left.
+  bool aim(double x, double y) {
+    const double dx = x - startX_, dy = y - startY_, distance = std::hypot(dx, dy);
+    if (distance <= tolerance_) return true;  // any direction passes close enough
+    const double spread = std::asin(tolerance_ / distance);
+    if (!aimed_) {
+      aimed_ = true;
+      axisX_ = dx / distance, axisY_ = dy / distance;
+      low_ = -spread, high_ = spread;
+      return true;
+    }
+    const double angle = std::atan2(axisX_ * dy - axisY_ * dx, axisX_ * dx + axisY_ * dy);
+    if (angle < low_ || angle > high_) return false;
+    low_ = std::max(low_, angle - spread);
+    high_ = std::min(high_, angle + spread);
+    return true;
   }
   void flush() {
     if (!pending_) return;
@@ -157,8 +177,12 @@ class PathData {
   }
 
   Box box_;
+  double tolerance_;
   std::string d_;
   bool hasLast_ = false, open_ = false, pending_ = false;
+  // The directions the pending line may take, as angles from the axis.
+  bool aimed_ = false;
+  double axisX_ = 0, axisY_ = 0, low_ = 0, high_ = 0;
   double lastX_ = 0, lastY_ = 0;
   // The line not yet written runs from start to end; end is the pen.
   double startX_ = 0, startY_ = 0, endX_ = 0, endY_ = 0;
@@ -207,20 +231,77 @@ std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
   return svg + "</g>\n";
 }
 
+// Inks a drawing at device resolution: `scale` device pixels per pixel of
+// the picture, each mark a square `brush` device pixels wide. At scale 1 and
+// brush 1 the picture's own pixels.
+class DeviceInk {
+ public:
+  DeviceInk(GraphPicture::Raster& raster, double scale)
+      : r_(raster),
+        twipsPerPixel_(GraphPicture::kTwipsPerPixel / scale),
+        brush_(std::max(1, static_cast<int>(std::lround(scale)))) {}
+
+  void point(double twipX, double twipY, GraphPicture::Pixel ink) {
+    if (!(twipX >= 0.0 && twipX < kPictureWidthTwips && twipY >= 0.0 &&
+          twipY < kPictureHeightTwips))
+      return;
+    mark(column(twipX), row(twipY), ink);
+  }
+
+  // Bresenham between the two end pixels, both included.
+  void line(const Segment& part, GraphPicture::Pixel ink) {
+    int ax = column(part.x1), ay = row(part.y1);
+    const int bx = column(part.x2), by = row(part.y2);
+    const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+    const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
+    int error = dx + dy;
+    for (;;) {
+      mark(ax, ay, ink);
+      if (ax == bx && ay == by) break;
+      const int twice = 2 * error;
+      if (twice >= dy) {
+        error += dy;
+        ax += sx;
+      }
+      if (twice <= dx) {
+        error += dx;
+        ay += sy;
+      }
+    }
+  }
+
+ private:
+  // The device pixel holding a twip inside the picture, held at the edge
+  // where rounding leaves it a hair outside.
+  int column(double x) const {
+    return std::clamp(static_cast<int>(std::floor(x / twipsPerPixel_)), 0, r_.width - 1);
+  }
+  int row(double y) const {
+    return std::clamp(static_cast<int>(std::floor(y / twipsPerPixel_)), 0, r_.height - 1);
+  }
+  void mark(int x, int y, GraphPicture::Pixel ink) {
+    for (int j = y; j < std::min(y + brush_, r_.height); ++j)
+      for (int i = x; i < std::min(x + brush_, r_.width); ++i)
+        r_.pixels[static_cast<std::size_t>(j) * static_cast<std::size_t>(r_.width) +
+                  static_cast<std::size_t>(i)] = ink;
+  }
+
+  GraphPicture::Raster& r_;
+  double twipsPerPixel_;
+  int brush_;
+};
+
+// Just inside the picture, so that both end pixels of a line exist.
+constexpr Box kInside{0.0, 0.0, kPictureWidthTwips - 1e-3, kPictureHeightTwips - 1e-3};
+
 }  // namespace
 
-// A text for an SVG document: the markup characters escaped, and what XML
-// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
-std::string escapedXml(std::string_view text) {
+// A text for an SVG document: the text every output writes, its markup
+// characters escaped and the control characters XML cannot hold shown as
+// U+FFFD.
+std::string escapedXml(std::string_view typed) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const char c = text[i];
-    const std::size_t length = utf8Length(text, i);
-    if (length == 0 || (length == 1 && static_cast<unsigned char>(c) < 0x20 && c != '\t')) {
-      out += "\xef\xbf\xbd";
-      i += length == 0 ? 1 : length;
-      continue;
-    }
+  for (const char c : writtenText(typed)) {
     if (c == '<')
       out += "&lt;";
     else if (c == '>')
@@ -229,9 +310,10 @@ std::string escapedXml(std::string_view text) {
       out += "&amp;";
     else if (c == '"')
       out += "&quot;";
+    else if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+      out += kReplacementCharacter;
     else
-      out.append(text.substr(i, length));
-    i += length;
+      out += c;
   }
   return out;
 }
@@ -242,7 +324,6 @@ void GraphPicture::clearGraph() {
   std::fill(pixels_.begin(), pixels_.end(), kGround);
   lines_.clear();
   curve_.clear();
-  family_.clear();
   legend_.clear();
 }
 
@@ -272,40 +353,39 @@ void GraphPicture::drawPoint(float x, float y) {
 
 void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   lines_.push_back({x1, y1, x2, y2});
-  // Just inside the picture, so that both end pixels exist.
-  const Box inside{0.0, 0.0, kPictureWidthTwips - 1e-3, kPictureHeightTwips - 1e-3};
-  const auto part = clipped({x1, y1, x2, y2}, inside);
+  const auto part = clipped({x1, y1, x2, y2}, kInside);
   if (!part) return;
-  // Bresenham between the two end pixels, both included; an end that
-  // rounding left a hair outside is held at the edge.
-  const auto column = [](double x) { return std::clamp(pixelOf(x), 0, kWidth - 1); };
-  const auto row = [](double y) { return std::clamp(pixelOf(y), 0, kHeight - 1); };
-  int ax = column(part->x1), ay = row(part->y1);
-  const int bx = column(part->x2), by = row(part->y2);
-  const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
-  const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
-  int error = dx + dy;
-  for (;;) {
-    pixels_[index(ax, ay)] = kInk;
-    if (ax == bx && ay == by) break;
-    const int twice = 2 * error;
-    if (twice >= dy) {
-      error += dy;
-      ax += sx;
-    }
-    if (twice <= dx) {
-      error += dx;
-      ay += sy;
-    }
+  Raster raster{kWidth, kHeight, {}};
+  raster.pixels.swap(pixels_);
+  DeviceInk(raster, 1.0).line(*part, kInk);
+  raster.pixels.swap(pixels_);
+}
+
+GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
+  Raster raster;
+  raster.width = static_cast<int>(std::ceil(kWidth * scale));
+  raster.height = static_cast<int>(std::ceil(kHeight * scale));
+  raster.pixels.assign(
+      static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height), kGround);
+  DeviceInk ink(raster, scale);
+  for (const Line& l : lines_)
+    if (const auto part = clipped({l.x1, l.y1, l.x2, l.y2}, kInside)) ink.line(*part, kInk);
+  for (const Column& c : curve_) {
+    // The points of one column span its lowest to its highest.
+    if (c.low == c.high)
+      ink.point(c.x, c.low, curveInk_);
+    else if (const auto part = clipped({c.x, c.low, c.x, c.high}, kInside))
+      ink.line(*part, curveInk_);
   }
+  return raster;
 }
 
 // Lines are cut a little outside the picture, where the clip path hides
 // them, so that no far-away number reaches the file.
 constexpr Box kSvgCut{-30.0, -30.0, kPictureWidthTwips + 30.0, kPictureHeightTwips + 30.0};
 
-std::string GraphPicture::curvePath() const {
-  PathData curve(kSvgCut);
+std::string GraphPicture::curvePath(double tolerance) const {
+  PathData curve(kSvgCut, tolerance);
   for (const Column& c : curve_) {
     curve.add(c.x, c.first);
     if (c.low != c.first) curve.add(c.x, c.low);
@@ -315,30 +395,59 @@ std::string GraphPicture::curvePath() const {
   return curve.data();
 }
 
-void GraphPicture::addCurveOf(const GraphPicture& run) {
-  if (family_.empty()) {
-    for (const Line& l : run.lines_) drawLine(l.x1, l.y1, l.x2, l.y2);
-    speedCaption_ = run.speedCaption_;
-    timeCaption_ = run.timeCaption_;
+GraphPicture::Curve GraphPicture::curve(CurveForm form) const {
+  Curve curve{curveInk_, {}, {}};
+  if (form == CurveForm::Path) {
+    curve.path = curvePath(kReducedPathTolerance);
+    return curve;
   }
   for (std::size_t i = 0; i < pixels_.size(); ++i)
-    if (run.pixels_[i] == run.curveInk_) pixels_[i] = run.curveInk_;
-  family_.push_back({run.curveInk_, run.curvePath()});
+    if (pixels_[i] == curveInk_) curve.pixels.push_back(static_cast<std::uint32_t>(i));
+  return curve;
+}
+
+void GraphPicture::addFrameOf(const GraphPicture& run) {
+  for (const Line& l : run.lines_) drawLine(l.x1, l.y1, l.x2, l.y2);
+  speedCaption_ = run.speedCaption_;
+  timeCaption_ = run.timeCaption_;
+}
+
+void GraphPicture::addCurve(const Curve& curve) {
+  for (const std::uint32_t i : curve.pixels)
+    if (i < pixels_.size()) pixels_[i] = curve.ink;
+}
+
+std::string GraphPicture::curveSvg(const std::vector<TwipPoint>& points, Pixel ink) {
+  PathData curve(kSvgCut);
+  for (const TwipPoint& p : points) curve.add(p.x, p.y);
+  const std::string d = curve.data();
+  return d.empty() ? std::string() : "<path stroke=\"" + colourText(ink) + "\" d=\"" + d + "\"/>\n";
 }
 
 GraphPicture::LegendBox GraphPicture::legendBox() const {
-  constexpr double cell = kLegendFontSize / 2, padding = 90, right = 9900, top = 90;
+  // A legend at the bottom stays clear of the time axis's scale labels.
+  constexpr double kAboveTimeLabels = 240;
+  constexpr double cell = kLegendFontSize / 2, padding = 90, margin = 90;
+  constexpr double nearRight = SpeedGraph::kLastColumn - margin,
+                   nearBottom = SpeedGraph::kTimeAxisY - kAboveTimeLabels;
   double width = 0;
   bool inks = false;
   for (const LegendLine& line : legend_) {
     inks = inks || line.ink.has_value();
     width = std::max(width, textCells(line.text) * cell + (line.ink ? kLegendSwatch + padding : 0));
   }
+  const bool onRight =
+      legendCorner_ == LegendCorner::TopRight || legendCorner_ == LegendCorner::BottomRight;
+  const bool onTop =
+      legendCorner_ == LegendCorner::TopRight || legendCorner_ == LegendCorner::TopLeft;
+  const double right = onRight ? nearRight : margin + width + 2 * padding;
   const double left = right - width - 2 * padding;
+  const double height = 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size());
+  const double top = onTop ? margin : nearBottom - height;
   return {left,
           top,
           right,
-          top + 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size()),
+          top + height,
           top + padding,
           left + padding,
           left + padding + (inks ? kLegendSwatch + padding : 0)};
@@ -347,8 +456,8 @@ GraphPicture::LegendBox GraphPicture::legendBox() const {
 std::vector<GraphPicture::Pixel> GraphPicture::shownPixels() const {
   std::vector<Pixel> shown = pixels_;
   if (legend_.empty()) return shown;
-  // Every edge and baseline of the legend lies on a whole pixel, its text
-  // baselines a fifth of a pixel below one.
+  // The legend's edges, swatches and text baselines each on the pixel
+  // nearest to its place in twips.
   const auto px = [](double twips) {
     return static_cast<int>(std::lround(twips / kTwipsPerPixel));
   };
@@ -396,7 +505,20 @@ std::vector<GraphPicture::Pixel> GraphPicture::shownPixels() const {
   return shown;
 }
 
-std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) const {
+// The font of every text of the picture.
+constexpr std::string_view kSvgFont =
+    "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"180\"";
+
+std::string GraphPicture::toSvg(std::string_view additions, int extraBottom,
+                                std::string_view underCurve) const {
+  std::string svg = svgStart(extraBottom, underCurve);
+  if (const std::string d = curvePath(); !d.empty())
+    svg += "<path id=\"curve\" d=\"" + d + "\"" +
+           (curveInk_ != kInk ? " stroke=\"" + colourText(curveInk_) + "\"" : "") + "/>\n";
+  return svg + svgEnd(additions);
+}
+
+std::string GraphPicture::svgStart(int extraBottom, std::string_view underCurve) const {
   // The canvas holds the picture and the two axis captions beside it, as
   // the window places them: the speed caption 480 twips left of and 120
   // above the picture's corner, the time caption 9840 right of and 4080
@@ -429,17 +551,20 @@ std::string GraphPicture::toSvg(std::string_view additions, int extraBottom) con
   svg +=
       "<g clip-path=\"url(#picture)\" fill=\"none\" stroke=\"#000000\" stroke-width=\"15\" "
       "stroke-linecap=\"square\" stroke-linejoin=\"round\">\n";
+  svg += underCurve;
   if (const std::string d = frame.data(); !d.empty())
     svg += "<path id=\"frame\" d=\"" + d + "\"/>\n";
-  if (const std::string d = curvePath(); !d.empty())
-    svg += "<path id=\"curve\" d=\"" + d + "\"" +
-           (curveInk_ != kInk ? " stroke=\"" + colourText(curveInk_) + "\"" : "") + "/>\n";
-  for (const FamilyCurve& c : family_)
-    if (!c.path.empty())
-      svg += "<path stroke=\"" + colourText(c.ink) + "\" d=\"" + c.path + "\"/>\n";
-  svg += "</g>\n";
-  const std::string font =
-      "font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', monospace\" font-size=\"180\"";
+  return svg;
+}
+
+std::string GraphPicture::svgCurve(const Curve& curve) {
+  if (curve.path.empty()) return {};
+  return "<path stroke=\"" + colourText(curve.ink) + "\" d=\"" + curve.path + "\"/>\n";
+}
+
+std::string GraphPicture::svgEnd(std::string_view additions) const {
+  std::string svg = "</g>\n";
+  const std::string font(kSvgFont);
   if (!speedCaption_.empty())
     svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
   if (!timeCaption_.empty())

@@ -10,7 +10,9 @@
 // column further right per point.
 //
 // A picture can also hold a family of runs: each run's curve in an ink of
-// its own over one frame, with a legend naming them.
+// its own over one frame, with a legend naming them. A family keeps of each
+// run only what its file needs (see Curve), so that its size stays the same
+// however many runs it holds.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +25,10 @@
 
 namespace tarvex {
 
-// A text for an SVG document: the markup characters escaped, and what XML
-// cannot hold (control characters, bytes that are not UTF-8) shown as U+FFFD.
-std::string escapedXml(std::string_view text);
+// A text for an SVG document: the text every output writes, its markup
+// characters escaped and the control characters XML cannot hold shown as
+// U+FFFD.
+std::string escapedXml(std::string_view typed);
 
 class GraphPicture final : public GraphSurface {
  public:
@@ -45,13 +48,29 @@ class GraphPicture final : public GraphSurface {
   void drawPoint(float x, float y) override;
   void setSpeedAxisCaption(std::string_view caption) override { speedCaption_ = caption; }
   void setTimeAxisCaption(std::string_view caption) override { timeCaption_ = caption; }
+  const std::string& speedAxisCaption() const { return speedCaption_; }
+  const std::string& timeAxisCaption() const { return timeCaption_; }
 
   // The ink of the curve's points; the frame stays black.
   void setCurveInk(Pixel ink) { curveInk_ = ink; }
-  // Draws the curve of `run` over this picture, in the run's curve ink,
-  // which must not be black. The first curve added brings the run's frame
-  // and axis captions with it.
-  void addCurveOf(const GraphPicture& run);
+
+  // A run's curve as a family keeps it: its ink, and of the curve only what
+  // the family's file needs: the pixels in the curve's ink, or the SVG path
+  // reduced to the points that change what is drawn (no point of the curve
+  // more than kReducedPathTolerance twips from it).
+  struct Curve {
+    Pixel ink = kInk;
+    std::vector<std::uint32_t> pixels;  // indices into pixels(), in order
+    std::string path;                   // SVG path data in twips
+    std::size_t bytes() const { return pixels.size() * sizeof(std::uint32_t) + path.size(); }
+  };
+  enum class CurveForm { Pixels, Path };
+  static constexpr double kReducedPathTolerance = 1.5;  // a tenth of a pixel
+  Curve curve(CurveForm form) const;
+  // Draws the frame and takes the axis captions of `run`.
+  void addFrameOf(const GraphPicture& run);
+  // Draws a curve's pixels over this picture in its ink.
+  void addCurve(const Curve& curve);
 
   // A line of the legend: a curve's ink and what it stands for, or text
   // alone.
@@ -59,7 +78,9 @@ class GraphPicture final : public GraphSurface {
     std::optional<Pixel> ink;
     std::string text;
   };
-  // The legend's box, in twips, in the top-right corner of the graph. Line
+  // The corner of the graph the legend sits in.
+  enum class LegendCorner { TopRight, TopLeft, BottomRight, BottomLeft };
+  // The legend's box, in twips, in its corner of the graph. Line
   // i begins kLegendLineHeight * i below the inner top; an ink's swatch runs
   // from swatchLeft for kLegendSwatch, the text starts at textLeft, or at
   // swatchLeft on a line without ink.
@@ -69,7 +90,10 @@ class GraphPicture final : public GraphSurface {
   static constexpr double kLegendLineHeight = 210;  // 14 pixels
   static constexpr double kLegendFontSize = 180;    // 12 pixels
   static constexpr double kLegendSwatch = 300;
-  void setLegend(std::vector<LegendLine> lines) { legend_ = std::move(lines); }
+  void setLegend(std::vector<LegendLine> lines, LegendCorner corner = LegendCorner::TopRight) {
+    legend_ = std::move(lines);
+    legendCorner_ = corner;
+  }
   const std::vector<LegendLine>& legend() const { return legend_; }
   LegendBox legendBox() const;
 
@@ -84,8 +108,38 @@ class GraphPicture final : public GraphSurface {
   // twips of the picture, clipped to it, and the two axis captions where the
   // window shows them, above the top-left and below the bottom-right corner.
   // `additions` (SVG elements in twips of the picture) are drawn over it, on a
-  // canvas `extraBottom` twips taller.
-  std::string toSvg(std::string_view additions = {}, int extraBottom = 0) const;
+  // canvas `extraBottom` twips taller; `underCurve` under the frame and the
+  // curve, clipped to the picture.
+  std::string toSvg(std::string_view additions = {}, int extraBottom = 0,
+                    std::string_view underCurve = {}) const;
+  // The same document in three parts, so that a family's curves can be
+  // written one by one between the first and the last: the start up to the
+  // frame (with `underCurve` under it), a curve, and the rest (the captions,
+  // the legend, `additions`).
+  std::string svgStart(int extraBottom = 0, std::string_view underCurve = {}) const;
+  static std::string svgCurve(const Curve& curve);
+  std::string svgEnd(std::string_view additions = {}) const;
+
+  // A curve through points in twips of the picture as an SVG path element
+  // in `ink`, cut where it leaves the picture, for toSvg's underCurve.
+  struct TwipPoint {
+    double x, y;
+  };
+  static std::string curveSvg(const std::vector<TwipPoint>& points, Pixel ink);
+
+  // The drawing at `scale` device pixels per pixel of the picture (a screen
+  // at 125, 150 or 200 %): the frame and the curve's points placed at device
+  // resolution, each inked one pixel of the picture wide (`scale` rounded,
+  // at least one device pixel); the points of one column as one stroke from
+  // the lowest to the highest. At scale 1 the picture's pixels wherever no
+  // column holds points more than a pixel apart. The curves of a family are
+  // not part of it.
+  struct Raster {
+    int width = 0;
+    int height = 0;
+    std::vector<Pixel> pixels;
+  };
+  Raster rasterAt(double scale) const;
 
  private:
   // Points plotted one after another in one column: the curve passes from
@@ -101,19 +155,14 @@ class GraphPicture final : public GraphSurface {
     return static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x);
   }
   void inkPixel(double twipX, double twipY, Pixel ink);
-  std::string curvePath() const;
+  std::string curvePath(double tolerance = 0) const;
 
   std::vector<Pixel> pixels_;
   std::vector<Line> lines_;
   std::vector<Column> curve_;
   Pixel curveInk_ = kInk;
-  // The curves of a family, each as its SVG path data.
-  struct FamilyCurve {
-    Pixel ink;
-    std::string path;
-  };
-  std::vector<FamilyCurve> family_;
   std::vector<LegendLine> legend_;
+  LegendCorner legendCorner_ = LegendCorner::TopRight;
   std::string speedCaption_;
   std::string timeCaption_;
 };

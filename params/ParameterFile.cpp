@@ -18,29 +18,46 @@ bool endsField(char c) {
   return c == ',' || isLineEnd(c);
 }
 
-// Reads fields one after another. A line end separates fields exactly as a
-// comma does, so reading runs on from one line into the next.
+// The line ends in `text`; CR LF is one.
+int lineEndsIn(std::string_view text) {
+  int count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+      ++count;
+  return count;
+}
+
+// Reads fields one after another, counting the lines they begin on. A line
+// end separates fields exactly as a comma does, so reading runs on from one
+// line into the next.
 class FieldReader {
  public:
   FieldReader(std::string_view bytes, bool cutShort) : bytes_(bytes), cutShort_(cutShort) {}
 
-  // Reads the next `count` fields into `out`; false when the data end first.
-  bool read(std::string* out, int count) {
-    for (int i = 0; i < count; ++i)
-      if (!readField(out[i])) return false;
+  // Reads the next `count` fields into `read`; false when the data end first.
+  bool read(FieldsRead& read, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (!readField(read.texts[read.complete], read.lines[read.complete])) {
+        read.endLine = line_;
+        return false;
+      }
+      ++read.complete;
+    }
     return true;
   }
 
  private:
   bool atEnd() const { return pos_ == bytes_.size(); }
 
-  bool readField(std::string& field) {
+  bool readField(std::string& field, int& line) {
     while (!atEnd() && isBlank(bytes_[pos_])) ++pos_;
+    line = line_;
     if (atEnd()) return false;
     if (bytes_[pos_] == '"') {
       const std::size_t close = bytes_.find('"', pos_ + 1);
       if (close == std::string_view::npos) return false;
       field.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
+      line_ += lineEndsIn(field);
       pos_ = close + 1;
       while (!atEnd() && !endsField(bytes_[pos_])) ++pos_;  // stray text after the quote
     } else {
@@ -59,11 +76,13 @@ class FieldReader {
     if (atEnd()) return;
     const char separator = bytes_[pos_++];
     if (separator == '\r' && !atEnd() && bytes_[pos_] == '\n') ++pos_;
+    if (isLineEnd(separator)) ++line_;
   }
 
   std::string_view bytes_;
   bool cutShort_;
   std::size_t pos_ = 0;
+  int line_ = 1;
 };
 
 std::error_code lastErrorOr(std::errc fallback) {
@@ -129,23 +148,71 @@ struct FileHead {
   bool cutShort = false;
 };
 
-std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit) {
+// What a file that is not a regular file is, in a few words.
+std::string kindOfFile(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::directory:
+      return "a directory";
+    case fs::file_type::fifo:
+      return "a named pipe";
+    case fs::file_type::character:
+    case fs::file_type::block:
+      return "a device";
+    case fs::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
+}
+
+// The head of the file, or why it cannot be read.
+std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit, LoadResult& result) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found) {
+    result.failure = LoadFailure::NotFound;
+    return std::nullopt;
+  }
+  result.failure = LoadFailure::NotReadable;
+  if (ec) {
+    result.error = ec;
+    return std::nullopt;
+  }
+  // Anything but a regular file (a folder, a pipe, a device) is refused
+  // before it is opened: reading one could wait for ever.
+  if (!fs::is_regular_file(status)) {
+    result.failure = LoadFailure::NotRegularFile;
+    result.fileKind = kindOfFile(status);
+    return std::nullopt;
+  }
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  // istream::read turns a failing read (a folder, a device error) into the
-  // bad state instead of letting the buffer's exception through.
+  if (!in) {
+    result.error = ec ? ec : lastErrorOr(std::errc::permission_denied);
+    return std::nullopt;
+  }
+  // istream::read turns a failing read (a device error) into the bad state
+  // instead of letting the buffer's exception through.
   FileHead head;
   char buffer[4096];
   do {
     in.read(buffer, sizeof buffer);
     head.bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
   } while (in && head.bytes.size() <= limit);
-  if (in.bad()) return std::nullopt;
+  if (in.bad()) {
+    result.error = lastErrorOr(std::errc::io_error);
+    return std::nullopt;
+  }
   if (head.bytes.size() > limit) {
     head.bytes.resize(limit);
     head.cutShort = true;
   }
+  result.failure = LoadFailure::None;
   return head;
+}
+
+bool isBoxField(int index) {
+  return std::holds_alternative<CheckBox>(kParameterFileFields[static_cast<std::size_t>(index)]);
 }
 
 }  // namespace
@@ -188,35 +255,131 @@ SaveResult saveParameterFile(const fs::path& path, const FormControls& form) {
   return {};
 }
 
-std::optional<ParameterFields> readParameterFields(std::string_view bytes, bool cutShort) {
-  ParameterFields fields;
+FieldsRead readParameterFields(std::string_view bytes, bool cutShort) {
+  constexpr std::string_view byteOrderMark = "\xef\xbb\xbf";
+  if (bytes.substr(0, byteOrderMark.size()) == byteOrderMark) bytes.remove_prefix(3);
+  FieldsRead read;
   FieldReader reader(bytes, cutShort);
-  if (!reader.read(fields.data(), kParameterFieldCount - 1)) return std::nullopt;
-  if (!reader.read(fields.data() + kParameterFieldCount - 1, 1)) return std::nullopt;
-  return fields;
+  if (reader.read(read, kParameterFieldCount - 1)) reader.read(read, 1);
+  return read;
+}
+
+std::optional<int> firstBadBoxValue(const ParameterFields& fields) {
+  for (int i = 0; i < kParameterFieldCount; ++i) {
+    if (!isBoxField(i)) continue;
+    const Converted<std::int16_t> value = textToInt16(fields[static_cast<std::size_t>(i)]);
+    if (!value.ok() || value.value < kUnchecked || value.value > kGrayed) return i;
+  }
+  return std::nullopt;
 }
 
 bool applyParameterFields(const ParameterFields& fields, FormControls& form) {
+  if (firstBadBoxValue(fields)) return false;
   for (int i = 0; i < kParameterFieldCount; ++i) {
-    const ParameterFieldControl& control = kParameterFileFields[i];
-    if (const auto* box = std::get_if<TextBox>(&control)) {
-      form.setText(*box, fields[i]);
-      continue;
-    }
-    const Converted<std::int16_t> value = textToInt16(fields[i]);
-    if (!value.ok() || value.value < kUnchecked || value.value > kGrayed) return false;
-    form.setOptionValue(std::get<CheckBox>(control), value.value);
+    const ParameterFieldControl& control = kParameterFileFields[static_cast<std::size_t>(i)];
+    const std::string& text = fields[static_cast<std::size_t>(i)];
+    if (const auto* box = std::get_if<TextBox>(&control))
+      form.setText(*box, text);
+    else
+      form.setOptionValue(std::get<CheckBox>(control), textToInt16(text).value);
   }
   form.setOptionValue(CheckBox::Check7,
                       form.optionValue(CheckBox::Check6) == kUnchecked ? kChecked : kUnchecked);
   return true;
 }
 
-bool loadParameterFile(const fs::path& path, FormControls& form) {
-  const std::optional<FileHead> head = readFileHead(path, kParameterFileReadLimit);
-  if (!head) return false;
-  const std::optional<ParameterFields> fields = readParameterFields(head->bytes, head->cutShort);
-  return fields && applyParameterFields(*fields, form);
+LoadResult loadParameterFile(const fs::path& path, FormControls& form) {
+  LoadResult result;
+  const std::optional<FileHead> head = readFileHead(path, kParameterFileReadLimit, result);
+  if (!head) return result;
+  const FieldsRead read = readParameterFields(head->bytes, head->cutShort);
+  if (!read.whole()) {
+    result.failure = LoadFailure::NotParameterFile;
+    result.field = read.complete + 1;
+    result.line = read.endLine;
+    return result;
+  }
+  if (const std::optional<int> bad = firstBadBoxValue(read.texts)) {
+    result.failure = LoadFailure::NotParameterFile;
+    result.field = *bad + 1;
+    result.line = read.lines[static_cast<std::size_t>(*bad)];
+    result.found = read.texts[static_cast<std::size_t>(*bad)];
+    return result;
+  }
+  applyParameterFields(read.texts, form);
+  return result;
+}
+
+std::string fileFieldCaption(int index) {
+  const ParameterFieldControl& control = kParameterFileFields[static_cast<std::size_t>(index)];
+  if (const auto* box = std::get_if<TextBox>(&control)) {
+    std::string caption(fieldOf(*parameterIn(*box)).caption);
+    constexpr std::string_view colon = "：";
+    if (caption.ends_with(colon)) caption.resize(caption.size() - colon.size());
+    return caption;
+  }
+  switch (std::get<CheckBox>(control)) {
+    case CheckBox::Check2:
+      return "自動減速";
+    case CheckBox::Check3:
+      return "マニュアル減速";
+    case CheckBox::Check4:
+      return "Ｓ字加減速";
+    case CheckBox::Check5:
+      return "直線加減速";
+    default:
+      return "非対称";
+  }
+}
+
+std::string fileFieldName(int index) {
+  const ParameterFieldControl& control = kParameterFileFields[static_cast<std::size_t>(index)];
+  if (const auto* box = std::get_if<TextBox>(&control))
+    return std::string(parameterName(*parameterIn(*box)));
+  switch (std::get<CheckBox>(control)) {
+    case CheckBox::Check2:
+      return "automatic deceleration";
+    case CheckBox::Check3:
+      return "manual deceleration";
+    case CheckBox::Check4:
+      return "S-curve";
+    case CheckBox::Check5:
+      return "linear";
+    default:
+      return "asymmetric";
+  }
+}
+
+std::string shortened(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return std::string(text);
+  std::size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xc0) == 0x80) --cut;
+  return std::string(text.substr(0, cut)) + "...";
+}
+
+std::string describeLoadFailure(const LoadResult& result, std::string_view file) {
+  std::string text = "cannot load " + std::string(file) + ": ";
+  switch (result.failure) {
+    case LoadFailure::None:
+      return {};
+    case LoadFailure::NotFound:
+      return text + "missing (no such file)";
+    case LoadFailure::NotRegularFile:
+      return text + "not a regular file (" + result.fileKind + ")";
+    case LoadFailure::NotReadable:
+      return text + "not readable (" + result.error.message() + ")";
+    case LoadFailure::NotParameterFile:
+      break;
+  }
+  text += "not a parameter file: ";
+  const std::string where = "field " + std::to_string(result.field) + " (" +
+                            fileFieldName(result.field - 1) + ") on line " +
+                            std::to_string(result.line);
+  if (!result.found)
+    text += "the data end before " + where + " is complete (17 fields)";
+  else
+    text += where + " holds \"" + shortened(*result.found) + "\", where 0, 1 or 2 belongs";
+  return text + "; nothing was loaded";
 }
 
 }  // namespace tarvex

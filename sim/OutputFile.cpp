@@ -1,11 +1,13 @@
 #include "OutputFile.h"
 
 #include <cerrno>
+#include <functional>
 #include <system_error>
 
 #ifdef _WIN32
 #include <share.h>
 #include <windows.h>
+#include <cwctype>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,6 +30,49 @@ std::FILE* openForWriting(const std::filesystem::path& path) {
 
 std::filesystem::path pathFromText(std::string_view text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+namespace {
+
+std::optional<FileIdentity> identityOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info))
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, false,
+                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
+}
+
+bool isNullDevice(const std::filesystem::path& path) {
+  std::wstring name = path.filename().wstring();
+  for (wchar_t& c : name) c = static_cast<wchar_t>(towupper(c));
+  return name == L"NUL" || name.rfind(L"NUL.", 0) == 0;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
+  if (isNullDevice(path)) return FileIdentity{0, 0, true, false};
+  // A named pipe is known by its name alone: opening it would take one of
+  // its instances.
+  const std::wstring name = path.wstring();
+  if (name.rfind(L"\\\\.\\pipe\\", 0) == 0 || name.rfind(L"//./pipe/", 0) == 0)
+    return FileIdentity{~std::uint64_t{0}, std::hash<std::wstring>{}(name), false, false};
+  const HANDLE handle =
+      CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<FileIdentity> identity = identityOf(handle);
+  CloseHandle(handle);
+  return identity;
+}
+
+std::optional<FileIdentity> standardOutputIdentity() {
+  return identityOf(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
+bool standardOutputAppends() {
+  return false;  // a console's >> still writes from the file's end, not over it
 }
 
 #else
@@ -61,6 +106,35 @@ std::filesystem::path pathFromText(std::string_view text) {
   return std::filesystem::path(std::string(text));
 }
 
+namespace {
+
+FileIdentity identityOf(const struct stat& status) {
+  struct stat null {};
+  const bool isNull =
+      S_ISCHR(status.st_mode) && ::stat("/dev/null", &null) == 0 && null.st_rdev == status.st_rdev;
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          isNull, S_ISREG(status.st_mode)};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return identityOf(status);
+}
+
+std::optional<FileIdentity> standardOutputIdentity() {
+  struct stat status {};
+  if (::fstat(STDOUT_FILENO, &status) != 0) return std::nullopt;
+  return identityOf(status);
+}
+
+bool standardOutputAppends() {
+  const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+  return flags >= 0 && (flags & O_APPEND) != 0;
+}
+
 #endif
 
 std::string fileErrorReason(int error) {
@@ -71,6 +145,9 @@ std::string fileErrorReason(int error) {
       return "another run or program is writing it";
     case ENXIO:
       return "nothing reads from it";
+    case EINTR:
+    case EAGAIN:  // a pipe's writes stop waiting once the run is stopped
+      return "stopped while it waited for its reader";
     default:
       return std::generic_category().message(error);
   }

@@ -3,8 +3,10 @@
 // is used as it is: bytes on POSIX systems, UTF-16 on Windows.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,28 @@ namespace tarvex {
 // stays open: a second run that opens it meanwhile fails with EBUSY and
 // leaves it as it is (on Windows no other program may write it either).
 std::FILE* openForWriting(const std::filesystem::path& path);
+
+// What makes a file the one it is, whatever name reaches it: the device and
+// the inode on POSIX systems, the volume and the file ID on Windows. Pipes,
+// FIFOs and devices have one as well as regular files.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool nullDevice = false;  // the one file any number of outputs may share
+  bool regular = false;     // a regular file, rather than a pipe or a device
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && file == other.file;
+  }
+};
+
+// The identity of the file `path` names (through any links), if it exists
+// and can be looked at. Nothing is opened that could wait.
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
+// The identity of the file the standard output writes to, if any.
+std::optional<FileIdentity> standardOutputIdentity();
+// Whether the standard output adds to the end of a file it was given
+// (a shell's >>) rather than writing it from the start.
+bool standardOutputAppends();
 
 // Why a file operation failed, from its errno: the system's words, or ours
 // where they would not tell the user what happened.

@@ -195,7 +195,7 @@ void BM_LongRun(benchmark::State& state) {
   const QString file = window.folder.filePath(QStringLiteral("long.prm"));
   writeLongRunFile(file);
   // Loaded as the Load button does; saved afterwards, it must be the same file.
-  if (!loadParameterFile(file.toStdString(), *window.form)) state.SkipWithError("cannot load");
+  if (!loadParameterFile(file.toStdString(), *window.form).ok()) state.SkipWithError("cannot load");
   double batchMs = 1e9, windowMs = 0.0, maxGapMs = 0.0;
   for (int i = 0; i < 3; ++i) batchMs = std::min(batchMs, batchMilliseconds(window.folder.path()));
   for (auto _ : state) {

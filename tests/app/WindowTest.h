@@ -35,10 +35,38 @@ class WindowTest : public QObject {
   QString shown(const QString& textBox) const { return control<QLineEdit>(textBox)->text(); }
   void click(const QString& name) const { QTest::mouseClick(control(name), Qt::LeftButton); }
   QString file(const char* name) const { return QString::fromStdString(dir->file(name).string()); }
+  // A mouse click on `w` at `at`, through the window as the desktop sends it
+  // (the right button opens a context menu only that way).
+  void clickAt(QWidget* w, Qt::MouseButton button, QPoint at) const {
+    QTest::mouseClick(form->windowHandle(), button, {}, w->mapTo(form.get(), at));
+  }
+  // The keys that open the focused control's context menu, pressed on the
+  // active window: the menu key, or Shift+F10.
+  void pressMenuKey(bool shiftF10) const {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->windowHandle(), shiftF10 ? Qt::Key_F10 : Qt::Key_Menu,
+                    shiftF10 ? Qt::ShiftModifier : Qt::NoModifier);
+  }
+  // Calls action once, as soon as condition holds while the window handles
+  // its events (during a run: at the run's yields).
+  void once(const std::function<bool()>& condition, const std::function<void()>& action) {
+    auto* poll = new QTimer(this);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+      if (!condition()) return;
+      poll->stop();
+      poll->deleteLater();
+      action();
+    });
+    poll->start(1);
+  }
+  // Output pulses the readout shows during a run.
+  long long pulsesShown() const { return shown("Text7").toLongLong(); }
 
   // Does action and answers every dialog or menu it opens: an input box with
   // typed (a null text cancels it), a menu with key, a file dialog with path;
-  // a dialog's button named "copy" is clicked; message boxes are closed.
+  // a dialog's button named "copy" is clicked; a message box gets Escape, or
+  // its Yes button clicked when key is Qt::Key_Y.
   // Returns each input box as "title|prompt|default", each message box as
   // "title|text", each menu as "menu".
   QStringList answering(const std::function<void()>& action, const QString& typed = {},
@@ -51,7 +79,11 @@ class WindowTest : public QObject {
       if (w == nullptr) w = QApplication::activeModalWidget();
       if (w == nullptr || w == last) return;
       last = w;
-      if (auto* box = qobject_cast<QMessageBox*>(w)) seen << box->windowTitle() + "|" + box->text();
+      if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        seen << box->windowTitle() + "|" + box->text();
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
+        key == Qt::Key_Y&& yes ? yes->click() : QTest::keyClick(box, Qt::Key_Escape);
+      }
       if (auto* menu = qobject_cast<QMenu*>(w)) seen << "menu", QTest::keyClick(menu, key);
       if (auto* files = qobject_cast<QFileDialog*>(w))
         files->findChild<QLineEdit*>("fileNameEdit")->setText(path),

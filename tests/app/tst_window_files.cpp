@@ -1,7 +1,6 @@
 // The files the window reads and writes: the graph shown against the batch
 // runner's picture of the same parameter file, exporting the graph, and the
 // Save and Load dialogs.
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -28,11 +27,8 @@ class WindowFiles : public test::WindowTest {
   QImage image(const char* name) const {
     return QImage(file(name)).convertToFormat(QImage::Format_RGB32);
   }
-  void openGraphMenu() const {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, {9, 9},
-                            control("Picture1")->mapToGlobal(QPoint(9, 9)));
-    QApplication::sendEvent(control("Picture1"), &event);
-  }
+  // The graph's menu, from the right mouse button.
+  void openGraphMenu() const { clickAt(control("Picture1"), Qt::RightButton, QPoint(9, 9)); }
 
  private slots:
   void graphEqualsTheBatchRunners() {
@@ -63,7 +59,8 @@ class WindowFiles : public test::WindowTest {
     QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
     form->setText(TextBox::Text6, test::kEndless);
     const QStringList seen = answering([&] {
-      QTimer::singleShot(0, [&] { openGraphMenu(), click("Command2"); });
+      once([&] { return pulsesShown() > 1000; },
+           [&] { openGraphMenu(), pressMenuKey(true), click("Command2"); });
       click("Command1");
     });
     QCOMPARE(seen, QStringList());
@@ -92,7 +89,7 @@ class WindowFiles : public test::WindowTest {
                   "none",
                   "8000",
                   {},
-                  "^ファイル読み出しエラー\\|指定のファイルが見つかりません$"},
+                  "^ファイル読み出しエラー\\|指定のファイル「none.prm」が見つかりません。"},
                  {"Command3", nullptr, "8000", {}, ""},
                  {"Command3", "q", "8\"000", {}, "^パラメータの保存\\|.*「加速度」"},
                  {"Command3", "", "8000", {".prm"}, ""}};
@@ -103,6 +100,53 @@ class WindowFiles : public test::WindowTest {
       if (*c.message) QVERIFY2(QRegularExpression(c.message).match(seen[1]).hasMatch(), c.message);
       QCOMPARE(QDir(file(".")).entryList(QDir::Files | QDir::Hidden), c.files);
     }
+  }
+
+  // Saving over a file asks first: Escape keeps the file, Yes replaces it.
+  void saveOverAFileAsksFirst() {
+    answering([&] { click("Command3"); }, "P");
+    form->setText(TextBox::Text2, "9000");
+    const QString question = "パラメータの保存|P.prm は既に存在します。\n置き換えますか?";
+    QCOMPARE(answering([&] { click("Command3"); }, "P").value(1), question);
+    QCOMPARE(test::readFile(dir->file("P.prm")), kStartupFile);
+    QCOMPARE(answering([&] { click("Command3"); }, "P", Qt::Key_Y).value(1), question);
+    QVERIFY(test::readFile(dir->file("P.prm")).find("\"9000\"") != std::string::npos);
+  }
+
+  // A file that is not a parameter file (a trace saved as CSV) changes no
+  // field or box, and the message names it and where it stops being one; a
+  // byte order mark before a good file is no such thing.
+  void aFailedLoadChangesNothing() {
+    form->setText(TextBox::Text1, "123");
+    form->setText(TextBox::Text20, "abc");
+    click("Check5");
+    const auto controls = [&] {
+      QString all;
+      for (int n = 1; n <= kTextBoxCount; ++n)
+        all += QString::fromStdString(form->text(textBoxNumber(n))) + "|";
+      for (int n = 1; n <= kCheckBoxCount; ++n)
+        all += QString::number(form->optionValue(checkBoxNumber(n)));
+      return all;
+    };
+    const QString before = controls();
+    test::writeFile(dir->file("t.prm"),
+                    "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state\n"
+                    "0,0.000000000,0,10,100.000,1,1\n961,0.000120125,1,10,100.000,1,1\n");
+    QCOMPARE(answering([&] { click("Command4"); }, "t").value(1),
+             "ファイル読み出しエラー|「t.prm」はパラメータ ファイルではありません。\n2 行目の項目 "
+             "12（自動減速）が「100.000」です。ここには 0、1、2 のいずれかが入ります。\n\n"
+             "入力欄とチェック ボックスは変更していません。");
+    QCOMPARE(controls(), before);
+    test::writeFile(dir->file("short.prm"), kStartupFile.substr(0, 70));
+    QCOMPARE(
+        answering([&] { click("Command4"); }, "short").value(1),
+        "ファイル読み出しエラー|「short.prm」はパラメータ ファイルではありません。\n2 行目の"
+        "項目 11（加速Ｃ offs）を読み終える前にファイルが終わっています（パラメータ ファイルは "
+        "17 項目です）。\n\n入力欄とチェック ボックスは変更していません。");
+    QCOMPARE(controls(), before);
+    test::writeFile(dir->file("bom.prm"), "\xef\xbb\xbf" + kStartupFile);
+    QCOMPARE(answering([&] { click("Command4"); }, "bom").size(), 1);
+    QCOMPARE(shown("Text1") + shown("Text20"), QStringLiteral("800000600"));
   }
 };
 

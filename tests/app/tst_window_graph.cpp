@@ -3,8 +3,8 @@
 // phase table, the fitted view against its picture at the fitted scales, and
 // the layers (earlier runs, scales) that never reach the plain exports.
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QToolTip>
 
 #include "PictureBox.h"
@@ -17,16 +17,19 @@ class WindowGraph : public test::WindowTest {
   Q_OBJECT
 
   window::PictureBox* graph() const { return control<window::PictureBox>("Picture1"); }
-  // Chooses the graph menu's item by its key; a file dialog is given `path`.
-  void choose(Qt::Key key, const char* path = "") const {
-    answering(
-        [&] {
-          QContextMenuEvent event(QContextMenuEvent::Keyboard, {9, 9},
-                                  graph()->mapToGlobal(QPoint(9, 9)));
-          QApplication::sendEvent(graph(), &event);
-        },
-        {}, key, file(path));
+  // Chooses the graph menu's item by its key, the menu opened from the
+  // keyboard on the graph clicked into: by the menu key and Shift+F10 in
+  // turn. A file dialog is given `path`.
+  void choose(Qt::Key key, const char* path = "") {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    clickAt(graph(), Qt::LeftButton, QPoint(600, 20));
+    QCOMPARE(QApplication::focusWidget(), graph());
+    const QStringList seen =
+        answering([&] { pressMenuKey(shiftF10_ = !shiftF10_); }, {}, key, file(path));
+    QVERIFY(seen.contains("menu"));
   }
+  bool shiftF10_ = false;
   // What the batch runner prints with `args`, in the test's folder.
   QString batch(const QStringList& args) const {
     QProcess batch;
@@ -41,7 +44,8 @@ class WindowGraph : public test::WindowTest {
   QImage image(const char* name) const {
     return QImage(file(name)).convertToFormat(QImage::Format_RGB32);
   }
-  int pixelsNeitherBlackNorWhite() const {
+  int pixelsNeitherBlackNorWhite() const {  // with its focus mark elsewhere
+    control("Command1")->setFocus();
     const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     int count = 0;
     for (int y = 0; y < shown.height(); ++y)
@@ -51,14 +55,27 @@ class WindowGraph : public test::WindowTest {
   }
 
  private slots:
-  // The CSV is the runner's --trace byte for byte; the mouse low in pixel
+  // The CSV is the runner's --trace byte for byte, also from the fitted view;
+  // a row every 961 ticks (1.2 s x 800.801 per column). The mouse low in pixel
   // column 100 (twips 1500 to 1514, climbing) reads the point of row 1500.
   void csvAndCursorReadTheBatchTrace() {
     click("Command1");
-    choose(Qt::Key_C, "window.csv");
+    choose(Qt::Key_C, "window");
+    choose(Qt::Key_F);
+    choose(Qt::Key_C, "fitted.csv");
     batch({"--trace", "batch.csv"});
     QCOMPARE(bytes("window.csv"), bytes("batch.csv"));
-    const QList<QByteArray> row = bytes("batch.csv").split('\n')[1501].split(',');
+    QCOMPARE(bytes("fitted.csv"), bytes("batch.csv"));
+    const QList<QByteArray> rows = bytes("window.csv").split('\n');
+    QVERIFY(rows.size() > 8438);
+    QCOMPARE(rows[0], "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state");
+    QCOMPARE(rows[1], "0,0.000000000,0,10,100.000,1,1");
+    QCOMPARE(rows[1501], "1441500,0.180187500,1041,1696,16960.000,132,3");
+    QCOMPARE(rows[8438], "8107957,1.013494625,20000,10,100.000,0,8");
+    QCOMPARE(rows[8439], "8108481,1.013560125,20000,10,100.000,0,8");  // the last tick
+    for (int k = 1; k <= 8438; ++k) QCOMPARE(rows[k].split(',')[0].toInt(), 961 * (k - 1));
+    choose(Qt::Key_R);
+    const QList<QByteArray> row = rows[1501].split(',');
     QMouseEvent move(QEvent::MouseMove, QPointF(100.5, 267),
                      graph()->mapToGlobal(QPointF(100.5, 267)), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
@@ -103,8 +120,11 @@ class WindowGraph : public test::WindowTest {
   // exactly (as the fitted view does): the same end, the same points.
   void aRunIsMadeAgainWithItsOptionChangesAndStop() {
     form->setText(TextBox::Text6, test::kEndless);
-    QTimer::singleShot(20, [&] { click("Check3"); });
-    QTimer::singleShot(60, [&] { click("Command2"); });
+    once([&] { return pulsesShown() > 1000; },
+         [&] {
+           click("Check3");
+           once([&] { return pulsesShown() > 5000; }, [&] { click("Command2"); });
+         });
     click("Command1");
     const window::RecordedRun& run = *graph()->lastRun();
     QCOMPARE(run.recipe.changes.size(), std::size_t(1));
@@ -130,8 +150,6 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_P, "plain.png");
     batch({"--set", "jerkAccel=300", "--plot", "batch.png"});
     QCOMPARE(image("plain.png"), image("batch.png"));
-    choose(Qt::Key_N, "context.png");
-    QCOMPARE(image("context.png").size(), QSize(668, 288));
     choose(Qt::Key_V, "context.svg");
     QVERIFY(bytes("context.svg").contains(">1.2 s</text>"));
     QVERIFY(bytes("context.svg").contains("加増加率 300  "));
@@ -139,6 +157,88 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_M);
     QCOMPARE(graph()->earlierRunCount(), std::size_t(0));
     QCOMPARE(pixelsNeitherBlackNorWhite(), 0);
+  }
+
+  // An earlier run keeps its colour; one made again the same way takes no
+  // place and is counted; 今回 shows its own values; a failed run has no
+  // line; the last five that differ are kept.
+  QStringList legend(QList<QRgb>* colours = nullptr) const {
+    QStringList lines;
+    for (const window::LegendEntry& e : graph()->legendShown())
+      lines << e.text, colours && (*colours << e.colour.rgb(), true);
+    return lines;
+  }
+  void earlierRunsKeepTheirColourAndCount() {
+    choose(Qt::Key_K);
+    form->setText(TextBox::Text6, "2000");
+    for (const char* jerk : {"100", "200", "200", "300"}) {
+      form->setText(TextBox::Text3, jerk);
+      click("Command1");
+    }
+    QList<QRgb> colours;
+    QCOMPARE(legend(&colours),
+             (QStringList{"今回: 加増加率 300", "加増加率 200（2 回）", "加増加率 100"}));
+    QCOMPARE(colours, (QList<QRgb>{0xff000000, 0xff92c5de, 0xfff4a582}));
+    form->setText(TextBox::Text1, "0");
+    answering([&] { click("Command1"); });
+    QCOMPARE(legend(), (QStringList{"レンジ 800000", "レンジ 800000、加増加率 200（2 回）",
+                                    "レンジ 800000、加増加率 100"}));
+    form->setText(TextBox::Text1, "800000");
+    for (int run = 4; run <= 9; ++run) {
+      form->setText(TextBox::Text3, std::to_string(100 * run));
+      click("Command1");
+      QCOMPARE(graph()->earlierRunCount(), std::size_t(std::min(run - 1, 5)));
+    }
+    QCOMPARE(legend().last(), "加増加率 400");
+  }
+
+  // Saved as shown: the PNG is the graph area, the SVG has the earlier
+  // curve, the legend where it covers least (a long run's plateau fills the
+  // top: the bottom right), the scales; the captions with context wrap.
+  void aComparisonIsSavedAsShown() {
+    choose(Qt::Key_K);
+    form->setText(TextBox::Text10, "32000");
+    form->setText(TextBox::Text6, "200000");
+    click("Command1");
+    form->setText(TextBox::Text3, "300");
+    click("Command1");
+    choose(Qt::Key_M);
+    choose(Qt::Key_W, "shown.png");
+    control("Command1")->setFocus();
+    QCOMPARE(image("shown.png"), graph()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    choose(Qt::Key_G, "shown.svg");
+    const QByteArray svg = bytes("shown.svg");
+    QVERIFY(svg.contains("<path stroke=\"#f4a582\" d=\"M") && svg.contains(">1.2 s</text>"));
+    QVERIFY(svg.contains(">今回: 加増加率 300</text>") && svg.contains(">加増加率 600</text>"));
+    QVERIFY(QRegularExpression("<g id=\"legend\"[^>]*>\n<rect x=\"[6-9]\\d{3}[^>]* y=\"3[0-9]{3}")
+                .match(svg)
+                .hasMatch());
+    choose(Qt::Key_N, "context.png");
+    QCOMPARE(image("context.png").size(), QSize(737, 349));  // three caption lines
+    choose(Qt::Key_V, "context.svg");
+    QVERIFY(bytes("context.svg").contains("Ｓ字加減速、自動減速、対称</text>"));
+  }
+
+  // At 100 % the graph is its picture; at 200 % (run again with
+  // QT_SCALE_FACTOR=2) it is drawn at the screen's resolution: not every 2 x 2
+  // block is one colour, as in the picture doubled, and the time axis at 3950
+  // twips lies in device rows 526 and 527.
+  void graphAtTheScreensResolution() {
+    click("Command1");
+    control("Command1")->setFocus();
+    const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (graph()->devicePixelRatioF() == 1.0) {
+      QCOMPARE(shown, graph()->image());
+      return;
+    }
+    QCOMPARE(shown.size(), QSize(1336, 536));
+    int split = 0;
+    for (int y = 0; y < 536; y += 2)
+      for (int x = 0; x < 1336; x += 2)
+        split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
+    QVERIFY2(split > 500, qPrintable(QString::number(split)));
+    for (int y = 524; y < 530; ++y)
+      QCOMPARE(shown.pixel(700, y) == qRgb(0, 0, 0), y == 526 || y == 527);
   }
 };
 

@@ -22,6 +22,17 @@ class WindowOptions : public test::WindowTest {
     QVERIFY(marked != control("Command2")->grab().toImage());
   }
 
+  // The menu key and Shift+F10 open a field's menu, a readout's too.
+  void fieldMenusOpenFromTheKeyboard() {
+    for (const char* field : {"Text1", "Text17"})
+      for (bool shiftF10 : {false, true}) {
+        clickAt(control(field), Qt::LeftButton, {5, 5});
+        pressMenuKey(shiftF10);
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        QApplication::activePopupWidget()->close();
+      }
+  }
+
   void toggles_data() {
     QTest::addColumn<int>("grayed");  // grayed by code first, as a parameter file can
     QTest::addColumn<int>("toggled");

@@ -42,24 +42,34 @@ TEST(BatchCommandLine, RefusesBadUsageAndAcceptsTheGoodCounterparts) {
             std::filesystem::path("--odd.prm"));
 }
 
-TEST(PrintableText, JsonStaysValidUtf8AndTheTerminalSeesNoControls) {
+// One rule for every output: what is not a character that JSON, XML and a
+// terminal can all hold (bytes that are not UTF-8, overlong forms,
+// surrogates, values past U+10FFFF, U+FFFE, U+FFFF) is U+FFFD, one for each
+// byte; then each output escapes what it must.
+TEST(PrintableText, EveryOutputWritesValidUtf8WithOneReplacementRule) {
+  const std::string R = "\xef\xbf\xbd";  // U+FFFD
   // clang-format off
-  const std::tuple<std::string, std::string, std::string> cases[] = {
-      // text, as JSON, for a terminal
-      {"速度 1", "\"速度 1\"", "速度 1"},
-      {"a\"b\\c", "\"a\\\"b\\\\c\"", "a\"b\\\\c"},
-      {"\x1b[31m\t", "\"\\u001b[31m\\u0009\"", "\\x1b[31m\\x09"},
-      {"\x7f\xc2\x9b", "\"\x7f\xc2\x9b\"", "\\x7f\\xc2\\x9b"},  // DEL, C1 CSI
-      {"\xff\xe9t\xe3\x81", "\"\\u00ff\\u00e9t\\u00e3\\u0081\"", "\\xff\\xe9t\\xe3\\x81"},
-      {"\xc0\xaf\xed\xa0\x80", "\"\\u00c0\\u00af\\u00ed\\u00a0\\u0080\"",  // overlong, surrogate
-       "\\xc0\\xaf\\xed\\xa0\\x80"},
-      {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "\"\xf0\x9f\x98\x80\\u00f4\\u0090\\u0080\\u0080\"",
-       "\xf0\x9f\x98\x80\\xf4\\x90\\x80\\x80"},  // U+1F600; past U+10FFFF
+  const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+      // text, as JSON, for a terminal, in SVG
+      {"速度 1", "\"速度 1\"", "速度 1", "速度 1"},
+      {"a\"b\\c<&>", "\"a\\\"b\\\\c<&>\"", "a\"b\\\\c<&>", "a&quot;b\\c&lt;&amp;&gt;"},
+      {"\x1b[31m\t", "\"\\u001b[31m\\u0009\"", "\\x1b[31m\\x09", R + "[31m\t"},
+      {"\x7f\xc2\x9b", "\"\x7f\xc2\x9b\"", "\\x7f\\xc2\\x9b", "\x7f\xc2\x9b"},  // DEL, C1 CSI
+      {"\xff\xe9t\xe3\x81", "\"" + R + R + "t" + R + R + "\"", R + R + "t" + R + R,
+       R + R + "t" + R + R},
+      {"\xc0\xaf\xed\xa0\x80", "\"" + R + R + R + R + R + "\"", R + R + R + R + R,  // overlong,
+       R + R + R + R + R},                                                          // surrogate
+      {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "\"\xf0\x9f\x98\x80" + R + R + R + R + "\"",
+       "\xf0\x9f\x98\x80" + R + R + R + R, "\xf0\x9f\x98\x80" + R + R + R + R},  // past U+10FFFF
+      {"\xef\xbf\xbe\xef\xbf\xbf\xef\xbf\xbd", "\"" + R + R + R + "\"", R + R + R, R + R + R},
   };
   // clang-format on
-  for (const auto& [text, json, shown] : cases) {
+  for (const auto& [text, json, shown, svg] : cases) {
     EXPECT_EQ(jsonString(text), json);
     EXPECT_EQ(terminalText(text), shown);
+    GraphPicture picture;
+    picture.setTimeAxisCaption(text);
+    EXPECT_THAT(picture.toSvg(), testing::HasSubstr("\">" + svg + "</text>"));
   }
 }
 

@@ -12,6 +12,7 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,7 +34,8 @@ std::vector<std::string> folderContents(const fs::path& folder) {
   std::vector<std::string> files;
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
-    if (name != "stdout" && name != "stderr") files.push_back(name + ":" + test::readFile(entry));
+    if (name != "stdout" && name != "stderr")
+      files.push_back(name + ":" + (entry.is_regular_file() ? test::readFile(entry) : "-"));
   }
   std::sort(files.begin(), files.end());
   return files;
@@ -46,10 +48,18 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
       "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\","
       "\"20000\"\r\n\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n";
   test::writeFile(dir.file("p.prm"), prm);
+  test::writeFile(dir.file("box.prm"), prm.substr(0, prm.size() - 13) + "x,0,0,\"600\"\r\n");
+  test::writeFile(dir.file("open.prm"), prm.substr(0, prm.size() - 3));
+  fs::create_directory(dir.file("folder.prm"));
   std::vector<std::pair<std::string, std::string>> cases = {
       {"--at 0:Check3=1", "--at"},
-      {"short.prm", "指定のファイルが見つかりません"},
-      {"missing.prm", "指定のファイルが見つかりません"},
+      {"short.prm",
+       "cannot load short.prm: not a parameter file: the data end before field 3 (range) on "
+       "line 2 is complete (17 fields); nothing was loaded"},
+      {"box.prm", "field 14 (S-curve) on line 2 holds \"x\", where 0, 1 or 2 belongs"},
+      {"open.prm", "the data end before field 17 (jerkDecel) on line 2 is complete"},
+      {"missing.prm", "cannot load missing.prm: missing (no such file)"},
+      {"folder.prm", "cannot load folder.prm: not a regular file (a directory)"},
       {"--log same.txt --points same.txt", "the data log and the points file are the same file"},
       {"--log old.txt --points ./old.txt", "the same file: old.txt, ./old.txt"},
       {"p.prm --log p.prm", "the parameter file and the data log are the same file"}};
@@ -57,11 +67,18 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
   fs::create_symlink("gone.txt", dir.file("link.svg"));
   fs::create_symlink("p.prm", dir.file("prm.svg"));
   fs::create_hard_link(dir.file("old.txt"), dir.file("hard.txt"));
-  cases.insert(cases.end(),
-               {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
-                {"p.prm --plot prm.svg", "the parameter file and the plot are"},
-                {"--points hard.txt --log old.txt", "the same file"},
-                {"/dev/zero", "指定のファイルが見つかりません"}});
+  fs::create_symlink("/dev/full", dir.file("full.svg"));
+  cases.insert(
+      cases.end(),
+      {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
+       {"p.prm --plot prm.svg", "the parameter file and the plot are"},
+       {"--points hard.txt --log old.txt", "the same file"},
+       {"/dev/zero", "cannot load /dev/zero: not a regular file (a device)"},
+       {"fifo.prm", "not a regular file (a named pipe)"},  // no wait for a writer
+       // Pipes and devices are files like any other; only /dev/null is shared.
+       {"--points fifo.prm --trace fifo.prm", "the points file and the trace are the same"},
+       {"--log /dev/full --plot full.svg", "the data log and the plot are the same file"}});
+  mkfifo(dir.file("fifo.prm").c_str(), 0600);
   EXPECT_THAT(run("--log /dev/null --points /dev/null --json"),
               StartsWith("{\"outcome\": \"completed\""));  // a device may take several
 #endif
@@ -130,7 +147,8 @@ TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
       {"--set jerkAccel=2147483647", "overflow",
        "Overflow in the field 加増加率： (Text3, jerkAccel) at jerkCounter = jerkAccel + 1"},
       {"--set Text4=abc", "type-mismatch",
-       "Type mismatch in the field 初速度： (Text4, initialSpeed):"},
+       "Type mismatch in the field 初速度： (Text4, initialSpeed): the text is not a number: "
+       "'abc'"},
   };
   for (const auto& [args, error, message] : cases) {
     EXPECT_THAT(run(args + std::string(" --json")),
@@ -146,8 +164,8 @@ TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
   const std::string tail = "\"plotPoints\": 8437, \"logLines\": 0, \"failedOutputs\": ";
   // arguments, the JSON's end ("" when the run cannot start), the message
   std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-      {"--plot folder.svg", "", "cannot create folder.svg: "},
-      {"--points no/p.txt", "", "cannot create no/p.txt: "},
+      {"--plot folder.svg", "", "the plot: cannot create folder.svg: "},
+      {"--points no/p.txt", "", "the points file: cannot create no/p.txt: "},
       {"--plot held.svg", "", "cannot create held.svg: another run or program is writing it"},
       {"--log no/log.txt", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n", "cannot open no/"}};
 #ifndef _WIN32
@@ -158,9 +176,14 @@ TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
                {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
                 {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
                 {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
-                 "cannot write /dev/full: No space left on device"},
-                {"--plot full.svg --points /dev/full", tail + "[\"points\", \"plot\"]}\n",
-                 "cannot write full.svg: No space left on device"}});
+                 "the data log: File error: cannot write /dev/full: No space left on device"},
+                // Each output named, with the system's reason.
+                {"--plot full.svg", tail + "[\"plot\"]}\n",
+                 "the plot: cannot write full.svg: No space left on device"},
+                {"--points /dev/full", tail + "[\"points\"]}\n",
+                 "the points file: cannot write /dev/full: No space left on device"},
+                {"--trace /dev/full", tail + "[\"trace\"]}\n",
+                 "the trace: cannot write /dev/full: No space left on device"}});
   cases.push_back({"--plot full.png", tail + "[\"plot\"]}\n", "cannot write full.png: No space"});
 #endif
   for (const auto& [args, json, message] : cases) {
@@ -275,6 +298,33 @@ TEST_F(BatchRun, CtrlCTermAndHangupStopARunWithoutPulsesAndKeepItsLog) {
   }
 }
 
+// An output that is the standard output's own file takes it, the report
+// going to stderr; refused where that cannot be: a sweep's rows, a file the
+// standard output appends to.
+TEST_F(BatchRun, AnOutputOnTheStandardOutputTakesItAndTheReportMovesToStderr) {
+  std::istringstream csv(run("--trace /dev/stdout --json"));
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_THAT(err, StartsWith("{\"outcome\": \"completed\", "));
+  std::string row;
+  EXPECT_TRUE(std::getline(csv, row) && row ==
+                                            "tick,time_s,pulses,speed_counter,speed_pps,"
+                                            "accel_counter,state");
+  long rows = 1;
+  for (; std::getline(csv, row); ++rows) ASSERT_THAT(row, ContainsRegex("^[0-9]+,[0-9.]+,"));
+  EXPECT_EQ(rows, 8440);  // the header, 8438 points and the last tick
+  fs::create_symlink("/dev/stdout", dir.file("out.svg"));
+  for (const auto& [args, stdoutTo, message] :
+       {std::tuple{"--trace /dev/stdout", ">stdout",
+                   "the trace is the file the standard output "
+                   "writes to, which it adds to"},
+        std::tuple{"--vary outputPulses=5 --plot out.svg", "stdout",
+                   "the plot is the file the standard output writes to, where the rows go"}}) {
+    EXPECT_EQ(run(args, stdoutTo), "") << args;
+    EXPECT_EQ(status, 2) << args;
+    EXPECT_THAT(err, HasSubstr(message)) << args;
+  }
+}
+
 TEST_F(BatchRun, ALogWhoseReaderGoesAwayIsAFileError) {
   const fs::path fifo = dir.file("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -291,6 +341,33 @@ TEST_F(BatchRun, ALogWhoseReaderGoesAwayIsAFileError) {
   EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
   EXPECT_THAT(std::string(text, length),
               HasSubstr("cannot write " + fifo.string() + ": Broken pipe"));
+}
+
+// A reader that holds its end open but reads nothing: once the pipe is full
+// the runner waits, and SIGTERM still ends it at once, the points named.
+TEST_F(BatchRun, AStopEndsAWriteThatWaitsForAReader) {
+  const fs::path fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (chdir(dir.path().c_str()) == 0 && std::freopen("stderr", "w", stderr) != nullptr)
+      execl(TARVEX_BATCH, TARVEX_BATCH, "--points", "fifo", "--json", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int queued = 0;  // what waits in the pipe: full at 65536 bytes
+  for (int i = 0; i < 30000 && (ioctl(reader, FIONREAD, &queued) != 0 || queued < 65536); ++i)
+    usleep(1000);
+  ASSERT_EQ(queued, 65536);
+  kill(child, SIGTERM);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  close(reader);
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+  EXPECT_THAT(
+      test::readFile(dir.file("stderr")),
+      HasSubstr("the points file: cannot write fifo: stopped while it waited for its reader"));
 }
 #endif
 

@@ -44,31 +44,49 @@ TEST(SweepCommandLine, MakesTheTextsOfEachValuesSpecAndRefusesBadOnes) {
     EXPECT_EQ(r.error, "") << values;
     if (r.error.empty()) EXPECT_EQ(r.options.variations.at(0).texts, texts) << values;
   }
-  for (const char* bad : {"--vary driveSpeed=1:10:0",
-                          "--vary driveSpeed=10:1:1",
-                          "--vary driveSpeed=1:2",
-                          "--vary driveSpeed=1:2:3:4",
-                          "--vary driveSpeed=1.5:2:1",
-                          "--vary range=1:2:0.5",
-                          "--vary driveSpeed=a:2:1",
-                          "--vary Text10=1:2:.5",
-                          "--vary driveSpeed=1:1234567890123456789:1",
-                          "--vary nosuch=1",
-                          "--vary driveSpeed",
-                          "--vary Text5=1 --vary driveSpeed=2",
-                          "--vary range=1:1000:1 --vary driveSpeed=1:1001:1",
-                          "--vary range=1 --record",
-                          "--vary range=1 --log x",
-                          "--vary range=1 --points p",
-                          "--vary range=1 --box Check1=1",
-                          "--vary range=1 --at 3:Check1=2",
-                          "--jobs 2",
-                          "--vary range=1 --jobs 0"})
+  for (const char* bad :
+       {"--vary driveSpeed=1:10:0", "--vary driveSpeed=10:1:1", "--vary driveSpeed=1:2",
+        "--vary driveSpeed=1:2:3:4", "--vary driveSpeed=1.5:2:1", "--vary range=1:2:0.5",
+        "--vary Text10=1:2:.5", "--vary nosuch=1", "--vary Text5=1 --vary driveSpeed=2",
+        "--vary range=1:1000:1 --vary driveSpeed=1:1001:1", "--vary range=1 --record",
+        "--vary range=1 --log x", "--vary range=1 --points p", "--vary range=1 --box Check1=1",
+        "--vary range=1 --at 3:Check1=2", "--jobs 2", "--vary range=1 --jobs 0"})
     EXPECT_NE(parseCommandLine(words(bad)).error, "") << bad;
+  // What is wrong is said: which bound and its limit, a missing '=', a readout.
+  const std::pair<const char*, const char*> said[] = {
+      {"--vary jerkAccel", "--vary: 'jerkAccel' has no '=' (NAME=VALUES)"},
+      {"--vary driveSpeed=a:2:1", "--vary driveSpeed=a:2:1: FROM 'a' is not a number"},
+      {"--vary driveSpeed=1:1234567890123456789:1",
+       "--vary driveSpeed=1:1234567890123456789:1: TO '1234567890123456789' has 19 digits, more "
+       "than the 18 a bound may have"},
+      {"--vary timeDisplayMax=1:10:0.00000000000000001",
+       "--vary timeDisplayMax=1:10:0.00000000000000001: TO with 17 decimals has more than the 18 "
+       "digits a bound may have"},
+      {"--vary Text7=1,2",
+       "--vary: Text7 is a readout, which every run overwrites with what it "
+       "shows"}};
+  for (const auto& [args, message] : said) EXPECT_EQ(parseCommandLine(words(args)).error, message);
   EXPECT_EQ(parseCommandLine(words("a.prm --vary range=1 --vary Text3=1:1000:1 --box Check1=0 "
                                    "--at 3:Check1=0 --jobs 64 --plot f.svg --json --stop-at 5"))
                 .error,
             "");
+}
+
+// Run i of a product takes its texts as the digits of i, the first --vary
+// the most significant: the first one outermost.
+TEST(SweepPlan, TheFirstVariationIsOutermost) {
+  const std::vector<Variation> product = {{"range", TextBox::Text1, {"a", "b"}},
+                                          {"driveSpeed", TextBox::Text5, {"x", "y", "z"}},
+                                          {"jerkAccel", TextBox::Text3, {"p", "q"}}};
+  const std::pair<std::int64_t, const char*> runs[] = {{0, "a x p"}, {1, "a x q"}, {2, "a y p"},
+                                                       {5, "a z q"}, {6, "b x p"}, {11, "b z q"}};
+  for (const auto& [index, texts] : runs) {
+    std::string got;
+    for (const std::string_view text : runTexts(product, index))
+      got += (got.empty() ? "" : " ") + std::string(text);
+    EXPECT_EQ(got, texts) << index;
+  }
+  EXPECT_EQ(sweepRunCount(product), 12);
 }
 
 using Sweep = test::BatchProcess;
@@ -95,8 +113,33 @@ TEST_F(Sweep, RowsFollowTheProductOrderAndEqualTheSingleRunsWhateverTheJobs) {
     EXPECT_EQ(got, expected) << jobs;
     EXPECT_EQ(status, 1) << jobs;
   }
-  EXPECT_THAT(err, HasSubstr("2 of 6 runs failed; the first, jerkAccel=0 driveSpeed=x: Type "
-                             "mismatch in the field ドライブ速度："));
+  EXPECT_THAT(
+      err,
+      HasSubstr(
+          "2 of 6 runs failed; the first, jerkAccel=0 driveSpeed=x: Type "
+          "mismatch in the field ドライブ速度： (Text5, driveSpeed): the text is not a number: "
+          "'x'\n"));
+}
+
+// 0 when every run completed or stopped, 1 when any failed, 2 for bad
+// usage; the rows in product order even when the first run is the slowest.
+TEST_F(Sweep, ExitStatusAndOrderWhateverTheOrderInWhichRunsEnd) {
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"--vary outputPulses=5,6", 0, "5\n6\n"},
+      {"--vary outputPulses=5,6 --stop-at 3", 0, "5\n6\n"},
+      {"--vary outputPulses=5,x", 1, "5\nx\n"},
+      {"--vary outputPulses=x,5", 1, "x\n5\n"},
+      {"--tick-by-tick --vary outputPulses=100000,x,7,x,8 --jobs 2", 1, "100000\nx\n7\nx\n8\n"},
+      {"--vary outputPulses=5 --record", 2, ""},
+      {"--vary outputPulses=5 --jobs 65", 2, ""}};
+  for (const auto& [args, exitStatus, firstColumn] : cases) {
+    std::istringstream rows(run(args));
+    std::string got, row;
+    for (std::getline(rows, row); std::getline(rows, row);)
+      got += row.substr(0, row.find(',')) + "\n";
+    EXPECT_EQ(status, exitStatus) << args << err;
+    EXPECT_EQ(got, firstColumn) << args;
+  }
 }
 
 TEST_F(Sweep, CsvRowsCarryTheReadoutsAndTheFiguresAndAFailureIsOneRow) {
@@ -134,8 +177,14 @@ TEST_F(Sweep, InterruptPrintsACompletePrefixOfRowsAndSaysHowManyRan) {
   const auto ran = std::count(rows.begin(), rows.end(), '\n') - 1;
   ASSERT_GT(ran, 0);
   ASSERT_LT(ran, 2000);
-  EXPECT_THAT(test::readFile(dir.file("stderr")),
-              EndsWith("interrupted: " + std::to_string(ran) + " of 2000 runs ran\n"));
+  // Runs that ended after the first unfinished one count as finished, not as rows.
+  const std::string said = test::readFile(dir.file("stderr"));
+  EXPECT_THAT(said, EndsWith(" of 2000 runs finished, " + std::to_string(ran) + " rows printed\n"));
+  long finished = 0;
+  EXPECT_EQ(
+      std::sscanf(said.substr(said.rfind("interrupted: ")).c_str(), "interrupted: %ld", &finished),
+      1);
+  EXPECT_GE(finished, ran);
   EXPECT_EQ(rows, run("--vary driveSpeed=1000:" + std::to_string(999 + ran) + ":1"));
 }
 #endif
@@ -166,14 +215,22 @@ TEST_F(Sweep, TextsAreEscapedForEachOutputAndAPlotPathIsCheckedFirst) {
 #ifndef _WIN32  // the odd bytes are made by the POSIX shell's printf
   const std::string odd = "'\xff\x1b[41m'";
   EXPECT_THAT(run("--vary \"driveSpeed=$(printf " + odd + "),1000\" --json --plot f.svg"),
-              HasSubstr("\"vary\": {\"driveSpeed\": \"\\u00ff\\u001b[41m\"}"));
+              HasSubstr("\"vary\": {\"driveSpeed\": \"\xef\xbf\xbd\\u001b[41m\"}"));
   EXPECT_EQ(err.find('\x1b'), std::string::npos) << err;
   const std::string svg = test::readFile(dir.file("f.svg"));
   EXPECT_THAT(svg, HasSubstr(">\xef\xbf\xbd\xef\xbf\xbd[41m<"));
+  EXPECT_THAT(run("--vary \"driveSpeed=$(printf '\xff\xef\xbf\xbe')\""),
+              HasSubstr("\n\xef\xbf\xbd\xef\xbf\xbd,failed,"));  // the CSV too
 #endif
   EXPECT_EQ(run("--vary driveSpeed=1000,2000 --plot no/such/folder/f.svg"), "");
   EXPECT_EQ(status, 1);
-  EXPECT_THAT(err, HasSubstr("cannot create no/such/folder/f.svg"));
+  EXPECT_THAT(err, HasSubstr("the plot: cannot create no/such/folder/f.svg"));
+#ifndef _WIN32
+  run("--vary driveSpeed=1,2", "/dev/full");
+  EXPECT_EQ(status, 1);
+  EXPECT_THAT(err,
+              HasSubstr("the rows: cannot write the standard output: No space left on device"));
+#endif
 }
 
 }  // namespace

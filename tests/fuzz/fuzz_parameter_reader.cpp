@@ -15,12 +15,15 @@ using namespace tarvex;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const auto fields = readParameterFields(bytes);
-  if (!fields) return 0;
+  const FieldsRead read = readParameterFields(bytes);
+  if (!read.whole()) return 0;
+  const ParameterFields* fields = &read.texts;
 
   FormModel form;
   applyStartupValues(form);
+  const std::string before = formatParameterFile(form);
   const bool applied = applyParameterFields(*fields, form);
+  FUZZ_CHECK(applied || formatParameterFile(form) == before);  // all or nothing
   for (int n = 1; n <= kCheckBoxCount; ++n) {
     const auto value = form.optionValue(checkBoxNumber(n));
     FUZZ_CHECK(value >= kUnchecked && value <= kGrayed);
@@ -35,8 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Whatever the window now holds, Save writes it and Load reads it back
   // field for field, unless a text holds a double quote (Save refuses those).
   if (firstTextWithQuote(form)) return 0;
-  const auto again = readParameterFields(formatParameterFile(form));
-  FUZZ_CHECK(again.has_value());
+  const FieldsRead reread = readParameterFields(formatParameterFile(form));
+  FUZZ_CHECK(reread.whole());
+  const ParameterFields* again = &reread.texts;
   for (int i = 0; i < kParameterFieldCount; ++i) {
     const ParameterFieldControl& control = kParameterFileFields[i];
     if (const auto* box = std::get_if<TextBox>(&control))

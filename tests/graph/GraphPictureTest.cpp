@@ -95,7 +95,9 @@ TEST(GraphPicture, AFamilyHasOneBlackFrameAndEachCurveInItsInkTheLaterOnTop) {
   for (int x = 0; x <= 999; ++x) first.drawPoint(float(x), x % 2 ? 2000.0f : 1000.0f);
   second.clearGraph(), second.setCurveInk(0xff0000ff);  // blue, one point on it
   second.drawPoint(15, 2000), second.drawPoint(15, 3000);
-  family.addCurveOf(first), family.addCurveOf(second);
+  family.addFrameOf(first);
+  for (const GraphPicture* run : {&first, &second})
+    family.addCurve(run->curve(GraphPicture::CurveForm::Pixels));
   const auto at = [&](int x, int y) { return family.pixels()[y * 668 + x]; };
   EXPECT_EQ(
       std::tuple(at(0, 263), at(0, 66), at(1, 133), at(1, 200), at(2, 133), at(9, 9)),
@@ -123,6 +125,71 @@ TEST(GraphPicture, PngHoldsThePictureAsShownWithTheLegendOverIt) {
       {601, 23, 0x383838}, {628, 27, 0x1e1e1e}, {627, 42, 0}, {636, 51, 0}, {630, 45, 0xffffff}};
   // clang-format on
   for (const auto& [x, y, rgb] : pixels) EXPECT_EQ(png.at(x, y), rgb) << x << "," << y;
+}
+
+// On a screen at 150 % or 200 % the drawing is placed at device resolution,
+// each mark a pixel of the picture wide (two device pixels): twip 8 lies in
+// device pixel 1 at 200 % (8 x 2 / 15 = 1.07) where doubling the picture
+// would put it in 0; the time axis at 3950 twips in device rows 526 and 527.
+TEST(GraphPicture, DrawsAtDeviceResolutionOnScaledScreens) {
+  GraphPicture p;
+  p.drawLine(0, 3950, 9990, 3950);
+  p.drawPoint(8, 8);
+  p.drawPoint(5000, 100);
+  const GraphPicture::Raster same = p.rasterAt(1.0);
+  EXPECT_TRUE(std::equal(same.pixels.begin(), same.pixels.end(), p.pixels()));
+  p.drawPoint(5001, 100);
+  p.drawPoint(5001, 160);  // one column, drawn as a stroke from 100 to 160
+  const auto inkedAt = [](const GraphPicture::Raster& r, int x, int y) {
+    return r.pixels[std::size_t(y * r.width + x)] != 0xffffffffu;
+  };
+  const GraphPicture::Raster twice = p.rasterAt(2.0);
+  EXPECT_EQ(twice.width * 1000 + twice.height, 1336 * 1000 + 536);
+  Pixels point;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      if (inkedAt(twice, x, y)) point.emplace_back(x, y);
+  EXPECT_EQ(point, block(1, 1, 2, 2));
+  for (int y = 524; y < 530; ++y) EXPECT_EQ(inkedAt(twice, 700, y), y == 526 || y == 527) << y;
+  for (int y = 12; y < 24; ++y) EXPECT_EQ(inkedAt(twice, 667, y), y >= 13 && y <= 22) << y;
+  const GraphPicture::Raster half = p.rasterAt(1.5);  // 1002 x 402, marks two device pixels
+  EXPECT_EQ(half.width * 1000 + half.height, 1002 * 1000 + 402);
+  for (int y = 393; y < 399; ++y) EXPECT_EQ(inkedAt(half, 700, y), y == 395 || y == 396) << y;
+}
+
+// A family's SVG keeps of a curve only the points that change what is
+// drawn: every plotted point within a tenth of a pixel (1.5 twips) of the
+// reduced path, a curve, a step, a column and a saw alike.
+TEST(GraphPicture, AReducedCurveStaysWithinATenthOfAPixelOfEveryPoint) {
+  GraphPicture p;
+  std::vector<std::pair<double, double>> points;
+  for (int x = 0; x <= 9000; ++x) {
+    const double y = 3000 - 3e-5 * x * x + (x > 6000 ? 400 : 0) + (x > 8000 ? x % 7 : 0);
+    // At x 4500 a column goes up, down past its start and back up.
+    for (const double dy :
+         x == 4500 ? std::vector{0.0, -1500.0, 500.0, -500.0} : std::vector{0.0}) {
+      p.drawPoint(float(x), float(y + dy));
+      points.emplace_back(x, float(y + dy));
+    }
+  }
+  const std::string d = p.curve(GraphPicture::CurveForm::Path).path;
+  const std::regex vertex(R"([ML](-?[\d.]+) (-?[\d.]+))");
+  std::vector<std::pair<double, double>> path;
+  for (std::sregex_iterator it(d.begin(), d.end(), vertex), end; it != end; ++it)
+    path.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+  EXPECT_GT(path.size(), 2 * 1000u / 7);  // both corners of every tooth of the saw
+  EXPECT_LT(path.size(), 400u);           // out of 9001 points
+  for (const auto& [x, y] : points) {
+    double nearest = 1e9;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+      const auto [ax, ay] = path[i - 1];
+      const double dx = path[i].first - ax, dy = path[i].second - ay, length = dx * dx + dy * dy;
+      const double t =
+          length > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / length, 0.0, 1.0) : 0;
+      nearest = std::min(nearest, std::hypot(ax + t * dx - x, ay + t * dy - y));
+    }
+    ASSERT_LE(nearest, 1.51) << x << " " << y;
+  }
 }
 
 }  // namespace

@@ -26,56 +26,70 @@ const std::pair<int, TextBox> kTextFields[] = {  // each text field's number and
     {5, TextBox::Text2},  {6, TextBox::Text13},  {7, TextBox::Text4},   {8, TextBox::Text5},
     {9, TextBox::Text6},  {10, TextBox::Text19}, {11, TextBox::Text18}, {17, TextBox::Text20}};
 
-TEST(ParameterFile, LoadSetsEachFieldsOwnControlAndThePairsReact) {
+TEST(ParameterFile, LoadSetsEachFieldsOwnControlAndThePairsReactOrChangesNothing) {
   // Field n holds the text "fn"; the box fields 12 to 16 and what follows them as given.
   const auto file = [](const char* boxes, const std::string& tail = ",\"f17\"\r\n",
-                       const char* lineEnd = "\r\n") {
-    return "\"f1\",\"f2\",\"f3\",\"f4\",\"f5\",\"f6\",\"f7\",\"f8\",\"f9\"" + std::string(lineEnd) +
-           "\"f10\",\"f11\"," + boxes + tail;
+                       const char* lineEnd = "\r\n", const char* f3 = "f3") {
+    return "\"f1\",\"f2\",\"" + std::string(f3) + "\",\"f4\",\"f5\",\"f6\",\"f7\",\"f8\",\"f9\"" +
+           lineEnd + "\"f10\",\"f11\"," + boxes + tail;
   };
   const struct {
     const char* what;
     std::string bytes;
-    int fieldsSet;      // fields 1 to fieldsSet are applied
-    const char* boxes;  // Check2 to Check7 afterwards
+    const char* boxes;    // Check2 to Check7 afterwards
+    const char* stopped;  // for a failed load: field/line/what was found there
   } cases[] = {
-      {"as saved", file("0,1,0,1,1"), 17, "010110"},
-      {"LF ends line 1", file("0,1,0,1,1", ",\"f17\"\n", "\n"), 17, "010110"},
-      {"CR ends line 1", file("0,1,0,1,1", ",\"f17\"\r", "\r"), 17, "010110"},
+      {"as saved", file("0,1,0,1,1"), "010110", ""},
+      {"after a UTF-8 byte order mark", "\xef\xbb\xbf" + file("0,1,0,1,1"), "010110", ""},
+      {"LF ends line 1", file("0,1,0,1,1", ",\"f17\"\n", "\n"), "010110", ""},
+      {"CR ends line 1", file("0,1,0,1,1", ",\"f17\"\r", "\r"), "010110", ""},
       {"blanks before quotes, text after them, an 18th field",
-       "  \"f1\"xy,  \"f2\" ," + file("0,1,0,1,1").substr(10) + "\"f18\"\r\n", 17, "010110"},
-      {"both boxes ticked: the second wins", file("1,1,1,1,0"), 17, "010101"},
-      {"both boxes clear: the second wins", file("0,0,0,0,0"), 17, "101001"},
-      {"grayed Check3 leaves Check2", file("1,2,1,0,0"), 17, "121001"},
-      {"grayed Check4 leaves Check5", file("1,0,2,0,0"), 17, "102001"},
-      {"ticking Check3 clears a grayed Check2", file("2,1,1,0,0"), 17, "011001"},
-      {"halves to even: 1.5, 0.5, 2.5", file("1,1.5,0.5,2.5,0"), 17, "120201"},
-      {"Check6 grayed", file("1,0,1,0,2"), 17, "101010"},
-      {"a letter in field 14", file("0,1,x,1,1"), 13, "011001"},
-      {"3 in field 14", file("0,1,3,1,1"), 13, "011001"},
-      {"65537 in field 14", file("0,1,65537,1,1"), 13, "011001"},
-      {"16 fields", file("0,1,0,1,1", "\r\n"), 0, "101001"},
-      {"field 17 not closed", file("0,1,0,1,1", ",\"f17\r\n"), 0, "101001"},
+       "  \"f1\"xy,  \"f2\" ," + file("0,1,0,1,1").substr(10) + "\"f18\"\r\n", "010110", ""},
+      {"both boxes ticked: the second wins", file("1,1,1,1,0"), "010101", ""},
+      {"both boxes clear: the second wins", file("0,0,0,0,0"), "101001", ""},
+      {"grayed Check3 leaves Check2", file("1,2,1,0,0"), "121001", ""},
+      {"grayed Check4 leaves Check5", file("1,0,2,0,0"), "102001", ""},
+      {"ticking Check3 clears a grayed Check2", file("2,1,1,0,0"), "011001", ""},
+      {"halves to even: 1.5, 0.5, 2.5", file("1,1.5,0.5,2.5,0"), "120201", ""},
+      {"Check6 grayed", file("1,0,1,0,2"), "101010", ""},
+      // Nothing changes, however far the file reads.
+      {"a letter in field 14", file("0,1,x,1,1"), "101001", "14/2/x"},
+      {"3 in field 14", file("0,1,3,1,1"), "101001", "14/2/3"},
+      {"65537 in field 16", file("0,1,0,1,65537"), "101001", "16/2/65537"},
+      {"a line end inside a text", file("0,1,x,1,1", ",\"f17\"\r\n", "\r\n", "8\r\n0"), "101001",
+       "14/3/x"},
+      {"a trace saved as CSV",
+       "tick,time_s,pulses,speed_counter,speed_pps,accel_counter,state\n"
+       "0,0.000000000,0,10,100.000,1,1\n961,0.000120125,1,10,100.000,1,1\n",
+       "101001", "12/2/100.000"},
+      {"16 fields", file("0,1,0,1,1", "\r\n"), "101001", "17/3/"},
+      {"field 17 not closed", file("0,1,0,1,1", ",\"f17\r\n"), "101001", "17/2/"},
       // Reading stops at 2 MiB: what follows field 17 there is not read.
-      {"3 MB past field 17", file("0,1,0,1,1") + std::string(3 << 20, ','), 17, "010110"},
-      {"field 17 running past 2 MiB", file("0,1,0,1,1", ",f17" + std::string(3 << 20, '7')), 0,
-       "101001"},
+      {"3 MB past field 17", file("0,1,0,1,1") + std::string(3 << 20, ','), "010110", ""},
+      {"field 17 running past 2 MiB", file("0,1,0,1,1", ",f17" + std::string(3 << 20, '7')),
+       "101001", "17/2/"},
   };
   test::TempDir dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     test::writeFile(dir.file("case.prm"), c.bytes);
     FormModel form = test::startupForm();
-    EXPECT_EQ(loadParameterFile(dir.file("case.prm"), form), c.fieldsSet == 17);
+    const LoadResult result = loadParameterFile(dir.file("case.prm"), form);
+    EXPECT_EQ(result.failure, *c.stopped ? LoadFailure::NotParameterFile : LoadFailure::None);
+    if (*c.stopped)
+      EXPECT_EQ(std::to_string(result.field) + "/" + std::to_string(result.line) + "/" +
+                    result.found.value_or(""),
+                c.stopped);
     for (const auto& [n, box] : kTextFields)
       EXPECT_EQ(form.text(box),
-                n <= c.fieldsSet ? "f" + std::to_string(n) : test::startupForm().text(box));
+                *c.stopped ? test::startupForm().text(box) : "f" + std::to_string(n));
     std::string boxes;
     for (int n = 2; n <= 7; ++n) boxes += std::to_string(form.optionValue(checkBoxNumber(n)));
     EXPECT_EQ(boxes, c.boxes);
   }
   FormModel form = test::startupForm();
-  EXPECT_FALSE(loadParameterFile(dir.file("missing.prm"), form));
+  EXPECT_EQ(loadParameterFile(dir.file("missing.prm"), form).failure, LoadFailure::NotFound);
+  EXPECT_EQ(loadParameterFile(dir.path(), form).failure, LoadFailure::NotRegularFile);
   EXPECT_EQ(stateOf(form), stateOf(test::startupForm()));
 }
 
@@ -99,7 +113,7 @@ TEST(ParameterFile, SaveThenLoadRestoresTextsAndPairsButNotRecordingIndicatorOrR
             "\"  40000 \",\"1,2\",\"8\r\n0\",\"600\",\"abc\",\"\x89\xc1\x91\xac\",\"10\",\"3000\","
             "\"20000\"\r\n\"1000\",\"0\",0,1,0,1,1,\"\"\r\n");
   FormModel loaded = test::startupForm();
-  ASSERT_TRUE(loadParameterFile(dir.file("a.prm"), loaded));
+  ASSERT_TRUE(loadParameterFile(dir.file("a.prm"), loaded).ok());
   EXPECT_EQ(stateOf(loaded), stateOf(expected));
 }
 
