@@ -8,6 +8,8 @@
 
 #include <QRect>
 
+#include "TarvexVersion.h"
+
 namespace tarvex::window {
 
 // 15 twips make one pixel at 96 dots per inch.
@@ -16,7 +18,9 @@ inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kClientWidth = 774;
 inline constexpr int kClientHeight = 508;
 
-inline constexpr std::string_view kForm1Caption = "Tarvex  加減速波形シミュレーション  V1.1";
+// Names the program's version.
+inline constexpr std::string_view kForm1Caption =
+    "Tarvex  加減速波形シミュレーション  V" TARVEX_VERSION;
 
 enum class ControlKind { TextBox, Label, CheckBox, CommandButton, OptionButton, PictureBox, Line };
 

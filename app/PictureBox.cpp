@@ -1,6 +1,5 @@
 #include "PictureBox.h"
 
-#include <charconv>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -15,8 +14,9 @@
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
 
+#include "Conversions.h"
+#include "GraphImage.h"
 #include "GraphLayers.h"
-#include "GraphPng.h"
 #include "OutputFile.h"
 #include "QtText.h"
 #include "RunReplay.h"
@@ -32,12 +32,6 @@ constexpr std::size_t kEarlierCurvePoints = 20000;
 
 // The fitted speed scale leaves a tenth above the peak.
 constexpr double kPeakMargin = 1.1;
-
-std::string shortestText(double value) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, end.ptr);
-}
 
 }  // namespace
 

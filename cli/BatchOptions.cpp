@@ -72,6 +72,7 @@ std::string tickBox(BatchOptions& o, const std::string&) {
 const OptionRule kOptionRules[] = {
     {"--help", Takes::Nothing, true, raiseFlag<&BatchOptions::help>},
     {"-h", Takes::Nothing, true, raiseFlag<&BatchOptions::help>},
+    {"--version", Takes::Nothing, true, raiseFlag<&BatchOptions::version>},
     {"--json", Takes::Nothing, true, raiseFlag<&BatchOptions::json>},
     {"--tick-by-tick", Takes::Nothing, true, raiseFlag<&BatchOptions::tickByTick>},
     {"--linear", Takes::Nothing, true, tickBox<CheckBox::Check5>},
@@ -125,8 +126,6 @@ const OptionRule kOptionRules[] = {
        const std::string format = plotFormat(*o.plotPath);
        if (format != ".svg" && format != ".png")
          return std::string("--plot: the file must end in .svg or .png");
-       if (format == ".png" && !canWritePng())
-         return std::string("--plot: this build has no PNG support; use .svg");
        return std::string();
      }},
     {"--points", Takes::Path, false,
@@ -328,6 +327,7 @@ Output:
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text
+  --version            the program's version
 )" + sweepUsageText() +
          R"(
 Exit status: 0 completed or stopped; 1 the run failed with a runtime error,

@@ -46,6 +46,7 @@ struct BatchOptions {
   bool json = false;
   bool tickByTick = false;
   bool help = false;
+  bool version = false;
 };
 
 struct ParseResult {

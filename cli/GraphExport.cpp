@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <utility>
 
-#include "OutputFile.h"
-
-#ifdef TARVEX_HAVE_QT_GUI
+#include "Conversions.h"
 #include "GraphPng.h"
-#endif
+#include "OutputFile.h"
 
 namespace tarvex::batch {
 namespace {
@@ -38,7 +35,6 @@ std::FILE* createOutputFile(const std::filesystem::path& path, std::string& erro
 
 std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
                              const GraphPicture& picture) {
-#ifdef TARVEX_HAVE_QT_GUI
   if (plotFormat(path) == ".png") {
     const std::string png = graphPngBytes(picture);
     if (png.empty()) {
@@ -47,7 +43,6 @@ std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
     }
     return writeAndClose(file, path, png);
   }
-#endif
   return writeAndClose(file, path, picture.toSvg());
 }
 
@@ -57,14 +52,6 @@ std::string plotFormat(const std::filesystem::path& path) {
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return lower;
-}
-
-bool canWritePng() {
-#ifdef TARVEX_HAVE_QT_GUI
-  return true;
-#else
-  return false;
-#endif
 }
 
 BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
@@ -110,14 +97,9 @@ void BatchGraph::pointPlotted(const PlottedPoint& point) {
     return;
   }
   // Shortest text that reads back as the same single-precision value.
-  char line[64];
-  char* end = std::to_chars(line, line + 30, point.x).ptr;
-  *end++ = ' ';
-  end = std::to_chars(end, line + 62, point.y).ptr;
-  *end++ = '\n';
-  const auto length = static_cast<std::size_t>(end - line);
+  const std::string line = shortestText(point.x) + ' ' + shortestText(point.y) + '\n';
   errno = 0;
-  if (std::fwrite(line, 1, length, points_) != length) {
+  if (std::fwrite(line.data(), 1, line.size(), points_) != line.size()) {
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
     std::fclose(points_);
     points_ = nullptr;

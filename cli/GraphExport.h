@@ -80,15 +80,12 @@ class BatchGraph final : public GraphSurface, public TraceSink {
 // holds one, the reason in `error` if it cannot.
 std::FILE* createOutputFile(const std::filesystem::path& path, std::string& error);
 
-// Writes a picture into `file`, made for `path`: .png (with Qt) or .svg by
+// Writes a picture into `file`, made for `path`: .png or .svg by
 // the extension; closes the file and returns the error.
 std::string writePictureInto(std::FILE* file, const std::filesystem::path& path,
                              const GraphPicture& picture);
 
 // ".svg" or ".png" in lower case, whatever the case of the path's extension.
 std::string plotFormat(const std::filesystem::path& path);
-
-// Whether this build writes PNG (it needs Qt).
-bool canWritePng();
 
 }  // namespace tarvex::batch

@@ -1,6 +1,7 @@
 #include "StopRequest.h"
 
 #include <atomic>
+#include <initializer_list>
 
 #ifdef _WIN32
 #include <windows.h>

@@ -17,6 +17,7 @@
 #include "Report.h"
 #include "StopRequest.h"
 #include "Sweep.h"
+#include "TarvexVersion.h"
 
 using namespace tarvex;
 using namespace tarvex::batch;
@@ -61,6 +62,15 @@ int main(int argc, char** argv) {
   if (options.help) {
     if (const std::string error = writeStandardOutput(usageText()); !error.empty()) {
       writeMessage("cannot write the usage text to standard output: " + error);
+      return kExitRunFailed;
+    }
+    return kExitOk;
+  }
+  if (options.version) {
+    if (const std::string error =
+            writeStandardOutput("tarvex-batch " + std::string(kVersion) + "\n");
+        !error.empty()) {
+      writeMessage("cannot write the version to standard output: " + error);
       return kExitRunFailed;
     }
     return kExitOk;

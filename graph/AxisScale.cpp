@@ -1,6 +1,6 @@
 #include "AxisScale.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 
 #include "Conversions.h"
@@ -40,9 +40,7 @@ std::vector<AxisTick> ticks(double fullScale, double limit, const char* unit, Pl
 }
 
 std::string number(double value) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, std::round(value * 10) / 10);
-  return std::string(text, end.ptr);
+  return shortestText(std::round(value * 10) / 10);
 }
 
 const char* const kFont =

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "LegendFont.h"
 #include "WrittenText.h"
 
 namespace tarvex {
@@ -195,16 +196,15 @@ std::string colourText(GraphPicture::Pixel ink) {
 }
 
 // Character cells of a text in a fixed-pitch font: one for an ASCII
-// character, two for any other (full-width) one.
+// character, two for any other (full-width) one, counted at its first byte.
+int cellsOf(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x80 ? 1 : (byte & 0xc0) != 0x80 ? 2 : 0;
+}
+
 double textCells(std::string_view text) {
   double cells = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80)
-      cells += 1;
-    else if ((byte & 0xc0) != 0x80)
-      cells += 2;
-  }
+  for (const char c : text) cells += cellsOf(c);
   return cells;
 }
 
@@ -451,6 +451,58 @@ GraphPicture::LegendBox GraphPicture::legendBox() const {
           top + padding,
           left + padding,
           left + padding + (inks ? kLegendSwatch + padding : 0)};
+}
+
+std::vector<GraphPicture::Pixel> GraphPicture::shownPixels() const {
+  std::vector<Pixel> shown = pixels_;
+  if (legend_.empty()) return shown;
+  // The legend's edges, swatches and text baselines each on the pixel
+  // nearest to its place in twips.
+  const auto px = [](double twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+  };
+  // Right and bottom excluded.
+  const auto fill = [&](int left, int top, int right, int bottom, Pixel ink) {
+    for (int y = std::max(top, 0); y < std::min(bottom, kHeight); ++y)
+      for (int x = std::max(left, 0); x < std::min(right, kWidth); ++x) shown[index(x, y)] = ink;
+  };
+  // A line one pixel wide on each edge, right and bottom included.
+  const auto frame = [&](int left, int top, int right, int bottom, Pixel ink) {
+    fill(left, top, right + 1, top + 1, ink);
+    fill(left, bottom, right + 1, bottom + 1, ink);
+    fill(left, top, left + 1, bottom + 1, ink);
+    fill(right, top, right + 1, bottom + 1, ink);
+  };
+  const LegendBox box = legendBox();
+  fill(px(box.left), px(box.top), px(box.right), px(box.bottom), kGround);
+  frame(px(box.left), px(box.top), px(box.right), px(box.bottom), kInk);
+  double top = box.innerTop;
+  for (const LegendLine& line : legend_) {
+    const int middle = px(top + kLegendLineHeight / 2);
+    const int baseline = px(top + kLegendLineHeight / 2 + kLegendFontSize * 0.35);
+    int x = px(box.swatchLeft);
+    if (line.ink) {
+      // Two pixels thick, above and on the middle row, one pixel past
+      // either end.
+      fill(x - 1, middle - 1, x + px(kLegendSwatch) + 1, middle + 1, *line.ink);
+      x = px(box.textLeft);
+    }
+    for (const char c : line.text) {
+      const int cells = cellsOf(c);
+      if (hasLetter(c)) {
+        for (int row = 0; row < kLetterHeight; ++row)
+          for (int column = 0; column < kLetterWidth; ++column)
+            if (const int dark = letterDarkness(c, column, row); dark > 0)
+              fill(x + column, baseline - kLetterAscent + row, x + column + 1,
+                   baseline - kLetterAscent + row + 1, 0xff000000u | 0x010101u * (255u - dark));
+      } else if (cells > 0 && c != ' ') {
+        frame(x + 1, baseline - 9, x + cells * kLetterWidth - 2, baseline, kInk);
+      }
+      x += cells * kLetterWidth;
+    }
+    top += kLegendLineHeight;
+  }
+  return shown;
 }
 
 // The font of every text of the picture.

@@ -99,6 +99,10 @@ class GraphPicture final : public GraphSurface {
 
   const Pixel* pixels() const { return pixels_.data(); }
   bool inked(int x, int y) const { return pixels_[index(x, y)] != kGround; }
+  // The picture as shown, row by row as pixels(): with the legend, if any,
+  // drawn over it in whole pixels, its letters in the window's font; a
+  // character the font has no letter for shows as an empty box.
+  std::vector<Pixel> shownPixels() const;
 
   // The drawing as an SVG document: the frame and the curve as lines in
   // twips of the picture, clipped to it, and the two axis captions where the

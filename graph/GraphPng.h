@@ -1,25 +1,27 @@
-// The graph's picture as a PNG file and as an image for the window, both
-// from the same pixels, with a family's legend, if any, drawn over them.
+// PNG files of the graph's picture: the pixels the window shows, legend and
+// all, by one encoder on every platform, without Qt.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
-
-#include <QImage>
 
 #include "GraphPicture.h"
 
 namespace tarvex {
 
-// A copy of the picture's pixels.
-QImage graphImage(const GraphPicture& picture);
+// Pixels as 0xAARRGGBB, row by row, `stride` pixels from the start of one
+// row to the next, as the bytes of a PNG file of their colours (the alpha
+// is left out); empty if encoding failed.
+std::string pngBytes(const std::uint32_t* pixels, int width, int height, std::size_t stride);
 
-// Writes an image as a PNG file. Empty when done, else what went wrong.
-std::string writePng(const QImage& image, const std::filesystem::path& path);
-// The picture as the bytes of a PNG file; empty if encoding failed.
+// The picture as shown (GraphPicture::shownPixels) as the bytes of a PNG
+// file; empty if encoding failed.
 std::string graphPngBytes(const GraphPicture& picture);
 
-// Writes the picture as a PNG file. Empty when done, else what went wrong.
+// Writes the picture as shown as a PNG file. Empty when done, else what went
+// wrong.
 std::string writeGraphPng(const GraphPicture& picture, const std::filesystem::path& path);
 
 }  // namespace tarvex

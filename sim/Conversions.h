@@ -42,4 +42,14 @@ Converted<std::int32_t> doubleToInt32(double value);
 // Plain decimal text: a minus sign for negatives, no blank, no grouping.
 std::string intToText(std::int64_t value);
 
+// A real number as text with '.' for the decimal point whatever the locale,
+// a minus sign for negatives, no grouping. fixedText: exactly `decimals`
+// digits after the point, the exact value rounded to nearest, ties to even
+// ("-0.250" for -0.25 with 3). shortestText: the fewest digits that read
+// back as the same value of the type, in plain or exponent form, whichever
+// is shorter (plain on a tie): "1.2", "100", "0.001", "1e+06", "1e-04".
+std::string fixedText(double value, int decimals);
+std::string shortestText(double value);
+std::string shortestText(float value);
+
 }  // namespace tarvex

@@ -1,6 +1,6 @@
 #include "Units.h"
 
-#include <charconv>
+#include "Conversions.h"
 
 namespace tarvex::units {
 
@@ -18,10 +18,7 @@ double pulsesPerSecondSquared(std::int64_t accelCounter, std::int32_t range) {
 }
 
 std::string fixedDecimals(double value, int decimals) {
-  char text[400];
-  const auto result =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return std::string(text, result.ptr);
+  return fixedText(value, decimals);
 }
 
 std::string summarySeconds(std::int64_t ticks) {

@@ -28,6 +28,7 @@ class WindowRuns : public test::WindowTest {
 
  private slots:
   void startRunsTheStartupParameters() {
+    QCOMPARE(form->windowTitle(), QStringLiteral("Tarvex  加減速波形シミュレーション  V1.1"));
     click("Option1");  // only read: a click leaves it off
     QVERIFY(!control<QRadioButton>("Option1")->isChecked());
     form->setIndicator(true);  // as an earlier run left it; every run starts with it off

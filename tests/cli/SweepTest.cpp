@@ -6,9 +6,11 @@
 #include <iterator>
 #include <sstream>
 #include <tuple>
+#include <utility>
 
 #include "BatchOptions.h"
 #include "BatchProcess.h"
+#include "PngPixels.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -196,12 +198,14 @@ TEST_F(Sweep, PlotsEveryCurveInOnePictureWithALegend) {
     EXPECT_THAT(svg, HasSubstr(part));
   EXPECT_EQ(svg.find(">1000<"), std::string::npos);
   EXPECT_GT(svg.find("#1f77b4\" d="), svg.rfind("#b4b4b4\" d="));  // colours over the grays
-#ifdef TARVEX_HAVE_PNG
   run("--vary jerkAccel=0,600 --plot family.png");
   EXPECT_EQ(err, "");
-  EXPECT_EQ(test::readFile(dir.file("family.png")).substr(16, 8),
-            std::string("\0\0\x02\x9c\0\0\x01\x0c", 8));  // 668 x 268
-#endif
+  // The legend's box as the graph's tests draw it: "jerkAccel", then a blue
+  // and a red swatch (rows 32-33, 46-47) for 0 and 600; the 'j' at 600 x 23.
+  const test::PngPixels png = test::decodePng(test::readFile(dir.file("family.png")));
+  ASSERT_EQ(std::pair(png.width, png.height), std::pair(668, 268));
+  EXPECT_EQ(std::tuple(png.at(594, 6), png.at(599, 32), png.at(620, 47), png.at(601, 23)),
+            std::tuple(0x000000u, 0x1f77b4u, 0xd62728u, 0x383838u));
 }
 
 // Varied texts reach the JSON as valid UTF-8, stderr without what a

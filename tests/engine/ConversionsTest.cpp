@@ -2,6 +2,10 @@
 // for no number, overflow beyond the width.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+#include <utility>
+
 #include "Conversions.h"
 
 namespace tarvex {
@@ -59,6 +63,22 @@ TEST(Conversions, TextToDoubleAndBackTo32Bits) {
   EXPECT_EQ(textToDouble("1e400").status, kOver);
   EXPECT_EQ(textToDouble("1,2").status, kMismatch);
   // doubleToInt32: through the plot period in the graph's tests.
+}
+
+// Real numbers to text: fixed decimals rounded to nearest, or the shortest
+// text that reads back (plain on a tie in length), whatever the library.
+TEST(Conversions, RealsToTextInEveryStandardLibrary) {
+  const std::pair<std::string, std::string> texts[] = {
+      // clang-format off
+      {fixedText(0.0015, 3), "0.002"}, {fixedText(-0.25, 3), "-0.250"}, {fixedText(2.5, 0), "2"},
+      {fixedText(1.0 / 3, 9), "0.333333333"}, {shortestText(1.2), "1.2"},
+      {shortestText(100.0), "100"}, {shortestText(-0.0), "-0"}, {shortestText(0.001), "0.001"},
+      {shortestText(1e-4), "1e-04"}, {shortestText(1e6), "1e+06"},
+      {shortestText(123456.0), "123456"}, {shortestText(2000.5f), "2000.5"},
+      {shortestText(0.1f), "0.1"}, {shortestText(123456789.0f), "123456792"},
+      {shortestText(std::ldexp(1.0f, -96)), "1.2621775e-29"}};  // the next digits up
+  // clang-format on
+  for (const auto& [text, expected] : texts) EXPECT_EQ(text, expected);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "GraphPicture.h"
+#include "GraphPng.h"
+#include "PngPixels.h"
 
 namespace tarvex {
 namespace {
@@ -102,6 +104,27 @@ TEST(GraphPicture, AFamilyHasOneBlackFrameAndEachCurveInItsInkTheLaterOnTop) {
       std::tuple(0xff000000u, 0xffff0000u, 0xff0000ffu, 0xff0000ffu, 0xffff0000u, 0xffffffffu));
   EXPECT_EQ(std::count(family.pixels(), family.pixels() + 668 * 268, 0xff000000u),
             std::count(first.pixels(), first.pixels() + 668 * 268, 0xff000000u));
+}
+
+// A family's legend over the picture in whole pixels and the window's
+// letters, written as PNG and read back by another decoder. The box spans
+// 594..660 x 6..60 (9 cells of 6 pixels, 6 of padding each side); the
+// swatches 599..620 on rows 32-33 and 46-47; text from 600 on baseline 23,
+// from 626 on 37 and 51, where "日", which the font lacks, is an empty box.
+TEST(GraphPicture, PngHoldsThePictureAsShownWithTheLegendOverIt) {
+  GraphPicture p = framedGraph();
+  p.drawPoint(9675, 600);  // (645, 40), under the legend
+  p.setLegend({{std::nullopt, "jerkAccel"}, {0xff1f77b4, "0"}, {0xffd62728, "\xe6\x97\xa5"}});
+  const test::PngPixels png = test::decodePng(graphPngBytes(p));
+  ASSERT_EQ(std::pair(png.width, png.height), std::pair(668, 268));
+  const std::tuple<int, int, std::uint32_t> pixels[] = {
+      // clang-format off
+      {0, 66, 0}, {1, 133, 0}, {6, 0, 0}, {594, 6, 0}, {660, 60, 0}, {661, 60, 0xffffff},
+      {594, 61, 0xffffff}, {645, 40, 0xffffff}, {599, 32, 0x1f77b4}, {620, 33, 0x1f77b4},
+      {621, 33, 0xffffff}, {598, 32, 0xffffff}, {599, 31, 0xffffff}, {599, 47, 0xd62728},
+      {601, 23, 0x383838}, {628, 27, 0x1e1e1e}, {627, 42, 0}, {636, 51, 0}, {630, 45, 0xffffff}};
+  // clang-format on
+  for (const auto& [x, y, rgb] : pixels) EXPECT_EQ(png.at(x, y), rgb) << x << "," << y;
 }
 
 // On a screen at 150 % or 200 % the drawing is placed at device resolution,

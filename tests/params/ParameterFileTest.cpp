@@ -143,13 +143,13 @@ TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
   setrlimit(RLIMIT_FSIZE, &limit);
 #endif
   EXPECT_EQ(test::readFile(old), "old content");
-  EXPECT_EQ(std::ranges::distance(fs::directory_iterator(dir.path())), 2);  // no temporary
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // no temporary
 
   ASSERT_TRUE(saveParameterFile(old, form).ok());
   EXPECT_EQ(test::readFile(old),
             "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\",\"20000\"\r\n"
             "\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n");
-  EXPECT_EQ(std::ranges::distance(fs::directory_iterator(dir.path())), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
   EXPECT_EQ(parameterFileName("PARAM1"), "PARAM1.prm");
   EXPECT_EQ(parameterFileName("a.prm"), "a.prm.prm");
   EXPECT_EQ(parameterFileName(""), ".prm");
