@@ -72,7 +72,6 @@ std::string number(double value) {
   return out == "-0" ? "0" : out;
 }
 
-
 // A polyline as SVG path data, cut where it leaves the box: one subpath for
 // every stretch inside. Points in a straight line with the ones before them
 // extend the last line instead of adding one; with a tolerance, so do points

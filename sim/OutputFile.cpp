@@ -162,7 +162,8 @@ std::string writeAndClose(std::FILE* file, const std::filesystem::path& path,
                           std::string_view bytes) {
   errno = 0;
   const bool written =
-      std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+      (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) &&
+      std::fflush(file) == 0;
   const int writeError = errno;
   errno = 0;
   const bool closed = std::fclose(file) == 0;
