@@ -35,6 +35,7 @@ void WindowReadouts::paintIfStalled() {
   if (clock_.nsecsElapsed() - lastEventsNs_ < kPaintStallMs * 1000000) return;
   showChangedValues();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  paintedSinceYield_ = true;
   lastEventsNs_ = clock_.nsecsElapsed();
 }
 
@@ -63,6 +64,7 @@ void WindowReadouts::handleEvents(const RunMoment& at) {
 }
 
 void WindowReadouts::noteOptionChanges(const RunMoment& at) {
+  paintedSinceYield_ = false;
   const LiveOptionValues now{form_.optionValue(CheckBox::Check2),
                              form_.optionValue(CheckBox::Check7)};
   if (now == options_) return;

@@ -52,6 +52,9 @@ class WindowReadouts final : public LiveReadouts {
   // Handles the window's events if kEventIntervalMs have passed, then
   // reports whether Stop has been pressed.
   bool pulseYield(const RunMoment& at) override {
+    // The run reads its options anew after every yield: a change made while
+    // the window painted between two yields is noted at this one.
+    if (paintedSinceYield_) noteOptionChanges(at);
     if (--yieldsBeforeLook_ > 0) return stopRequested();
     return lookAtTheClock(at);
   }
@@ -81,6 +84,7 @@ class WindowReadouts final : public LiveReadouts {
   std::array<std::int64_t, kReadoutCount> values_{};
   std::uint32_t changed_ = 0;  // one bit per Readout
   int sinceClockCheck_ = 0;
+  bool paintedSinceYield_ = false;  // events handled outside a yield
   LiveOptionValues options_;
   std::vector<LiveOptionChange> optionChanges_;
   int yieldsBeforeLook_ = 1;
