@@ -18,18 +18,15 @@
 
 #include "ControlWidgets.h"
 #include "FormLayout.h"
-#include "FormRun.h"
 #include "OptionPairs.h"
 #include "ParameterFileActions.h"
 #include "PictureBox.h"
 #include "QtText.h"
 #include "RecordedRun.h"
 #include "RunFailureMessage.h"
-#include "RunSession.h"
-#include "RunTrace.h"
 #include "StartupValues.h"
 #include "WindowFonts.h"
-#include "WindowReadouts.h"
+#include "WindowRun.h"
 
 namespace tarvex {
 
@@ -90,14 +87,6 @@ void openContextMenuFromKeyboard(QWidget& control) {
   const QPoint at = cursor.isValid() ? cursor.center() : QPoint(20, 20);
   QContextMenuEvent request(QContextMenuEvent::Keyboard, at, control.mapToGlobal(at));
   QApplication::sendEvent(&control, &request);
-}
-
-// The parameter texts as typed, in UTF-8 for the messages.
-RunParameters typedTexts(const RunParameters& params) {
-  RunParameters typed;
-  for (std::size_t i = 0; i < params.texts.size(); ++i)
-    typed.texts[i] = QString::fromLocal8Bit(params.texts[i]).toStdString();
-  return typed;
 }
 
 }  // namespace
@@ -267,6 +256,10 @@ void Form1::setText(TextBox box, const std::string& text) {
   textBox(box)->setText(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+bool Form1::indicatorOn() const {
+  return triangleIndicator_->isChecked();
+}
+
 void Form1::setIndicator(bool on) {
   triangleIndicator_->setOn(on);
 }
@@ -339,33 +332,10 @@ void Form1::runSimulation() {
     }
   } endOfRun{*this};
 
-  auto record = std::make_shared<RecordedRun>();
-  record->recipe.params = readRunParameters(*this);
-  record->recipe.sCurve = optionValue(CheckBox::Check4);
-  record->recipe.startOptions = {optionValue(CheckBox::Check2), optionValue(CheckBox::Check7)};
-  record->typed = typedTexts(record->recipe.params);
+  const std::shared_ptr<RecordedRun> record = recordRunStart(*this);
   graph_->runStarting(record);
-
-  WindowReadouts readouts(*this);
-  PictureBox& graph = *graph_;
-  RunSession session(*this, readouts);
-  session.drawOn(graph).traceTo(record->trace).logTo(DataLog::kDefaultPath);
-  const RunResult result = session.run(record->recipe.params);
-  const RunOutcome& outcome = result.outcome;
-  readouts.showChangedValues();
-  lastOutcome_ = outcome;
-
-  record->outcome = outcome;
-  record->recipe.changes = readouts.optionChanges();
-  if (outcome.end == RunEnd::Stopped) record->recipe.stopTick = outcome.ticks;
-  record->range = result.range;
-  record->peakSpeed = result.peakSpeed;
-  record->phases = result.phases;
-  for (const ReadoutControl& control : kReadoutControls)
-    record->readouts[static_cast<std::size_t>(control.readout)] =
-        control.box ? textBox(*control.box)->text()
-                    : (triangleIndicator_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-  if (outcome.failed()) record->failureMessage = runFailureMessage(outcome, record->typed);
+  makeRun(*this, *graph_, *record);
+  lastOutcome_ = record->outcome;
 }
 
 void Form1::showRunFailure(const RecordedRun& run) {

@@ -49,6 +49,8 @@ class Form1 : public QWidget, public FormControls {
   bool runActive() const { return runActive_; }
   // How the last run ended, once a run has been made.
   const std::optional<RunOutcome>& lastOutcome() const { return lastOutcome_; }
+  // Whether the triangle-prevention indicator is on.
+  bool indicatorOn() const;
 
   QLineEdit* textBox(TextBox box) const { return textBoxes_[indexOf(box)]; }
   // Writes a readout's value, fitted to its box (see ReadoutBox).
