@@ -7,6 +7,7 @@
 
 #include "GraphExport.h"
 #include "OutputFile.h"
+#include "SolveCommand.h"
 #include "Sweep.h"
 
 namespace tarvex::batch {
@@ -160,6 +161,18 @@ const OptionRule kOptionRules[] = {
        o.jobs = static_cast<int>(*jobs);
        return std::string();
      }},
+    {"--solve", Takes::Text, false,
+     [](BatchOptions& o, const std::string& v) {
+       design::ParsedTargets parsed = design::parseTargets(v);
+       if (!parsed.error.empty()) return "--solve: " + parsed.error;
+       o.solve = parsed.targets;
+       return std::string();
+     }},
+    {"--save", Takes::Path, false,
+     [](BatchOptions& o, const std::string& v) {
+       o.savePath = pathFromText(v);
+       return std::string();
+     }},
 };
 
 const OptionRule* ruleFor(std::string_view name) {
@@ -220,6 +233,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       return fail(problem);
   }
   if (const std::string error = sweepUsageError(o, seen); !error.empty()) return fail(error);
+  if (const std::string error = solveUsageError(o, seen); !error.empty()) return fail(error);
   return result;
 }
 
@@ -227,6 +241,7 @@ std::string usageText() {
   return R"(Usage: tarvex-batch [FILE.prm] [options]
        tarvex-batch [options] -- FILE.prm
        tarvex-batch [FILE.prm] [options] --vary NAME=VALUES ... [--jobs N]
+       tarvex-batch --solve TARGETS [--json] [--save FILE.prm]
 
 Runs one simulation of the acceleration/deceleration generator, tick by tick
 (8,000,000 ticks per simulated second), without a window. The run starts from
@@ -275,13 +290,14 @@ Output:
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text
-)" + sweepUsageText() +
+)" + sweepUsageText() + solveUsageText() +
          R"(
 Exit status: 0 completed or stopped; 1 the run failed with a runtime error,
 or an output (log, points, plot, trace, this report) could not be written
 completely (the message on stderr); 2 bad usage, outputs that are one file, or
 a parameter file that cannot be loaded. A sweep: 0 when every run completed or
-stopped, 1 when any run failed.
+stopped, 1 when any run failed. --solve: 0 when the proposal meets the
+targets, 1 when they cannot be met (or --save could not write), 2 bad usage.
 )";
 }
 
