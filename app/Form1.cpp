@@ -12,18 +12,23 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QtGlobal>
 
 #include "ControlWidgets.h"
+#include "Conversions.h"
+#include "DesignDialog.h"
 #include "FailureText.h"
 #include "FormLayout.h"
 #include "FormRun.h"
 #include "OptionPairs.h"
 #include "ParameterFileActions.h"
+#include "PhysicalMeaning.h"
 #include "PictureBox.h"
 #include "QtText.h"
 #include "RecordedRun.h"
 #include "RunFailureMessage.h"
+#include "RunFigures.h"
 #include "RunSession.h"
 #include "RunTrace.h"
 #include "StartupValues.h"
@@ -239,6 +244,12 @@ void Form1::connectHandlers() {
     connect(checkBox(box), &QCheckBox::stateChanged, this, [this, box] { Check_Click(box); });
 #endif
   }
+  // Additions: design from a target move, and what the fields mean.
+  new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this, [this] { openDesign(); });
+  connect(Picture1, &PictureBox::designRequested, this, [this] { openDesign(); });
+  offerDesignInFieldMenus(
+      textBoxes_, [this] { return !runActive_; }, [this] { openDesign(); });
+  explainParameterFields(*this, textBoxes_);
 }
 
 std::int16_t Form1::optionValue(CheckBox box) const {
@@ -268,7 +279,14 @@ void Form1::showReadoutValue(TextBox box, std::int64_t value) {
   edit->setText(text);
   edit->setCursorPosition(0);
   const int room = edit->contentsRect().width() - 4;  // the text box's own margins
-  edit->setToolTip(edit->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+  QString tip = edit->fontMetrics().horizontalAdvance(text) > room ? text : QString();
+  // The speeds and the acceleration also in pulses per second (per second).
+  for (const ReadoutControl& control : kReadoutControls)
+    if (control.box == box)
+      if (const QString meaning = readoutMeaning(control.readout, value, readoutRange_);
+          !meaning.isEmpty())
+        tip = tip.isEmpty() ? meaning : tip + QLatin1Char('\n') + meaning;
+  edit->setToolTip(tip);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -335,6 +353,8 @@ void Form1::runSimulation() {
   record->recipe.startOptions = {optionValue(CheckBox::Check2), optionValue(CheckBox::Check7)};
   record->typed = typedTexts(record->recipe.params);
   Picture1->runStarting(record);
+  const Converted<std::int32_t> range = textToInt32(record->recipe.params[Parameter::Range]);
+  readoutRange_ = range.ok() ? range.value : 0;
 
   WindowReadouts readouts(*this);
   WindowGraph graph(*this);
@@ -370,6 +390,25 @@ void Form1::showRunFailure(const RunOutcome& outcome, const RunParameters& typed
   activateWindow();
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
+}
+
+void Form1::openDesign() {
+  if (runActive_) return;
+  guarded(this, [this] {
+    // The targets start from the ramp times of the last completed run.
+    std::optional<RunFigures> lastRun;
+    if (const RecordedRun* run = Picture1->lastRun();
+        run && run->outcome.end == RunEnd::Completed) {
+      RunResult result;
+      result.outcome = run->outcome;
+      result.phases = run->phases;
+      result.range = run->range;
+      result.peakSpeed = run->peakSpeed;
+      lastRun = figuresOf(result);
+    }
+    DesignDialog dialog(*this, lastRun, this);
+    dialog.exec();
+  });
 }
 
 void Form1::Command2_Click() {

@@ -57,6 +57,9 @@ class Form1 : public QWidget, public FormControls {
   // the box's tooltip.
   void showReadoutValue(TextBox box, std::int64_t value);
   window::OptionCheckBox* checkBox(CheckBox box) const { return checkBoxes_[indexOf(box)]; }
+  // 目標から設計 (Ctrl+D, the graph's and the parameter fields' menus): the
+  // dialog, unless a run is active.
+  void openDesign();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -90,6 +93,8 @@ class Form1 : public QWidget, public FormControls {
   bool runActive_ = false;
   bool closeRequested_ = false;
   std::optional<RunOutcome> lastOutcome_;
+  // The range of the run whose readouts are shown, for their tooltips.
+  std::int32_t readoutRange_ = 0;
 
   std::array<QLineEdit*, kTextBoxCount> textBoxes_{};
   std::array<window::OptionCheckBox*, kCheckBoxCount> checkBoxes_{};

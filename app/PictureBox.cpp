@@ -216,6 +216,8 @@ void PictureBox::offerMenu(const QPoint& where) {
   menu.addSeparator();
   item("演算結果(&E)...", haveRun, [this](bool) { showReport(); });
   item("CSV 保存(&C)...", haveTrace, [this](bool) { saveTrace(); });
+  menu.addSeparator();
+  item("目標から設計(&G)...", true, [this](bool) { emit designRequested(); });
   const QAction* chosen = menu.exec(where);
   for (const auto& [action, work] : items)
     if (action == chosen) work(action->isChecked());

@@ -67,6 +67,10 @@ class PictureBox : public QWidget {
   bool fitted() const { return fitted_.has_value(); }
   void showReport();
 
+ signals:
+  // 目標から設計 was chosen in the menu.
+  void designRequested();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;

@@ -15,6 +15,7 @@ namespace tarvex::batch {
 namespace {
 
 using design::Deviation;
+using design::limitText;
 using design::numberText;
 using design::Shortfall;
 using design::Target;
@@ -26,17 +27,6 @@ constexpr int kExitNotMet = 1;
 std::string padRight(std::string text, std::size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
   return text;
-}
-
-// A limit to four significant digits, rounded so that the claim beside it
-// stays true: "at most" rounds down, "at least" up.
-std::string limitText(double value, bool roundUp) {
-  if (value <= 0.0 || !std::isfinite(value)) return numberText(value);
-  const int exponent = static_cast<int>(std::floor(std::log10(value))) - 3;
-  const double unit = std::pow(10.0, std::abs(exponent));
-  const double scaled = exponent >= 0 ? value / unit : value * unit;
-  const double steps = roundUp ? std::ceil(scaled) : std::floor(scaled);
-  return numberText(exponent >= 0 ? steps * unit : steps / unit);
 }
 
 std::string unitOf(Target target) {

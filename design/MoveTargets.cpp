@@ -17,38 +17,48 @@ std::optional<Target> targetNamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<double> numberOf(std::string_view text) {
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
-
 // What is wrong with `value` for `target`, or nothing.
 std::string valueProblem(Target target, double value) {
   const std::string name(targetName(target));
-  switch (target) {
-    case Target::Pulses:
-    case Target::Range:
-      if (value < 1.0 || value != std::floor(value))
-        return name + " must be a whole number of 1 or more";
-      if (target == Target::Range && value > std::numeric_limits<std::int32_t>::max())
-        return "range must be at most 2147483647";
+  switch (problemOf(target, value)) {
+    case TargetProblem::None:
       return {};
-    case Target::SCurve:
-      return value < 0.0 || value > 1.0 ? "s_curve must be from 0 (linear) to 1" : "";
-    case Target::Peak:
-    case Target::Start:
-      return value <= 0.0 ? name + " must be a speed above 0 pulses per second" : "";
-    case Target::AccelTime:
-    case Target::DecelTime:
-      return value <= 0.0 ? name + " must be a time above 0 seconds" : "";
+    case TargetProblem::NotWhole:
+      return name + " must be a whole number of 1 or more";
+    case TargetProblem::NotPositive:
+      return name + (target == Target::Peak || target == Target::Start
+                         ? " must be a speed above 0 pulses per second"
+                         : " must be a time above 0 seconds");
+    case TargetProblem::OutsideShare:
+      return "s_curve must be from 0 (linear) to 1";
+    case TargetProblem::TooWide:
+      return "range must be at most 2147483647";
   }
   return {};
 }
 
-void store(MoveTargets& t, Target target, double value) {
+}  // namespace
+
+TargetProblem problemOf(Target target, double value) {
+  switch (target) {
+    case Target::Pulses:
+    case Target::Range:
+      if (value < 1.0 || value != std::floor(value)) return TargetProblem::NotWhole;
+      if (target == Target::Range && value > std::numeric_limits<std::int32_t>::max())
+        return TargetProblem::TooWide;
+      return TargetProblem::None;
+    case Target::SCurve:
+      return value < 0.0 || value > 1.0 ? TargetProblem::OutsideShare : TargetProblem::None;
+    case Target::Peak:
+    case Target::Start:
+    case Target::AccelTime:
+    case Target::DecelTime:
+      return value <= 0.0 ? TargetProblem::NotPositive : TargetProblem::None;
+  }
+  return TargetProblem::None;
+}
+
+void setTarget(MoveTargets& t, Target target, double value) {
   switch (target) {
     case Target::Pulses:
       // Whole and at least 1; beyond 64 bits the design refuses it anyway.
@@ -76,7 +86,13 @@ void store(MoveTargets& t, Target target, double value) {
   }
 }
 
-}  // namespace
+std::optional<double> targetNumber(std::string_view text) {
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
 
 std::string_view targetName(Target target) {
   return kNames[static_cast<std::size_t>(target)];
@@ -102,13 +118,13 @@ ParsedTargets parseTargets(std::string_view text) {
                   "' (pulses, peak, accel_time, decel_time, start, s_curve, range)");
     if (given[static_cast<std::size_t>(*target)]) return fail(name + " is given twice");
     given[static_cast<std::size_t>(*target)] = true;
-    const auto value = numberOf(item.substr(eq + 1));
+    const auto value = targetNumber(item.substr(eq + 1));
     if (!value) return fail(name + ": '" + std::string(item.substr(eq + 1)) + "' is no number");
     if (std::string problem = valueProblem(*target, *value); !problem.empty())
       return fail(std::move(problem));
-    store(parsed.targets, *target, *value);
+    setTarget(parsed.targets, *target, *value);
   }
-  for (const Target required : {Target::Pulses, Target::Peak, Target::AccelTime})
+  for (const Target required : kRequiredTargets)
     if (!given[static_cast<std::size_t>(required)])
       return fail(std::string(targetName(required)) + " is required");
   return parsed;
@@ -118,6 +134,15 @@ std::string numberText(double value) {
   char text[400];
   const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
   return std::string(text, end.ptr);
+}
+
+std::string limitText(double value, bool roundUp) {
+  if (value <= 0.0 || !std::isfinite(value)) return numberText(value);
+  const int exponent = static_cast<int>(std::floor(std::log10(value))) - 3;
+  const double unit = std::pow(10.0, std::abs(exponent));
+  const double scaled = exponent >= 0 ? value / unit : value * unit;
+  const double steps = roundUp ? std::ceil(scaled) : std::floor(scaled);
+  return numberText(exponent >= 0 ? steps * unit : steps / unit);
 }
 
 }  // namespace tarvex::design

@@ -38,6 +38,26 @@ struct MoveTargets {
   bool asymmetric() const { return decelTimeOrAccel() != accelTime; }
 };
 
+// What makes a target's value nonsense.
+enum class TargetProblem {
+  None,
+  NotWhole,      // pulses and range: a whole number of 1 or more
+  NotPositive,   // a speed or a time: above 0
+  OutsideShare,  // s_curve: from 0 to 1
+  TooWide,       // range: at most 2147483647
+};
+TargetProblem problemOf(Target target, double value);
+
+// A target's value as typed: a decimal number with '.' as the point, no
+// blanks; nothing for any other text.
+std::optional<double> targetNumber(std::string_view text);
+
+// Sets one target of the move to `value`, which has no problem.
+void setTarget(MoveTargets& targets, Target target, double value);
+
+// The targets a move must state.
+inline constexpr Target kRequiredTargets[] = {Target::Pulses, Target::Peak, Target::AccelTime};
+
 struct ParsedTargets {
   MoveTargets targets;
   std::string error;  // empty when the text states a move
@@ -52,5 +72,8 @@ ParsedTargets parseTargets(std::string_view text);
 // A number as the outputs print it: the shortest text without an exponent
 // that reads back as the same double ("0.17", "30000", "100000").
 std::string numberText(double value);
+// A limit the design reports, to four significant digits, rounded so that
+// the claim beside it stays true: "at most" rounds down, "at least" up.
+std::string limitText(double value, bool roundUp);
 
 }  // namespace tarvex::design
