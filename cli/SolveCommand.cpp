@@ -104,9 +104,12 @@ std::string solveText(const design::Design& d) {
                      (d.startChosen ? "; start chosen" : "") + "\n\n";
   text += "  target          wanted       achieved       deviation\n";
   for (const Deviation& dev : d.deviations)
-    text += "  " + padRight(std::string(targetName(dev.target)) + unitOf(dev.target), 16) +
-            padRight(numberText(dev.wanted), 13) + padRight(achievedText(dev), 15) +
-            deviationText(dev) + "\n";
+    text +=
+        "  " +
+        padRight(std::string(targetName(dev.target)) + " [" + unitOf(dev.target).substr(1) + "]",
+                 16) +
+        padRight(numberText(dev.wanted), 13) + padRight(achievedText(dev), 15) +
+        deviationText(dev) + "\n";
   text += "  " + padRight("pulses", 16) + padRight(std::to_string(t.pulses), 13) +
           padRight(std::to_string(d.achieved.pulses), 15) +
           (d.achieved.pulses == t.pulses ? "exact" : "off target") + "\n";

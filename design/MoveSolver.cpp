@@ -388,8 +388,8 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   // of the start speed after the last one.
   if (1.0 / *t.start > (1.0 + kTimeTolerance) * *t.decelTime) {
     if (plan.startChosen)
-      return unreachable(Target::DecelTime, Shortfall::TooShort,
-                         1.0 / *t.start / (1.0 + kTimeTolerance));
+      return unreachable(t.asymmetric() ? Target::DecelTime : Target::AccelTime,
+                         Shortfall::TooShort, 1.0 / *t.start / (1.0 + kTimeTolerance));
     return unreachable(Target::Start, Shortfall::StartTooLow, 1.0 / *t.decelTime);
   }
   // Both ramps within the longest run, and the cruise too: the ramps cover
