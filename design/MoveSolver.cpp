@@ -96,7 +96,7 @@ struct Counts {
 };
 
 std::int32_t roundedWithin(double value, double low, double high) {
-  return static_cast<std::int32_t>(std::lround(std::clamp(value, low, high)));
+  return static_cast<std::int32_t>(std::llround(std::clamp(value, low, high)));
 }
 
 Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
@@ -300,8 +300,8 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     if (drive > kSpeedCounterMax)
       return unreachable(Target::Range, Shortfall::RangeTooLarge,
                          std::floor(rangeFor(kSpeedCounterMax, t.peak)));
-    c.driveSpeed = static_cast<std::int32_t>(std::lround(drive));
-    c.initialSpeed = static_cast<std::int32_t>(std::lround(speedCounterOf(*t.start, *t.range)));
+    c.driveSpeed = static_cast<std::int32_t>(std::llround(drive));
+    c.initialSpeed = static_cast<std::int32_t>(std::llround(speedCounterOf(*t.start, *t.range)));
     if (c.initialSpeed < 1 || c.driveSpeed <= c.initialSpeed)
       return unreachable(Target::Range, Shortfall::RangeTooSmall,
                          std::ceil(rangeFor(1.0, std::min(*t.start, t.peak - *t.start))));
@@ -370,7 +370,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   c.initialSpeed = static_cast<std::int32_t>(initialFor(chosen));
   c.driveSpeed = static_cast<std::int32_t>(
       plan.startChosen ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
-  c.range = static_cast<std::int32_t>(std::lround(rangeFor(c.driveSpeed, t.peak)));
+  c.range = static_cast<std::int32_t>(std::llround(rangeFor(c.driveSpeed, t.peak)));
   return c;
 }
 
@@ -518,7 +518,7 @@ std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
     if (!fit) return fit;
     const double wanted =
         t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
-    const auto correction = static_cast<std::int32_t>(std::lround(wanted - fit->peakCounter));
+    const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
     if (correction == 0 || c.driveSpeed + correction > kSpeedCounterMax ||
         c.driveSpeed + correction <= c.initialSpeed)
       break;
@@ -526,7 +526,7 @@ std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
     c.driveSpeed += correction;
   }
   if (!t.range)
-    fit->counts.range = static_cast<std::int32_t>(std::lround(std::min(
+    fit->counts.range = static_cast<std::int32_t>(std::llround(std::min(
         kInt32Max, std::max<double>(fit->peakCounter, rangeFor(fit->peakCounter, t.peak)))));
   return fit;
 }
