@@ -290,7 +290,8 @@ Output:
   --json               print the outcome as one JSON object
   --tick-by-tick       compute every tick, without jumping over quiet ticks
   --help               this text
-)" + sweepUsageText() + solveUsageText() +
+)" + sweepUsageText() +
+         solveUsageText() +
          R"(
 Exit status: 0 completed or stopped; 1 the run failed with a runtime error,
 or an output (log, points, plot, trace, this report) could not be written
