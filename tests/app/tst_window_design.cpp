@@ -37,7 +37,8 @@ class WindowDesign : public test::WindowTest {
     return d.findChild<QLineEdit*>(name);
   }
   static QString cell(window::DesignDialog& d, int row, int column) {
-    return d.findChild<QTableWidget*>("achieved")->item(row, column)->text();
+    const QTableWidgetItem* item = d.findChild<QTableWidget*>("achieved")->item(row, column);
+    return item ? item->text() : QString();
   }
   // The menu key, or Shift+F10, as the platform delivers it.
   void menuKey(const char* name) {
