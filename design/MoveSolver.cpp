@@ -865,12 +865,6 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
 
 }  // namespace
 
-bool Design::met() const {
-  return achieved.pulses == targets.pulses &&
-         std::all_of(deviations.begin(), deviations.end(),
-                     [](const Deviation& d) { return d.within; });
-}
-
 Solution solve(const MoveTargets& targets, const RunParameters& base) {
   Budget budget(kSolveBudget);
   Plan plan = planFor(targets, base, budget);

@@ -39,8 +39,6 @@ struct Design {
   RunFigures achieved;  // the engine's run of the proposal
   // Peak, acceleration time, deceleration time and start, in that order.
   std::vector<Deviation> deviations;
-  // Every deviation within its tolerance, the pulses exact.
-  bool met() const;
 };
 
 // Why a move cannot be designed.
