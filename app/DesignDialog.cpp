@@ -81,30 +81,7 @@ QString limit(double value, bool roundUp) {
 
 // "加速時間 0.17 s"
 QString stated(const design::MoveTargets& t, Target target) {
-  double value = 0.0;
-  switch (target) {
-    case Target::Pulses:
-      value = static_cast<double>(t.pulses);
-      break;
-    case Target::Peak:
-      value = t.peak;
-      break;
-    case Target::AccelTime:
-      value = t.accelTime;
-      break;
-    case Target::DecelTime:
-      value = t.decelTimeOrAccel();
-      break;
-    case Target::Start:
-      value = t.start.value_or(0.0);
-      break;
-    case Target::SCurve:
-      value = t.sCurve;
-      break;
-    case Target::Range:
-      value = t.range.value_or(0);
-      break;
-  }
+  const double value = design::targetValue(t, target);
   const QString unit = unitOf(target).section(QChar(u'（'), 0, 0);
   return captionOf(target) + QStringLiteral(" ") + number(value) +
          (target == Target::SCurve || target == Target::Range ? QString()

@@ -46,29 +46,9 @@ std::string unitOf(Target target) {
   return "";
 }
 
-double wantedValue(const design::MoveTargets& t, Target target) {
-  switch (target) {
-    case Target::Pulses:
-      return static_cast<double>(t.pulses);
-    case Target::Peak:
-      return t.peak;
-    case Target::AccelTime:
-      return t.accelTime;
-    case Target::DecelTime:
-      return t.decelTimeOrAccel();
-    case Target::Start:
-      return t.start.value_or(0.0);
-    case Target::SCurve:
-      return t.sCurve;
-    case Target::Range:
-      return t.range.value_or(0);
-  }
-  return 0.0;
-}
-
 // "peak: 30000 pps"
 std::string stated(const design::MoveTargets& t, Target target) {
-  return std::string(targetName(target)) + ": " + numberText(wantedValue(t, target)) +
+  return std::string(targetName(target)) + ": " + numberText(design::targetValue(t, target)) +
          unitOf(target);
 }
 

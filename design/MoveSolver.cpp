@@ -220,6 +220,9 @@ void shapeAcceleration(const MoveTargets& t, double ticks, Counts& c) {
 std::int32_t& timingCount(const MoveTargets& t, Counts& c) {
   return t.linear() ? c.accel : c.jerkAccel;
 }
+std::int32_t timingCount(const MoveTargets& t, const Counts& c) {
+  return t.linear() ? c.accel : c.jerkAccel;
+}
 
 // The deceleration as the acceleration's shape stretched in time by
 // `stretch`: the rate divided by it, the jerk period multiplied by its
@@ -411,9 +414,11 @@ struct AccelFit {
   Counts counts;
   std::int64_t endTick = 0;      // the tick that ended the acceleration
   std::int32_t peakCounter = 0;  // the speed counter it ended at
-  // S-curve triangle prevention cuts the acceleration short unless the
-  // pulses still to go exceed 11 for each pulse of the rising acceleration
-  // and 3 for each of the held one: those pulses times range.
+  // S-curve triangle prevention cuts the acceleration short unless, when
+  // it stops holding its acceleration, the pulses still to go exceed the 11
+  // it counted for each pulse of the rising acceleration and the 3 for each
+  // of the held one: the move needs 12 and 4 times those pulses, here
+  // multiplied by the range.
   double triangleNeed = 0.0;
 
   // About the pulses output while accelerating at `range`: both ramp
@@ -462,10 +467,8 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
     return std::fabs(static_cast<double>(f.endTick) - aimTicks);
   };
   const auto tried = [&](std::int32_t count) {
-    return std::any_of(runs.begin(), runs.end(), [&](const AccelFit& f) {
-      Counts k = f.counts;
-      return timingCount(t, k) == count;
-    });
+    return std::any_of(runs.begin(), runs.end(),
+                       [&](const AccelFit& f) { return timingCount(t, f.counts) == count; });
   };
   for (int round = 0; round < kFitRounds && !plan.budget->spent(); ++round) {
     const std::optional<AccelFit> fit = accelerationOf(plan, c);
@@ -484,19 +487,16 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
     } else {
       const AccelFit& a = runs[runs.size() - 2];
       const AccelFit& b = runs.back();
-      Counts ka = a.counts, kb = b.counts;
       const double da = static_cast<double>(a.endTick), db = static_cast<double>(b.endTick);
-      next = da == db ? timingCount(t, kb)
-                      : timingCount(t, kb) +
-                            (aimTicks - db) * (timingCount(t, kb) - timingCount(t, ka)) / (db - da);
+      const double ka = timingCount(t, a.counts), kb = timingCount(t, b.counts);
+      next = da == db ? kb : kb + (aimTicks - db) * (kb - ka) / (db - da);
     }
     std::int32_t count =
         roundedWithin(next, t.linear() ? 1.0 : 0.0, t.linear() ? kAccelCeiling : kInt32Max - 1.0);
     if (tried(count)) {
       // The neighbour of the best on the side of the aim.
-      Counts k = best.counts;
       const bool longer = static_cast<double>(best.endTick) < aimTicks;
-      count = timingCount(t, k) + ((longer != t.linear()) ? 1 : -1);
+      count = timingCount(t, best.counts) + ((longer != t.linear()) ? 1 : -1);
       if (count < (t.linear() ? 1 : 0) || tried(count)) break;
     }
     c = best.counts;
@@ -525,6 +525,7 @@ std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
     c = fit->counts;
     c.driveSpeed += correction;
   }
+  if (!fit) return fit;
   if (!t.range)
     fit->counts.range = static_cast<std::int32_t>(std::llround(std::min(
         kInt32Max, std::max<double>(fit->peakCounter, rangeFor(fit->peakCounter, t.peak)))));

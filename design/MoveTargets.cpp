@@ -86,6 +86,26 @@ void setTarget(MoveTargets& t, Target target, double value) {
   }
 }
 
+double targetValue(const MoveTargets& t, Target target) {
+  switch (target) {
+    case Target::Pulses:
+      return static_cast<double>(t.pulses);
+    case Target::Peak:
+      return t.peak;
+    case Target::AccelTime:
+      return t.accelTime;
+    case Target::DecelTime:
+      return t.decelTimeOrAccel();
+    case Target::Start:
+      return t.start.value_or(0.0);
+    case Target::SCurve:
+      return t.sCurve;
+    case Target::Range:
+      return t.range.value_or(0);
+  }
+  return 0.0;
+}
+
 std::optional<double> targetNumber(std::string_view text) {
   double value = 0.0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

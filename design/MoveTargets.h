@@ -55,6 +55,10 @@ std::optional<double> targetNumber(std::string_view text);
 // Sets one target of the move to `value`, which has no problem.
 void setTarget(MoveTargets& targets, Target target, double value);
 
+// One target's value (0 for an optional one not given); the deceleration
+// time is the acceleration time when not given.
+double targetValue(const MoveTargets& targets, Target target);
+
 // The targets a move must state.
 inline constexpr Target kRequiredTargets[] = {Target::Pulses, Target::Peak, Target::AccelTime};
 
