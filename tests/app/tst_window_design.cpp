@@ -7,6 +7,8 @@
 #include <QTableWidget>
 
 #include "DesignDialog.h"
+#include "PictureBox.h"
+#include "RunReport.h"
 #include "WindowTest.h"
 
 using namespace tarvex;
@@ -110,7 +112,8 @@ class WindowDesign : public test::WindowTest {
   }
 
   // Each field's tooltip follows the typing, with the range typed; values
-  // without physical sense say so. The speed readouts give pulses per second.
+  // without physical sense say so. The speed readouts give pulses per second,
+  // the run report the parameters in counts and physical units.
   void tooltipsInPhysicalUnits() {
     const auto tip = [&](const char* box) { return control(box)->toolTip(); };
     QCOMPARE(tip("Text5"), QStringLiteral("ドライブ速度 3000 = 30,000 pps（レンジ 800000）"));
@@ -130,6 +133,11 @@ class WindowDesign : public test::WindowTest {
     click("Command1");
     QCOMPARE(tip("Text17"), QStringLiteral("速度カウンタ 2999 = 29,990 pps（レンジ 800000）"));
     QCOMPARE(tip("Text12"), QStringLiteral("速度カウンタ 10 = 100 pps（レンジ 800000）"));
+    const QString report =
+        window::runReportText(*control<window::PictureBox>("Picture1")->lastRun());
+    QVERIFY2(
+        report.contains("ドライブ速度\t3000（30,000 pps）\n加速度\t8000（10,000,000 pps/s）\n"),
+        qPrintable(report));
   }
 };
 
