@@ -66,7 +66,7 @@ class Budget {
   bool spent() const { return left_ <= 0.0; }
 
  private:
-  static constexpr double kPulsesPerRunCharge = 20000.0;
+  static constexpr double kPulsesPerRunCharge = 100000.0;
   double left_;
 };
 

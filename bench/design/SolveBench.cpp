@@ -25,7 +25,7 @@ const char* const kMoves[] = {
     "pulses=200000,peak=50000,accel_time=0.4,decel_time=0.25,s_curve=0.8",   // 160 ms
     "pulses=5000,peak=4000,accel_time=0.3,start=40",                         // 3 ms
     "pulses=1000000,peak=400000,accel_time=0.02,decel_time=0.03,s_curve=0",  // 56 ms
-    "pulses=10000000,peak=1000000,accel_time=1,start=5000",                  // 620 ms
+    "pulses=10000000,peak=1000000,accel_time=1,start=5000",                  // 650 ms
     "pulses=5000,peak=30000,accel_time=0.17",  // too few pulses: 12 ms
 };
 
