@@ -94,7 +94,7 @@ QRect ReadoutBox::textRoom() const {
                 -margins.bottom());
 }
 
-void ReadoutBox::showValue(std::int64_t value) {
+void ReadoutBox::showValue(std::int64_t value, const QString& meaning) {
   if (!designFontKept_) {
     designFont_ = font();
     designFontKept_ = true;
@@ -112,7 +112,9 @@ void ReadoutBox::showValue(std::int64_t value) {
   if (fitted != font()) setFont(fitted);
   setText(text);
   setCursorPosition(0);
-  setToolTip(fitted == designFont_ ? QString() : text);
+  QString tip = fitted == designFont_ ? QString() : text;
+  if (!meaning.isEmpty()) tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + meaning;
+  setToolTip(tip);
 }
 
 void ReadoutBox::paintEvent(QPaintEvent* event) {

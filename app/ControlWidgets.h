@@ -48,7 +48,9 @@ class ReadoutBox : public QLineEdit {
 
   explicit ReadoutBox(const QString& text, QWidget* parent = nullptr);
 
-  void showValue(std::int64_t value);
+  // Shows `value`; `meaning` (what it is in physical units) joins the
+  // tooltip.
+  void showValue(std::int64_t value, const QString& meaning = {});
   // What the box shows: the value, or its leading digits and "…".
   QString shownText() const { return elided_.isEmpty() ? text() : elided_; }
 

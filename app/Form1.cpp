@@ -14,16 +14,21 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QtGlobal>
 
 #include "ControlWidgets.h"
+#include "Conversions.h"
+#include "DesignDialog.h"
 #include "FormLayout.h"
 #include "OptionPairs.h"
 #include "ParameterFileActions.h"
+#include "PhysicalMeaning.h"
 #include "PictureBox.h"
 #include "QtText.h"
 #include "RecordedRun.h"
 #include "RunFailureMessage.h"
+#include "RunFigures.h"
 #include "StartupValues.h"
 #include "WindowFonts.h"
 #include "WindowRun.h"
@@ -237,6 +242,12 @@ void Form1::connectHandlers() {
     connect(checkBox(box), &QCheckBox::stateChanged, this, [this, box] { optionPairClicked(box); });
 #endif
   }
+  // Additions: design from a target move, and what the fields mean.
+  new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this, [this] { openDesign(); });
+  connect(graph_, &PictureBox::designRequested, this, [this] { openDesign(); });
+  offerDesignInFieldMenus(
+      textBoxes_, [this] { return !runActive_; }, [this] { openDesign(); });
+  explainParameterFields(*this, textBoxes_);
 }
 
 std::int16_t Form1::optionValue(CheckBox box) const {
@@ -265,7 +276,11 @@ void Form1::setIndicator(bool on) {
 }
 
 void Form1::showReadoutValue(TextBox box, std::int64_t value) {
-  static_cast<ReadoutBox*>(textBox(box))->showValue(value);
+  // The speeds and the acceleration also in pulses per second (per second).
+  QString meaning;
+  for (const ReadoutControl& control : kReadoutControls)
+    if (control.box == box) meaning = readoutMeaning(control.readout, value, readoutRange_);
+  static_cast<ReadoutBox*>(textBox(box))->showValue(value, meaning);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -283,8 +298,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* control = static_cast<QWidget*>(watched);
     const bool hasMenu = qobject_cast<QLineEdit*>(control) != nullptr || control == graph_;
+    const Qt::ContextMenuPolicy policy = control->contextMenuPolicy();
     if (hasMenu && opensContextMenu(key) &&
-        control->contextMenuPolicy() == Qt::DefaultContextMenu) {
+        (policy == Qt::DefaultContextMenu || policy == Qt::CustomContextMenu)) {
       openContextMenuFromKeyboard(*control);
       return true;
     }
@@ -334,6 +350,8 @@ void Form1::runSimulation() {
 
   const std::shared_ptr<RecordedRun> record = recordRunStart(*this);
   graph_->runStarting(record);
+  const Converted<std::int32_t> range = textToInt32(record->recipe.params[Parameter::Range]);
+  readoutRange_ = range.ok() ? range.value : 0;
   makeRun(*this, *graph_, *record);
   lastOutcome_ = record->outcome;
 }
@@ -345,6 +363,24 @@ void Form1::showRunFailure(const RecordedRun& run) {
   activateWindow();
   textBox(*field)->setFocus(Qt::OtherFocusReason);
   textBox(*field)->selectAll();
+}
+
+void Form1::openDesign() {
+  if (runActive_) return;
+  guarded(this, [this] {
+    // The targets start from the ramp times of the last completed run.
+    std::optional<RunFigures> lastRun;
+    if (const RecordedRun* run = graph_->lastRun(); run && run->outcome.end == RunEnd::Completed) {
+      RunResult result;
+      result.outcome = run->outcome;
+      result.phases = run->phases;
+      result.range = run->range;
+      result.peakSpeed = run->peakSpeed;
+      lastRun = figuresOf(result);
+    }
+    DesignDialog dialog(*this, lastRun, this);
+    dialog.exec();
+  });
 }
 
 void Form1::saveParameters() {

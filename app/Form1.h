@@ -56,6 +56,9 @@ class Form1 : public QWidget, public FormControls {
   // Writes a readout's value, fitted to its box (see ReadoutBox).
   void showReadoutValue(TextBox box, std::int64_t value);
   window::OptionCheckBox* checkBox(CheckBox box) const { return checkBoxes_[indexOf(box)]; }
+  // 目標から設計 (Ctrl+D, the graph's and the parameter fields' menus): the
+  // dialog, unless a run is active.
+  void openDesign();
 
   // The stop request: made by Stop (or by closing the window during a run),
   // seen by the run at its next yield, withdrawn at the start of every run.
@@ -91,6 +94,8 @@ class Form1 : public QWidget, public FormControls {
   bool runActive_ = false;
   bool closeRequested_ = false;
   std::optional<RunOutcome> lastOutcome_;
+  // The range of the run whose readouts are shown, for their tooltips.
+  std::int32_t readoutRange_ = 0;
 
   std::array<QLineEdit*, kTextBoxCount> textBoxes_{};
   std::array<window::OptionCheckBox*, kCheckBoxCount> checkBoxes_{};

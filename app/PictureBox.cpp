@@ -288,7 +288,7 @@ void PictureBox::offerMenu(const QPoint& where) {
   if (!shownLegend().empty()) {
     item("表示どおりに PNG 形式で保存(&W)...", true,
          [this](bool) { saveAs(QStringLiteral("png"), Export::AsShown); });
-    item("表示どおりに SVG 形式で保存(&G)...", true,
+    item("表示どおりに SVG 形式で保存(&H)...", true,
          [this](bool) { saveAs(QStringLiteral("svg"), Export::AsShown); });
   }
   menu.addSeparator();
@@ -306,6 +306,8 @@ void PictureBox::offerMenu(const QPoint& where) {
   menu.addSeparator();
   item("演算結果(&E)...", haveRun, [this](bool) { showReport(); });
   item("CSV 保存(&C)...", haveTrace, [this](bool) { saveTrace(); });
+  menu.addSeparator();
+  item("目標から設計(&G)...", true, [this](bool) { emit designRequested(); });
   const QAction* chosen = menu.exec(where);
   for (const auto& [action, work] : items)
     if (action == chosen) work(action->isChecked());

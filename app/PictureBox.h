@@ -80,6 +80,8 @@ class PictureBox : public QWidget, public GraphSurface {
  signals:
   void speedAxisCaptionChanged(const QString& caption);
   void timeAxisCaptionChanged(const QString& caption);
+  // 目標から設計 was chosen in the menu.
+  void designRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "PhysicalMeaning.h"
 #include "QtText.h"
 #include "Units.h"
 
@@ -54,7 +55,7 @@ QStringList phaseRow(const PhaseEntry& p, std::int32_t range) {
 
 QList<QStringList> summaryRows(const RecordedRun& run) {
   const auto shown = [&](Readout r) { return run.readouts[static_cast<std::size_t>(r)]; };
-  return {
+  QList<QStringList> rows{
       {QStringLiteral("結果"), outcomeText(run)},
       {QStringLiteral("移動時間 [s]"), seconds(run.outcome.ticks)},
       {QStringLiteral("ティック数"), QString::number(run.outcome.ticks)},
@@ -67,6 +68,18 @@ QList<QStringList> summaryRows(const RecordedRun& run) {
                                            ? QStringLiteral("あり")
                                            : QStringLiteral("なし")},
   };
+  // The parameters that set speeds and rates, in physical units as well.
+  for (const Parameter p :
+       {Parameter::Range, Parameter::InitialSpeed, Parameter::DriveSpeed, Parameter::Acceleration,
+        Parameter::Deceleration, Parameter::JerkAccel, Parameter::JerkDecel}) {
+    QString caption = fromUtf8(fieldOf(p).caption);
+    caption.chop(1);  // the colon
+    const QString physical = physicalValue(p, run.recipe.params);
+    rows.append(
+        {caption, QString::fromLocal8Bit(run.recipe.params[p]).trimmed() +
+                      (physical.isEmpty() ? QString() : QStringLiteral("（%1）").arg(physical))});
+  }
+  return rows;
 }
 
 }  // namespace

@@ -15,11 +15,15 @@
 //                      saved picture itself, not the screen)
 //   fitted             a 2,000,000-pulse run fitted to the graph, with scales
 //   report             the run report of the default run
+//   design             目標から設計 after 計算: 20,000 pulses at 30,000 pps, 0.17 s
+//                      ramps, S-shaped, from 100 pps
+//   field-tooltip      the tooltip of ドライブ速度 after the default run
 #include <cstdio>
 #include <cstring>
 #include <functional>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -116,10 +120,22 @@ QImage scene(const char* name, Form1& form) {
     return graph->imageAsShown();
   }
   if (scene == "fitted") set(form, TextBox::Text6, "2000000");
+  if (scene == "design") {
+    // The targets typed and 計算 pressed once the dialog is open.
+    QTimer::singleShot(200, [] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr) return;
+      for (const auto& [name, text] : {std::pair{"peak", "30000"}, std::pair{"accel_time", "0.17"},
+                                       std::pair{"decel_time", ""}, std::pair{"start", "100"}})
+        dialog->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
+      dialog->findChild<QPushButton*>(QStringLiteral("calculate"))->click();
+    });
+    return pictureOf([&] { form.openDesign(); });
+  }
   run(form);
   if (!form.lastOutcome() || form.lastOutcome()->failed()) return {};
-  if (scene == "drag-pulses") {
-    QLineEdit* drag = form.textBox(TextBox::Text16);
+  if (scene == "drag-pulses" || scene == "field-tooltip") {
+    QLineEdit* drag = form.textBox(scene == "drag-pulses" ? TextBox::Text16 : TextBox::Text5);
     return pictureOf([&] {
       QToolTip::showText(drag->mapToGlobal(QPoint(4, drag->height())), drag->toolTip(), drag);
     });

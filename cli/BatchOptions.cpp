@@ -167,6 +167,18 @@ const OptionRule kOptionRules[] = {
        o.jobs = static_cast<int>(*jobs);
        return std::string();
      }},
+    {"--solve", Takes::Text, false,
+     [](BatchOptions& o, const std::string& v) {
+       design::ParsedTargets parsed = design::parseTargets(v);
+       if (!parsed.error.empty()) return "--solve: " + parsed.error;
+       o.solve = parsed.targets;
+       return std::string();
+     }},
+    {"--save", Takes::Path, false,
+     [](BatchOptions& o, const std::string& v) {
+       o.savePath = pathFromText(v);
+       return std::string();
+     }},
 };
 
 const OptionRule* ruleFor(std::string_view name) {
@@ -233,6 +245,45 @@ Sweeps:
 
 }  // namespace
 
+// What is wrong with a command line that solves, or nothing: --solve takes
+// only --json and --save, and --save needs --solve.
+static std::string solveUsageError(const BatchOptions& options,
+                                   const std::set<std::string>& given) {
+  if (!options.solve) return given.count("--save") ? "--save needs --solve" : "";
+  for (const std::string& option : given)
+    if (option != "--solve" && option != "--save" && option != "--json")
+      return option + " cannot be used with --solve (it takes only --json and --save)";
+  if (options.parameterFile) return "--solve starts from no parameter file";
+  return "";
+}
+
+static std::string solveUsageText() {
+  return R"(
+Design from a target move:
+  --solve TARGETS      the parameters for a move. TARGETS is a comma-separated
+                       list of NAME=VALUE: pulses (required), peak (required,
+                       pulses per second to cruise at), accel_time (required,
+                       seconds until the run leaves the acceleration states),
+                       decel_time (seconds from the start of the deceleration
+                       to the end of the run; default accel_time), start
+                       (initial speed in pulses per second; default: a low one
+                       the design chooses), s_curve (0 linear; above 0 to 1
+                       S-curve, the share of the ramp in which the
+                       acceleration changes; default 1), range (fixes the
+                       range). Every candidate is run by the engine; the
+                       proposal meets peak within 0.5 %, the times within 5 %,
+                       start within 2 % and the pulses exactly, or the exit
+                       status is 1 with the target that fails and what is
+                       reachable instead. --json prints one object: "set" (the
+                       texts for --set), "flags", "achieved" (the engine's run,
+                       figures as in a sweep's rows), "targets"
+  --save FILE.prm      with --solve: save the proposal as a parameter file, the
+                       display scales rounded up to 1-2-5 steps to fit the move
+  Example, 20,000 pulses cruising at 30,000 pps, 0.17 s to reach it:
+    tarvex-batch --solve pulses=20000,peak=30000,accel_time=0.17,start=100
+)";
+}
+
 ParseResult parseCommandLine(const std::vector<std::string>& args) {
   ParseResult result;
   BatchOptions& o = result.options;
@@ -272,6 +323,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
       return fail(problem);
   }
   if (const std::string error = sweepUsageError(o, seen); !error.empty()) return fail(error);
+  if (const std::string error = solveUsageError(o, seen); !error.empty()) return fail(error);
   return result;
 }
 
@@ -279,6 +331,7 @@ std::string usageText() {
   return R"(Usage: tarvex-batch [FILE.prm] [options]
        tarvex-batch [options] -- FILE.prm
        tarvex-batch [FILE.prm] [options] --vary NAME=VALUES ... [--jobs N]
+       tarvex-batch --solve TARGETS [--json] [--save FILE.prm]
 
 Runs one simulation of the acceleration/deceleration generator, tick by tick
 (8,000,000 ticks per simulated second), without a window. The run starts from
@@ -329,12 +382,14 @@ Output:
   --help               this text
   --version            the program's version
 )" + sweepUsageText() +
+         solveUsageText() +
          R"(
 Exit status: 0 completed or stopped; 1 the run failed with a runtime error,
 or an output (log, points, plot, trace, this report) could not be written
 completely (the message on stderr); 2 bad usage, outputs that are one file, or
 a parameter file that cannot be loaded. A sweep: 0 when every run completed or
-stopped, 1 when any run failed.
+stopped, 1 when any run failed. --solve: 0 when the proposal meets the
+targets, 1 when they cannot be met (or --save could not write), 2 bad usage.
 )";
 }
 

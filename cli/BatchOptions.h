@@ -10,6 +10,7 @@
 
 #include "Controls.h"
 #include "DataLog.h"
+#include "MoveTargets.h"
 #include "SweepPlan.h"
 
 namespace tarvex::batch {
@@ -43,6 +44,10 @@ struct BatchOptions {
   std::vector<Variation> variations;
   std::optional<int> jobs;
   std::optional<std::filesystem::path> tracePath;
+  // --solve: the move to design instead of a run; --save: where its
+  // proposal goes.
+  std::optional<design::MoveTargets> solve;
+  std::optional<std::filesystem::path> savePath;
   bool json = false;
   bool tickByTick = false;
   bool help = false;

@@ -4,35 +4,11 @@
 
 #include "Conversions.h"
 #include "PrintableText.h"
-#include "Units.h"
+#include "RunFigures.h"
 #include "WrittenText.h"
 
 namespace tarvex::batch {
 namespace {
-
-using units::tableSeconds;
-
-// The figures that compare runs, as texts; empty where a run has none.
-struct RunFigures {
-  std::string seconds, peakPulsesPerSecond, accelEnd, decelStart;
-};
-
-RunFigures figuresOf(const RunReport& r) {
-  RunFigures f{tableSeconds(r.outcome.ticks),
-               units::tablePulsesPerSecond(r.result.peakSpeed, r.result.range),
-               {},
-               {}};
-  // Acceleration ends when the run first leaves states 1 to 3 (for constant
-  // speed or deceleration); deceleration starts when it first enters state 5.
-  for (const PhaseEntry& p : r.result.phases) {
-    if (f.accelEnd.empty() &&
-        (p.state == AccelState::ConstantSpeed || p.state == AccelState::DecelRising))
-      f.accelEnd = tableSeconds(p.tick);
-    if (f.decelStart.empty() && p.state == AccelState::DecelRising)
-      f.decelStart = tableSeconds(p.tick);
-  }
-  return f;
-}
 
 // A CSV field: the text every output writes, quoted where it holds a comma,
 // a quote or a line end.
@@ -67,7 +43,7 @@ std::string csvRow(const std::vector<std::string_view>& texts, const RunReport& 
   row += endName(r.outcome.end);
   row += ",";
   if (r.outcome.failure) row += errorName(r.outcome.failure->error);
-  const RunFigures f = figuresOf(r);
+  const RunFigureTexts f = tableTexts(figuresOf(r.result));
   row += "," + intToText(r.outcome.ticks) + "," + f.seconds + "," + intToText(r.outcome.pulses);
   for (const ReadoutControl& control : kReadoutControls)
     row += "," + (control.box ? csvField(r.form.text(*control.box))
@@ -83,7 +59,7 @@ std::string jsonRow(const std::vector<Variation>& variations,
   for (std::size_t i = 0; i < variations.size(); ++i)
     json +=
         (i ? ", " : "") + jsonString(variations[i].name) + ": " + jsonString(std::string(texts[i]));
-  const RunFigures f = figuresOf(r);
+  const RunFigureTexts f = tableTexts(figuresOf(r.result));
   json += "}, \"seconds\": " + f.seconds + ", \"peak_pps\": " + jsonNumber(f.peakPulsesPerSecond) +
           ", \"accel_end_s\": " + jsonNumber(f.accelEnd) +
           ", \"decel_start_s\": " + jsonNumber(f.decelStart);

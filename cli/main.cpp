@@ -15,6 +15,7 @@
 #include "OutputPaths.h"
 #include "ParameterFile.h"
 #include "Report.h"
+#include "SolveCommand.h"
 #include "StopRequest.h"
 #include "Sweep.h"
 #include "TarvexVersion.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     }
     return kExitOk;
   }
+  if (options.solve) return runSolve(options);
 
   // A freshly opened window, then the file, then the options in order.
   FormModel form;

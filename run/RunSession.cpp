@@ -44,6 +44,8 @@ RunResult RunSession::run(const RunParameters& params) {
   result.phases = engine.phases().entries();
   result.range = engine.state().params.range;
   result.peakSpeed = engine.state().peakSpeed;
+  result.dragPulses = engine.state().dragPulseCount;
+  result.triangle = engine.state().triangleIndicator;
   result.pointsPlotted = engine.graph().pointsPlotted();
   result.logRecords = engine.log().recordsWritten();
   return result;

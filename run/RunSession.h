@@ -30,6 +30,8 @@ struct RunResult {
   std::vector<PhaseEntry> phases;  // the states entered, set-up's first
   std::int32_t range = 0;          // as converted; 0 when set-up failed before it
   std::int32_t peakSpeed = 0;      // the peak speed counter
+  std::int32_t dragPulses = 0;     // pulses output decelerating at the initial speed
+  bool triangle = false;           // triangle prevention acted
   std::int64_t pointsPlotted = 0;  // after the starting point
   std::int64_t logRecords = 0;     // records that reached the data log
 };

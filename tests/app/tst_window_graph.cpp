@@ -206,7 +206,7 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_W, "shown.png");
     control("Command1")->setFocus();
     QCOMPARE(image("shown.png"), graph()->grab().toImage().convertToFormat(QImage::Format_RGB32));
-    choose(Qt::Key_G, "shown.svg");
+    choose(Qt::Key_H, "shown.svg");
     const QByteArray svg = bytes("shown.svg");
     QVERIFY(svg.contains("<path stroke=\"#f4a582\" d=\"M") && svg.contains(">1.2 s</text>"));
     QVERIFY(svg.contains(">今回: 加増加率 300</text>") && svg.contains(">加増加率 600</text>"));

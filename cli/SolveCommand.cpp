@@ -1,0 +1,213 @@
+#include "SolveCommand.h"
+
+#include <cmath>
+
+#include "Console.h"
+#include "Conversions.h"
+#include "FormModel.h"
+#include "OutputFile.h"
+#include "ParameterFile.h"
+#include "PrintableText.h"
+#include "StartupValues.h"
+#include "Units.h"
+
+namespace tarvex::batch {
+namespace {
+
+using design::Deviation;
+using design::limitText;
+using design::numberText;
+using design::Shortfall;
+using design::Target;
+using design::targetName;
+
+constexpr int kExitMet = 0;
+constexpr int kExitNotMet = 1;
+
+std::string padRight(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string unitOf(Target target) {
+  switch (target) {
+    case Target::Peak:
+    case Target::Start:
+      return " pps";
+    case Target::AccelTime:
+    case Target::DecelTime:
+      return " s";
+    case Target::Pulses:
+      return " pulses";
+    case Target::SCurve:
+    case Target::Range:
+      break;
+  }
+  return "";
+}
+
+// "peak: 30000 pps"
+std::string stated(const design::MoveTargets& t, Target target) {
+  return std::string(targetName(target)) + ": " + numberText(design::targetValue(t, target)) +
+         unitOf(target);
+}
+
+std::string achievedText(const Deviation& d) {
+  if (std::isnan(d.achieved)) return "-";
+  return d.target == Target::Peak || d.target == Target::Start
+             ? units::fixedDecimals(d.achieved, 3)
+             : units::fixedDecimals(d.achieved, 9);
+}
+
+std::string deviationText(const Deviation& d) {
+  if (std::isnan(d.achieved)) return "-";
+  const double percent = d.percent();
+  return (percent >= 0.0 ? "+" : "") + units::fixedDecimals(percent, 2) + " %" +
+         (d.within ? "" : "  off target");
+}
+
+}  // namespace
+
+std::string solveText(const design::Design& d) {
+  const design::MoveTargets& t = d.targets;
+  std::string text = "Move: " + std::to_string(t.pulses) + " pulses, " +
+                     (t.linear() ? "linear" : "S-curve " + numberText(t.sCurve)) +
+                     (d.startChosen ? "; start chosen" : "") + "\n\n";
+  text += "  target          wanted       achieved       deviation\n";
+  for (const Deviation& dev : d.deviations)
+    text +=
+        "  " +
+        padRight(std::string(targetName(dev.target)) + " [" + unitOf(dev.target).substr(1) + "]",
+                 16) +
+        padRight(numberText(dev.wanted), 13) + padRight(achievedText(dev), 15) +
+        deviationText(dev) + "\n";
+  text += "  " + padRight("pulses", 16) + padRight(std::to_string(t.pulses), 13) +
+          padRight(std::to_string(d.achieved.pulses), 15) +
+          (d.achieved.pulses == t.pulses ? "exact" : "off target") + "\n";
+  text += "\nThe engine's run: " + units::tableSeconds(d.achieved.ticks) + " s, drag pulses " +
+          std::to_string(d.achieved.dragPulses) + ", triangle prevention " +
+          (d.achieved.triangle ? "on" : "off") + "\n\nProposal:\n  tarvex-batch";
+  for (const Parameter p : design::kRunParameters)
+    text += " --set " + std::string(parameterName(p)) + "=" + terminalText(d.proposal.params[p]);
+  for (const std::string& flag : design::batchFlags(d.proposal)) text += " " + flag;
+  text += "\n\n";
+  for (const ParameterField& field : kParameterFields)
+    text += "  " + padRight(std::string(parameterName(field.parameter)), 18) +
+            terminalText(d.proposal.params[field.parameter]) + "\n";
+  text += std::string("  S-curve ") + (d.proposal.linear ? "off (linear)" : "on") +
+          ", automatic deceleration, " + (d.proposal.asymmetric ? "asymmetric" : "symmetric") +
+          "\n";
+  return text;
+}
+
+std::string solveJson(const design::Design& d) {
+  const design::MoveTargets& t = d.targets;
+  std::string json = "{\"set\": {";
+  bool first = true;
+  for (const Parameter p : design::kRunParameters) {
+    json += (first ? "" : ", ") + jsonString(parameterName(p)) + ": " +
+            jsonString(d.proposal.params[p]);
+    first = false;
+  }
+  json += "}, \"flags\": [";
+  first = true;
+  for (const std::string& flag : design::batchFlags(d.proposal)) {
+    json += (first ? "" : ", ") + jsonString(flag);
+    first = false;
+  }
+  const RunFigureTexts f = tableTexts(d.achieved);
+  const auto number = [](const std::string& figure) { return figure.empty() ? "null" : figure; };
+  json += "], \"achieved\": {\"peak_pps\": " + number(f.peakPulsesPerSecond) +
+          ", \"accel_end_s\": " + number(f.accelEnd) +
+          ", \"decel_start_s\": " + number(f.decelStart) + ", \"seconds\": " + f.seconds +
+          ", \"pulses\": " + std::to_string(d.achieved.pulses) +
+          ", \"triangle\": " + (d.achieved.triangle ? "true" : "false") +
+          ", \"drag_pulses\": " + std::to_string(d.achieved.dragPulses) + "}";
+  json += ", \"targets\": {\"pulses\": " + std::to_string(t.pulses) +
+          ", \"peak\": " + numberText(t.peak) + ", \"accel_time\": " + numberText(t.accelTime) +
+          ", \"decel_time\": " + numberText(t.decelTimeOrAccel()) +
+          ", \"start\": " + numberText(t.start.value_or(0.0)) +
+          ", \"s_curve\": " + numberText(t.sCurve) +
+          ", \"range\": " + (t.range ? std::to_string(*t.range) : "null") + "}}\n";
+  return json;
+}
+
+std::string unreachableText(const design::MoveTargets& t, const design::Unreachable& u) {
+  const std::string what = stated(t, u.target);
+  const std::string unit = unitOf(u.target);
+  const auto atMost = [&](double v) { return "at most " + limitText(v, false) + unit; };
+  const auto atLeast = [&](double v) { return "at least " + limitText(v, true) + unit; };
+  switch (u.why) {
+    case Shortfall::PeakOutOfReach:
+      return what + " is beyond the chip's speeds: " +
+             (u.reachable < t.peak ? atMost(u.reachable) + " (one pulse per tick)"
+                                   : atLeast(u.reachable));
+    case Shortfall::StartNotBelowPeak:
+      return what + " is not below the peak of " + numberText(t.peak) + " pps";
+    case Shortfall::StartTooLow:
+      return what + " is too low for a peak of " + numberText(t.peak) +
+             " pps in these times: " + atLeast(u.reachable);
+    case Shortfall::TooShort:
+      return what + " is too short for " + numberText(t.peak) +
+             " pps on this chip: " + atLeast(u.reachable);
+    case Shortfall::TooLong:
+      return what + " is too long for the chip's counters: " + atMost(u.reachable);
+    case Shortfall::RunTooLong:
+      return what + " outlast the longest run (" + units::tableSeconds(2147483647) + " s) at " +
+             numberText(t.peak) + " pps: " + atMost(u.reachable);
+    case Shortfall::TooFewPulses: {
+      std::string text = what + " are too few to reach " + numberText(t.peak) + " pps in " +
+                         numberText(t.accelTime) + " s and come down in " +
+                         numberText(t.decelTimeOrAccel()) + " s without triangle prevention";
+      if (u.pulsesNeeded > 0) text += ": at least " + std::to_string(u.pulsesNeeded) + " pulses";
+      if (u.reachable > 0.0)
+        text += "; in " + std::to_string(t.pulses) + " pulses a peak of " +
+                limitText(u.reachable, false) + " pps is reachable";
+      return text;
+    }
+    case Shortfall::RangeTooSmall:
+      return what + " is too small for these speeds: " + atLeast(u.reachable);
+    case Shortfall::RangeTooLarge:
+      return what + " needs a speed counter above 32767 for " + numberText(t.peak) +
+             " pps: " + atMost(u.reachable);
+    case Shortfall::OffTarget:
+      return what + " is not met within its tolerance: the closest run found reaches " +
+             (u.closest ? numberText(u.reachable) + unit : std::string("nothing"));
+  }
+  return what;
+}
+
+int runSolve(const BatchOptions& options) {
+  const design::MoveTargets& targets = *options.solve;
+  const design::Solution solution = design::solve(targets);
+  if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
+    if (u->closest) {
+      const std::string closest = options.json ? solveJson(*u->closest) : solveText(*u->closest);
+      if (const std::string error = writeStandardOutput(closest); !error.empty())
+        writeMessage("cannot write the closest run to standard output: " + error);
+    }
+    writeMessage(unreachableText(targets, *u));
+    return kExitNotMet;
+  }
+  const auto& design = std::get<design::Design>(solution);
+  int status = kExitMet;
+  if (options.savePath) {
+    FormModel form;
+    applyStartupValues(form);
+    design::applyProposal(design.proposal, form);
+    if (const SaveResult saved = saveParameterFile(*options.savePath, form); !saved.ok()) {
+      writeMessage(pathText(*options.savePath) +
+                   ": cannot save the proposal: " + saved.error.message());
+      status = kExitNotMet;
+    }
+  }
+  if (const std::string error =
+          writeStandardOutput(options.json ? solveJson(design) : solveText(design));
+      !error.empty()) {
+    writeMessage("cannot write the design to standard output: " + error);
+    status = kExitNotMet;
+  }
+  return status;
+}
+
+}  // namespace tarvex::batch

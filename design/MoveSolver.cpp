@@ -1,0 +1,895 @@
+#include "MoveSolver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "Conversions.h"
+#include "EngineState.h"
+#include "FormModel.h"
+#include "RunSession.h"
+#include "StartupValues.h"
+#include "Units.h"
+
+namespace tarvex::design {
+namespace {
+
+using units::accelCounterForSpeedSteps;
+using units::jerkForTicksPerAccelStep;
+using units::rangeFor;
+using units::speedCounterOf;
+using units::speedStepsPerTick;
+using units::ticksPerAccelStep;
+
+// The chip's own limits. An acceleration counter above the speed
+// accumulator's span would let the speed fall behind its acceleration.
+constexpr double kAccelCeiling = kSpeedAccumulatorSpan;
+constexpr double kSpeedCounterMax = std::numeric_limits<std::int16_t>::max();
+constexpr double kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kTickLimit = std::numeric_limits<std::int32_t>::max();
+// One pulse per tick at most.
+constexpr double kHighestPeak = units::kTicksPerSecond;
+
+// A default start speed: this share of the peak, but fast enough that a
+// pulse at the start speed takes at most 1/kStartPulsesPerRamp of the
+// shorter ramp, and at most kHighestStartShare of the peak.
+constexpr double kDefaultStartShare = 1.0 / 300.0;
+constexpr double kStartPulsesPerRamp = 20.0;
+constexpr double kHighestStartShare = 0.5;
+// Rounds of each refinement; each round is one or a few runs.
+constexpr int kFitRounds = 10;
+constexpr int kBalanceRounds = 6;
+constexpr int kDragRounds = 20;
+constexpr int kPeakSearchRounds = 4;
+// The work of a design, and of each try at a lower peak when the pulses
+// fall short (see Budget).
+constexpr double kSolveBudget = 160.0;
+constexpr double kTryBudget = 40.0;
+// Stretches of the deceleration tried around the best, each this share
+// further off.
+constexpr int kStretchScan = 12;
+constexpr double kStretchScanStep = 0.025;
+// A design within this share of every tolerance needs no further round.
+constexpr double kGoodEnough = 0.5;
+// A fit of the acceleration time this close needs no further round.
+constexpr double kFitCloseEnough = 0.001;
+
+// The work a design may do, in candidate runs: each run counts one, and
+// one more for every kPulsesPerRunCharge pulses or speed-counter steps it
+// computes. A search that has spent it stops with the best it has.
+class Budget {
+ public:
+  explicit Budget(double runs) : left_(runs) {}
+  void charge(std::int64_t pulses, std::int64_t speedSteps) {
+    left_ -= 1.0 + static_cast<double>(pulses + speedSteps) / kPulsesPerRunCharge;
+  }
+  bool spent() const { return left_ <= 0.0; }
+
+ private:
+  static constexpr double kPulsesPerRunCharge = 100000.0;
+  double left_;
+};
+
+struct Plan {
+  Budget* budget = nullptr;
+  MoveTargets targets;  // with the deceleration time and the start filled in
+  bool startChosen = false;
+  RunParameters base;  // texts of the fields the design leaves alone
+  // Asymmetric drive: for unequal times, or where the pulse after the last
+  // would make the deceleration too long to match the acceleration.
+  bool asymmetric = false;
+  double accelTicks = 0.0;
+  double decelTicks = 0.0;
+};
+
+// The counts of one candidate.
+struct Counts {
+  std::int32_t range = 0;
+  std::int32_t accel = 0;
+  std::int32_t decel = 0;
+  std::int32_t jerkAccel = 0;
+  std::int32_t jerkDecel = 0;
+  std::int32_t accelOffset = 0;
+  std::int32_t initialSpeed = 0;
+  std::int32_t driveSpeed = 0;
+  friend bool operator==(const Counts&, const Counts&) = default;
+};
+
+std::int32_t roundedWithin(double value, double low, double high) {
+  return static_cast<std::int32_t>(std::llround(std::clamp(value, low, high)));
+}
+
+Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
+  Proposal p;
+  p.params = plan.base;
+  p.linear = plan.targets.linear();
+  p.asymmetric = plan.asymmetric;
+  const auto set = [&p](Parameter parameter, std::int64_t value) {
+    p.params[parameter] = intToText(value);
+  };
+  set(Parameter::Range, c.range);
+  set(Parameter::Acceleration, c.accel);
+  set(Parameter::Deceleration, c.decel);
+  if (!p.linear) {
+    set(Parameter::JerkAccel, c.jerkAccel);
+    set(Parameter::JerkDecel, c.jerkDecel);
+  }
+  set(Parameter::InitialSpeed, c.initialSpeed);
+  set(Parameter::DriveSpeed, c.driveSpeed);
+  set(Parameter::OutputPulses, pulses);
+  set(Parameter::AccelOffset, c.accelOffset);
+  // Candidates plot a point only every 1.6e9 ticks: the graph's scales
+  // change nothing else in a run.
+  p.params[Parameter::TimeDisplayMax] = "2000000";
+  return p;
+}
+
+// Readouts that end a run at its first yield after the acceleration.
+class UntilAccelerationEnds final : public LiveReadouts {
+ public:
+  void clearStop() override {}
+  void showReadout(Readout, std::int64_t) override {}
+  bool pulseYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
+  bool idleYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
+};
+
+// Readouts that keep the last speed shown: where the run ended.
+class LastSpeed final : public LiveReadouts {
+ public:
+  void clearStop() override {}
+  void showReadout(Readout readout, std::int64_t value) override {
+    if (readout == Readout::SpeedCounter) speed = value;
+  }
+  bool pulseYield(const RunMoment&) override { return false; }
+  bool idleYield(const RunMoment&) override { return false; }
+  std::int64_t speed = 0;
+};
+
+// The run of a proposal as the window would make it.
+RunResult runProposal(const Proposal& proposal, LiveReadouts& readouts) {
+  FormModel form;
+  applyStartupValues(form);
+  applyProposal(proposal, form);
+  RunSession session(form, readouts);
+  RunResult r = session.run();
+  return r;
+}
+
+RunResult runCandidate(const Plan& plan, const Counts& c, std::int64_t pulses,
+                       LiveReadouts& readouts) {
+  RunResult r = runProposal(proposalOf(plan, c, pulses), readouts);
+  plan.budget->charge(r.outcome.pulses, 2 * std::int64_t{c.driveSpeed});
+  return r;
+}
+
+// A whole run of a candidate.
+struct WholeRun {
+  RunFigures figures;
+  bool failed = false;
+  // The deceleration came down before the run ended: to the initial speed,
+  // or in S-curve drive to where its falling deceleration ran out.
+  bool cameDown = false;
+  // Pulses output after it came down, each a period of the lowest speed.
+  std::int64_t trailingPulses = 0;
+};
+
+WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
+  LastSpeed readouts;
+  const RunResult r = runCandidate(plan, c, pulses, readouts);
+  WholeRun run;
+  run.figures = figuresOf(r);
+  run.failed = r.outcome.failed();
+  run.cameDown = readouts.speed == c.initialSpeed;
+  run.trailingPulses = run.figures.dragPulses;
+  for (const PhaseEntry& p : r.phases)
+    if (p.state == AccelState::DecelDone) {
+      run.cameDown = true;
+      run.trailingPulses = std::max(run.trailingPulses, r.outcome.pulses - p.pulses);
+    }
+  return run;
+}
+
+// ---- The shape of the ramps ----
+//
+// An S-curve ramp builds its acceleration up over share/2 of its time,
+// holds it, and lets it fall back over another share/2; the speed rises at
+// the held acceleration over the time less one build-up. A linear ramp
+// holds its acceleration throughout.
+
+double buildUpTicks(const MoveTargets& t, double rampTicks) {
+  return t.sCurve * rampTicks / 2.0;
+}
+
+// The acceleration's counts for a rise from the initial to the drive speed
+// in `ticks`.
+void shapeAcceleration(const MoveTargets& t, double ticks, Counts& c) {
+  const double rise = c.driveSpeed - c.initialSpeed;
+  const double buildUp = buildUpTicks(t, ticks);
+  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
+  c.accel = roundedWithin(held, 1.0, kAccelCeiling);
+  if (t.linear()) return;
+  // With no stretch of constant acceleration the ceiling is never reached.
+  const double apex = t.sCurve == 1.0 ? held : c.accel;
+  if (t.sCurve == 1.0) c.accel = static_cast<std::int32_t>(kAccelCeiling);
+  c.jerkAccel = roundedWithin(jerkForTicksPerAccelStep(buildUp / apex), 0.0, kInt32Max - 1.0);
+}
+
+// The count that times the acceleration once its shape is chosen: the rate
+// of a linear ramp, the jerk period of an S-curve one. The time falls as
+// the rate rises and rises with the jerk period.
+std::int32_t& timingCount(const MoveTargets& t, Counts& c) {
+  return t.linear() ? c.accel : c.jerkAccel;
+}
+std::int32_t timingCount(const MoveTargets& t, const Counts& c) {
+  return t.linear() ? c.accel : c.jerkAccel;
+}
+
+// The deceleration as the acceleration's shape stretched in time by
+// `stretch`: the rate divided by it, the jerk period multiplied by its
+// square. Symmetric drive takes the acceleration's own.
+void shapeDeceleration(const Plan& plan, double stretch, Counts& c) {
+  const MoveTargets& t = plan.targets;
+  if (!plan.asymmetric) {
+    c.decel = c.accel;
+    c.jerkDecel = c.jerkAccel;
+    return;
+  }
+  // A ceiling that is never reached (S-curve with no constant stretch)
+  // only weighs the deceleration estimate and may exceed the span.
+  const bool ceilingReached = t.linear() || t.sCurve < 1.0;
+  c.decel = roundedWithin(c.accel / stretch, 1.0, ceilingReached ? kAccelCeiling : kInt32Max);
+  c.jerkDecel = roundedWithin((c.jerkAccel + 1.0) * stretch * stretch - 1.0, 0.0, kInt32Max - 1.0);
+}
+
+// How finely a ramp of `ticks` rising by `rise` can be timed: the share of
+// its time that one step of its timing counts moves; infinite where the
+// counts cannot make it (an acceleration beyond the ceiling or below one
+// count, a jerk period below one step), or could not make it `headroom`
+// times faster.
+double timingStep(const MoveTargets& t, double ticks, double rise, double headroom = 1.0) {
+  constexpr double kNever = std::numeric_limits<double>::infinity();
+  const double buildUp = buildUpTicks(t, ticks);
+  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
+  if (held * headroom > kAccelCeiling || held < 0.5) return kNever;
+  if (t.linear()) return 1.0 / held;
+  const double jerkSteps = jerkForTicksPerAccelStep(buildUp / held) + 1.0;
+  if (jerkSteps < 0.5 * headroom * headroom) return kNever;
+  // An S-curve ramp lasts as long as its build-up plus its rise at the held
+  // acceleration: the jerk period times the first, the held count the
+  // second; with no stretch held the time grows with the root of the period.
+  if (t.sCurve == 1.0) return 0.5 / jerkSteps;
+  return std::max((1.0 - t.sCurve / 2.0) / held, t.sCurve / 2.0 / jerkSteps);
+}
+
+// Timing steps this fine need no finer counts: the largest drive speed
+// counter within them gives the smoothest ramps. Below the fewest drive
+// counts a count more or less at the peak would move the start ratio by
+// more than its tolerance allows.
+constexpr double kFineTimingStep = 0.005;
+constexpr double kFewestDriveCounts = 256.0;
+// Each count of the drive speed is a step up and a step down that a run
+// computes: above this many the fine ramps take longer without being finer.
+constexpr double kQuickDriveCounts = 8192.0;
+// Room for the deceleration to be made this much faster than its time asks,
+// since the pulse after the last one adds to it.
+constexpr double kRampHeadroom = 1.4;
+
+// The shortest ramp time in which the counts can rise by `rise`.
+double shortestRampSeconds(const MoveTargets& t, double rise) {
+  double ticks = 1.0;
+  while (!std::isfinite(timingStep(t, ticks, rise))) ticks *= 1.25;
+  return units::secondsOfTicks(static_cast<std::int64_t>(std::ceil(ticks)));
+}
+
+Unreachable unreachable(Target target, Shortfall why, double reachable) {
+  Unreachable u;
+  u.target = target;
+  u.why = why;
+  u.reachable = reachable;
+  return u;
+}
+
+// The speed counters and the range, before the ramps are fitted. The drive
+// speed counter is the largest whose ramps can be timed finely, or else the
+// one whose ramps can be timed most finely, both among the drive speeds of
+// at least the fewest counts where there are any.
+std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
+  const MoveTargets& t = plan.targets;
+  const double ratio = *t.start / t.peak;
+  Counts c;
+  if (t.range) {
+    c.range = *t.range;
+    const double drive = speedCounterOf(t.peak, *t.range);
+    if (drive > kSpeedCounterMax)
+      return unreachable(Target::Range, Shortfall::RangeTooLarge,
+                         std::floor(rangeFor(kSpeedCounterMax, t.peak)));
+    c.driveSpeed = static_cast<std::int32_t>(std::llround(drive));
+    c.initialSpeed = static_cast<std::int32_t>(std::llround(speedCounterOf(*t.start, *t.range)));
+    if (c.initialSpeed < 1 || c.driveSpeed <= c.initialSpeed)
+      return unreachable(Target::Range, Shortfall::RangeTooSmall,
+                         std::ceil(rangeFor(1.0, std::min(*t.start, t.peak - *t.start))));
+    return c;
+  }
+  const double highest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
+  // A given start keeps its ratio to the peak; a chosen one at least one count.
+  const auto initialFor = [&](double drive) {
+    return plan.startChosen ? std::max(1.0, std::round(ratio * drive)) : std::floor(ratio * drive);
+  };
+  double headroom = 1.0;
+  const auto stepFor = [&](double drive, double initial) {
+    if (initial >= drive) return std::numeric_limits<double>::infinity();
+    return std::max(timingStep(t, plan.accelTicks, drive - initial, headroom),
+                    timingStep(t, plan.decelTicks, drive - initial, headroom));
+  };
+  struct Option {
+    double drive, step;
+  };
+  std::vector<Option> options;
+  double feasible = 0.0;  // the largest drive speed whose ramps the counts can make
+  for (const double room : {kRampHeadroom, 1.0}) {
+    headroom = room;
+    for (double drive = highest; drive >= 2.0; drive = std::floor(drive / 1.08)) {
+      if (feasible == 0.0 && std::isfinite(stepFor(drive, std::max(1.0, initialFor(drive)))))
+        feasible = drive;
+      const double initial = initialFor(drive);
+      if (initial < 1.0) continue;
+      const double step = stepFor(drive, initial);
+      if (std::isfinite(step)) options.push_back({drive, step});
+    }
+    if (!options.empty()) break;
+  }
+  // Fine steps at the largest drive speed that computes quickly, else at
+  // the smallest above it, else the finest steps; each among the drive
+  // speeds of enough counts where there are any. The options run downwards.
+  double chosen = 0.0;
+  for (const Option& o : options)
+    if (o.drive >= kFewestDriveCounts && o.step <= kFineTimingStep &&
+        (chosen == 0.0 || chosen > kQuickDriveCounts))
+      chosen = o.drive;
+  for (const double fewest : {kFewestDriveCounts, 0.0}) {
+    const Option* finest = nullptr;
+    for (const Option& o : options)
+      if (o.drive >= fewest && (!finest || o.step < finest->step)) finest = &o;
+    if (chosen == 0.0 && finest) chosen = finest->drive;
+  }
+  if (chosen == 0.0 && feasible > 0.0)
+    return unreachable(Target::Start, Shortfall::StartTooLow, t.peak / feasible);
+  if (chosen == 0.0) {
+    // Even the smallest rise cannot be timed, or even the largest is too
+    // slow for linear drive.
+    const double rise = std::max(1.0, 1.0 / ratio - 1.0);
+    for (const auto& [target, ticks] : {std::pair{Target::AccelTime, plan.accelTicks},
+                                        std::pair{Target::DecelTime, plan.decelTicks}}) {
+      const double shortest = shortestRampSeconds(t, rise);
+      if (units::secondsOfTicks(static_cast<std::int64_t>(ticks)) < shortest)
+        return unreachable(target, Shortfall::TooShort, shortest);
+      if (!std::isfinite(timingStep(t, ticks, highest - 1.0)))
+        return unreachable(target, Shortfall::TooLong,
+                           units::secondsOfTicks(static_cast<std::int64_t>(
+                               (highest - 1.0) / speedStepsPerTick(0.5))));
+    }
+    return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
+  }
+  c.initialSpeed = static_cast<std::int32_t>(initialFor(chosen));
+  c.driveSpeed = static_cast<std::int32_t>(
+      plan.startChosen ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
+  c.range = static_cast<std::int32_t>(std::llround(rangeFor(c.driveSpeed, t.peak)));
+  return c;
+}
+
+// What is wrong with the targets before any run, or nothing.
+std::optional<Unreachable> beyondTheChip(const Plan& plan) {
+  const MoveTargets& t = plan.targets;
+  if (t.pulses > std::numeric_limits<std::int32_t>::max())
+    return unreachable(Target::Pulses, Shortfall::RunTooLong, kInt32Max);
+  if (t.peak > kHighestPeak)
+    return unreachable(Target::Peak, Shortfall::PeakOutOfReach, kHighestPeak);
+  const double lowestPeak = units::pulsesPerSecond(2, std::numeric_limits<std::int32_t>::max());
+  if (t.peak < lowestPeak) return unreachable(Target::Peak, Shortfall::PeakOutOfReach, lowestPeak);
+  if (*t.start >= t.peak) return unreachable(Target::Start, Shortfall::StartNotBelowPeak, t.peak);
+  // The run ends when the pulse after the last falls due: a whole period
+  // of the start speed after the last one.
+  if (1.0 / *t.start > (1.0 + kTimeTolerance) * *t.decelTime) {
+    if (plan.startChosen)
+      return unreachable(t.asymmetric() ? Target::DecelTime : Target::AccelTime,
+                         Shortfall::TooShort, 1.0 / *t.start / (1.0 + kTimeTolerance));
+    return unreachable(Target::Start, Shortfall::StartTooLow, 1.0 / *t.decelTime);
+  }
+  // Both ramps within the longest run, and the cruise too: the ramps cover
+  // about half the pulses the peak would in their time.
+  const double longest = units::secondsOfTicks(kTickLimit) / 2.0;
+  if (t.accelTime > longest) return unreachable(Target::AccelTime, Shortfall::TooLong, longest);
+  if (*t.decelTime > longest) return unreachable(Target::DecelTime, Shortfall::TooLong, longest);
+  const double ramps = t.accelTime + *t.decelTime;
+  const double cruise = (static_cast<double>(t.pulses) - t.peak * ramps / 2.0) / t.peak;
+  if (ramps + cruise > 2.0 * longest)
+    return unreachable(Target::Pulses, Shortfall::RunTooLong,
+                       std::floor((2.0 * longest - ramps / 2.0) * t.peak));
+  return std::nullopt;
+}
+
+// ---- Fitting the acceleration ----
+
+struct AccelFit {
+  Counts counts;
+  std::int64_t endTick = 0;      // the tick that ended the acceleration
+  std::int32_t peakCounter = 0;  // the speed counter it ended at
+  // S-curve triangle prevention cuts the acceleration short unless, when
+  // it stops holding its acceleration, the pulses still to go exceed the 11
+  // it counted for each pulse of the rising acceleration and the 3 for each
+  // of the held one: the move needs 12 and 4 times those pulses, here
+  // multiplied by the range.
+  double triangleNeed = 0.0;
+
+  // About the pulses output while accelerating at `range`: both ramp
+  // shapes rise as fast through the upper half as through the lower.
+  double accelPulses(std::int32_t range) const {
+    return (counts.initialSpeed + peakCounter) / 2.0 * static_cast<double>(endTick) / range;
+  }
+};
+
+// The acceleration's course: when it ends and at which speed counter. It
+// does not depend on the range: the widest one outputs the fewest pulses on
+// the way.
+std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
+  Counts probe = c;
+  probe.range = std::numeric_limits<std::int32_t>::max();
+  UntilAccelerationEnds untilAccelerationEnds;
+  const RunResult r =
+      runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
+  const auto end = std::find_if(r.phases.begin(), r.phases.end(),
+                                [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
+  if (r.outcome.failed() || end == r.phases.end()) return std::nullopt;
+  AccelFit fit{c, end->tick, end->speedCounter};
+  if (!plan.targets.linear()) {
+    // The speed rises with the square of the time while the acceleration
+    // builds up, in a straight line while it is held.
+    for (auto p = r.phases.begin(); p + 1 < r.phases.end() && p < end; ++p) {
+      const double ticks = static_cast<double>((p + 1)->tick - p->tick);
+      if (p->state == AccelState::AccelRising)
+        fit.triangleNeed +=
+            12.0 * (p->speedCounter + ((p + 1)->speedCounter - p->speedCounter) / 3.0) * ticks;
+      if (p->state == AccelState::AccelConstant)
+        fit.triangleNeed += 4.0 * (p->speedCounter + (p + 1)->speedCounter) / 2.0 * ticks;
+    }
+  }
+  return fit;
+}
+
+// The acceleration counts whose run ends its acceleration closest to
+// `aimTicks`, the speed counters as in `c`: the shape from the model, then
+// its timing count by the secant through the runs so far.
+std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTicks) {
+  const MoveTargets& t = plan.targets;
+  shapeAcceleration(t, aimTicks, c);
+  std::vector<AccelFit> runs;
+  const auto miss = [aimTicks](const AccelFit& f) {
+    return std::fabs(static_cast<double>(f.endTick) - aimTicks);
+  };
+  const auto tried = [&](std::int32_t count) {
+    return std::any_of(runs.begin(), runs.end(),
+                       [&](const AccelFit& f) { return timingCount(t, f.counts) == count; });
+  };
+  for (int round = 0; round < kFitRounds && !plan.budget->spent(); ++round) {
+    const std::optional<AccelFit> fit = accelerationOf(plan, c);
+    if (!fit) break;
+    runs.push_back(*fit);
+    if (miss(*fit) <= aimTicks * kFitCloseEnough) break;
+    const AccelFit& best = *std::min_element(
+        runs.begin(), runs.end(), [&](const auto& a, const auto& b) { return miss(a) < miss(b); });
+    double next = 0.0;
+    if (runs.size() == 1) {
+      // The model again, aimed as far beyond as the run missed; an S-curve
+      // keeps its held acceleration and retimes its build-up.
+      Counts model = c;
+      shapeAcceleration(t, aimTicks * aimTicks / static_cast<double>(fit->endTick), model);
+      next = timingCount(t, model);
+    } else {
+      const AccelFit& a = runs[runs.size() - 2];
+      const AccelFit& b = runs.back();
+      const double da = static_cast<double>(a.endTick), db = static_cast<double>(b.endTick);
+      const double ka = timingCount(t, a.counts), kb = timingCount(t, b.counts);
+      next = da == db ? kb : kb + (aimTicks - db) * (kb - ka) / (db - da);
+    }
+    std::int32_t count =
+        roundedWithin(next, t.linear() ? 1.0 : 0.0, t.linear() ? kAccelCeiling : kInt32Max - 1.0);
+    if (tried(count)) {
+      // The neighbour of the best on the side of the aim.
+      const bool longer = static_cast<double>(best.endTick) < aimTicks;
+      count = timingCount(t, best.counts) + ((longer != t.linear()) ? 1 : -1);
+      if (count < (t.linear() ? 1 : 0) || tried(count)) break;
+    }
+    c = best.counts;
+    timingCount(t, c) = count;
+  }
+  if (runs.empty()) return std::nullopt;
+  return *std::min_element(runs.begin(), runs.end(),
+                           [&](const auto& a, const auto& b) { return miss(a) < miss(b); });
+}
+
+// The fitted acceleration with the drive speed corrected so that the run
+// peaks where the start ratio (or the fixed range) wants it; the range then
+// follows from the peak counter.
+std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
+  const MoveTargets& t = plan.targets;
+  std::optional<AccelFit> fit;
+  for (int round = 0; round < 3 && !plan.budget->spent(); ++round) {
+    fit = fitAcceleration(plan, c, aimTicks);
+    if (!fit) return fit;
+    const double wanted =
+        t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
+    const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
+    if (correction == 0 || c.driveSpeed + correction > kSpeedCounterMax ||
+        c.driveSpeed + correction <= c.initialSpeed)
+      break;
+    c = fit->counts;
+    c.driveSpeed += correction;
+  }
+  if (!fit) return fit;
+  if (!t.range)
+    fit->counts.range = static_cast<std::int32_t>(std::llround(std::min(
+        kInt32Max, std::max<double>(fit->peakCounter, rangeFor(fit->peakCounter, t.peak)))));
+  return fit;
+}
+
+// ---- Whole runs ----
+
+struct Trial {
+  Counts counts;
+  std::int64_t pulses = 0;
+  WholeRun run;
+  double score = std::numeric_limits<double>::infinity();
+  const RunFigures& figures() const { return run.figures; }
+};
+
+// The run reached its peak and cruised before it decelerated.
+bool rampsComplete(const RunFigures& f) {
+  return !f.triangle && f.accelEndTick && f.decelStartTick && *f.accelEndTick < *f.decelStartTick;
+}
+
+// ... and came down before it ended.
+bool moveComplete(const WholeRun& run) {
+  return !run.failed && rampsComplete(run.figures) && run.cameDown;
+}
+
+double toleranceOf(Target target) {
+  return target == Target::Peak    ? kPeakTolerance
+         : target == Target::Start ? kStartTolerance
+                                   : kTimeTolerance;
+}
+
+// A deviation in units of its tolerance; infinite where the run has no figure.
+double missOf(const Deviation& d) {
+  if (std::isnan(d.achieved)) return std::numeric_limits<double>::infinity();
+  return std::fabs(d.achieved - d.wanted) / (toleranceOf(d.target) * d.wanted);
+}
+
+std::vector<Deviation> deviationsOf(const Plan& plan, const RunFigures& f) {
+  const MoveTargets& t = plan.targets;
+  const auto seconds = [](const std::optional<double>& s) {
+    return s.value_or(std::numeric_limits<double>::quiet_NaN());
+  };
+  std::vector<Deviation> d{
+      {Target::Peak, t.peak, f.peakPulsesPerSecond(), false},
+      {Target::AccelTime, t.accelTime, seconds(f.accelEndSeconds()), false},
+      {Target::DecelTime, t.decelTimeOrAccel(), seconds(f.decelSeconds()), false},
+      {Target::Start, *t.start, f.startPulsesPerSecond(), false},
+  };
+  for (Deviation& one : d) one.within = missOf(one) <= 1.0;
+  return d;
+}
+
+// How far the ramps of a run, shortened or not, miss their targets, in
+// units of the tolerances; infinite for a run that did not complete them.
+double rampMiss(const Plan& plan, const WholeRun& run) {
+  if (!moveComplete(run)) return std::numeric_limits<double>::infinity();
+  double worst = 0.0;
+  for (const Deviation& d : deviationsOf(plan, run.figures)) worst = std::max(worst, missOf(d));
+  return worst;
+}
+
+// The same for a run of the whole move, which must output every pulse.
+double scoreOf(const Plan& plan, const WholeRun& run) {
+  if (run.figures.pulses != plan.targets.pulses) return std::numeric_limits<double>::infinity();
+  return rampMiss(plan, run);
+}
+
+Trial trialOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
+  Trial trial{c, pulses, wholeRun(plan, c, pulses)};
+  if (pulses == plan.targets.pulses) trial.score = scoreOf(plan, trial.run);
+  return trial;
+}
+
+// Moves the start of the deceleration, by the acceleration-counter offset,
+// as late as the deceleration still comes down before the run ends: each
+// pulse that trails after it lengthens the deceleration by a whole period
+// of the lowest speed.
+Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t firstStep = 2) {
+  Trial trial = trialOf(plan, c, pulses);
+  if (trial.run.failed || !rampsComplete(trial.figures())) return trial;
+  std::optional<Trial> best;
+  std::int32_t step = std::max(2, firstStep);
+  for (int round = 0; round < kDragRounds && !plan.budget->spent(); ++round) {
+    const std::int64_t trailing = trial.run.trailingPulses;
+    if (trial.run.cameDown) {
+      if (!best || trailing < best->run.trailingPulses) best = trial;
+      if (trailing == 0) break;
+      // One pulse earlier than the trailing ones, then the next try.
+      c.accelOffset = trial.counts.accelOffset - static_cast<std::int32_t>(std::min<std::int64_t>(
+                                                     trailing > 1 ? trailing - 1 : 1,
+                                                     std::numeric_limits<std::int32_t>::max() / 2));
+    } else if (best) {
+      break;  // one pulse later than the best is too late
+    } else {
+      c.accelOffset += step;
+      step *= 2;
+    }
+    trial = trialOf(plan, c, pulses);
+    if (trial.run.failed || !rampsComplete(trial.figures())) break;
+  }
+  return best ? *best : trial;
+}
+
+// The pulses of a shortened run with the same ramps and a short cruise.
+// Linear triangle prevention cuts the acceleration once twice the pulses
+// counted for both ramps reach the pulses requested, so a linear run needs
+// twice as many; an S-curve run what its triangle prevention asks.
+std::int64_t trialPulses(const Plan& plan, const AccelFit& fit, const Counts& c) {
+  const double n = fit.accelPulses(c.range);
+  const double ramps = n + (plan.asymmetric ? n * c.accel / c.decel : n) + std::abs(c.accelOffset);
+  const double cruise = 64.0 + n / 8.0;
+  const double needed =
+      std::max(plan.targets.linear() ? 2.0 * ramps : ramps, fit.triangleNeed / c.range * 1.125);
+  return std::min(plan.targets.pulses, static_cast<std::int64_t>(needed + cruise));
+}
+
+// Runs at the full pulse count, the drag settled again.
+Trial fullRun(const Plan& plan, const Trial& trial) {
+  if (trial.pulses == plan.targets.pulses) return trial;
+  return settleDrag(plan, trial.counts, plan.targets.pulses);
+}
+
+struct Search {
+  std::optional<Trial> best;           // the best full run
+  std::optional<Trial> shortOfPulses;  // a run whose ramps did not complete
+  std::optional<Unreachable> problem;
+};
+
+// The rounds of a search: each shapes the deceleration for a fitted
+// acceleration, settles where it starts and runs the ramps, shortened.
+class Rounds {
+ public:
+  explicit Rounds(const Plan& plan) : plan_(plan) {}
+
+  // The ramps of `fit` with the deceleration stretched by `stretch`.
+  // Nothing once the pulses have run short or the move would outlast the
+  // longest run (then in `search`).
+  std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s) {
+    const MoveTargets& t = plan_.targets;
+    Counts counts = fit.counts;
+    shapeDeceleration(plan_, stretch, counts);
+    // A shortened run first, unless an earlier round found it too short;
+    // triangle prevention may want a longer one.
+    pulses_ = std::max(pulses_, trialPulses(plan_, fit, counts));
+    const double decelPulses = fit.accelPulses(counts.range) * counts.accel / counts.decel;
+    const auto firstStep = static_cast<std::int32_t>(std::min(decelPulses / 16.0, 1e6));
+    Trial trial = settleDrag(plan_, counts, pulses_, firstStep);
+    while (!trial.run.failed && !rampsComplete(trial.figures()) && pulses_ < t.pulses &&
+           !plan_.budget->spent()) {
+      pulses_ = std::min(t.pulses, pulses_ * 2);
+      trial = settleDrag(plan_, counts, pulses_, firstStep);
+    }
+    if (!trial.run.failed && !rampsComplete(trial.figures())) {
+      s.shortOfPulses = trial;
+      return std::nullopt;
+    }
+    const double miss = rampMiss(plan_, trial.run);
+    if (miss < bestMiss) {
+      best = trial;
+      bestMiss = miss;
+      bestFit = fit;
+      bestStretch = stretch;
+    }
+    return trial;
+  }
+
+  std::optional<Trial> best;  // the trial whose ramps came closest
+  double bestMiss = std::numeric_limits<double>::infinity();
+  std::optional<AccelFit> bestFit;
+  double bestStretch = 1.0;
+
+ private:
+  const Plan& plan_;
+  std::int64_t pulses_ = 0;
+};
+
+// Fits the acceleration, shapes the deceleration and balances the two
+// times, round after round.
+Search search(const Plan& plan) {
+  Search s;
+  const auto speeds = chooseSpeeds(plan);
+  if (const auto* problem = std::get_if<Unreachable>(&speeds)) {
+    s.problem = *problem;
+    return s;
+  }
+  Counts counts = std::get<Counts>(speeds);
+  double aim = plan.accelTicks;
+  double stretch = plan.decelTicks / plan.accelTicks;
+  Rounds rounds(plan);
+  for (int round = 0; round < kBalanceRounds && !plan.budget->spent(); ++round) {
+    const std::optional<AccelFit> fit = fitSpeeds(plan, counts, aim);
+    if (!fit) break;
+    counts = fit->counts;
+    const std::optional<Trial> trial = rounds.run(*fit, stretch, s);
+    if (s.problem || s.shortOfPulses) return s;
+    if (!trial || !moveComplete(trial->run)) break;
+    if (rounds.bestMiss <= kGoodEnough) break;
+    // Next round: symmetric ramps centre the two times on their target,
+    // asymmetric ones stretch the deceleration towards its own.
+    const RunFigures& f = trial->figures();
+    const double accelTicks = static_cast<double>(*f.accelEndTick);
+    const double decelTicks = units::ticksOfSeconds(*f.decelSeconds());
+    if (plan.asymmetric) {
+      aim += plan.accelTicks - accelTicks;
+      stretch *= plan.decelTicks / decelTicks;
+    } else {
+      // Symmetric ramps that differ by more than both tolerances together
+      // cannot be centred on one time.
+      if (round > 0 && std::fabs(decelTicks - accelTicks) > 2.0 * kTimeTolerance * plan.accelTicks)
+        break;
+      aim += plan.accelTicks - (accelTicks + decelTicks) / 2.0;
+    }
+    if (aim <= 0.0) break;
+  }
+  // A deceleration that ends in a few slow pulses jumps by a whole pulse
+  // period as its stretch crosses them: the stretches around the best are
+  // tried one by one.
+  if (plan.asymmetric && rounds.bestFit && rounds.bestMiss > kGoodEnough) {
+    const AccelFit fit = *rounds.bestFit;
+    const double around = rounds.bestStretch;
+    for (int k = 1; k <= kStretchScan && rounds.bestMiss > kGoodEnough && !plan.budget->spent();
+         ++k) {
+      for (const int sign : {-1, 1}) {
+        rounds.run(fit, around * (1.0 + sign * k * kStretchScanStep), s);
+        if (s.problem || s.shortOfPulses) return s;
+      }
+    }
+  }
+  if (!rounds.best) return s;
+  const Trial full = fullRun(plan, *rounds.best);
+  if (!full.run.failed && !rampsComplete(full.figures()))
+    s.shortOfPulses = full;
+  else
+    s.best = full;
+  return s;
+}
+
+Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budget) {
+  Plan plan;
+  plan.budget = &budget;
+  plan.targets = targets;
+  plan.base = base;
+  MoveTargets& t = plan.targets;
+  t.decelTime = t.decelTimeOrAccel();
+  plan.accelTicks = units::ticksOfSeconds(t.accelTime);
+  plan.decelTicks = units::ticksOfSeconds(*t.decelTime);
+  plan.asymmetric = t.asymmetric();
+  if (!t.start) {
+    plan.startChosen = true;
+    const double shorter = std::min(t.accelTime, *t.decelTime);
+    const double start =
+        std::min(t.peak * kHighestStartShare,
+                 std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter));
+    // Two significant digits.
+    const double unit = std::pow(10.0, std::floor(std::log10(start)) - 1.0);
+    t.start = std::round(start / unit) * unit;
+  }
+  return plan;
+}
+
+Design designOf(const Plan& plan, const Trial& trial) {
+  Design d;
+  d.targets = plan.targets;
+  d.startChosen = plan.startChosen;
+  d.proposal = proposalOf(plan, trial.counts, plan.targets.pulses);
+  d.proposal.params[Parameter::SpeedDisplayMax] =
+      numberText(roundUpToOneTwoFive(trial.figures().peakPulsesPerSecond()));
+  d.proposal.params[Parameter::TimeDisplayMax] =
+      numberText(roundUpToOneTwoFive(trial.figures().seconds()));
+  // What the design reports is the run of the proposal exactly as made.
+  SilentReadouts readouts;
+  d.achieved = figuresOf(runProposal(d.proposal, readouts));
+  d.deviations = deviationsOf(plan, d.achieved);
+  return d;
+}
+
+// The fewest pulses, more than `tooFew`, with which `counts` complete the
+// move; 0 when not even many times as many would.
+std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t tooFew) {
+  const auto complete = [&](std::int64_t pulses) {
+    return moveComplete(wholeRun(plan, counts, pulses));
+  };
+  std::int64_t enough = tooFew;
+  do {
+    tooFew = enough;
+    enough *= 2;
+    if (enough > std::numeric_limits<std::int32_t>::max() || enough > 1024 * plan.targets.pulses)
+      return 0;
+    if (plan.budget->spent()) return 0;
+  } while (!complete(enough));
+  while (enough - tooFew > 1 && !plan.budget->spent()) {
+    const std::int64_t middle = tooFew + (enough - tooFew) / 2;
+    (complete(middle) ? enough : tooFew) = middle;
+  }
+  return enough;
+}
+
+// The search, and where symmetric ramps cannot meet the times, asymmetric
+// ones: the deceleration ends with the pulse after the last one, a period
+// of the start speed that the acceleration has no counterpart for.
+Search searchBoth(Plan& plan) {
+  Search s = search(plan);
+  if (plan.asymmetric || s.problem || s.shortOfPulses || (s.best && s.best->score <= 1.0)) return s;
+  Plan asymmetric = plan;
+  asymmetric.asymmetric = true;
+  Search other = search(asymmetric);
+  if (other.best && (!s.best || other.best->score < s.best->score)) {
+    plan = asymmetric;
+    return other;
+  }
+  return s;
+}
+
+std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base) {
+  Budget budget(kTryBudget);
+  Plan plan = planFor(targets, base, budget);
+  if (beyondTheChip(plan)) return std::nullopt;
+  const Search s = searchBoth(plan);
+  if (!s.best || s.best->score > 1.0) return std::nullopt;
+  return designOf(plan, *s.best);
+}
+
+// A peak that `targets` reach in their pulses, or 0: the pulses of the
+// ramps grow with the peak, so the peak they leave room for is tried first,
+// then lower ones.
+double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
+                     const RunParameters& base) {
+  MoveTargets lower = targets;
+  lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
+  for (int round = 0; round < kPeakSearchRounds; ++round) {
+    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base))
+      return lower.peak;
+    lower.peak *= 0.9;
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+Solution solve(const MoveTargets& targets, const RunParameters& base) {
+  Budget budget(kSolveBudget);
+  Plan plan = planFor(targets, base, budget);
+  if (const auto problem = beyondTheChip(plan)) return *problem;
+  const Search s = searchBoth(plan);
+  if (s.problem) return *s.problem;
+  if (s.shortOfPulses) {
+    Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
+    u.pulsesNeeded = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
+    if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base);
+    return u;
+  }
+  if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
+  Design design = designOf(plan, *s.best);
+  if (s.best->score <= 1.0) return design;
+  // The target furthest off, in units of its tolerance.
+  Unreachable u = unreachable(Target::Peak, Shortfall::OffTarget, 0.0);
+  const auto worst = std::max_element(
+      design.deviations.begin(), design.deviations.end(),
+      [](const Deviation& a, const Deviation& b) { return missOf(a) < missOf(b); });
+  u.target = worst->target;
+  u.reachable = worst->achieved;
+  u.closest = std::move(design);
+  return u;
+}
+
+}  // namespace tarvex::design

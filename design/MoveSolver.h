@@ -1,0 +1,74 @@
+// Design from a target move: the engineer's pulses, speeds and times in,
+// every parameter field and option box out. The design chooses the counts,
+// runs the engine on each candidate and refines the candidates until the
+// run meets the targets; what it reports is the engine's run of its
+// proposal.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "MoveTargets.h"
+#include "Proposal.h"
+#include "RunFigures.h"
+
+namespace tarvex::design {
+
+// How close the run must come to each target, as a share of the target.
+// The pulses are met exactly.
+inline constexpr double kPeakTolerance = 0.005;
+inline constexpr double kTimeTolerance = 0.05;
+inline constexpr double kStartTolerance = 0.02;
+
+// One target against the run.
+struct Deviation {
+  Target target;
+  double wanted = 0.0;
+  double achieved = 0.0;
+  bool within = false;
+  // (achieved - wanted) / wanted in per cent.
+  double percent() const { return (achieved - wanted) / wanted * 100.0; }
+};
+
+struct Design {
+  MoveTargets targets;  // as designed: the deceleration time and start filled in
+  bool startChosen = false;
+  Proposal proposal;
+  RunFigures achieved;  // the engine's run of the proposal
+  // Peak, acceleration time, deceleration time and start, in that order.
+  std::vector<Deviation> deviations;
+};
+
+// Why a move cannot be designed.
+enum class Shortfall {
+  PeakOutOfReach,     // above one pulse per tick, or below the slowest; reachable: that limit
+  StartNotBelowPeak,  // reachable: the peak
+  StartTooLow,        // the counters cannot hold so low a start; reachable: the lowest
+  TooShort,           // a time the counters cannot reach; reachable: the shortest
+  TooLong,            // reachable: the longest
+  RunTooLong,         // the move outlasts the longest run; reachable: the most pulses
+  TooFewPulses,       // reachable: a peak the pulses leave room for (0: none found)
+  RangeTooSmall,      // reachable: the smallest range for the speeds
+  RangeTooLarge,      // reachable: the largest range for the peak
+  OffTarget,          // no candidate met the target; the closest is given
+};
+
+struct Unreachable {
+  Target target = Target::Peak;  // the target that fails
+  Shortfall why = Shortfall::OffTarget;
+  // What is reachable instead, in the target's unit (pulses per second,
+  // seconds, pulses, range); 0 where nothing is.
+  double reachable = 0.0;
+  std::int64_t pulsesNeeded = 0;  // TooFewPulses: the fewest pulses for the peak
+  std::optional<Design> closest;  // OffTarget: the run that came closest
+};
+
+using Solution = std::variant<Design, Unreachable>;
+
+// Designs the move. The fields the design leaves alone (the jerks in
+// linear drive, the manual deceleration point) keep their texts in `base`.
+Solution solve(const MoveTargets& targets, const RunParameters& base = startupTexts());
+
+}  // namespace tarvex::design

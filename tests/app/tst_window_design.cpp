@@ -1,0 +1,143 @@
+// 目標から設計 in the window, by the keys: the dialog from Ctrl+D and from
+// the graph's and a field's menu, a move typed, computed and applied, Start
+// running what the dialog promised; targets it cannot meet; the fields' and
+// readouts' tooltips in physical units as the user types.
+#include <QLabel>
+#include <QTableWidget>
+
+#include "DesignDialog.h"
+#include "PictureBox.h"
+#include "RunReport.h"
+#include "WindowTest.h"
+
+using namespace tarvex;
+
+class WindowDesign : public test::WindowTest {
+  Q_OBJECT
+
+  // Does `action`, then `inDialog` with the design dialog once it is open,
+  // and closes it unless `inDialog` did. False when no dialog opened.
+  bool withDialog(const std::function<void()>& action,
+                  const std::function<void(window::DesignDialog&)>& inDialog = {}) {
+    bool opened = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        QTest::keyClick(menu, Qt::Key_G);
+      auto* dialog = qobject_cast<window::DesignDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || opened) return;
+      opened = true;
+      if (inDialog) inDialog(*dialog);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    poll.start(10);
+    action();
+    return QTest::qWaitFor([&] { return opened; });
+  }
+  static QLineEdit* target(window::DesignDialog& d, const char* name) {
+    return d.findChild<QLineEdit*>(name);
+  }
+  static QString cell(window::DesignDialog& d, int row, int column) {
+    const QTableWidgetItem* item = d.findChild<QTableWidget*>("achieved")->item(row, column);
+    return item ? item->text() : QString();
+  }
+  // The menu key on a field.
+  void menuKey(const char* name) {
+    control(name)->setFocus();
+    pressMenuKey(false);
+  }
+  void type(const char* box, const char* text) {
+    control<QLineEdit>(box)->selectAll();
+    QTest::keyClicks(control(box), text);
+  }
+
+ private slots:
+  // After the start-up run the targets start from its figures; the move of
+  // 20,000 pulses at 30,000 pps in 0.17 s from 100 pps is typed, Enter
+  // computes, Enter applies; Start then runs it as the batch runner's
+  // design promised (0.840029125 s, peak counter 4199, no drag pulse).
+  void designTypedAppliedAndRun() {
+    click("Command1");
+    QStringList seen;
+    const bool opened = withDialog(
+        [&] { QTest::keyClick(control("Text1"), Qt::Key_D, Qt::ControlModifier); },
+        [&](window::DesignDialog& d) {
+          for (const char* name : {"pulses", "peak", "accel_time", "decel_time", "start"})
+            seen << target(d, name)->text();
+          target(d, "accel_time")->selectAll();
+          QTest::keyClicks(target(d, "accel_time"), "0.17");
+          target(d, "decel_time")->selectAll();
+          QTest::keyClick(target(d, "decel_time"), Qt::Key_Backspace);
+          QTest::keyClick(target(d, "decel_time"), Qt::Key_Return);
+          seen << d.findChild<QLabel*>("verdict")->text().left(14) << cell(d, 2, 2) << cell(d, 2, 3)
+               << d.focusWidget()->objectName();
+          QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+        });
+    QVERIFY(opened);
+    QCOMPARE(seen,
+             QStringList({"20000", "30000", "0.3379221", "0.34783", "100",
+                          "すべての目標を満たしています", "0.173939", "+2.32 %  範囲内", "apply"}));
+    const char* const applied[][2] = {{"Text1", "1119733"}, {"Text3", "107"},    {"Text4", "14"},
+                                      {"Text5", "4200"},    {"Text10", "50000"}, {"Text11", "1"}};
+    for (const auto& [box, text] : applied) QCOMPARE(shown(box), QString::fromUtf8(text));
+    QCOMPARE(form->optionValue(CheckBox::Check7), kChecked);
+    click("Command1");
+    QCOMPARE(form->lastOutcome()->ticks, 6720233);
+    QCOMPARE(shown("Text17"), QStringLiteral("4199"));
+    QCOMPARE(shown("Text16"), QStringLiteral("0"));
+  }
+
+  // The graph's menu and a field's menu offer it too; a move from 100 pps
+  // with too few pulses says how many it needs, nonsense which field.
+  void menusAndTargetsNotMet() {
+    QVERIFY(withDialog([&] { menuKey("Picture1"); }));
+    QStringList verdicts;
+    QVERIFY(withDialog([&] { menuKey("Text6"); },
+                       [&](window::DesignDialog& d) {
+                         for (const char* peak : {"-1", "30000"}) {
+                           target(d, "peak")->setText(peak);
+                           target(d, "pulses")->setText("5000");
+                           target(d, "accel_time")->setText("0.17");
+                           QTest::keyClick(target(d, "pulses"), Qt::Key_Return);
+                           verdicts << d.findChild<QLabel*>("verdict")->text();
+                         }
+                         verdicts << QString::number(
+                             d.findChild<QPushButton*>("apply")->isEnabled());
+                       }));
+    QCOMPARE(verdicts[0], QStringLiteral("「ピーク速度」は 0 より大きい値で入力してください。"));
+    QVERIFY2(verdicts[1].contains("5197 パルス以上必要です"), qPrintable(verdicts[1]));
+    QCOMPARE(verdicts[2], QStringLiteral("0"));
+  }
+
+  // Each field's tooltip follows the typing, with the range typed; values
+  // without physical sense say so. The speed readouts give pulses per second,
+  // the run report the parameters in counts and physical units.
+  void tooltipsInPhysicalUnits() {
+    const auto tip = [&](const char* box) { return control(box)->toolTip(); };
+    QCOMPARE(tip("Text5"), QStringLiteral("ドライブ速度 3000 = 30,000 pps（レンジ 800000）"));
+    QCOMPARE(tip("Text2").section('\n', 0, 0),
+             QStringLiteral("加速度 8000 = 10,000,000 pps/s（レンジ 800000）"));
+    QCOMPARE(tip("Text3").section('\n', 0, 0),
+             QStringLiteral("加増加率 600 = 加速度 8000 まで 9.62 s で立ち上がり"));
+    type("Text1", "400000");
+    QCOMPARE(tip("Text5"), QStringLiteral("ドライブ速度 3000 = 60,000 pps（レンジ 400000）"));
+    type("Text4", "-5");
+    QCOMPARE(tip("Text4"), QStringLiteral("負の速度には意味がありません（パルスが出ません）。"));
+    type("Text1", "0");
+    QCOMPARE(tip("Text1"), QStringLiteral("レンジ 0 では速度になりません（0 で除算）。"));
+    QCOMPARE(tip("Text5"), QStringLiteral("レンジが正の整数でないため、速度になりません。"));
+    type("Text1", "800000");
+    type("Text4", "10");
+    click("Command1");
+    QCOMPARE(tip("Text17"), QStringLiteral("速度カウンタ 2999 = 29,990 pps（レンジ 800000）"));
+    QCOMPARE(tip("Text12"), QStringLiteral("速度カウンタ 10 = 100 pps（レンジ 800000）"));
+    const QString report =
+        window::runReportText(*control<window::PictureBox>("Picture1")->lastRun());
+    QVERIFY2(
+        report.contains("ドライブ速度\t3000（30,000 pps）\n加速度\t8000（10,000,000 pps/s）\n"),
+        qPrintable(report));
+  }
+};
+
+QTEST_MAIN(WindowDesign)
+#include "tst_window_design.moc"

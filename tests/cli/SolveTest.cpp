@@ -1,0 +1,132 @@
+// tarvex-batch --solve: moves designed, their proposals run again by the
+// runner itself, moves that cannot be met, and nonsense.
+#include <gmock/gmock.h>
+
+#include "BatchProcess.h"
+
+namespace tarvex {
+namespace {
+
+using ::testing::HasSubstr;
+using Solve = test::BatchProcess;
+
+struct Move {
+  const char* targets;
+  const char* set;   // NAME=TEXT for --set, in order, then the flags
+  const char* peak;  // the figures of the proposal's run
+  const char* accelEnd;
+  const char* decelStart;
+  const char* seconds;
+};
+
+// 20,000 pulses at 30,000 pps reached in 0.17 s from 100 pps, S-shaped; the
+// same linear at 100,000 pps; decelerating in 0.3 s; with half the ramp
+// at constant acceleration and the range fixed; two million pulses.
+const Move kMoves[] = {
+    {"pulses=20000,peak=30000,accel_time=0.17,start=100",
+     "range=1119733 acceleration=8000 deceleration=8000 jerkAccel=107 jerkDecel=107 "
+     "initialSpeed=14 driveSpeed=4200 outputPulses=20000 accelOffset=0 manualDecelPoint=1000",
+     "30000.009", "0.169878125", "0.666090500", "0.840029125"},
+    {"pulses=50000,peak=100000,accel_time=0.05,s_curve=0",
+     "range=600000 acceleration=1223 deceleration=1223 jerkAccel=600 jerkDecel=600 "
+     "initialSpeed=30 driveSpeed=7500 outputPulses=50000 accelOffset=0 manualDecelPoint=1000 "
+     "--linear",
+     "100000.000", "0.048863125", "0.499807000", "0.549580125"},
+    {"pulses=20000,peak=30000,accel_time=0.17,decel_time=0.3",
+     "range=1200267 acceleration=8000 deceleration=4533 jerkAccel=102 jerkDecel=320 "
+     "initialSpeed=18 driveSpeed=4501 outputPulses=20000 accelOffset=-71 manualDecelPoint=1000 "
+     "--asymmetric",
+     "29999.992", "0.170200125", "0.605083125", "0.903942625"},
+    {"pulses=8000,peak=12000,accel_time=0.1,decel_time=0.08,s_curve=0.5,range=400000,start=200",
+     "range=400000 acceleration=63 deceleration=81 jerkAccel=213 jerkDecel=129 initialSpeed=10 "
+     "driveSpeed=600 outputPulses=8000 accelOffset=5 manualDecelPoint=1000 --asymmetric",
+     "12000.000", "0.099907125", "0.677370125", "0.755472875"},
+    {"pulses=2000000,peak=200000,accel_time=0.5,start=1000",
+     "range=296000 acceleration=8000 deceleration=8000 jerkAccel=539 jerkDecel=539 "
+     "initialSpeed=37 driveSpeed=7400 outputPulses=2000000 accelOffset=-3 manualDecelPoint=1000",
+     "200000.000", "0.499818125", "10.001074875", "10.498414000"},
+};
+
+// The proposal's texts as --set options, or in the JSON's "set".
+std::string options(const std::string& set) {
+  std::string args = " " + set;
+  for (std::size_t at = 0; (at = args.find(' ', at)) != std::string::npos; at += 7)
+    if (args.compare(at + 1, 2, "--") != 0) args.insert(at + 1, "--set ");
+  return args;
+}
+std::string jsonSet(const std::string& set) {
+  const std::size_t flags = std::min(set.find(" --"), set.size());
+  std::string json = "\"set\": {\"" + set.substr(0, flags) + "\"}, \"flags\": [";
+  for (const auto& [from, to] : {std::pair{" ", "\", \""}, std::pair{"=", "\": \""}})
+    for (std::size_t at = 8; (at = json.find(from, at)) != std::string::npos && at < json.find('}');
+         at += 4)
+      json.replace(at, 1, to);
+  if (flags < set.size()) json += "\"" + set.substr(flags + 1) + "\"";
+  return json + "]";
+}
+
+// Each move's proposal as the design prints it, and the same figures from
+// a sweep of the runner over its --set texts: the proposal's own run.
+TEST_F(Solve, MovesAndTheRunOfTheirProposals) {
+  for (const Move& m : kMoves) {
+    const std::string figures = std::string("\"peak_pps\": ") + m.peak +
+                                ", \"accel_end_s\": " + m.accelEnd +
+                                ", \"decel_start_s\": " + m.decelStart;
+    run(std::string("--solve ") + m.targets + " --json");
+    EXPECT_EQ(status, 0) << m.targets << err;
+    EXPECT_THAT(out, HasSubstr(jsonSet(m.set))) << m.targets;
+    EXPECT_THAT(out, HasSubstr("\"achieved\": {" + figures + ", \"seconds\": " + m.seconds))
+        << m.targets;
+    const std::string pulses = std::string(m.set).substr(std::string(m.set).find("outputPulses"));
+    run(options(m.set) + " --json --vary " + pulses.substr(0, pulses.find(' ')));
+    EXPECT_THAT(out, HasSubstr(std::string("\"seconds\": ") + m.seconds + ", " + figures))
+        << m.targets;
+  }
+  // The summary: each target against the run, the proposal as options; the
+  // parameter file with the scales the move fits in.
+  run("--solve pulses=20000,peak=30000,accel_time=0.17,start=100 --save move.prm");
+  EXPECT_THAT(out, HasSubstr("decel_time [s]  0.17         0.173938625    +2.32 %\n"));
+  EXPECT_THAT(out, HasSubstr("tarvex-batch" + options(kMoves[0].set) + "\n"));
+  EXPECT_EQ(test::readFile(dir.file("move.prm")),
+            "\"50000\",\"1\",\"1119733\",\"107\",\"8000\",\"8000\",\"14\",\"4200\",\"20000\"\r\n"
+            "\"1000\",\"0\",1,0,1,0,0,\"107\"\r\n");
+}
+
+// Targets the chip cannot meet exit with 1, the target and what is
+// reachable instead; nonsense with 2, like any bad usage.
+TEST_F(Solve, UnreachableAndNonsenseTargets) {
+  const std::pair<const char*, const char*> unreachable[] = {
+      {"pulses=5000,peak=30000,accel_time=0.17",
+       "pulses: 5000 pulses are too few to reach 30000 pps in 0.17 s and come down in 0.17 s "
+       "without triangle prevention: at least 5269 pulses; in 5000 pulses a peak of 28460 pps"},
+      {"pulses=20000,peak=9000000,accel_time=0.17", "at most 8000000 pps (one pulse per tick)"},
+      {"pulses=20000,peak=30000,accel_time=0.17,start=40000", "not below the peak of 30000 pps"},
+      {"pulses=20000,peak=30000,accel_time=0.00001", "accel_time: 0.00001 s is too short"},
+      {"pulses=20000,peak=30000,accel_time=0.17,range=100", "range: 100 is too small"},
+      {"pulses=1000000000,peak=3000,accel_time=0.1", "outlast the longest run"},
+  };
+  for (const auto& [targets, reason] : unreachable) {
+    EXPECT_EQ(run(std::string("--solve ") + targets + " --save never.prm"), "") << targets;
+    EXPECT_EQ(status, 1) << targets;
+    EXPECT_THAT(err, HasSubstr(reason)) << targets;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("never.prm"))) << targets;
+  }
+  const std::pair<const char*, const char*> nonsense[] = {
+      {"--solve pulses=20000,peak=30000", "accel_time is required"},
+      {"--solve pulses=20000,peak=-5,accel_time=1", "peak must be a speed above 0"},
+      {"--solve pulses=20000,peak=30000,accel_time=0", "accel_time must be a time above 0"},
+      {"--solve pulses=20000,peak=3e4,accel_time=1,s_curve=1.5", "s_curve must be from 0"},
+      {"--solve pulses=20000,speed=3,peak=3,accel_time=1", "unknown target 'speed'"},
+      {"--solve pulses=1.5,peak=3,accel_time=1", "pulses must be a whole number"},
+      {"--solve pulses=20,peak=3,accel_time=1 --set range=1", "--set cannot be used with --solve"},
+      {"--save a.prm", "--save needs --solve"},
+  };
+  for (const auto& [args, reason] : nonsense) {
+    EXPECT_EQ(run(args), "") << args;
+    EXPECT_EQ(status, 2) << args;
+    EXPECT_THAT(err, HasSubstr(reason)) << args;
+  }
+}
+
+}  // namespace
+}  // namespace tarvex
