@@ -92,7 +92,6 @@ struct Counts {
   std::int32_t accelOffset = 0;
   std::int32_t initialSpeed = 0;
   std::int32_t driveSpeed = 0;
-  friend bool operator==(const Counts&, const Counts&) = default;
 };
 
 std::int32_t roundedWithin(double value, double low, double high) {

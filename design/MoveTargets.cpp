@@ -1,9 +1,11 @@
 #include "MoveTargets.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
+
+#include "Conversions.h"
 
 namespace tarvex::design {
 namespace {
@@ -107,11 +109,9 @@ double targetValue(const MoveTargets& t, Target target) {
 }
 
 std::optional<double> targetNumber(std::string_view text) {
-  double value = 0.0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
-  return value;
+  const Converted<double> converted = textToDouble(text);
+  if (!converted.ok() || !std::isfinite(converted.value)) return std::nullopt;
+  return converted.value;
 }
 
 std::string_view targetName(Target target) {
@@ -151,9 +151,28 @@ ParsedTargets parseTargets(std::string_view text) {
 }
 
 std::string numberText(double value) {
-  char text[400];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-  return std::string(text, end.ptr);
+  // The fewest digits that read back as the value, the point placed where
+  // an exponent would have put it.
+  const std::string shortest = shortestText(value);
+  const std::size_t e = shortest.find('e');
+  if (e == std::string::npos) return shortest;
+  const bool negative = shortest[0] == '-';
+  const std::string mantissa = shortest.substr(negative ? 1 : 0, e - (negative ? 1 : 0));
+  const std::size_t dot = mantissa.find('.');
+  const std::string digits =
+      dot == std::string::npos ? mantissa : mantissa.substr(0, dot) + mantissa.substr(dot + 1);
+  const long point = static_cast<long>(dot == std::string::npos ? mantissa.size() : dot) +
+                     std::stol(shortest.substr(e + 1));
+  const long size = static_cast<long>(digits.size());
+  std::string plain;
+  if (point <= 0)
+    plain = "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+  else if (point >= size)
+    plain = digits + std::string(static_cast<std::size_t>(point - size), '0');
+  else
+    plain = digits.substr(0, static_cast<std::size_t>(point)) + "." +
+            digits.substr(static_cast<std::size_t>(point));
+  return (negative ? "-" : "") + plain;
 }
 
 std::string limitText(double value, bool roundUp) {
