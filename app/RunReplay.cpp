@@ -63,7 +63,7 @@ RunOutcome replayRun(const RunRecipe& recipe, const std::string& timeDisplayMax,
   ReplayOptions options(recipe);
   ReplayReadouts readouts(recipe, options);
   RunSession session(options, readouts);
-  return session.drawOn(surface).traceTo(trace).run(params).outcome;
+  return session.drawOn(surface).traceTo(&trace).run(params).outcome;
 }
 
 }  // namespace tarvex::window

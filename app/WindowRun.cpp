@@ -36,7 +36,7 @@ std::shared_ptr<RecordedRun> recordRunStart(const Form1& form) {
 void makeRun(Form1& form, PictureBox& graph, RecordedRun& record) {
   WindowReadouts readouts(form);
   RunSession session(form, readouts);
-  session.drawOn(graph).traceTo(record.trace).logTo(DataLog::kDefaultPath);
+  session.drawOn(graph).traceTo(&record.trace).logTo(DataLog::kDefaultPath);
   const RunResult result = session.run(record.recipe.params);
   readouts.showChangedValues();
 

@@ -24,15 +24,9 @@ LoadResult prepareForm(const BatchOptions& options, FormModel& form) {
 }
 
 BatchRun::BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
-                   const std::filesystem::path& logPath)
+                   const std::filesystem::path& logPath, TraceSink* trace)
     : form_(form), readouts_(form_, options), session_(form_, readouts_) {
-  session_.drawOn(surface).logTo(logPath).computeEveryTick(options.tickByTick);
-}
-
-BatchRun::BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
-                   TraceSink& trace, const std::filesystem::path& logPath)
-    : BatchRun(form, options, surface, logPath) {
-  session_.traceTo(trace);
+  session_.drawOn(surface).traceTo(trace).logTo(logPath).computeEveryTick(options.tickByTick);
 }
 
 RunOutcome BatchRun::run() {

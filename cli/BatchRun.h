@@ -23,13 +23,11 @@ LoadResult prepareForm(const BatchOptions& options, FormModel& form);
 
 class BatchRun {
  public:
-  // The run takes its own copy of the window; it draws on `surface`, hands
-  // its plotted points to `trace` and writes its data log to `logPath`
-  // (empty: nowhere).
+  // The run takes its own copy of the window; it draws on `surface`, writes
+  // its data log to `logPath` (empty: nowhere) and hands its plotted points
+  // to `trace` (nullptr: to no one).
   BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
-           const std::filesystem::path& logPath);
-  BatchRun(const FormModel& form, const BatchOptions& options, GraphSurface& surface,
-           TraceSink& trace, const std::filesystem::path& logPath);
+           const std::filesystem::path& logPath, TraceSink* trace = nullptr);
   BatchRun(const BatchRun&) = delete;
   BatchRun& operator=(const BatchRun&) = delete;
 

@@ -40,7 +40,6 @@ std::vector<RunFile> runFiles(const BatchOptions& options) {
   return files;
 }
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,7 +114,9 @@ int main(int argc, char** argv) {
     writeMessage(graph.openError());
     return kExitRunFailed;
   }
-  BatchRun run(form, options, graph, graph, options.logPath);
+  // The points go to the graph's files only when they are asked for.
+  const bool pointsWanted = options.pointsPath || options.tracePath;
+  BatchRun run(form, options, graph, options.logPath, pointsWanted ? &graph : nullptr);
   const RunOutcome outcome = run.run();
 
   // Every output is finished before the report, which says which failed.

@@ -18,8 +18,8 @@ RunSession& RunSession::drawOn(GraphSurface& picture) {
   return *this;
 }
 
-RunSession& RunSession::traceTo(TraceSink& trace) {
-  trace_ = &trace;
+RunSession& RunSession::traceTo(TraceSink* trace) {
+  trace_ = trace;
   return *this;
 }
 
@@ -38,7 +38,7 @@ RunResult RunSession::run() {
 }
 
 RunResult RunSession::run(const RunParameters& params) {
-  TickEngine engine(options_, readouts_, *picture_, *trace_, logPath_);
+  TickEngine engine(options_, readouts_, *picture_, trace_, logPath_);
   RunResult result;
   result.outcome = engine.run(params, mode_);
   result.phases = engine.phases().entries();

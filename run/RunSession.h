@@ -49,7 +49,7 @@ class RunSession {
   // Unless told otherwise a run draws nowhere, keeps no points, writes no
   // data log and jumps over quiet ticks.
   RunSession& drawOn(GraphSurface& picture);
-  RunSession& traceTo(TraceSink& trace);
+  RunSession& traceTo(TraceSink* trace);
   RunSession& logTo(std::filesystem::path path);
   RunSession& computeEveryTick(bool everyTick);
 
@@ -63,9 +63,8 @@ class RunSession {
   RunOptionSource& options_;
   LiveReadouts& readouts_;
   NullGraphSurface nowhere_;
-  NullTraceSink noTrace_;
   GraphSurface* picture_ = &nowhere_;
-  TraceSink* trace_ = &noTrace_;
+  TraceSink* trace_ = nullptr;
   std::filesystem::path logPath_;
   RunMode mode_ = RunMode::FastForward;
 };

@@ -52,11 +52,6 @@ class TraceSink {
   }
 };
 
-class NullTraceSink final : public TraceSink {
- public:
-  void pointPlotted(const PlottedPoint&) override {}
-};
-
 // A state the run entered, with the moment it was entered.
 struct PhaseEntry {
   AccelState state;

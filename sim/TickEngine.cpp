@@ -18,7 +18,7 @@ T convert(const RunParameters& params, Parameter parameter) {
 }  // namespace
 
 TickEngine::TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSurface& surface,
-                       TraceSink& trace, std::filesystem::path logPath)
+                       TraceSink* trace, std::filesystem::path logPath)
     : optionSource_(options),
       liveReadouts_(readouts),
       trace_(trace),
@@ -38,7 +38,7 @@ RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
     outcome.end = mode == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
                                                : tickLoop<RunMode::TickByTick>();
     log_.closeLog();
-    trace_.runEnded(tracePoint(), state_.params.range);
+    if (trace_ != nullptr) trace_->runEnded(tracePoint(), state_.params.range);
   } catch (const RunErrorException& e) {
     log_.closeAfterFailure();
     outcome.end = RunEnd::Failed;
@@ -179,8 +179,9 @@ TracePoint TickEngine::tracePoint() const {
 
 // The point the graph has just plotted, with the values it was drawn from.
 void TickEngine::pointPlotted() {
-  trace_.pointPlotted({tracePoint(), static_cast<float>(graph_.plotX()),
-                       static_cast<float>(graph_.plotY()), state_.params.range});
+  if (trace_ == nullptr) return;
+  trace_->pointPlotted({tracePoint(), static_cast<float>(graph_.plotX()),
+                        static_cast<float>(graph_.plotY()), state_.params.range});
 }
 
 bool TickEngine::pulseStep() {

@@ -29,10 +29,11 @@ enum class RunMode { FastForward, TickByTick };
 class TickEngine {
  public:
   // The engine reads its options from `options`, shows its values on
-  // `readouts`, draws on `surface`, hands every plotted point to `trace` and
-  // writes the data log to `logPath` (empty: nowhere).
+  // `readouts`, draws on `surface`, hands every plotted point to `trace`
+  // (nullptr: to no one) and writes the data log to `logPath` (empty:
+  // nowhere).
   TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSurface& surface,
-             TraceSink& trace, std::filesystem::path logPath = DataLog::kDefaultPath);
+             TraceSink* trace, std::filesystem::path logPath = DataLog::kDefaultPath);
 
   // One run from set-up to its end. Never throws a run error: every error
   // ends the run as a failed RunOutcome, with the data log closed.
@@ -70,7 +71,7 @@ class TickEngine {
 
   RunOptionSource& optionSource_;
   LiveReadouts& liveReadouts_;
-  TraceSink& trace_;
+  TraceSink* trace_;
   YieldSchedule schedule_;
   ReadoutPort readouts_;
   EngineState state_;

@@ -26,8 +26,7 @@ void runEngine(benchmark::State& state, FormModel& form, const std::string& logP
     // The cap clears Check1 during a recorded run: tick it again each time.
     const std::int16_t recording = form.optionValue(CheckBox::Check1);
     FormOptions options(form);
-    NullTraceSink trace;
-    TickEngine engine(options, readouts, surface, trace, logPath);
+    TickEngine engine(options, readouts, surface, nullptr, logPath);
     const RunOutcome outcome = engine.run(params, mode);
     form.setOptionValue(CheckBox::Check1, recording);
     if (outcome.end != RunEnd::Completed) state.SkipWithError("run did not complete");

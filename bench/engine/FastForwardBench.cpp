@@ -52,8 +52,7 @@ void BM_Run(benchmark::State& state, Scenario scenario, RunMode mode) {
   for (auto _ : state) {
     if (scenario == Scenario::Recorded) form.setOptionValue(CheckBox::Check1, kChecked);
     FormOptions options(form);
-    NullTraceSink trace;
-    TickEngine engine(options, readouts, surface, trace, logPath);
+    TickEngine engine(options, readouts, surface, nullptr, logPath);
     const RunOutcome outcome = engine.run(params, mode);
     const RunEnd expected = scenario == Scenario::NoPulse ? RunEnd::Failed : RunEnd::Completed;
     if (outcome.end != expected) state.SkipWithError("unexpected end of run");

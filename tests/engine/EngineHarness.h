@@ -118,7 +118,7 @@ inline RunParameters startupParameters() {
 // A run whose data log goes to a folder of its own (or to `log`).
 struct EngineRun {
   explicit EngineRun(std::filesystem::path log = {})
-      : logPath(log.empty() ? dir.file("log.txt") : log), engine(options, rec, rec, rec, logPath) {
+      : logPath(log.empty() ? dir.file("log.txt") : log), engine(options, rec, rec, &rec, logPath) {
     rec.engine = &engine;
   }
   EngineRun& set(Parameter p, const std::string& text) {
