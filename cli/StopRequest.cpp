@@ -1,6 +1,7 @@
 #include "StopRequest.h"
 
 #include <atomic>
+#include <cerrno>
 #include <initializer_list>
 
 #ifdef _WIN32
@@ -71,11 +72,14 @@ void stopWaitingForReaders() {
 }
 
 extern "C" void onStopSignal(int) {
+  // The interrupted code may be about to read errno: it is left as it was.
+  const int interruptedErrno = errno;
   if (!requested.exchange(true)) stopWaitingForReaders();
   // The next one takes the default action and ends the process.
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &fallback, nullptr);
+  errno = interruptedErrno;
 }
 
 #endif
