@@ -50,4 +50,14 @@ std::string terminalText(std::string_view typed) {
   return out;
 }
 
+std::string padRight(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string padLeft(std::string text, std::size_t width) {
+  if (text.size() < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
 }  // namespace tarvex::batch

@@ -18,4 +18,9 @@ std::string jsonString(std::string_view text);
 // \xHH, one per byte, and a backslash as two.
 std::string terminalText(std::string_view text);
 
+// A column of a printed table: the text with blanks after (padRight) or
+// before it (padLeft) up to `width` bytes; a longer text is kept whole.
+std::string padRight(std::string text, std::size_t width);
+std::string padLeft(std::string text, std::size_t width);
+
 }  // namespace tarvex::batch

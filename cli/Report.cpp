@@ -11,16 +11,6 @@ namespace {
 using units::summaryPulsesPerSecond;
 using units::summarySeconds;
 
-std::string padRight(std::string text, std::size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
-  return text;
-}
-
-std::string padLeft(std::string text, std::size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
 }  // namespace
 
 std::string jsonReport(const RunReport& r) {

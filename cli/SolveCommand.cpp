@@ -24,11 +24,6 @@ using design::targetName;
 constexpr int kExitMet = 0;
 constexpr int kExitNotMet = 1;
 
-std::string padRight(std::string text, std::size_t width) {
-  if (text.size() < width) text.append(width - text.size(), ' ');
-  return text;
-}
-
 std::string unitOf(Target target) {
   switch (target) {
     case Target::Peak:
