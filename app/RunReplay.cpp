@@ -1,5 +1,7 @@
 #include "RunReplay.h"
 
+#include <algorithm>
+
 #include "LiveReadouts.h"
 #include "RunSession.h"
 
@@ -40,6 +42,17 @@ class ReplayReadouts final : public LiveReadouts {
 
   void clearStop() override {}
   void showReadout(Readout, std::int64_t) override {}
+  // The run yields where the window's did: at the idle yields, which come
+  // at the same ticks in every run, and at the pulses of the changes and
+  // the stop.
+  YieldRequest nextYield(const RunMoment& at) override {
+    std::int64_t pulse = YieldRequest::kNoPulse;
+    for (const LiveOptionChange& change : recipe_.changes)
+      if (change.pulses > at.pulses) pulse = std::min(pulse, change.pulses);
+    if (recipe_.stopTick && recipe_.stopPulses > at.pulses)
+      pulse = std::min(pulse, recipe_.stopPulses);
+    return YieldRequest::atPulse(pulse);
+  }
   bool pulseYield(const RunMoment& at) override { return yield(at.tick); }
   bool idleYield(const RunMoment& at) override { return yield(at.tick); }
 

@@ -27,9 +27,11 @@ struct LiveOptionValues {
   friend bool operator==(const LiveOptionValues&, const LiveOptionValues&) = default;
 };
 
-// The user changed the options during the yield at the end of `tick` ticks.
+// The user changed the options during the yield at the end of `tick` ticks,
+// with `pulses` output.
 struct LiveOptionChange {
   std::int64_t tick;
+  std::int64_t pulses;
   LiveOptionValues values;
 };
 
@@ -38,8 +40,9 @@ struct RunRecipe {
   std::int16_t sCurve = 0;  // Check4 at set-up
   LiveOptionValues startOptions;
   std::vector<LiveOptionChange> changes;
-  // A stopped run: the tick count of the yield that saw Stop.
+  // A stopped run: the tick count of the yield that saw Stop, and its pulses.
   std::optional<std::int64_t> stopTick;
+  std::int64_t stopPulses = 0;
 };
 
 // Makes the run again with the display maxima `timeDisplayMax` and

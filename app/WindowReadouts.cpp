@@ -41,10 +41,9 @@ void WindowReadouts::paintIfStalled() {
 
 bool WindowReadouts::lookAtTheClock(const RunMoment& at) {
   const qint64 now = clock_.nsecsElapsed();
-  yieldsPerLook_ = now - lastLookNs_ > kClockLookNs
-                       ? std::max(1, yieldsPerLook_ / 2)
-                       : std::min(kMaxYieldsPerLook, yieldsPerLook_ * 2);
-  yieldsBeforeLook_ = yieldsPerLook_;
+  pulsesPerLook_ = now - lastLookNs_ > kClockLookNs
+                       ? std::max<std::int64_t>(1, pulsesPerLook_ / 2)
+                       : std::min(kMaxPulsesPerLook, pulsesPerLook_ * 2);
   lastLookNs_ = now;
   if (now - lastEventsNs_ >= kEventIntervalMs * 1000000) handleEvents(at);
   return stopRequested();
@@ -69,7 +68,7 @@ void WindowReadouts::noteOptionChanges(const RunMoment& at) {
                              form_.optionValue(CheckBox::Check7)};
   if (now == options_) return;
   options_ = now;
-  optionChanges_.push_back({at.tick, now});
+  optionChanges_.push_back({at.tick, at.pulses, now});
 }
 
 }  // namespace tarvex::window

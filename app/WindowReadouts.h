@@ -11,10 +11,10 @@
 // The window handles its events (paints, Stop, the option boxes, closing) at
 // the run's yields, and only when kEventIntervalMs have passed since the last
 // time: often enough to paint at screen rate and to see a click on Stop at
-// once, rarely enough that the run itself keeps the processor. A yield with
-// nothing to do counts down and returns; the clock is read only every so
-// many yields, as many as pass in about kClockLookNs (halved when yields
-// come slower, doubled when faster, at most kMaxYieldsPerLook).
+// once, rarely enough that the run itself keeps the processor. The run is
+// asked to yield only every so many output pulses, as many as it computes in
+// about kClockLookNs (halved when they take longer, doubled when less, at
+// most kMaxPulsesPerLook); each yield reads the clock.
 //
 // A run can go a long while without a yield and still change its readouts (a
 // speed counter climbing through negative values outputs no pulses); after
@@ -49,13 +49,15 @@ class WindowReadouts final : public LiveReadouts {
     changed_ |= 1u << static_cast<unsigned>(readout);
     if (++sinceClockCheck_ >= kReadoutsPerClockCheck) paintIfStalled();
   }
+  YieldRequest nextYield(const RunMoment& at) override {
+    return YieldRequest::atPulse(at.pulses + pulsesPerLook_);
+  }
   // Handles the window's events if kEventIntervalMs have passed, then
   // reports whether Stop has been pressed.
   bool pulseYield(const RunMoment& at) override {
     // The run reads its options anew after every yield: a change made while
     // the window painted between two yields is noted at this one.
     if (paintedSinceYield_) noteOptionChanges(at);
-    if (--yieldsBeforeLook_ > 0) return stopRequested();
     return lookAtTheClock(at);
   }
   // No pulse for a long stretch of ticks: always handles the events.
@@ -72,7 +74,7 @@ class WindowReadouts final : public LiveReadouts {
   // Readouts between two looks at the clock when no yield comes.
   static constexpr int kReadoutsPerClockCheck = 256;
   static constexpr qint64 kClockLookNs = 250000;
-  static constexpr int kMaxYieldsPerLook = 256;
+  static constexpr std::int64_t kMaxPulsesPerLook = std::int64_t{1} << 24;
 
   bool lookAtTheClock(const RunMoment& at);
   void paintIfStalled();
@@ -87,8 +89,7 @@ class WindowReadouts final : public LiveReadouts {
   bool paintedSinceYield_ = false;  // events handled outside a yield
   LiveOptionValues options_;
   std::vector<LiveOptionChange> optionChanges_;
-  int yieldsBeforeLook_ = 1;
-  int yieldsPerLook_ = 1;
+  std::int64_t pulsesPerLook_ = 1;
   QElapsedTimer clock_;  // since the run began
   qint64 lastLookNs_ = 0;
   qint64 lastEventsNs_ = 0;  // when the window last handled its events

@@ -43,7 +43,10 @@ void makeRun(Form1& form, PictureBox& graph, RecordedRun& record) {
   const RunOutcome& outcome = result.outcome;
   record.outcome = outcome;
   record.recipe.changes = readouts.optionChanges();
-  if (outcome.end == RunEnd::Stopped) record.recipe.stopTick = outcome.ticks;
+  if (outcome.end == RunEnd::Stopped) {
+    record.recipe.stopTick = outcome.ticks;
+    record.recipe.stopPulses = outcome.pulses;
+  }
   record.range = result.range;
   record.peakSpeed = result.peakSpeed;
   record.phases = result.phases;

@@ -29,6 +29,18 @@ void BatchReadouts::showInForm() {
   }
 }
 
+YieldRequest BatchReadouts::nextYield(const RunMoment& at) {
+  std::int64_t pulse = YieldRequest::kNoPulse;
+  for (std::size_t i = nextChange_; i < changes_.size(); ++i)
+    if (changes_[i].pulse > at.pulses) {
+      pulse = changes_[i].pulse;
+      break;
+    }
+  if (options_.stopAtPulse && *options_.stopAtPulse > at.pulses)
+    pulse = std::min(pulse, *options_.stopAtPulse);
+  return YieldRequest::atPulse(pulse);
+}
+
 bool BatchReadouts::pulseYield(const RunMoment& at) {
   const std::int64_t pulse = at.pulses;
   while (nextChange_ < changes_.size() && changes_[nextChange_].pulse <= pulse) {

@@ -21,6 +21,9 @@ class BatchReadouts final : public LiveReadouts {
 
   void clearStop() override { stopf_ = 0; }
   void showReadout(Readout readout, std::int64_t value) override;
+  // The pulses of the --at changes and of --stop-at; a stop by a signal is
+  // seen at the run's idle yields as well.
+  YieldRequest nextYield(const RunMoment& at) override;
   bool pulseYield(const RunMoment& at) override;
   bool idleYield(const RunMoment& at) override;
 

@@ -45,6 +45,10 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   void setTimeAxisCaption(std::string_view caption) override {
     picture_.setTimeAxisCaption(caption);
   }
+  // The points are kept when a plot, the points or the trace are asked for.
+  bool keepsPoints() const override {
+    return !plotPath_.empty() || !pointsPath_.empty() || !tracePath_.empty();
+  }
 
   // A point plotted: its place to the points file, its values to the trace.
   void pointPlotted(const PlottedPoint& point) override;

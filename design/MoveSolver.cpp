@@ -128,6 +128,7 @@ class UntilAccelerationEnds final : public LiveReadouts {
  public:
   void clearStop() override {}
   void showReadout(Readout, std::int64_t) override {}
+  YieldRequest nextYield(const RunMoment&) override { return {YieldRequest::kNoPulse, true}; }
   bool pulseYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
   bool idleYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
 };
@@ -139,6 +140,7 @@ class LastSpeed final : public LiveReadouts {
   void showReadout(Readout readout, std::int64_t value) override {
     if (readout == Readout::SpeedCounter) speed = value;
   }
+  YieldRequest nextYield(const RunMoment&) override { return YieldRequest::none(); }
   bool pulseYield(const RunMoment&) override { return false; }
   bool idleYield(const RunMoment&) override { return false; }
   std::int64_t speed = 0;

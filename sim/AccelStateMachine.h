@@ -13,9 +13,12 @@
 // asymmetric one D and L.
 #pragma once
 
+#include <cstdint>
+#include <limits>
+
 #include "EngineState.h"
 #include "LiveOptions.h"
-#include "ReadoutPort.h"
+#include "LiveReadouts.h"
 #include "RunError.h"
 #include "RunEvents.h"
 
@@ -23,7 +26,7 @@ namespace tarvex {
 
 class AccelStateMachine {
  public:
-  AccelStateMachine(EngineState& state, ReadoutPort& readouts, const LiveOptions& options,
+  AccelStateMachine(EngineState& state, LiveReadouts& readouts, const LiveOptions& options,
                     PhaseLog& phases)
       : s_(state), readouts_(readouts), options_(options), phases_(phases) {}
 
@@ -36,8 +39,11 @@ class AccelStateMachine {
   // Every tick: one step of the asymmetric deceleration estimate, D of the
   // accumulated A per step, while the deceleration is asymmetric.
   void decelEstimateConversion() {
-    if (s_.decelRatioAccumulator >= s_.params.deceleration && options_.asymmetric()) [[unlikely]]
+    if (decelEstimateStepDue()) [[unlikely]]
       convertDecelEstimate();
+  }
+  bool decelEstimateStepDue() const {
+    return s_.decelRatioAccumulator >= s_.params.deceleration && options_.asymmetric();
   }
 
   // Every tick: the acceleration-counter step.
@@ -56,6 +62,24 @@ class AccelStateMachine {
   // Set-up: the run starts in `state`, entered at tick 0.
   void startIn(AccelState state);
 
+  // Stretches applied at once. Each answer follows from the rules of the
+  // steps above for the state as it stands and the options as they stand
+  // (they change only at yields, where stretches end).
+  static constexpr std::int64_t kEndless = std::numeric_limits<std::int64_t>::max() / 4;
+
+  // How many of the coming output pulses only count: their bookkeeping
+  // raises the acceleration pulses, the deceleration estimate, the triangle
+  // estimate and the drag pulses, and does nothing else (no state, no
+  // indicator, no peak, no estimate step falling due, no overflow).
+  std::int64_t quietPulses() const;
+  // The bookkeeping of that many pulses; the tick loop counts them.
+  void applyQuietPulses(std::int64_t pulses);
+  // How many of the coming jerk steps (S-curve) only move jerkCounter.
+  std::int64_t quietJerkSteps() const;
+  void applyQuietJerkSteps(std::int64_t steps);
+  // Whether the linear acceleration-counter step leaves accelCounter as it is.
+  bool linearAccelCounterSettled() const;
+
  private:
   // Sets accelState, shows it and notes it in the phase log, entered by the
   // tick now being computed.
@@ -66,6 +90,9 @@ class AccelStateMachine {
   void jerkStep();
   bool rise(std::int32_t rate, std::int32_t ceiling);
   bool fall(std::int32_t rate);
+  bool rising() const;
+  std::int32_t fallingRate() const;
+  std::int32_t triangleEstimateGain() const;
   void passToFallingWhenRoomRunsOut(AccelState rising, AccelState plateau, AccelState falling,
                                     std::int16_t upper, std::int16_t lower, Step roomStep);
   void trianglePrevention();
@@ -80,7 +107,7 @@ class AccelStateMachine {
   }
 
   EngineState& s_;
-  ReadoutPort& readouts_;
+  LiveReadouts& readouts_;
   const LiveOptions& options_;
   PhaseLog& phases_;
 };

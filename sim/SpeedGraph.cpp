@@ -1,5 +1,6 @@
 #include "SpeedGraph.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <utility>
@@ -50,19 +51,42 @@ void SpeedGraph::beginPlot(std::int32_t range, std::int16_t initialSpeed,
   drawPlotPoint();
 }
 
+// Above the picture's top a point is drawn on its top edge.
+double SpeedGraph::plotYFor(std::int16_t speedCounter) const {
+  const double y = kZeroSpeedY - static_cast<double>(speedCounter) * speedScale_;
+  return y <= 0.0 ? 0.0 : y;
+}
+
+// The drawing takes single precision; a y beyond its range cannot be drawn.
+bool SpeedGraph::drawable(double y) {
+  return std::fabs(y) <= static_cast<double>(FLT_MAX);
+}
+
 void SpeedGraph::plotPoint(std::int16_t speedCounter) {
   if (plotX_ < kLastColumn) ++plotX_;
-  plotY_ = kZeroSpeedY - static_cast<double>(speedCounter) * speedScale_;
-  if (plotY_ <= 0.0) plotY_ = 0.0;
+  plotY_ = plotYFor(speedCounter);
   drawPlotPoint();
   ++pointsPlotted_;
   plotTickCount_ = 0;
 }
 
+void SpeedGraph::skipTicks(std::int64_t ticks, std::int16_t speedCounter) {
+  const std::int64_t steps = std::int64_t{plotTickCount_} + ticks;
+  // A period below 1 plots at every tick.
+  const std::int64_t period = std::max<std::int64_t>(plotPeriod_, 1);
+  const std::int64_t points = steps / period;
+  if (points == 0) {
+    plotTickCount_ = static_cast<std::int32_t>(steps);
+    return;
+  }
+  plotTickCount_ = static_cast<std::int32_t>(steps % period);
+  plotX_ = static_cast<std::int32_t>(std::min<std::int64_t>(kLastColumn, plotX_ + points));
+  plotY_ = plotYFor(speedCounter);
+  pointsPlotted_ += points;
+}
+
 void SpeedGraph::drawPlotPoint() {
-  // The drawing takes single precision; a y beyond its range cannot be drawn.
-  if (!(std::fabs(plotY_) <= static_cast<double>(FLT_MAX)))
-    raiseRunError(RunError::Overflow, Step::PlotY);
+  if (!drawable(plotY_)) raiseRunError(RunError::Overflow, Step::PlotY);
   surface_.drawPoint(static_cast<float>(plotX_), static_cast<float>(plotY_));
 }
 

@@ -22,6 +22,9 @@ class GraphSurface {
   // bottom-right corner; each shown at once.
   virtual void setSpeedAxisCaption(std::string_view caption) = 0;
   virtual void setTimeAxisCaption(std::string_view caption) = 0;
+  // Whether the points drawn are kept anywhere. Points that are not are only
+  // counted, and a run may jump over them.
+  virtual bool keepsPoints() const { return true; }
 };
 
 // A surface that draws nowhere.
@@ -32,6 +35,7 @@ class NullGraphSurface final : public GraphSurface {
   void drawPoint(float, float) override {}
   void setSpeedAxisCaption(std::string_view) override {}
   void setTimeAxisCaption(std::string_view) override {}
+  bool keepsPoints() const override { return false; }
 };
 
 class SpeedGraph {
@@ -65,13 +69,19 @@ class SpeedGraph {
     return true;
   }
 
-  // How many of the coming ticks end without a point.
-  std::int64_t ticksBeforeNextPoint() const {
+  // How many of the coming ticks, at the speed counter `speedCounter`, can
+  // be applied at once by skipTicks: those that end without a point, or
+  // every one when the points are only counted (`pointsKept` false) and a
+  // point at this speed can be drawn.
+  std::int64_t ticksBeforeNextPoint(bool pointsKept, std::int16_t speedCounter) const {
+    if (!pointsKept && drawable(plotYFor(speedCounter))) return kEveryTick;
     const std::int64_t quiet = std::int64_t{plotPeriod_} - plotTickCount_ - 1;
     return quiet > 0 ? quiet : 0;
   }
-  // The plot steps of `ticks` ticks that end without a point.
-  void skipTicks(std::int64_t ticks) { plotTickCount_ += static_cast<std::int32_t>(ticks); }
+  // The plot steps of `ticks` ticks at the speed counter `speedCounter`: the
+  // points among them are counted and the last one's place kept, nothing
+  // drawn.
+  void skipTicks(std::int64_t ticks, std::int16_t speedCounter);
 
   std::int32_t plotPeriod() const { return plotPeriod_; }
   double speedScale() const { return speedScale_; }
@@ -81,8 +91,12 @@ class SpeedGraph {
   std::int64_t pointsPlotted() const { return pointsPlotted_; }
 
  private:
+  static constexpr std::int64_t kEveryTick = std::int64_t{1} << 40;
+
   void plotPoint(std::int16_t speedCounter);
   void drawPlotPoint();
+  double plotYFor(std::int16_t speedCounter) const;
+  static bool drawable(double y);
 
   GraphSurface& surface_;
   std::int32_t plotPeriod_ = 0;

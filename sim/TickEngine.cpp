@@ -1,8 +1,11 @@
 #include "TickEngine.h"
 
+#include <limits>
+
 #include "CycleCounters.h"
 #include "GuardedArithmetic.h"
 #include "ParameterConversion.h"
+#include "PulseTrain.h"
 
 namespace tarvex {
 namespace {
@@ -22,11 +25,11 @@ TickEngine::TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSu
     : optionSource_(options),
       liveReadouts_(readouts),
       trace_(trace),
-      readouts_(readouts, schedule_),
       options_(options),
-      machine_(state_, readouts_, options_, phases_),
+      machine_(state_, readouts, options_, phases_),
       graph_(surface),
-      log_(std::move(logPath)) {}
+      log_(std::move(logPath)),
+      pointsKept_(trace != nullptr || surface.keepsPoints()) {}
 
 RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
   state_ = EngineState{};
@@ -71,13 +74,13 @@ void TickEngine::setUp(const RunParameters& params) {
   s.jerkCounter = guardedAdd<i32>(p.jerkAccel, 1, Step::JerkCounterFromJerkAccel);
   s.accelCounter = 1;
   s.speedCounter = p.initialSpeed;
-  readouts_.show(Readout::SpeedCounter, p.initialSpeed);
+  liveReadouts_.showReadout(Readout::SpeedCounter, p.initialSpeed);
   s.accelPulseCount = p.accelOffset;
   s.decelPointCounter = guardedSub<i32>(p.accelOffset, 1, Step::DecelPointFromAccelOffset);
   s.outputPulseCount = 0;
   s.jerkSpeedSteps = 0;
   s.dragPulseCount = 0;
-  readouts_.show(Readout::DragPulses, 0);
+  liveReadouts_.showReadout(Readout::DragPulses, 0);
 
   graph_.beginPlot(p.range, p.initialSpeed, params[Parameter::TimeDisplayMax],
                    params[Parameter::SpeedDisplayMax]);
@@ -97,12 +100,12 @@ void TickEngine::setUp(const RunParameters& params) {
   s.jerkOff = false;
   s.triangleEstimate = 0;
   s.peakSpeed = 0;
-  readouts_.show(Readout::PeakSpeed, 0);
+  liveReadouts_.showReadout(Readout::PeakSpeed, 0);
   s.triangleIndicator = false;
-  readouts_.show(Readout::TriangleIndicator, 0);
+  liveReadouts_.showReadout(Readout::TriangleIndicator, 0);
 
   options_.refresh();
-  schedule_.yielded(0);
+  planYields();
 }
 
 // Everything of a tick after its pulse step.
@@ -112,16 +115,7 @@ inline void TickEngine::tickBody() {
   machine_.accelCounterStep();
   if (s.speedCycle == kSpeedStepCycleValue && !s.constantSpeed) speedStep();
 
-  // Pulse accumulator: one pulse each time speedCounter has used up range.
-  s.pulseAccumulator =
-      guardedSub<i32>(s.pulseAccumulator, s.speedCounter, Step::PulseAccumulatorTake);
-  if (s.pulseAccumulator > 0) {
-    s.pulseDue = false;
-  } else {
-    s.pulseDue = true;
-    s.pulseAccumulator =
-        guardedAdd<i32>(s.pulseAccumulator, s.params.range, Step::PulseAccumulatorReload);
-  }
+  PulseTrain::tick(s);
 
   // Cycle step, with the flags and the state as they now stand.
   if (s.phaseChanged) [[unlikely]] {
@@ -143,23 +137,15 @@ RunEnd TickEngine::tickLoop() {
   EngineState& s = state_;
   inLoop_ = true;
   for (;;) {
+    if constexpr (Mode == RunMode::FastForward) {
+      if (const std::int64_t ticks = stretchTicks(); ticks > 0) applyStretch(ticks);
+    }
     if (s.pulseDue) {
       // Exit test: the requested pulses are out and the next one is due.
       if (s.outputPulseCount == s.params.outputPulses) return RunEnd::Completed;
       if (pulseStep()) return RunEnd::Stopped;
-    } else {
-      if (s.tickCount >= schedule_.nextIdleYieldTick()) [[unlikely]] {
-        if (idleStep()) return RunEnd::Stopped;
-      }
-      if constexpr (Mode == RunMode::FastForward) {
-        if (const std::int64_t quiet = quietTicks(); quiet > 0) {
-          skipQuietTicks(quiet);
-          // The stretch may end just before an idle yield is due.
-          if (s.tickCount >= schedule_.nextIdleYieldTick()) {
-            if (idleStep()) return RunEnd::Stopped;
-          }
-        }
-      }
+    } else if (schedule_.idleYieldDue(s.tickCount)) [[unlikely]] {
+      if (idleStep()) return RunEnd::Stopped;
     }
     tickBody();
   }
@@ -188,8 +174,10 @@ bool TickEngine::pulseStep() {
   EngineState& s = state_;
   machine_.accelerationPulseBookkeeping();
   ++s.outputPulseCount;
-  readouts_.show(Readout::OutputPulses, s.outputPulseCount);
+  liveReadouts_.showReadout(Readout::OutputPulses, s.outputPulseCount);
   machine_.afterOutputPulse();
+  if (!schedule_.pulseYields(s.outputPulseCount, s.tickCount, phases_.entries().size()))
+    return false;
   const bool stop = liveReadouts_.pulseYield(moment());
   afterYield();
   return stop;
@@ -204,7 +192,12 @@ bool TickEngine::idleStep() {
 // The user may have changed the options during the yield.
 void TickEngine::afterYield() {
   options_.refresh();
-  schedule_.yielded(state_.tickCount);
+  planYields();
+}
+
+void TickEngine::planYields() {
+  const RunMoment at = moment();
+  schedule_.yielded(at.tick, at.pulses, phases_.entries().size(), liveReadouts_.nextYield(at));
 }
 
 void TickEngine::speedStep() {
@@ -223,12 +216,42 @@ void TickEngine::speedStep() {
   }
 }
 
+// How many of the coming speed steps only move speedAccumulator, without
+// crossing (or, at a negative accelCounter, leaving 16 bits); kNoSpeedChange
+// when none ever crosses.
+std::int64_t TickEngine::quietSpeedSteps() const {
+  const EngineState& s = state_;
+  const std::int64_t collected = s.speedAccumulator, step = s.accelCounter;
+  constexpr std::int64_t kMax16 = std::numeric_limits<i16>::max();
+  constexpr std::int64_t kMin16 = std::numeric_limits<i16>::min();
+  if (s.accelerating) {
+    if (collected - step <= 0) return 0;
+    if (step > 0) return (collected - 1) / step;
+    if (step == 0) return kNoSpeedChange;
+    return (kMax16 - collected) / -step;
+  }
+  if (s.decelerating) {
+    if (collected + step >= kSpeedAccumulatorSpan) return 0;
+    if (step > 0) return (kSpeedAccumulatorSpan - 1 - collected) / step;
+    if (step == 0) return kNoSpeedChange;
+    return (collected - kMin16) / -step;
+  }
+  return kNoSpeedChange;
+}
+
+void TickEngine::applyQuietSpeedSteps(std::int64_t steps) {
+  EngineState& s = state_;
+  const std::int64_t moved = steps * s.accelCounter;
+  if (s.accelerating) s.speedAccumulator = static_cast<i16>(s.speedAccumulator - moved);
+  if (s.decelerating) s.speedAccumulator = static_cast<i16>(s.speedAccumulator + moved);
+}
+
 void TickEngine::raiseSpeed() {
   EngineState& s = state_;
   s.speedAccumulator =
       guardedAdd<i16>(s.speedAccumulator, kSpeedAccumulatorSpan, Step::SpeedAccumulatorRefill);
   s.speedCounter = guardedAdd<i16>(s.speedCounter, 1, Step::SpeedCounterUp);
-  readouts_.show(Readout::SpeedCounter, s.speedCounter);
+  liveReadouts_.showReadout(Readout::SpeedCounter, s.speedCounter);
   machine_.accelerationSpeedChecks();
 }
 
@@ -240,7 +263,7 @@ void TickEngine::lowerSpeed() {
   machine_.decelerationSpeedChecks();
   // Deceleration never takes the speed below the initial speed.
   if (s.speedCounter < s.params.initialSpeed) s.speedCounter = s.params.initialSpeed;
-  readouts_.show(Readout::SpeedCounter, s.speedCounter);
+  liveReadouts_.showReadout(Readout::SpeedCounter, s.speedCounter);
 }
 
 }  // namespace tarvex

@@ -14,7 +14,6 @@
 #include "LiveOptions.h"
 #include "LiveReadouts.h"
 #include "Parameters.h"
-#include "ReadoutPort.h"
 #include "RunEvents.h"
 #include "RunOutcome.h"
 #include "SpeedGraph.h"
@@ -22,8 +21,11 @@
 
 namespace tarvex {
 
-// FastForward applies stretches of quiet ticks at once; TickByTick computes
-// every tick. Both give the same run in every observable way.
+// FastForward applies whole stretches of ticks at once, output pulses
+// included, up to the next tick where something happens that anyone can see;
+// TickByTick computes every tick. Both give the same run in every observable
+// way: outcome, readouts at every yield and at the end, phases, points, trace
+// and log.
 enum class RunMode { FastForward, TickByTick };
 
 class TickEngine {
@@ -55,10 +57,11 @@ class TickEngine {
   template <RunMode Mode>
   RunEnd tickLoop();
   void tickBody();
-  // Fast-forward (QuietTicks.cpp): how many ticks from the current one on
-  // are quiet, and applying that many at once.
-  std::int64_t quietTicks() const;
-  void skipQuietTicks(std::int64_t ticks);
+  // Fast-forward (Stretch.cpp): how many ticks from the current one on can
+  // be applied at once, and applying that many.
+  std::int64_t stretchTicks() const;
+  void applyStretch(std::int64_t ticks);
+  void planYields();
   RunMoment moment() const;
   TracePoint tracePoint() const;
   void pointPlotted();
@@ -68,18 +71,22 @@ class TickEngine {
   void speedStep();
   void raiseSpeed();
   void lowerSpeed();
+  static constexpr std::int64_t kNoSpeedChange = std::int64_t{1} << 40;
+  std::int64_t quietSpeedSteps() const;
+  void applyQuietSpeedSteps(std::int64_t steps);
 
   RunOptionSource& optionSource_;
   LiveReadouts& liveReadouts_;
   TraceSink* trace_;
   YieldSchedule schedule_;
-  ReadoutPort readouts_;
   EngineState state_;
   PhaseLog phases_;
   LiveOptions options_;
   AccelStateMachine machine_;
   SpeedGraph graph_;
   DataLog log_;
+  // Whether the plotted points go anywhere; points nobody keeps are counted.
+  bool pointsKept_ = true;
   bool inLoop_ = false;
   // The cycles' directions, renewed in the cycle step after a change of
   // state (EngineState::phaseChanged).

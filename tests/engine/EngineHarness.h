@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -54,22 +55,38 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
   std::int64_t stopAfterTick = -1;  // stop at the first yield after it
   // When set, readouts and yields are noted here as text instead of above.
   std::vector<std::string>* events = nullptr;
+  // When set: the pulses asked to yield, and each yield noted in `events`
+  // with the last value shown of every readout instead of every readout.
+  std::function<YieldRequest(const RunMoment&)> yieldPlan;
+  std::array<std::int64_t, kReadoutCount> latest{};
 
   void clearStop() override { note("clearStop"); }
   void showReadout(Readout r, std::int64_t value) override {
     const std::int64_t tick = engine->currentTick();
+    latest[static_cast<std::size_t>(r)] = value;
     if (tick == 0)
       note("show " + std::to_string(static_cast<int>(r)) + "=" + std::to_string(value));
+    if (yieldPlan) return;
     if (events)
       events->push_back(std::to_string(value * 8 + static_cast<int>(r)) + "@" +
                         std::to_string(tick));
     else
       shown.push_back({r, value, tick, engine->state()});
   }
+  YieldRequest nextYield(const RunMoment& at) override {
+    return yieldPlan ? yieldPlan(at) : YieldRequest::everyPulse(at);
+  }
+  // The last value shown of every readout.
+  std::string latestShown() const {
+    std::string text;
+    for (const std::int64_t v : latest) text += " " + std::to_string(v);
+    return text;
+  }
   bool pulseYield(const RunMoment& at) override {
     const std::int64_t pulse = at.pulses;
     if (events)
-      events->push_back("yield@" + std::to_string(engine->currentTick()));
+      events->push_back("yield@" + std::to_string(engine->currentTick()) +
+                        (yieldPlan ? latestShown() : ""));
     else
       yields.push_back({Readout::OutputPulses, pulse, engine->currentTick(), engine->state()});
     if (duringYield) duringYield(pulse);
@@ -78,7 +95,9 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
   bool idleYield(const RunMoment& at) override {
     idleYieldTicks.push_back(at.tick);
     if (duringIdleYield) duringIdleYield();
-    if (events) events->push_back("idle@" + std::to_string(engine->currentTick()));
+    if (events)
+      events->push_back("idle@" + std::to_string(engine->currentTick()) +
+                        (yieldPlan ? latestShown() : ""));
     return static_cast<int>(idleYieldTicks.size()) == stopAtIdleYield || pastTickBudget();
   }
   void clearGraph() override { note("clearGraph"); }
@@ -117,8 +136,11 @@ inline RunParameters startupParameters() {
 
 // A run whose data log goes to a folder of its own (or to `log`).
 struct EngineRun {
-  explicit EngineRun(std::filesystem::path log = {})
-      : logPath(log.empty() ? dir.file("log.txt") : log), engine(options, rec, rec, &rec, logPath) {
+  // `tracePoints` false: the points go nowhere and are only counted.
+  explicit EngineRun(std::filesystem::path log = {}, bool tracePoints = true)
+      : logPath(log.empty() ? dir.file("log.txt") : log),
+        engine(options, rec, tracePoints ? static_cast<GraphSurface&>(rec) : nowhere,
+               tracePoints ? &rec : nullptr, logPath) {
     rec.engine = &engine;
   }
   EngineRun& set(Parameter p, const std::string& text) {
@@ -168,6 +190,7 @@ struct EngineRun {
   RunParameters params = startupParameters();
   MemoryOptions options;
   Recorder rec;
+  NullGraphSurface nowhere;
   TickEngine engine;
   RunOutcome outcome;
 };

@@ -1,6 +1,8 @@
-// Fast-forward against tick by tick on seeded random runs: the same outcome,
-// readouts, yields, points and log bytes.
+// Fast-forward against tick by tick on seeded random runs and on long moves:
+// the same outcome, readouts, yields, phases, points and log bytes, whether
+// the readouts ask for a yield at every pulse or only at a few.
 #include <random>
+#include <sstream>
 
 #include "EngineHarness.h"
 
@@ -18,6 +20,11 @@ struct Case {
   MemoryOptions options;
   std::vector<std::tuple<std::int64_t, int, Tristate>> changes;  // pulse, option, value
   std::int64_t stopAtPulse = -1, tickBudget = 20000000;
+  int stopAtIdleYield = 2;
+  // Yields only at the pulses of the changes and the stop (and, if asked,
+  // after each change of state); readouts compared at the yields.
+  bool sparseYields = false, yieldAfterStateChange = false;
+  bool tracePoints = true;  // false: points only counted
 };
 
 // Short runs reaching every phase, option, live change, stop and overflow.
@@ -74,6 +81,9 @@ Case makeCase(std::uint64_t seed) {
     c.changes.emplace_back(pick(1, 2000), static_cast<int>(pick(0, 2)),
                            static_cast<Tristate>(pick(0, 2)));
   if (chance(20)) c.stopAtPulse = pick(1, 2000);
+  c.sparseYields = chance(50);
+  c.yieldAfterStateChange = chance(30);
+  c.tracePoints = !c.sparseYields || chance(50);
   return c;
 }
 
@@ -84,12 +94,23 @@ struct Trace {
   std::string log;
 };
 
+// The next pulse after `pulses` among the case's changes and its stop.
+YieldRequest sparsePlan(const Case& c, std::int64_t pulses) {
+  std::int64_t next = YieldRequest::kNoPulse;
+  for (const auto& change : c.changes)
+    if (std::get<0>(change) > pulses) next = std::min(next, std::get<0>(change));
+  if (c.stopAtPulse > pulses) next = std::min(next, c.stopAtPulse);
+  return {next, c.yieldAfterStateChange};
+}
+
 Trace runCase(const Case& c, RunMode mode) {
-  EngineRun r;
+  EngineRun r({}, c.tracePoints);
+  if (c.sparseYields)
+    r.rec.yieldPlan = [&c](const RunMoment& at) { return sparsePlan(c, at.pulses); };
   r.params = c.params;
   r.options = c.options;
   r.rec.stopAtPulse = c.stopAtPulse;
-  r.rec.stopAtIdleYield = 2;
+  r.rec.stopAtIdleYield = c.stopAtIdleYield;
   r.rec.stopAfterTick = c.tickBudget;
   r.rec.duringYield = [&](std::int64_t pulse) {
     for (const auto& [at, option, value] : c.changes) {
@@ -104,7 +125,27 @@ Trace runCase(const Case& c, RunMode mode) {
   t.outcome = r.run(mode);
   t.points = std::move(r.rec.points);
   t.log = readFile(r.logPath);
+  // What stays of the run: the last readouts, the phases and the graph.
+  t.events.push_back("end" + r.rec.latestShown());
+  for (const PhaseEntry& e : r.engine.phases().entries())
+    t.events.push_back("phase " + std::to_string(stateNumber(e.state)) + "@" +
+                       std::to_string(e.tick) + " p" + std::to_string(e.pulses) + " v" +
+                       std::to_string(e.speedCounter));
+  const SpeedGraph& g = r.engine.graph();
+  t.events.push_back("graph " + std::to_string(g.pointsPlotted()) + " x" +
+                     std::to_string(g.plotX()) + " y" + std::to_string(g.plotY()));
   return t;
+}
+
+void expectSameRun(const Case& c) {
+  const Trace fast = runCase(c, RunMode::FastForward);
+  const Trace slow = runCase(c, RunMode::TickByTick);
+  ASSERT_EQ(std::tie(fast.outcome.end, fast.outcome.ticks, fast.outcome.pulses),
+            std::tie(slow.outcome.end, slow.outcome.ticks, slow.outcome.pulses));
+  ASSERT_EQ(fast.outcome.failure, slow.outcome.failure);
+  ASSERT_EQ(fast.events, slow.events);
+  ASSERT_EQ(fast.points, slow.points);
+  ASSERT_EQ(fast.log, slow.log);
 }
 
 TEST(FastForward, AgreesWithTickByTickOnRandomRuns) {
@@ -114,20 +155,102 @@ TEST(FastForward, AgreesWithTickByTickOnRandomRuns) {
     const std::uint64_t seed = setting("TARVEX_FF_FIRST_SEED", 1) + static_cast<std::uint64_t>(i);
     const Case c = makeCase(seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const Trace fast = runCase(c, RunMode::FastForward);
-    const Trace slow = runCase(c, RunMode::TickByTick);
-    ASSERT_EQ(std::tie(fast.outcome.end, fast.outcome.ticks, fast.outcome.pulses),
-              std::tie(slow.outcome.end, slow.outcome.ticks, slow.outcome.pulses));
-    ASSERT_EQ(fast.outcome.failure, slow.outcome.failure);
-    ASSERT_EQ(fast.events, slow.events);
-    ASSERT_EQ(fast.points, slow.points);
-    ASSERT_EQ(fast.log, slow.log);
-    ++ends[static_cast<int>(slow.outcome.end)];
+    expectSameRun(c);
+    if (HasFatalFailure()) return;
+    ++ends[static_cast<int>(runCase(c, RunMode::FastForward).outcome.end)];
   }
   std::printf("%d cases: %d completed, %d stopped, %d failed\n", cases, ends[0], ends[1], ends[2]);
   // The generator must reach all three ends, or the comparison proves little.
   if (cases >= 100)
     for (const int n : ends) EXPECT_GT(n, cases / 20);
+}
+
+}  // namespace
+}  // namespace tarvex::test
+
+namespace tarvex::test {
+namespace {
+
+// A long move from words: parameters by symbol, linear, manual, asymmetric,
+// grayed (symmetric), record, stop=PULSE, at=PULSE:OPTION:VALUE (option 0 recording, 1
+// automatic deceleration, 2 symmetric), every (a yield at every pulse),
+// states (a yield after each change of state), counted (points not kept).
+Case longMove(const std::string& words) {
+  Case c;
+  c.tickBudget = -1;
+  c.stopAtIdleYield = 0;
+  c.sparseYields = true;
+  std::istringstream in(words);
+  for (std::string word; in >> word;) {
+    const auto eq = word.find('=');
+    const std::string key = word.substr(0, eq),
+                      value = eq == std::string::npos ? "" : word.substr(eq + 1);
+    if (key == "stop") {
+      c.stopAtPulse = std::stoll(value);
+    } else if (key == "at") {
+      std::istringstream at(value);
+      std::int64_t pulse = 0;
+      int option = 0, v = 0;
+      char colon = 0;
+      at >> pulse >> colon >> option >> colon >> v;
+      c.changes.emplace_back(pulse, option, static_cast<Tristate>(v));
+    } else if (eq != std::string::npos) {
+      c.params[parameterWithSymbol(key)] = value;
+    }
+    if (word == "linear") c.options.curve = Tristate::Off;
+    if (word == "manual") c.options.automatic = Tristate::Off;
+    if (word == "asymmetric") c.options.symmetricDecel = Tristate::Off;
+    if (word == "grayed") c.options.symmetricDecel = Tristate::Grayed;
+    if (word == "record") c.options.record = Tristate::On;
+    if (word == "every") c.sparseYields = false;
+    if (word == "states") c.yieldAfterStateChange = true;
+    if (word == "counted") c.tracePoints = false;
+  }
+  return c;
+}
+
+// Moves of millions of pulses, each computed both ways in full; those marked
+// long (minutes tick by tick) only with TARVEX_FF_LONG_MOVES set. At range
+// 100000 a speed counter of 10000 is 800,000 pulses per second.
+TEST(FastForward, AgreesWithTickByTickOnLongMoves) {
+  const struct {
+    bool long_;
+    const char* words;
+  } moves[] = {
+      // A long cruise, its points kept and only counted.
+      {false, "R=100000 V=10000 P=2000000 time=30"},
+      {true, "R=100000 V=10000 P=20000000 time=30 counted"},
+      // Linear ramps of 4,000,000 pulses each.
+      {false, "R=100000 A=8 V=10000 P=10000000 linear time=30 counted"},
+      // S-curve ramps of about 550,000 pulses.
+      {false, "R=100000 A=200 K=3000 L=3000 V=10000 P=1200000 time=30 states"},
+      // A stop and a change inside jumped stretches: manual deceleration
+      // chosen past its point starts the deceleration at the next pulse.
+      {false, "R=100000 V=10000 P=20000000 time=30 at=1234567:1:0 stop=1500000"},
+      {false, "R=100000 V=10000 P=2000000 time=30 at=777777:2:0 at=999999:2:1 counted"},
+      // Triangle prevention in a long linear move.
+      {false, "R=100000 A=8 V=10000 P=3000000 linear time=30 counted"},
+      // Manual deceleration, then a million drag pulses at the initial speed.
+      {false, "R=100000 SV=4000 V=10000 P=2000000 DP=1000000 manual time=30 counted"},
+      // Asymmetric: the estimate converted at D per step while accelerating.
+      {true, "R=100000 A=8 D=3 V=10000 P=10000000 linear asymmetric time=30 counted"},
+      {false, "R=100000 A=300 D=200 K=2000 L=900 SV=1000 V=10000 P=1500000 asymmetric time=30"},
+      // The acceleration pulses overflow in the middle of a stretch.
+      {false,
+       "R=100000 A=200 K=3000 V=10000 AO=2147000000 P=2147483647 DP=2147483647 manual "
+       "time=30 counted"},
+      // The start-up run recorded until the log's record cap.
+      {true, "record"},
+      // No end in sight: pulses until the tick count overflows at 2^31.
+      {true, "R=100000 V=10000 P=-1 time=30 counted"},
+  };
+  const bool all = std::getenv("TARVEX_FF_LONG_MOVES") != nullptr;
+  for (const auto& move : moves) {
+    if (move.long_ && !all) continue;
+    SCOPED_TRACE(move.words);
+    expectSameRun(longMove(move.words));
+    if (HasFatalFailure()) return;
+  }
 }
 
 }  // namespace

@@ -206,7 +206,8 @@ TEST(StartupRun, ShowsItsValuesAtTheKnownTicksAndInOrder) {
   EXPECT_EQ(topOf(linear.rec.points), 988.0f);
 }
 
-// Without pulses a run still yields, after 2^22 quiet ticks or 4096 readouts.
+// Without pulses, or without a yield asked for, a run still yields every 2^22
+// ticks: at the first tick at or after each multiple since its last yield.
 TEST(IdleYields, KeepRunsWithoutPulsesStoppable) {
   for (const RunMode mode : {RunMode::FastForward, RunMode::TickByTick}) {
     SCOPED_TRACE(mode == RunMode::FastForward ? "fast-forward" : "tick by tick");
@@ -217,11 +218,22 @@ TEST(IdleYields, KeepRunsWithoutPulsesStoppable) {
     EXPECT_EQ(idle.rec.idleYieldTicks, (std::vector<std::int64_t>{4194304, 8388608}));
     EXPECT_EQ(idle.outcome.pulses, 1);
 
-    // From -16000 the speed climbs every 8 ticks: readout 4096 in tick 1 + 8 x 4095.
-    EngineRun climb;
-    climb.with("linear SV=-16000").rec.stopAtIdleYield = 1;
-    EXPECT_EQ(climb.run(mode).end, RunEnd::Stopped);
-    EXPECT_EQ(climb.rec.idleYieldTicks, std::vector<std::int64_t>{32761});
+    // The start-up run asking for no yield still yields in tick 4194305; a
+    // yield asked for at pulse 9000 (tick 3747715) leaves that one as it is.
+    for (const std::int64_t asked : {YieldRequest::kNoPulse, std::int64_t{9000}}) {
+      EngineRun quiet;
+      quiet.rec.yieldPlan = [asked](const RunMoment& at) {
+        return at.pulses < asked ? YieldRequest::atPulse(asked) : YieldRequest::none();
+      };
+      EXPECT_EQ(quiet.run(mode).end, RunEnd::Completed);
+      std::vector<std::int64_t> ticks;
+      for (const Shown& y : quiet.rec.yields) ticks.push_back(y.tick - 1);
+      ticks.insert(ticks.end(), quiet.rec.idleYieldTicks.begin(), quiet.rec.idleYieldTicks.end());
+      const std::vector<std::int64_t> expected = asked == 9000
+                                                     ? std::vector<std::int64_t>{3747714, 4194304}
+                                                     : std::vector<std::int64_t>{4194304};
+      EXPECT_EQ(ticks, expected);
+    }
 
     // Recording ticked during the first idle yield records from the next
     // eighth tick on: samples 524289 to 1048576.
