@@ -365,16 +365,8 @@ std::int64_t AccelStateMachine::quietJerkSteps() const {
 }
 
 void AccelStateMachine::applyQuietJerkSteps(std::int64_t steps) {
-  switch (s_.accelState) {
-    case AccelState::AccelRising:
-    case AccelState::DecelRising:
-    case AccelState::AccelFalling:
-    case AccelState::DecelFalling:
-      s_.jerkCounter = static_cast<i32>(rising() ? s_.jerkCounter - steps : s_.jerkCounter + steps);
-      break;
-    default:
-      break;
-  }
+  if (quietJerkSteps() == kEndless) return;  // no jerk step acts in this state
+  s_.jerkCounter = static_cast<i32>(rising() ? s_.jerkCounter - steps : s_.jerkCounter + steps);
 }
 
 bool AccelStateMachine::linearAccelCounterSettled() const {
