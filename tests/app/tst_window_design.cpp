@@ -5,6 +5,7 @@
 // registers against the run.
 #include <QClipboard>
 #include <QLabel>
+#include <QSettings>
 #include <QTableWidget>
 
 #include "DesignDialog.h"
@@ -215,6 +216,21 @@ class WindowDesign : public test::WindowTest {
     QCOMPARE(form->optionValue(CheckBox::Check4), kUnchecked);
     QCOMPARE(form->optionValue(CheckBox::Check6), kChecked);
     QCOMPARE(shown("Text6"), QStringLiteral("50000"));
+  }
+
+  // Targets kept in the settings come back as typed in a later start, none
+  // before any were kept.
+  void targetsKeptInSettings() {
+    const QString ini = file("settings.ini");
+    const window::TargetTexts typed{"20000100", "30000", "0.17", "", "１００", "1", ""};
+    {
+      QSettings settings(ini, QSettings::IniFormat);
+      window::SettingsTargetMemory memory(settings);
+      QVERIFY(!memory.recall());
+      memory.remember(typed);
+    }
+    QSettings settings(ini, QSettings::IniFormat);
+    QCOMPARE(window::SettingsTargetMemory(settings).recall(), typed);
   }
 
   // The graph's menu and a field's menu offer it too; a move from 100 pps
