@@ -8,9 +8,16 @@
 #include <QSettings>
 #include <QTableWidget>
 
+#include <thread>
+#include <tuple>
+
 #include "DesignDialog.h"
+#include "FormModel.h"
 #include "PictureBox.h"
 #include "RunReport.h"
+#include "RunSession.h"
+#include "RunStop.h"
+#include "StartupValues.h"
 #include "WindowTest.h"
 
 using namespace tarvex;
@@ -216,6 +223,30 @@ class WindowDesign : public test::WindowTest {
     QCOMPARE(form->optionValue(CheckBox::Check4), kUnchecked);
     QCOMPARE(form->optionValue(CheckBox::Check6), kChecked);
     QCOMPARE(shown("Text6"), QStringLiteral("50000"));
+  }
+
+  // A stop requested for the design's thread ends each run made there at
+  // its first yield, the first pulse; runs on other threads go on.
+  void stopReachesTheRunsOfItsThread() {
+    RunStopRequest request;
+    request.request();
+    FormModel model;
+    applyStartupValues(model);
+    SilentReadouts quiet;
+    std::vector<RunOutcome> outcomes;
+    std::thread worker([&] {
+      StopRunsOnThisThread stoppable(request);
+      for (int run = 0; run < 2; ++run) outcomes.push_back(RunSession(model, quiet).run().outcome);
+    });
+    worker.join();
+    outcomes.push_back(RunSession(model, quiet).run().outcome);
+    QCOMPARE(request.runsBegun(), 2);
+    for (const auto& [run, end, pulses] : {std::tuple{0, RunEnd::Stopped, 1},
+                                           {1, RunEnd::Stopped, 1},
+                                           {2, RunEnd::Completed, 20000}}) {
+      QCOMPARE(outcomes[std::size_t(run)].end, end);
+      QCOMPARE(outcomes[std::size_t(run)].pulses, pulses);
+    }
   }
 
   // Targets kept in the settings come back as typed in a later start, none
