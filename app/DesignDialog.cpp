@@ -230,7 +230,7 @@ struct DesignSearch {
   RunParameters base;
   RunStopRequest stop;
   std::optional<design::Solution> solution;
-  std::string failure;  // what went wrong, where the design threw
+  QString failure;  // what went wrong, where the design threw
   QThread* thread = nullptr;
 };
 
@@ -450,9 +450,9 @@ void DesignDialog::calculate() {
     try {
       search->solution = design::solve(search->targets, search->base);
     } catch (const std::exception& e) {
-      search->failure = e.what();
+      search->failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
-      search->failure = "?";
+      search->failure = QStringLiteral("不明なエラー");
     }
   });
   connect(search->thread, &QThread::finished, this, &DesignDialog::searchEnded);
@@ -507,10 +507,9 @@ void DesignDialog::searchEnded() {
     targets_[0]->setFocus(Qt::OtherFocusReason);
     return;
   }
-  if (!search->failure.empty() || !search->solution) {
-    showVerdict(
-        QStringLiteral("計算できませんでした：%1").arg(QString::fromLocal8Bit(search->failure)),
-        Tone::Failed);
+  if (!search->failure.isEmpty() || !search->solution) {
+    showVerdict(QStringLiteral("計算できませんでした（内部エラー：%1）").arg(search->failure),
+                Tone::Failed);
     return;
   }
   const design::MoveTargets& targets = search->targets;
