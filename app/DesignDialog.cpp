@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <string>
 
 #include <QApplication>
+#include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,13 +15,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QTableWidget>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "Conversions.h"
 #include "FormRun.h"
 #include "QtText.h"
+#include "RunStop.h"
 #include "Units.h"
 
 namespace tarvex::window {
@@ -71,8 +80,14 @@ QString unitOf(Target target) {
   return {};
 }
 
+// A target's number as the outputs print it: never with an exponent.
 QString number(double value) {
-  return QString::number(value, 'g', 7);
+  return fromUtf8(design::numberText(value));
+}
+
+// A figure measured from a run, to seven significant digits.
+QString measured(double value) {
+  return number(QString::number(value, 'g', 7).toDouble());
 }
 
 QString limit(double value, bool roundUp) {
@@ -197,11 +212,44 @@ QString onOff(bool on, const char* yes, const char* no) {
   return QString::fromUtf8(on ? yes : no);
 }
 
+// An empty table is no stop for Tab.
+void takeFocusWhenFilled(QTableWidget* t) {
+  t->setFocusPolicy(t->rowCount() > 0 ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+QString settingsKey(Target target) {
+  return QStringLiteral("design/") + fromUtf8(design::targetName(target));
+}
+
 }  // namespace
 
+// What the design's thread and the dialog share: the targets and texts in,
+// the solution (or the failure) out, and the stop request across.
+struct DesignSearch {
+  design::MoveTargets targets;
+  RunParameters base;
+  RunStopRequest stop;
+  std::optional<design::Solution> solution;
+  QString failure;  // what went wrong, where the design threw
+  QThread* thread = nullptr;
+};
+
+std::optional<TargetTexts> SettingsTargetMemory::recall() const {
+  if (!settings_.contains(settingsKey(Target::Pulses))) return std::nullopt;
+  TargetTexts texts;
+  for (const Target target : kTargetsShown)
+    texts[std::size_t(target)] = settings_.value(settingsKey(target)).toString();
+  return texts;
+}
+
+void SettingsTargetMemory::remember(const TargetTexts& texts) {
+  for (const Target target : kTargetsShown)
+    settings_.setValue(settingsKey(target), texts[std::size_t(target)]);
+}
+
 DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& lastRun,
-                           QWidget* parent)
-    : QDialog(parent), form_(form) {
+                           TargetMemory& memory, QWidget* parent)
+    : QDialog(parent), form_(form), memory_(memory) {
   setWindowTitle(QStringLiteral("目標から設計"));
   // The targets, the buttons and the verdict on the left, the run's figures
   // and the proposal on the right.
@@ -217,6 +265,8 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
     const Target target = kTargetsShown[std::size_t(row)];
     auto* edit = new QLineEdit(wanted);
     edit->setObjectName(fromUtf8(design::targetName(target)));
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textChanged, this, &DesignDialog::targetsEdited);
     auto* label = new QLabel(captionOf(target) + QStringLiteral("(&%1)：").arg(row + 1), wanted);
     label->setBuddy(edit);
     grid->addWidget(label, row, 0);
@@ -236,20 +286,39 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
   apply_ = new QPushButton(QStringLiteral("適用(&A)"), this);
   apply_->setObjectName(QStringLiteral("apply"));
   apply_->setEnabled(false);
-  auto* close = new QPushButton(QStringLiteral("閉じる"), this);
+  undo_ = new QPushButton(QStringLiteral("元に戻す(&Z)"), this);
+  undo_->setObjectName(QStringLiteral("undo"));
+  undo_->setToolTip(QStringLiteral("「適用」の前の各欄とチェックボックスに戻します（Ctrl+Z）。"));
+  undo_->setEnabled(false);
+  close_ = new QPushButton(QStringLiteral("閉じる"), this);
+  close_->setObjectName(QStringLiteral("close"));
   buttons->addStretch(1);
-  for (QPushButton* b : {calculate_, apply_, close}) buttons->addWidget(b);
+  for (QPushButton* b : {calculate_, apply_, undo_, close_}) buttons->addWidget(b);
   layout->addLayout(buttons);
   calculate_->setDefault(true);
   connect(calculate_, &QPushButton::clicked, this, &DesignDialog::calculate);
   connect(apply_, &QPushButton::clicked, this, &DesignDialog::apply);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(undo_, &QPushButton::clicked, this, &DesignDialog::undo);
+  connect(close_, &QPushButton::clicked, this, &DesignDialog::reject);
+  // Ctrl+Z undoes 適用 unless a target field takes it for its own typing.
+  auto* undoKey = new QShortcut(QKeySequence::Undo, this);
+  connect(undoKey, &QShortcut::activated, this, &DesignDialog::undo);
 
   verdict_ = new QLabel(QStringLiteral("目標を入力して「計算」を押してください。"), this);
   verdict_->setObjectName(QStringLiteral("verdict"));
   verdict_->setWordWrap(true);
   layout->addWidget(verdict_);
+  busy_ = new QProgressBar(this);
+  busy_->setObjectName(QStringLiteral("busy"));
+  busy_->setRange(0, 0);  // running, without an end known beforehand
+  busy_->setTextVisible(false);
+  busy_->hide();
+  layout->addWidget(busy_);
   layout->addStretch(1);
+  progress_ = new QTimer(this);
+  progress_->setInterval(100);
+  connect(progress_, &QTimer::timeout, this, &DesignDialog::showProgress);
+
   achieved_ = table(this, "achieved",
                     {QStringLiteral("目標"), QStringLiteral("目標値"),
                      QStringLiteral("提案の演算結果"), QStringLiteral("偏差")});
@@ -257,29 +326,81 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
                     {QStringLiteral("項目"), QStringLiteral("現在値"), QStringLiteral("提案値")});
   results->addWidget(achieved_, 8);
   results->addWidget(proposal_, 15);
+  clearTables();
 
-  // The targets start from what the fields would run.
-  const RunParameters params = readRunParameters(form);
+  // The targets as last typed; else the figures of one run: the last
+  // completed one, or what the fields would run.
+  filling_ = true;
   const auto set = [this](Target target, const QString& text) {
     targets_[std::size_t(target)]->setText(text);
   };
-  set(Target::Pulses, QString::fromLocal8Bit(params[Parameter::OutputPulses]).trimmed());
-  const Converted<std::int32_t> range = textToInt32(params[Parameter::Range]);
-  const Converted<std::int16_t> drive = textToInt16(params[Parameter::DriveSpeed]);
-  const Converted<std::int16_t> initial = textToInt16(params[Parameter::InitialSpeed]);
-  if (range.ok() && range.value > 0) {
-    if (drive.ok() && drive.value > 0)
-      set(Target::Peak, number(units::pulsesPerSecond(drive.value, range.value)));
-    if (initial.ok() && initial.value > 0)
-      set(Target::Start, number(units::pulsesPerSecond(initial.value, range.value)));
+  if (const std::optional<TargetTexts> typed = memory_.recall()) {
+    for (const Target target : kTargetsShown) set(target, (*typed)[std::size_t(target)]);
+  } else if (lastRun && lastRun->range > 0) {
+    set(Target::Pulses, QString::number(lastRun->pulses));
+    set(Target::Peak, measured(lastRun->peakPulsesPerSecond()));
+    if (lastRun->initialSpeed > 0) set(Target::Start, measured(lastRun->startPulsesPerSecond()));
+    if (const auto accel = lastRun->accelEndSeconds()) set(Target::AccelTime, measured(*accel));
+    if (const auto decel = lastRun->decelSeconds()) set(Target::DecelTime, measured(*decel));
+  } else {
+    const RunParameters params = readRunParameters(form);
+    set(Target::Pulses, QString::fromLocal8Bit(params[Parameter::OutputPulses]).trimmed());
+    const Converted<std::int32_t> range = textToInt32(params[Parameter::Range]);
+    const Converted<std::int16_t> drive = textToInt16(params[Parameter::DriveSpeed]);
+    const Converted<std::int16_t> initial = textToInt16(params[Parameter::InitialSpeed]);
+    if (range.ok() && range.value > 0) {
+      if (drive.ok() && drive.value > 0)
+        set(Target::Peak, measured(units::pulsesPerSecond(drive.value, range.value)));
+      if (initial.ok() && initial.value > 0)
+        set(Target::Start, measured(units::pulsesPerSecond(initial.value, range.value)));
+    }
   }
-  if (lastRun) {
-    if (const auto accel = lastRun->accelEndSeconds()) set(Target::AccelTime, number(*accel));
-    if (const auto decel = lastRun->decelSeconds()) set(Target::DecelTime, number(*decel));
-  }
-  set(Target::SCurve,
-      form.optionValue(CheckBox::Check4) == kChecked ? QStringLiteral("1") : QStringLiteral("0"));
+  if (!memory_.recall())
+    set(Target::SCurve,
+        form.optionValue(CheckBox::Check4) == kChecked ? QStringLiteral("1") : QStringLiteral("0"));
+  filling_ = false;
   resize(980, 600);
+}
+
+DesignDialog::~DesignDialog() {
+  if (search_) {
+    search_->stop.request();
+    search_->thread->wait();
+  }
+}
+
+bool DesignDialog::eventFilter(QObject* watched, QEvent* event) {
+  // A target field entered from the keyboard (Tab, Alt+1 to Alt+7, the
+  // dialog opening, a message pointing at it) has its text selected, so
+  // that typing replaces it.
+  if (event->type() == QEvent::FocusIn) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason)
+      if (auto* edit = qobject_cast<QLineEdit*>(watched)) edit->selectAll();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+TargetTexts DesignDialog::typedTexts() const {
+  TargetTexts texts;
+  for (const Target target : kTargetsShown)
+    texts[std::size_t(target)] = targets_[std::size_t(target)]->text();
+  return texts;
+}
+
+void DesignDialog::done(int result) {
+  memory_.remember(typedTexts());
+  QDialog::done(result);
+}
+
+void DesignDialog::targetsEdited() {
+  if (filling_) return;
+  design_.reset();
+  clearTables();
+  apply_->setEnabled(false);
+  calculate_->setDefault(true);
+  showVerdict(QStringLiteral("目標が変わりました。「計算」（Enter）で設計し直します。"),
+              Tone::Plain);
 }
 
 std::optional<design::MoveTargets> DesignDialog::typedTargets() {
@@ -303,7 +424,7 @@ std::optional<design::MoveTargets> DesignDialog::typedTargets() {
       design::setTarget(targets, target, *value);
       continue;
     }
-    showVerdict(problem, false);
+    showVerdict(problem, Tone::Failed);
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();
     return std::nullopt;
@@ -312,35 +433,108 @@ std::optional<design::MoveTargets> DesignDialog::typedTargets() {
 }
 
 void DesignDialog::calculate() {
+  if (search_) return;
   design_.reset();
   apply_->setEnabled(false);
-  achieved_->setRowCount(0);
-  proposal_->setRowCount(0);
+  clearTables();
+  memory_.remember(typedTexts());
   const std::optional<design::MoveTargets> targets = typedTargets();
   if (!targets) return;
-  // No exception may leave a slot: a failure is the verdict.
-  try {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const design::Solution solution = design::solve(*targets, readRunParameters(form_));
-    QApplication::restoreOverrideCursor();
-    if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
-      if (u->closest) showDesign(*u->closest);
-      showVerdict(unreachableText(*targets, *u), false);
-    } else {
-      showDesign(std::get<design::Design>(solution));
-      showVerdict(QStringLiteral("すべての目標を満たしています。「適用」で各欄に書き込みます"
-                                 "（演算は「演算開始」で行います）。"),
-                  true);
+  // The design's thread gets values only: the targets and the fields' texts.
+  auto search = std::make_shared<DesignSearch>();
+  search->targets = *targets;
+  search->base = readRunParameters(form_);
+  search->thread = QThread::create([search] {
+    StopRunsOnThisThread stoppable(search->stop);
+    // No exception may leave the thread: a failure is the verdict.
+    try {
+      search->solution = design::solve(search->targets, search->base);
+    } catch (const std::exception& e) {
+      search->failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+      search->failure = QStringLiteral("不明なエラー");
     }
-  } catch (const std::exception& e) {
-    QApplication::restoreOverrideCursor();
-    showVerdict(QStringLiteral("計算できませんでした：%1").arg(QString::fromLocal8Bit(e.what())),
-                false);
+  });
+  connect(search->thread, &QThread::finished, this, &DesignDialog::searchEnded);
+  connect(search->thread, &QThread::finished, search->thread, &QObject::deleteLater);
+  search_ = search;
+  setSearching(true);
+  search->thread->start();
+}
+
+void DesignDialog::setSearching(bool searching) {
+  for (QLineEdit* edit : targets_) edit->setReadOnly(searching);
+  calculate_->setEnabled(!searching);
+  close_->setText(searching ? QStringLiteral("キャンセル") : QStringLiteral("閉じる"));
+  busy_->setVisible(searching);
+  if (searching) {
+    undo_->setEnabled(false);
+    showVerdict(QStringLiteral("計算中です…（Esc：キャンセル）"), Tone::Plain);
+    progress_->start();
+    close_->setFocus(Qt::OtherFocusReason);
+  } else {
+    progress_->stop();
+    undo_->setEnabled(beforeApply_.has_value());
+  }
+}
+
+void DesignDialog::showProgress() {
+  if (!search_ || search_->stop.requested()) return;
+  showVerdict(QStringLiteral("計算中です…候補 %1 件を演算しました（Esc：キャンセル）")
+                  .arg(search_->stop.runsBegun()),
+              Tone::Plain);
+}
+
+void DesignDialog::cancel() {
+  if (!search_) return;
+  search_->stop.request();
+  showVerdict(QStringLiteral("キャンセルしています…"), Tone::Plain);
+}
+
+void DesignDialog::reject() {
+  if (search_) {
+    cancel();
+    return;
+  }
+  QDialog::reject();
+}
+
+void DesignDialog::searchEnded() {
+  const std::shared_ptr<DesignSearch> search = std::move(search_);
+  setSearching(false);
+  if (search->stop.requested()) {
+    showVerdict(QStringLiteral("計算をキャンセルしました。"), Tone::Plain);
+    targets_[0]->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  if (!search->failure.isEmpty() || !search->solution) {
+    showVerdict(QStringLiteral("計算できませんでした（内部エラー：%1）").arg(search->failure),
+                Tone::Failed);
+    return;
+  }
+  const design::MoveTargets& targets = search->targets;
+  if (const auto* u = std::get_if<design::Unreachable>(&*search->solution)) {
+    if (u->closest) showDesign(*u->closest);
+    showVerdict(unreachableText(targets, *u), Tone::Failed);
+  } else {
+    showDesign(std::get<design::Design>(*search->solution));
+    showVerdict(QStringLiteral("すべての目標を満たしています。「適用」で各欄に書き込みます"
+                               "（演算は「演算開始」で行います）。"),
+                Tone::Met);
   }
   if (design_) {
     apply_->setEnabled(true);
     apply_->setDefault(true);
     apply_->setFocus(Qt::OtherFocusReason);
+  } else {
+    calculate_->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void DesignDialog::clearTables() {
+  for (QTableWidget* t : {achieved_, proposal_}) {
+    t->setRowCount(0);
+    takeFocusWhenFilled(t);
   }
 }
 
@@ -401,19 +595,50 @@ void DesignDialog::showDesign(const design::Design& design) {
   boxRow("減速", CheckBox::Check2, true, "自動", "マニュアル");
   boxRow("対称", CheckBox::Check7, !design.proposal.asymmetric, "対称", "非対称");
   proposal_->resizeColumnsToContents();
+  takeFocusWhenFilled(achieved_);
+  takeFocusWhenFilled(proposal_);
 }
 
-void DesignDialog::showVerdict(const QString& text, bool met) {
+void DesignDialog::showVerdict(const QString& text, Tone tone) {
   verdict_->setText(text);
   QPalette colours = verdict_->palette();
-  colours.setColor(QPalette::WindowText, met ? QColor(0x00, 0x60, 0x00) : QColor(0xc0, 0x00, 0x00));
+  colours.setColor(QPalette::WindowText, tone == Tone::Met ? QColor(0x00, 0x60, 0x00)
+                                         : tone == Tone::Failed
+                                             ? QColor(0xc0, 0x00, 0x00)
+                                             : palette().color(QPalette::WindowText));
   verdict_->setPalette(colours);
 }
 
 void DesignDialog::apply() {
   if (!design_) return;
+  FormSnapshot before;
+  for (const ParameterField& field : kParameterFields)
+    before.texts[std::size_t(indexOf(field.control))] = form_.text(field.control);
+  for (int i = 0; i < kCheckBoxCount; ++i)
+    before.boxes[std::size_t(i)] = form_.optionValue(CheckBox(i + 1));  // Check1 is 1
   design::applyProposal(design_->proposal, form_);
-  accept();
+  beforeApply_ = before;
+  apply_->setEnabled(false);
+  undo_->setEnabled(true);
+  showVerdict(
+      QStringLiteral("各欄に書き込みました。「元に戻す」（Ctrl+Z）で書き込む前に戻します。"),
+      Tone::Met);
+  close_->setDefault(true);
+  close_->setFocus(Qt::OtherFocusReason);
+}
+
+void DesignDialog::undo() {
+  if (!beforeApply_ || search_) return;
+  // The boxes first, each as it was (a paired box's partner follows), then
+  // the texts, so that no pair handler's change outlives the undo.
+  for (int i = 0; i < kCheckBoxCount; ++i)
+    form_.setOptionValue(CheckBox(i + 1), beforeApply_->boxes[std::size_t(i)]);
+  for (const ParameterField& field : kParameterFields)
+    form_.setText(field.control, beforeApply_->texts[std::size_t(indexOf(field.control))]);
+  beforeApply_.reset();
+  undo_->setEnabled(false);
+  apply_->setEnabled(design_.has_value());
+  showVerdict(QStringLiteral("書き込む前の値に戻しました。"), Tone::Plain);
 }
 
 void offerDesignInFieldMenus(const std::array<QLineEdit*, kTextBoxCount>& boxes,

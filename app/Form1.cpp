@@ -378,7 +378,8 @@ void Form1::openDesign() {
       result.peakSpeed = run->peakSpeed;
       lastRun = figuresOf(result);
     }
-    DesignDialog dialog(*this, lastRun, this);
+    if (!designTargets_) designTargets_ = std::make_unique<SessionTargetMemory>();
+    DesignDialog dialog(*this, lastRun, *designTargets_, this);
     dialog.exec();
   });
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,7 @@ class PictureBox;
 class IndicatorButton;
 class OptionCheckBox;
 struct RecordedRun;
+class TargetMemory;
 }  // namespace window
 
 class Form1 : public QWidget, public FormControls {
@@ -96,6 +98,8 @@ class Form1 : public QWidget, public FormControls {
   std::optional<RunOutcome> lastOutcome_;
   // The range of the run whose readouts are shown, for their tooltips.
   std::int32_t readoutRange_ = 0;
+  // The design dialog's targets as last typed.
+  std::unique_ptr<window::TargetMemory> designTargets_;
 
   std::array<QLineEdit*, kTextBoxCount> textBoxes_{};
   std::array<window::OptionCheckBox*, kCheckBoxCount> checkBoxes_{};

@@ -17,16 +17,24 @@
 namespace tarvex::window {
 namespace {
 
-// A figure with its thousands grouped and about four significant digits.
-QString amount(double value) {
+// The decimals that give a figure about four significant digits.
+int decimalsOf(double value) {
   const double size = std::fabs(value);
-  const int decimals = size >= 1000.0 ? 0 : size >= 10.0 ? 1 : size >= 1.0 ? 2 : 4;
-  QString text = QLocale(QLocale::Japanese, QLocale::Japan).toString(value, 'f', decimals);
+  return size >= 1000.0 ? 0 : size >= 10.0 ? 1 : size >= 1.0 ? 2 : 4;
+}
+
+QString withoutTrailingZeros(QString text) {
   if (text.contains(QLatin1Char('.'))) {
     while (text.endsWith(QLatin1Char('0'))) text.chop(1);
     if (text.endsWith(QLatin1Char('.'))) text.chop(1);
   }
   return text;
+}
+
+// A figure with its thousands grouped and about four significant digits.
+QString amount(double value) {
+  return withoutTrailingZeros(
+      QLocale(QLocale::Japanese, QLocale::Japan).toString(value, 'f', decimalsOf(value)));
 }
 
 QString rangeNote(std::int32_t range) {
@@ -227,8 +235,32 @@ QString parameterMeaning(Parameter parameter, const RunParameters& params) {
   return lines.join(QLatin1Char('\n'));
 }
 
-QString physicalValue(Parameter parameter, const RunParameters& params) {
-  return physicalOf(parameter, params).value;
+Figure figureOf(double value, const QString& unit) {
+  return {withoutTrailingZeros(QString::number(value, 'f', decimalsOf(value))), unit};
+}
+
+std::optional<Figure> physicalFigure(Parameter parameter, const RunParameters& params) {
+  if (!physicalOf(parameter, params).whyNot.isEmpty()) return std::nullopt;
+  const auto range = usableRange(params);
+  if (!range) return std::nullopt;
+  const auto count = [&] { return textToInt32(params[parameter]).value; };
+  switch (parameter) {
+    case Parameter::Range:
+      return figureOf(units::pulsesPerSecond(1, *range),
+                      QStringLiteral("pps（速度カウンタ 1 あたり）"));
+    case Parameter::InitialSpeed:
+    case Parameter::DriveSpeed:
+      return figureOf(units::pulsesPerSecond(textToInt16(params[parameter]).value, *range),
+                      QStringLiteral("pps"));
+    case Parameter::Acceleration:
+    case Parameter::Deceleration:
+      return figureOf(units::pulsesPerSecondSquared(count(), *range), QStringLiteral("pps/s"));
+    case Parameter::JerkAccel:
+    case Parameter::JerkDecel:
+      return figureOf(units::pulsesPerSecondCubed(count(), *range), QStringLiteral("pps/s²"));
+    default:
+      return std::nullopt;
+  }
 }
 
 QString readoutMeaning(Readout readout, std::int64_t value, std::int32_t range) {

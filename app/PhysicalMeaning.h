@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include <QString>
 
@@ -22,9 +23,19 @@ namespace tarvex::window {
 // from the texts in `params`; or why the value has no physical sense.
 QString parameterMeaning(Parameter parameter, const RunParameters& params);
 
-// The same in short, for the run report: "30,000 pps", "1,250,000 pps/s",
-// "9.62 s で立ち上がり"; empty where the value has no physical sense.
-QString physicalValue(Parameter parameter, const RunParameters& params);
+// A figure as the run report shows and copies it: the number (about four
+// significant digits, no grouping, no exponent) and its unit apart.
+struct Figure {
+  QString number;
+  QString unit;
+};
+Figure figureOf(double value, const QString& unit);
+
+// A register's value in physical units at the range `params` hold, for the
+// run report: a speed in pps, a rate in pps/s, an increasing rate as the
+// jerk it gives in pps/s², the range as pps per speed count; none where the
+// value has no physical sense.
+std::optional<Figure> physicalFigure(Parameter parameter, const RunParameters& params);
 
 // The tooltip line of a readout showing `value` in a run at `range`; empty
 // for the readouts that are counts.

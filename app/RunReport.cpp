@@ -1,6 +1,7 @@
 #include "RunReport.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QApplication>
 #include <QClipboard>
@@ -68,16 +69,94 @@ QList<QStringList> summaryRows(const RecordedRun& run) {
                                            ? QStringLiteral("あり")
                                            : QStringLiteral("なし")},
   };
-  // The parameters that set speeds and rates, in physical units as well.
+  return rows;
+}
+
+// ---- The registers against the run ----
+
+// How the run was made: which registers it used.
+bool sCurveRun(const RecordedRun& run) {
+  return run.recipe.sCurve == kChecked;
+}
+
+// Symmetric deceleration throughout: the deceleration follows the
+// acceleration's own rate and increasing rate.
+bool symmetricRun(const RecordedRun& run) {
+  if (run.recipe.startOptions.symmetric != kChecked) return false;
+  return std::all_of(run.recipe.changes.begin(), run.recipe.changes.end(),
+                     [](const LiveOptionChange& c) { return c.values.symmetric == kChecked; });
+}
+
+bool deceleratingState(AccelState state) {
+  return state >= AccelState::DecelRising && state <= AccelState::DecelFalling;
+}
+
+// The points of the run's trace in its acceleration (or deceleration)
+// states.
+template <class Visit>
+void forRampPoints(const RunTrace& trace, bool deceleration, Visit visit) {
+  for (const TracePoint& p : trace.points())
+    if (deceleration ? deceleratingState(p.state) : isAccelerationState(p.state)) visit(p);
+}
+
+// The highest acceleration counter the run reached in its acceleration (or
+// deceleration), in pulses per second per second.
+std::optional<Figure> peakRate(const RecordedRun& run, bool deceleration) {
+  std::optional<std::int16_t> peak;
+  forRampPoints(run.trace, deceleration, [&](const TracePoint& p) {
+    if (!peak || p.accelCounter > *peak) peak = p.accelCounter;
+  });
+  if (!peak || run.range <= 0) return std::nullopt;
+  return figureOf(units::pulsesPerSecondSquared(*peak, run.range), QStringLiteral("pps/s"));
+}
+
+// The jerk of an S-curve ramp as the run made it: how fast the acceleration
+// counter rose from the first to the last point of the rising state, in
+// pulses per second per second per second.
+std::optional<Figure> jerkOf(const RecordedRun& run, bool deceleration) {
+  const AccelState rising = deceleration ? AccelState::DecelRising : AccelState::AccelRising;
+  const TracePoint* first = nullptr;
+  const TracePoint* last = nullptr;
+  for (const TracePoint& p : run.trace.points())
+    if (p.state == rising) {
+      if (!first) first = &p;
+      last = &p;
+    }
+  if (!first || last->tick == first->tick || run.range <= 0) return std::nullopt;
+  const double perSecond =
+      units::pulsesPerSecondSquared(last->accelCounter - first->accelCounter, run.range);
+  return figureOf(perSecond / units::secondsOfTicks(last->tick - first->tick),
+                  QStringLiteral("pps/s²"));
+}
+
+const QStringList kRegisterHeader{QStringLiteral("レジスタ"), QStringLiteral("設定値"),
+                                  QStringLiteral("物理量"),   QStringLiteral("単位"),
+                                  QStringLiteral("実測"),     QStringLiteral("単位")};
+
+// The registers that set speeds and rates, those the run's mode uses: the
+// value, what it means in physical units, and for the rates what the run
+// achieved at its peak.
+QList<QStringList> registerRows(const RecordedRun& run) {
+  const bool sCurve = sCurveRun(run);
+  const bool symmetric = symmetricRun(run);
+  QList<QStringList> rows;
   for (const Parameter p :
        {Parameter::Range, Parameter::InitialSpeed, Parameter::DriveSpeed, Parameter::Acceleration,
         Parameter::Deceleration, Parameter::JerkAccel, Parameter::JerkDecel}) {
+    const bool jerk = p == Parameter::JerkAccel || p == Parameter::JerkDecel;
+    const bool ofDeceleration = p == Parameter::Deceleration || p == Parameter::JerkDecel;
+    if ((jerk && !sCurve) || (ofDeceleration && symmetric)) continue;
     QString caption = fromUtf8(fieldOf(p).caption);
     caption.chop(1);  // the colon
-    const QString physical = physicalValue(p, run.recipe.params);
-    rows.append(
-        {caption, QString::fromLocal8Bit(run.recipe.params[p]).trimmed() +
-                      (physical.isEmpty() ? QString() : QStringLiteral("（%1）").arg(physical))});
+    QStringList row{caption, QString::fromLocal8Bit(run.recipe.params[p]).trimmed()};
+    const std::optional<Figure> meaning = physicalFigure(p, run.recipe.params);
+    row << (meaning ? meaning->number : QString()) << (meaning ? meaning->unit : QString());
+    std::optional<Figure> achieved;
+    if (p == Parameter::Acceleration || p == Parameter::Deceleration)
+      achieved = peakRate(run, ofDeceleration);
+    if (jerk) achieved = jerkOf(run, ofDeceleration);
+    row << (achieved ? achieved->number : QString()) << (achieved ? achieved->unit : QString());
+    rows.append(row);
   }
   return rows;
 }
@@ -87,6 +166,8 @@ QList<QStringList> summaryRows(const RecordedRun& run) {
 QString runReportText(const RecordedRun& run) {
   QString text;
   for (const QStringList& row : summaryRows(run)) text += row.join(QLatin1Char('\t')) + '\n';
+  text += '\n' + kRegisterHeader.join(QLatin1Char('\t')) + '\n';
+  for (const QStringList& row : registerRows(run)) text += row.join(QLatin1Char('\t')) + '\n';
   text += '\n' + kPhaseHeader.join(QLatin1Char('\t')) + '\n';
   for (const PhaseEntry& p : run.phases)
     text += phaseRow(p, run.range).join(QLatin1Char('\t')) + '\n';
@@ -111,6 +192,26 @@ void showRunReport(QWidget* parent, const RecordedRun& run) {
   facts->horizontalHeader()->setStretchLastSection(true);
   facts->setFixedHeight(facts->verticalHeader()->length() + 4);
   layout->addWidget(facts);
+
+  const QList<QStringList> registers = registerRows(run);
+  auto* meanings = new QTableWidget(int(registers.size()), int(kRegisterHeader.size()), &dialog);
+  meanings->setObjectName(QStringLiteral("registers"));
+  meanings->verticalHeader()->setDefaultSectionSize(rowHeight);
+  meanings->setHorizontalHeaderLabels(kRegisterHeader);
+  meanings->verticalHeader()->hide();
+  for (int r = 0; r < registers.size(); ++r)
+    for (int c = 0; c < registers[r].size(); ++c) {
+      auto* item = new QTableWidgetItem(registers[r][c]);
+      // The numbers to the right, the names and units to the left.
+      if (c == 1 || c == 2 || c == 4) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      meanings->setItem(r, c, item);
+    }
+  meanings->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  meanings->resizeColumnsToContents();
+  meanings->horizontalHeader()->setStretchLastSection(true);
+  meanings->setFixedHeight(meanings->horizontalHeader()->height() +
+                           meanings->verticalHeader()->length() + 4);
+  layout->addWidget(meanings);
 
   auto* phases = new QTableWidget(int(run.phases.size()), int(kPhaseHeader.size()), &dialog);
   phases->setObjectName(QStringLiteral("phases"));
@@ -140,7 +241,7 @@ void showRunReport(QWidget* parent, const RecordedRun& run) {
                    [&run] { QApplication::clipboard()->setText(runReportText(run)); });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   layout->addWidget(buttons);
-  dialog.resize(560, dialog.sizeHint().height());
+  dialog.resize(640, dialog.sizeHint().height());
   dialog.exec();
 }
 

@@ -37,6 +37,7 @@
 #include <QWindow>
 
 #include "ControlWidgets.h"
+#include "DesignDialog.h"
 #include "Form1.h"
 #include "PictureBox.h"
 #include "WindowFonts.h"
@@ -46,6 +47,7 @@ namespace {
 
 using tarvex::Form1;
 using tarvex::TextBox;
+using tarvex::window::DesignDialog;
 using tarvex::window::PictureBox;
 
 void settle(int milliseconds) {
@@ -121,16 +123,23 @@ QImage scene(const char* name, Form1& form) {
   }
   if (scene == "fitted") set(form, TextBox::Text6, "2000000");
   if (scene == "design") {
-    // The targets typed and 計算 pressed once the dialog is open.
-    QTimer::singleShot(200, [] {
-      QWidget* dialog = QApplication::activeModalWidget();
+    // The targets typed and 計算 pressed once the dialog is open; the
+    // picture once the design, which runs beside the window, has ended.
+    QImage shot;
+    QTimer::singleShot(200, [&] {
+      auto* dialog = qobject_cast<DesignDialog*>(QApplication::activeModalWidget());
       if (dialog == nullptr) return;
       for (const auto& [name, text] : {std::pair{"peak", "30000"}, std::pair{"accel_time", "0.17"},
                                        std::pair{"decel_time", ""}, std::pair{"start", "100"}})
         dialog->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
       dialog->findChild<QPushButton*>(QStringLiteral("calculate"))->click();
+      while (dialog->searching()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      settle(300);
+      shot = screenAroundWindows();
+      dialog->close();
     });
-    return pictureOf([&] { form.openDesign(); });
+    form.openDesign();
+    return shot;
   }
   run(form);
   if (!form.lastOutcome() || form.lastOutcome()->failed()) return {};
