@@ -19,6 +19,7 @@ class StoppableReadouts final : public LiveReadouts {
   void showReadout(Readout readout, std::int64_t value) override {
     inner_.showReadout(readout, value);
   }
+  YieldRequest nextYield(const RunMoment& at) override { return inner_.nextYield(at); }
   bool pulseYield(const RunMoment& at) override {
     return inner_.pulseYield(at) || request_.requested();
   }

@@ -2,8 +2,8 @@
 // worker thread (the design from a target move) is stopped from the window:
 // while a StopRunsOnThisThread scope is open on the worker, every run that a
 // RunSession makes there counts itself and ends at its next yield once the
-// stop has been requested. A run yields at every output pulse and after a
-// stretch of quiet ticks, so the request reaches it within milliseconds.
+// stop has been requested. A run yields at least once every 2^22 ticks, a few
+// milliseconds of computation, so the request reaches it within that.
 #pragma once
 
 #include <atomic>
