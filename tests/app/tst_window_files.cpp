@@ -2,6 +2,7 @@
 // runner's picture of the same parameter file, exporting the graph, and the
 // Save and Load dialogs.
 #include <QDir>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -44,7 +45,20 @@ class WindowFiles : public test::WindowTest {
       batch.start(TARVEX_BATCH, {"g.prm", "--plot", "x.png"});
       QVERIFY(batch.waitForFinished() && batch.exitCode() == 0);
       QCOMPARE(graphShown().size(), QSize(668, 268));
-      QVERIFY2(graphShown() == image("x.png"), scales);
+      // A run longer than the time scale piles up in the last column as the
+      // batch runner's picture does; the window adds its marker and hint
+      // above the time axis at the right, nowhere else.
+      QImage shown = graphShown(), batchPicture = image("x.png");
+      const QRect hint(380, 224, 288, 20), marker(656, 0, 12, 268);
+      const bool overrun = shown.copy(hint) != batchPicture.copy(hint);
+      QCOMPARE(overrun, std::string_view(scales).ends_with("\"0.05\""));
+      if (overrun)
+        for (QImage* i : {&shown, &batchPicture}) {
+          QPainter cover(i);
+          cover.fillRect(hint, Qt::white);
+          cover.fillRect(marker, Qt::white);
+        }
+      QVERIFY2(shown == batchPicture, scales);
     }
   }
 

@@ -176,20 +176,26 @@ class WindowGraph : public test::WindowTest {
       click("Command1");
     }
     QList<QRgb> colours;
-    QCOMPARE(legend(&colours),
-             (QStringList{"今回: 加増加率 300", "加増加率 200（2 回）", "加増加率 100"}));
+    // Acceleration 32000 built up in 4 (jerk + 1) ticks a step: 300 takes
+    // 32000 x 1204 ticks = 4.816 s.
+    QCOMPARE(legend(&colours), (QStringList{"今回: 加増加率 300（立ち上がり 4.816 s）",
+                                            "加増加率 200（立ち上がり 3.216 s）（2 回）",
+                                            "加増加率 100（立ち上がり 1.616 s）"}));
     QCOMPARE(colours, (QList<QRgb>{0xff000000, 0xff92c5de, 0xfff4a582}));
     form->setText(TextBox::Text1, "0");
     answering([&] { click("Command1"); });
-    QCOMPARE(legend(), (QStringList{"レンジ 800000", "レンジ 800000、加増加率 200（2 回）",
-                                    "レンジ 800000、加増加率 100"}));
+    // A failed run draws no curve: the legend names what the shown runs
+    // differ in, not the failed run's range.
+    QCOMPARE(legend(), (QStringList{"加増加率 300（立ち上がり 4.816 s）",
+                                    "加増加率 200（立ち上がり 3.216 s）（2 回）",
+                                    "加増加率 100（立ち上がり 1.616 s）"}));
     form->setText(TextBox::Text1, "800000");
     for (int run = 4; run <= 9; ++run) {
       form->setText(TextBox::Text3, std::to_string(100 * run));
       click("Command1");
       QCOMPARE(graph()->earlierRunCount(), std::size_t(std::min(run - 1, 5)));
     }
-    QCOMPARE(legend().last(), "加増加率 400");
+    QCOMPARE(legend().last(), "加増加率 400（立ち上がり 6.416 s）");
   }
 
   // Saved as shown: the PNG is the graph area, the SVG has the earlier
@@ -209,8 +215,9 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_H, "shown.svg");
     const QByteArray svg = bytes("shown.svg");
     QVERIFY(svg.contains("<path stroke=\"#f4a582\" d=\"M") && svg.contains(">1.2 s</text>"));
-    QVERIFY(svg.contains(">今回: 加増加率 300</text>") && svg.contains(">加増加率 600</text>"));
-    QVERIFY(QRegularExpression("<g id=\"legend\"[^>]*>\n<rect x=\"[6-9]\\d{3}[^>]* y=\"3[0-9]{3}")
+    QVERIFY(svg.contains(">今回: 加増加率 300（立ち上がり 4.816 s）</text>") &&
+            svg.contains(">加増加率 600（立ち上がり 9.616 s）</text>"));
+    QVERIFY(QRegularExpression("<g id=\"legend\"[^>]*>\n<rect x=\"[5-9]\\d{3}[^>]* y=\"3[0-9]{3}")
                 .match(svg)
                 .hasMatch());
     choose(Qt::Key_N, "context.png");
@@ -234,8 +241,7 @@ class WindowGraph : public test::WindowTest {
     QCOMPARE(shown.size(), QSize(1336, 536));
     int split = 0;
     for (int y = 0; y < 536; y += 2)
-      for (int x = 0; x < 1336; x += 2)
-        split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
+      for (int x = 0; x < 1336; x += 2) split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
     QVERIFY2(split > 500, qPrintable(QString::number(split)));
     for (int y = 524; y < 530; ++y)
       QCOMPARE(shown.pixel(700, y) == qRgb(0, 0, 0), y == 526 || y == 527);
