@@ -139,9 +139,10 @@ void paintGrid(QPainter& painter, const GraphScales& scales) {
   painter.restore();
 }
 
-bool overrunsTimeAxis(const RecordedRun& run, const GraphScales& scales) {
-  if (scales.zoomed() || run.trace.points().empty()) return false;
-  return scales.xOfTicks(double(run.outcome.ticks)) > SpeedGraph::kLastColumn + 0.5;
+bool overrunsTimeAxis(const RunTrace& trace, const GraphScales& scales) {
+  // The k-th plotted point lies in column k: more points than columns pile
+  // up in the last one.
+  return !scales.zoomed() && trace.points().size() > std::size_t(SpeedGraph::kLastColumn) + 1;
 }
 
 QString overrunHint() {

@@ -37,11 +37,11 @@ void paintScales(QPainter& painter, const GraphScales& scales);
 // Light lines across the picture at the scales' ticks (the grid).
 void paintGrid(QPainter& painter, const GraphScales& scales);
 
-// Whether the run goes on past the time axis's end at `scales` (its own or
-// fitted ones, not a zoomed view): its last points then pile up in the last
-// column, as the chip's graph keeps them, and the graph says so with a
-// marker at the right edge at `lastColumnY` (pixels) and overrunHint().
-bool overrunsTimeAxis(const RecordedRun& run, const GraphScales& scales);
+// Whether the run whose plotted points `trace` holds goes on past the time
+// axis's end at `scales` (its own or fitted ones, not a zoomed view): its last points then pile up
+// in the last column, as the chip's graph keeps them, and the graph says so with a marker at the
+// right edge at `lastColumnY` (pixels) and overrunHint().
+bool overrunsTimeAxis(const RunTrace& trace, const GraphScales& scales);
 double lastColumnY(const RecordedRun& run, const GraphScales& scales);
 QString overrunHint();
 void paintOverrun(QPainter& painter, double markerY);

@@ -213,7 +213,8 @@ void PictureBox::paintGraph(QPainter& painter, double scale) {
 
 std::optional<double> PictureBox::overrunY() const {
   const std::optional<GraphScales> scales = shownScales();
-  if (!run_ || !scales || !overrunsTimeAxis(*run_, *scales)) return std::nullopt;
+  const RunTrace* trace = shownTrace();
+  if (!run_ || !scales || !trace || !overrunsTimeAxis(*trace, *scales)) return std::nullopt;
   return lastColumnY(*run_, *scales);
 }
 

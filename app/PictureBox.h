@@ -62,6 +62,8 @@ class PictureBox : public QWidget, public GraphSurface {
   std::string svgAsShown();
   // The legend as shown, and its corner.
   std::vector<LegendEntry> legendShown() const { return shownLegend(); }
+  // Where the legend is drawn, in pixels of the graph.
+  QRect legendArea() { return legendBox(shownLegend(), legendCorner(), scalesShown_); }
 
   // A run begins, recorded into `run` as it goes; it ends with runEnded().
   // While a run is active the menu is not offered.

@@ -7,8 +7,13 @@
 #include <QRegularExpression>
 #include <QToolTip>
 
+#include <QFileInfo>
+#include <QWheelEvent>
+
+#include "GraphImage.h"
 #include "PictureBox.h"
 #include "RunReplay.h"
+#include "WindowSettings.h"
 #include "WindowTest.h"
 
 using namespace tarvex;
@@ -176,8 +181,8 @@ class WindowGraph : public test::WindowTest {
       click("Command1");
     }
     QList<QRgb> colours;
-    // Acceleration 32000 built up in 4 (jerk + 1) ticks a step: 300 takes
-    // 32000 x 1204 ticks = 4.816 s.
+    // Acceleration 8000 built up in 16 (jerk + 1) ticks a step: 300 takes
+    // 8000 x 4816 ticks = 4.816 s.
     QCOMPARE(legend(&colours), (QStringList{"今回: 加増加率 300（立ち上がり 4.816 s）",
                                             "加増加率 200（立ち上がり 3.216 s）（2 回）",
                                             "加増加率 100（立ち上がり 1.616 s）"}));
@@ -224,6 +229,149 @@ class WindowGraph : public test::WindowTest {
     QCOMPARE(image("context.png").size(), QSize(737, 349));  // three caption lines
     choose(Qt::Key_V, "context.svg");
     QVERIFY(bytes("context.svg").contains("Ｓ字加減速、自動減速、対称</text>"));
+  }
+
+  // The wheel over the graph at `at`, one step, with Ctrl or not.
+  void wheel(QPoint at, int steps, Qt::KeyboardModifiers modifiers = {}) const {
+    QWheelEvent turn(at, graph()->mapToGlobal(at), {}, {0, 120 * steps}, Qt::NoButton, modifiers,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(graph(), &turn);
+  }
+  std::pair<double, double> seconds() const {
+    const auto s = graph()->shownScales();
+    return {s->startSeconds, s->startSeconds + s->seconds};
+  }
+  std::pair<double, double> speeds() const {
+    const auto s = graph()->shownScales();
+    return {s->startPulsesPerSecond, s->startPulsesPerSecond + s->pulsesPerSecond};
+  }
+
+  // A box dragged from pixel 100 50 to 300 150 over the start-up run
+  // (961 ticks a column, 40000 pps over 3948 twips): 1500 to 4500 twips are
+  // 0.1801875 to 0.5405625 s, 3199 and 1699 twips above zero speed are
+  // 32411.35 and 17213.78 pps. The scales, the exports and the readout
+  // follow the view; + and - zoom around the middle, the wheel around the
+  // mouse, Ctrl+wheel the time only; 0 goes back.
+  void zoomFollowsTheMouseAndTheKeys() {
+    click("Command1");
+    QTest::mousePress(graph(), Qt::LeftButton, {}, QPoint(100, 50));
+    QTest::mouseMove(graph(), QPoint(200, 100));
+    QTest::mouseMove(graph(), QPoint(300, 150));
+    QTest::mouseRelease(graph(), Qt::LeftButton, {}, QPoint(300, 150));
+    QVERIFY(graph()->zoomed());
+    QVERIFY(std::abs(seconds().first - 0.1801875) < 1e-12);
+    QVERIFY(std::abs(seconds().second - 0.5405625) < 1e-12);
+    QVERIFY(std::abs(speeds().first - 17213.78) < 0.01 &&
+            std::abs(speeds().second - 32411.35) < 0.01);
+    choose(Qt::Key_P, "zoomed.png");
+    QCOMPARE(image("zoomed.png"), graph()->image().convertToFormat(QImage::Format_RGB32));
+    QVERIFY(graph()->image() != graphImage(graph()->picture()));  // not the run's own
+    choose(Qt::Key_V, "zoomed.svg");
+    QVERIFY(bytes("zoomed.svg").contains(">0.5 s</text>") &&
+            !bytes("zoomed.svg").contains(">1.2 s</text>"));
+    // The readout under the mouse at pixel column 400 of the view: 0.1801875
+    // + 400 x 15 x (0.3603750 / 9990) = 0.39663 s.
+    QTest::mouseMove(graph(), QPoint(400, 20));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY2(QToolTip::text().startsWith("時間: 0.396"), qPrintable(QToolTip::text()));
+    QTest::keyClick(graph(), Qt::Key_0);
+    QVERIFY(!graph()->zoomed());
+    QTest::keyClick(graph(), Qt::Key_Plus);
+    QCOMPARE(seconds().second - seconds().first, 9990 * 961 / 8e6 / 1.5625);
+    QTest::keyClick(graph(), Qt::Key_Minus);
+    // 9990 columns of 961 ticks: 1.20004875 s.
+    QVERIFY(std::abs(seconds().second - seconds().first - 1.20004875) < 1e-9);
+    // Wheel one step in at pixel 0 0 (the time's start): both spans shrink
+    // by 1.25, the start stays.
+    wheel(QPoint(0, 0), 1);
+    QVERIFY(std::abs(seconds().first) < 1e-12 && std::abs(seconds().second - 0.960039) < 1e-9);
+    QVERIFY(std::abs(speeds().second - speeds().first - 32000) < 1e-6);
+    const auto speedsBefore = speeds();
+    wheel(QPoint(0, 0), -1, Qt::ControlModifier);
+    QVERIFY(std::abs(seconds().second - 1.20004875) < 1e-9);
+    QCOMPARE(speeds(), speedsBefore);
+    QTest::keyClick(graph(), Qt::Key_0);
+    control("Command1")->setFocus();
+    QCOMPARE(graph()->grab().toImage().convertToFormat(QImage::Format_RGB32), graph()->image());
+  }
+
+  // The grid from the menu: grey lines at the ticks (0.2 s in pixel column
+  // 110, 30000 pps in row 65), in the export with context, never in the
+  // plain one; kept for the next start with the scales and the earlier
+  // runs, the fields still at their start-up values; the defaults restored
+  // from the menu.
+  void gridAndSettingsStay() {
+    click("Command1");
+    choose(Qt::Key_L);
+    control("Command1")->setFocus();
+    const QImage picture = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(picture.pixel(110, 20), qRgb(0xdc, 0xdc, 0xdc));
+    QCOMPARE(picture.pixel(300, 131), qRgb(0xdc, 0xdc, 0xdc));
+    choose(Qt::Key_V, "grid.svg");
+    QVERIFY(bytes("grid.svg").contains("<g id=\"grid\""));
+    choose(Qt::Key_S, "plain.svg");
+    QVERIFY(!bytes("plain.svg").contains("<g id=\"grid\""));
+    choose(Qt::Key_M);
+    choose(Qt::Key_K);
+    form->setText(TextBox::Text1, "1000");
+    form = std::make_unique<Form1>();
+    QCOMPARE(shown("Text1"), "800000");
+    QVERIFY(graph()->gridShown() && graph()->scalesShown() && graph()->keepingEarlierRuns());
+    QCOMPARE(window::WindowSettings::text(window::Setting::LastFolder),
+             QFileInfo(file("grid.svg")).absolutePath());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    choose(Qt::Key_T);
+    QVERIFY(!graph()->gridShown() && !graph()->scalesShown() && !graph()->keepingEarlierRuns());
+    form = std::make_unique<Form1>();
+    QVERIFY(!graph()->gridShown() && !graph()->scalesShown() && !graph()->keepingEarlierRuns());
+    QCOMPARE(window::WindowSettings::text(window::Setting::LastFolder), QString());
+  }
+
+  // Runs differing in many fields: each legend line is cut short with …,
+  // its whole text in the tooltip over the legend; the display scales are
+  // never named. A 200,000-pulse run overruns 1.2 s: the marker and its
+  // hint show and are saved as shown.
+  void longLegendsAndTheOverrunHint() {
+    choose(Qt::Key_K);
+    click("Command1");
+    for (const auto& [box, text] : {std::pair{TextBox::Text2, "4000"},
+                                    {TextBox::Text13, "4000"},
+                                    {TextBox::Text3, "50"},
+                                    {TextBox::Text20, "50"},
+                                    {TextBox::Text4, "20"},
+                                    {TextBox::Text9, "0.6"}})
+      form->setText(box, text);
+    click("Command1");
+    const std::vector<window::LegendEntry> legend = graph()->legendShown();
+    QCOMPARE(legend.size(), std::size_t(2));
+    QCOMPARE(legend[0].text,
+             "今回: 加速度 4000（5,000,000 pps/s）、減速度 4000（5,000,000 pps/s）、"
+             "加増加率 50（立ち上がり 0.408 s）、減増加率 50（立ち上がり 0.408 s）、"
+             "初速度 20（200 pps）");
+    QVERIFY(!legend[0].text.contains("時間表示") && !legend[0].text.contains("速度表示"));
+    QVERIFY(window::elidedLegendText(legend[0].text).endsWith("…"));
+    QTest::mouseMove(graph(), graph()->legendArea().center());
+    QTRY_VERIFY(QToolTip::isVisible() && QToolTip::text().startsWith(legend[0].text + "\n"));
+    choose(Qt::Key_D);
+    form->setText(TextBox::Text9, "1.2");
+    form->setText(TextBox::Text6, "200000");
+    click("Command1");
+    QVERIFY(markerInk() > 20);
+    choose(Qt::Key_H, "overrun.svg");
+    QVERIFY(bytes("overrun.svg").contains(">時間軸を超えています（全体表示で全体を表示）</text>"));
+    choose(Qt::Key_F);  // the whole run: no marker
+    QVERIFY(graph()->fitted());
+    QCOMPARE(markerInk(), 0);
+  }
+  int markerInk() const {  // the overrun marker's and hint's pixels
+    control("Command1")->setFocus();
+    const QImage picture = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int marked = 0;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x)
+        marked += picture.pixel(x, y) == qRgb(0xc0, 0x30, 0x20);
+    return marked;
   }
 
   // At 100 % the graph is its picture; at 200 % (run again with
