@@ -197,7 +197,10 @@ std::string overrunSvg(double markerY) {
 
 double lastColumnY(const RecordedRun& run, const GraphScales& scales) {
   if (run.trace.points().empty() || run.range == 0) return 0.0;
-  const TracePoint& last = run.trace.points().back();
+  // Where the curve reaches the last column, before its pile there.
+  const auto& points = run.trace.points();
+  const TracePoint& last =
+      points[std::min(points.size() - 1, std::size_t(SpeedGraph::kLastColumn))];
   return pixelOfTwips(std::max(
       scales.yOfPulsesPerSecond(units::pulsesPerSecond(last.speedCounter, run.range)), 0.0));
 }
