@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QFontMetrics>
+#include <QLineF>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -257,6 +258,10 @@ QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const Graph
   layer.fill(Qt::white);
   QPainter painter(&layer);
   if (grid) paintGrid(painter, scales);
+  // A zoomed view cuts the curves at the plot area's edges.
+  if (scales.zoomed())
+    painter.setClipRect(QRectF(0, 0, pixelOfTwips(SpeedGraph::kLastColumn) + 1,
+                               pixelOfTwips(SpeedGraph::kTimeAxisY)));
   // The oldest first, so that the most recent lies on top.
   for (std::size_t n = earlier.size(); n-- > 0;) {
     QPolygonF curve;
@@ -473,13 +478,38 @@ RunTrace thinned(const RunTrace& trace, std::size_t maxPoints) {
   return kept;
 }
 
+namespace {
+
+// The part of a line inside the plot area, from the speed axis to the time
+// axis's end and from the top to the time axis (Liang-Barsky).
+std::optional<QLineF> insidePlotArea(double x1, double y1, double x2, double y2) {
+  double enter = 0.0, leave = 1.0;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double edges[4][2] = {
+      {-dx, x1}, {dx, SpeedGraph::kLastColumn - x1}, {-dy, y1}, {dy, SpeedGraph::kTimeAxisY - y1}};
+  for (const auto& [p, q] : edges) {
+    if (p == 0.0) {
+      if (q < 0.0) return std::nullopt;
+      continue;
+    }
+    const double t = q / p;
+    if (p < 0.0)
+      enter = std::max(enter, t);
+    else
+      leave = std::min(leave, t);
+    if (enter > leave) return std::nullopt;
+  }
+  return QLineF(x1 + enter * dx, y1 + enter * dy, x1 + leave * dx, y1 + leave * dy);
+}
+
+}  // namespace
+
 GraphPicture zoomedPicture(const GraphPicture& run, const RunTrace& trace,
                            const GraphScales& view) {
   GraphPicture picture;
   picture.addFrameOf(run);
   if (trace.range() == 0 || trace.points().empty()) return picture;
   constexpr double kTwips = GraphPicture::kTwipsPerPixel;
-  constexpr double right = GraphPicture::kWidth * kTwips, bottom = GraphPicture::kHeight * kTwips;
   double lastX = 0, lastY = 0;
   long lastColumn = 0, lastRow = 0;
   bool started = false;
@@ -495,9 +525,9 @@ GraphPicture zoomedPicture(const GraphPicture& run, const RunTrace& trace,
     } else if (column != lastColumn || row != lastRow) {
       // A line from the last point that moved the pen by a pixel, drawn
       // only where it may cross the picture.
-      const bool outside = (x < 0 && lastX < 0) || (x > right && lastX > right) ||
-                           (y < 0 && lastY < 0) || (y > bottom && lastY > bottom);
-      if (!outside) picture.drawLine(float(lastX), float(lastY), float(x), float(y));
+      if (const auto part = insidePlotArea(lastX, lastY, x, y))
+        picture.drawLine(float(part->x1()), float(part->y1()), float(part->x2()),
+                         float(part->y2()));
     } else {
       continue;
     }
