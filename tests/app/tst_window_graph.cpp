@@ -293,6 +293,19 @@ class WindowGraph : public test::WindowTest {
     QTest::keyClick(graph(), Qt::Key_0);
     control("Command1")->setFocus();
     QCOMPARE(graph()->grab().toImage().convertToFormat(QImage::Format_RGB32), graph()->image());
+    // The menu shows each item's key.
+    QStringList keys;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      for (const QAction* a : menu->actions())
+        if (a->text().contains('\t')) keys << a->text().section('\t', 1);
+      menu->close();
+    });
+    poll.start(10);
+    clickAt(graph(), Qt::RightButton, QPoint(9, 9));
+    QCOMPARE(keys, (QStringList{"+", "-", "0", "Ctrl+D"}));
   }
 
   // The grid from the menu: grey lines at the ticks (0.2 s in pixel column
