@@ -24,8 +24,6 @@ constexpr double kMarkPixels = 4.0;
 // A legend line's text is cut short past this width, the whole of it in the
 // legend's tooltip.
 constexpr int kLegendTextPixels = 380;
-// Room along the left edge for the speed scale's labels.
-constexpr int kSpeedLabelRoom = 70;
 
 // The canvas of the exports with context, in twips from the picture's
 // top-left corner: room for the speed caption to the left and above, the

@@ -28,6 +28,10 @@ inline double pixelOfTwips(double twips) {
   return twips / GraphPicture::kTwipsPerPixel;
 }
 
+// Room along the left edge for the speed scale's labels, in pixels: a legend
+// keeps clear of it while the scales are shown.
+inline constexpr int kSpeedLabelRoom = 70;
+
 // The scales a recorded run was drawn with.
 std::optional<GraphScales> scalesOf(const RunRecipe& recipe);
 

@@ -257,7 +257,9 @@ std::string PictureBox::svgAsShown() {
     std::vector<GraphPicture::LegendLine> lines;
     for (const LegendEntry& entry : shownLegend())
       lines.push_back({entry.colour.rgb(), elidedLegendText(entry.text).toStdString()});
-    picture.setLegend(std::move(lines), legendCorner());
+    // Clear of the speed scale's labels, as on screen.
+    picture.setLegend(std::move(lines), legendCorner(),
+                      scalesShown_ ? kSpeedLabelRoom * GraphPicture::kTwipsPerPixel : 0.0);
   }
   std::string additions;
   if (const std::optional<double> y = overrunY()) additions += overrunSvg(*y);
