@@ -297,14 +297,15 @@ class WindowGraph : public test::WindowTest {
     QStringList keys;
     QTimer poll;
     connect(&poll, &QTimer::timeout, [&] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (menu == nullptr) return;
-      for (const QAction* a : menu->actions())
-        if (a->text().contains('\t')) keys << a->text().section('\t', 1);
-      menu->close();
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (const QAction* a : menu->actions())
+          keys << a->text().section('\t', 1, 1, QString::SectionSkipEmpty);
+        menu->close();
+      }
     });
     poll.start(10);
     clickAt(graph(), Qt::RightButton, QPoint(9, 9));
+    keys.removeAll(QString());
     QCOMPARE(keys, (QStringList{"+", "-", "0", "Ctrl+D"}));
   }
 

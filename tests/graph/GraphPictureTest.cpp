@@ -127,24 +127,6 @@ TEST(GraphPicture, PngHoldsThePictureAsShownWithTheLegendOverIt) {
   for (const auto& [x, y, rgb] : pixels) EXPECT_EQ(png.at(x, y), rgb) << x << "," << y;
 }
 
-// A legend in a left corner starts 90 twips in, and further by the inset
-// that keeps it clear of the speed scale's labels; one on the right ignores
-// the inset. "ab": 2 cells of 90 twips, 90 of padding each side.
-TEST(GraphPicture, ALegendOnTheLeftKeepsClearOfTheScaleLabels) {
-  GraphPicture p;
-  const struct {
-    GraphPicture::LegendCorner corner;
-    double inset, left, right;
-  } cases[] = {{GraphPicture::LegendCorner::TopLeft, 0, 90, 450},
-               {GraphPicture::LegendCorner::BottomLeft, 1050, 1140, 1500},
-               {GraphPicture::LegendCorner::TopRight, 1050, 9540, 9900}};
-  for (const auto& c : cases) {
-    p.setLegend({{std::nullopt, "ab"}}, c.corner, c.inset);
-    EXPECT_EQ(p.legendBox().left, c.left);
-    EXPECT_EQ(p.legendBox().right, c.right);
-  }
-}
-
 // On a screen at 150 % or 200 % the drawing is placed at device resolution,
 // each mark a pixel of the picture wide (two device pixels): twip 8 lies in
 // device pixel 1 at 200 % (8 x 2 / 15 = 1.07) where doubling the picture
