@@ -376,6 +376,13 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_F);  // the whole run: no marker
     QVERIFY(graph()->fitted());
     QCOMPARE(markerInk(), 0);
+    // A short run over the long one kept: 全体表示 still shows the long one
+    // whole.
+    const std::int64_t longTicks = form->lastOutcome()->ticks;
+    form->setText(TextBox::Text6, "20000");
+    click("Command1");
+    choose(Qt::Key_F);
+    QVERIFY(graph()->shownScales()->seconds * 8e6 >= double(longTicks));
   }
   int markerInk() const {  // the overrun marker's and hint's pixels
     control("Command1")->setFocus();
