@@ -4,10 +4,13 @@
 #include <cmath>
 
 #include <QFontMetrics>
+#include <QLineF>
 #include <QPainter>
 #include <QPolygonF>
 
 #include "Controls.h"
+#include "Conversions.h"
+#include "PhysicalMeaning.h"
 #include "QtText.h"
 #include "TraceCsv.h"
 #include "Units.h"
@@ -17,6 +20,10 @@ namespace tarvex::window {
 namespace {
 
 constexpr double kMarkPixels = 4.0;
+
+// A legend line's text is cut short past this width, the whole of it in the
+// legend's tooltip.
+constexpr int kLegendTextPixels = 380;
 
 // The canvas of the exports with context, in twips from the picture's
 // top-left corner: room for the speed caption to the left and above, the
@@ -84,21 +91,117 @@ void paintScales(QPainter& painter, const GraphScales& scales) {
   painter.setPen(Qt::black);
   const double axis = pixelOfTwips(SpeedGraph::kTimeAxisY);
   const QFontMetrics metrics(painter.font());
+  // A label lies on a white ground of its own: a curve under it never hides
+  // it.
+  const auto labelOnGround = [&](QPointF baseline, const QString& label) {
+    if (label.isEmpty()) return;
+    painter.fillRect(QRectF(baseline.x() - 1, baseline.y() - metrics.ascent(),
+                            metrics.horizontalAdvance(label) + 2, metrics.height()),
+                     Qt::white);
+    painter.drawText(baseline, label);
+  };
   for (const AxisTick& t : timeTicks(scales)) {
     const double x = pixelOfTwips(t.twips);
     painter.drawLine(QPointF(x, axis), QPointF(x, axis - kMarkPixels));
     const QString label = fromUtf8(t.label);
     const double left =
         std::min(x + 2, GraphPicture::kWidth - 2.0 - metrics.horizontalAdvance(label));
-    painter.drawText(QPointF(left, axis - kMarkPixels - 2), label);
+    labelOnGround(QPointF(left, axis - kMarkPixels - 2), label);
   }
   for (const AxisTick& t : speedTicks(scales)) {
     const double y = pixelOfTwips(t.twips);
     painter.drawLine(QPointF(0, y), QPointF(kMarkPixels, y));
     // Just under its mark, clear of a curve running level with it.
-    painter.drawText(QPointF(kMarkPixels + 3, y + metrics.ascent() + 1), fromUtf8(t.label));
+    labelOnGround(QPointF(kMarkPixels + 3, y + metrics.ascent() + 1), fromUtf8(t.label));
   }
   painter.restore();
+}
+
+void paintGrid(QPainter& painter, const GraphScales& scales) {
+  painter.save();
+  QPen pen{QColor::fromRgb(kGridInk)};
+  pen.setCosmetic(true);
+  painter.setPen(pen);
+  const double axis = pixelOfTwips(SpeedGraph::kTimeAxisY);
+  const double end = pixelOfTwips(SpeedGraph::kLastColumn);
+  // On the pixels the picture inks at these twips.
+  for (const AxisTick& t : timeTicks(scales))
+    if (t.twips > 0.0) {
+      const double x = std::floor(pixelOfTwips(t.twips)) + 0.5;
+      painter.drawLine(QPointF(x, 0.5), QPointF(x, axis - 0.5));
+    }
+  for (const AxisTick& t : speedTicks(scales))
+    if (t.twips < SpeedGraph::kTimeAxisY - 1) {
+      const double y = std::floor(pixelOfTwips(t.twips)) + 0.5;
+      painter.drawLine(QPointF(1.5, y), QPointF(end + 0.5, y));
+    }
+  painter.restore();
+}
+
+bool overrunsTimeAxis(const RunTrace& trace, const GraphScales& scales) {
+  // The k-th plotted point lies in column k: more points than columns pile
+  // up in the last one.
+  return !scales.zoomed() && trace.points().size() > std::size_t(SpeedGraph::kLastColumn) + 1;
+}
+
+QString overrunHint() {
+  return QStringLiteral("時間軸を超えています（全体表示で全体を表示）");
+}
+
+namespace {
+// The marker: a filled triangle pointing right on the right edge at the
+// height of the curve's last column, and the hint on a white ground above
+// the time axis at the right.
+constexpr QRgb kOverrunInk = 0xffc03020;
+constexpr double kMarkerHalf = 5.0;
+}  // namespace
+
+void paintOverrun(QPainter& painter, double markerY) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const double right = GraphPicture::kWidth - 1.0;
+  const double y = std::clamp(markerY, kMarkerHalf + 1, pixelOfTwips(SpeedGraph::kTimeAxisY) - 1);
+  QPolygonF triangle;
+  triangle << QPointF(right - 8, y - kMarkerHalf) << QPointF(right, y)
+           << QPointF(right - 8, y + kMarkerHalf);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor::fromRgb(kOverrunInk));
+  painter.drawPolygon(triangle);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setFont(smallFont());
+  const QFontMetrics metrics(painter.font());
+  const QString hint = overrunHint();
+  const double axis = pixelOfTwips(SpeedGraph::kTimeAxisY);
+  const QRectF box(right - 12 - metrics.horizontalAdvance(hint) - 4, axis - 20 - metrics.height(),
+                   metrics.horizontalAdvance(hint) + 4, metrics.height());
+  painter.fillRect(box, Qt::white);
+  painter.setPen(QColor::fromRgb(kOverrunInk));
+  painter.drawText(box, Qt::AlignCenter, hint);
+  painter.restore();
+}
+
+std::string overrunSvg(double markerY) {
+  const double right = GraphPicture::kWidth * GraphPicture::kTwipsPerPixel - 15;
+  const double y =
+      std::clamp(markerY * GraphPicture::kTwipsPerPixel, 90.0, double(SpeedGraph::kTimeAxisY) - 15);
+  const auto n = [](double v) { return QString::number(v, 'f', 0).toStdString(); };
+  return "<g id=\"overrun\" fill=\"#c03020\">\n<path d=\"M" + n(right - 120) + " " + n(y - 75) +
+         "L" + n(right) + " " + n(y) + "L" + n(right - 120) + " " + n(y + 75) +
+         "Z\"/>\n<text x=\"" + n(right - 180) + "\" y=\"" + n(SpeedGraph::kTimeAxisY - 330) +
+         "\" text-anchor=\"end\" font-family=\"'ＭＳ ゴシック', 'MS Gothic', 'IPAGothic', "
+         "monospace\" font-size=\"150\" stroke=\"#ffffff\" stroke-width=\"45\" "
+         "paint-order=\"stroke\">" +
+         escapedXml(overrunHint().toStdString()) + "</text>\n</g>\n";
+}
+
+double lastColumnY(const RecordedRun& run, const GraphScales& scales) {
+  if (run.trace.points().empty() || run.range == 0) return 0.0;
+  // Where the curve reaches the last column, before its pile there.
+  const auto& points = run.trace.points();
+  const TracePoint& last =
+      points[std::min(points.size() - 1, std::size_t(SpeedGraph::kLastColumn))];
+  return pixelOfTwips(std::max(
+      scales.yOfPulsesPerSecond(units::pulsesPerSecond(last.speedCounter, run.range)), 0.0));
 }
 
 void paintInkOnly(QPainter& painter, const GraphPicture& picture, double scale) {
@@ -132,20 +235,31 @@ std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
   std::vector<GraphPicture::TwipPoint> points;
   if (run.range == 0) return points;
   points.reserve(run.trace.points().size());
-  for (const TracePoint& p : run.trace.points())
-    points.push_back(
-        {std::min(scales.xOfTicks(p.tick), double(SpeedGraph::kLastColumn)),
-         std::max(scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range)), 0.0)});
+  // At a run's own scales points past the last column stay on it, as the
+  // chip's graph keeps them; a zoomed view cuts the curve at its edges.
+  const bool pile = !scales.zoomed();
+  for (const TracePoint& p : run.trace.points()) {
+    const double x = scales.xOfTicks(p.tick);
+    const double y = scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range));
+    points.push_back(pile ? GraphPicture::TwipPoint{std::min(x, double(SpeedGraph::kLastColumn)),
+                                                    std::max(y, 0.0)}
+                          : GraphPicture::TwipPoint{x, y});
+  }
   return points;
 }
 
 QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales,
-                     double scale) {
+                     double scale, bool grid) {
   QImage layer(int(std::ceil(GraphPicture::kWidth * scale)),
                int(std::ceil(GraphPicture::kHeight * scale)), QImage::Format_RGB32);
   layer.setDevicePixelRatio(scale);
   layer.fill(Qt::white);
   QPainter painter(&layer);
+  if (grid) paintGrid(painter, scales);
+  // A zoomed view cuts the curves at the plot area's edges.
+  if (scales.zoomed())
+    painter.setClipRect(QRectF(0, 0, pixelOfTwips(SpeedGraph::kLastColumn) + 1,
+                               pixelOfTwips(SpeedGraph::kTimeAxisY)));
   // The oldest first, so that the most recent lies on top.
   for (std::size_t n = earlier.size(); n-- > 0;) {
     QPolygonF curve;
@@ -170,55 +284,90 @@ bool sameRun(const RunRecipe& a, const RunRecipe& b) {
                     sameChange);
 }
 
-QString differences(const RecordedRun& earlier, const RecordedRun& current) {
-  QStringList words;
-  for (const ParameterField& field : kParameterFields) {
-    const std::string& then = earlier.typed[field.parameter];
-    if (then != current.typed[field.parameter])
-      words << captionOf(field.parameter) + QLatin1Char(' ') + fromUtf8(then);
-  }
-  const RunRecipe& a = earlier.recipe;
-  const RunRecipe& b = current.recipe;
-  if ((a.sCurve == kChecked) != (b.sCurve == kChecked))
-    words << onOff(a.sCurve, "Ｓ字加減速", "直線加減速");
-  if ((a.startOptions.automatic == kChecked) != (b.startOptions.automatic == kChecked))
-    words << onOff(a.startOptions.automatic, "自動減速", "マニュアル減速");
-  if ((a.startOptions.symmetric == kChecked) != (b.startOptions.symmetric == kChecked))
-    words << onOff(a.startOptions.symmetric, "対称", "非対称");
-  return words.isEmpty() ? QStringLiteral("同じ設定") : words.join(QStringLiteral("、"));
-}
-
 namespace {
 
-// The current run's own values of whatever any earlier run differs in.
-QString ownValues(const std::vector<const RecordedRun*>& earlier, const RecordedRun& current) {
-  QStringList words;
-  const auto anyDiffers = [&](const auto& differs) {
-    return std::any_of(earlier.begin(), earlier.end(),
-                       [&](const RecordedRun* r) { return differs(*r); });
+bool isDisplayScale(Parameter p) {
+  return p == Parameter::TimeDisplayMax || p == Parameter::SpeedDisplayMax;
+}
+
+// A parameter's value as a legend names it: the caption, the value typed
+// and what it is in physical units.
+QString legendValue(Parameter p, const RecordedRun& run) {
+  const QString typed = fromUtf8(run.typed[p]);
+  QString unit;
+  const RunParameters& params = run.recipe.params;
+  switch (p) {
+    case Parameter::InitialSpeed:
+    case Parameter::DriveSpeed:
+    case Parameter::Acceleration:
+    case Parameter::Deceleration:
+      if (const QString value = physicalValue(p, params); !value.isEmpty())
+        unit = QStringLiteral("（%1）").arg(value);
+      break;
+    case Parameter::JerkAccel:
+    case Parameter::JerkDecel: {
+      const Converted<std::int32_t> jerk = textToInt32(params[p]);
+      const Converted<std::int32_t> rate = textToInt32(
+          params[p == Parameter::JerkAccel ? Parameter::Acceleration : Parameter::Deceleration]);
+      if (jerk.ok() && rate.ok() && jerk.value >= 0 && rate.value > 0)
+        unit = QStringLiteral("（立ち上がり %1 s）")
+                   .arg(fromUtf8(shortestText(
+                       std::round(units::buildUpSeconds(rate.value, jerk.value) * 1e4) / 1e4)));
+      break;
+    }
+    case Parameter::OutputPulses:
+    case Parameter::AccelOffset:
+    case Parameter::ManualDecelPoint:
+      unit = QStringLiteral(" パルス");
+      break;
+    default:
+      break;
+  }
+  return captionOf(p) + QLatin1Char(' ') + typed + unit;
+}
+
+struct Differing {
+  std::vector<Parameter> parameters;
+  bool sCurve = false, automatic = false, symmetric = false;
+};
+
+// What differs between any two of `runs`: the parameters as typed, the
+// display scales left out (they change how a curve is drawn, never the
+// move), and the options.
+Differing differing(const std::vector<const RecordedRun*>& runs) {
+  Differing d;
+  if (runs.empty()) return d;
+  const RecordedRun& first = *runs.front();
+  const auto any = [&](const auto& differs) {
+    return std::any_of(runs.begin(), runs.end(),
+                       [&](const RecordedRun* r) { return differs(*r, first); });
   };
   for (const ParameterField& field : kParameterFields)
-    if (anyDiffers([&](const RecordedRun& r) {
-          return r.typed[field.parameter] != current.typed[field.parameter];
+    if (!isDisplayScale(field.parameter) && any([&](const RecordedRun& r, const RecordedRun& f) {
+          return r.typed[field.parameter] != f.typed[field.parameter];
         }))
-      words << captionOf(field.parameter) + QLatin1Char(' ') +
-                   fromUtf8(current.typed[field.parameter]);
-  const RunRecipe& c = current.recipe;
-  if (anyDiffers([&](const RecordedRun& r) {
-        return (r.recipe.sCurve == kChecked) != (c.sCurve == kChecked);
-      }))
-    words << onOff(c.sCurve, "Ｓ字加減速", "直線加減速");
-  if (anyDiffers([&](const RecordedRun& r) {
-        return (r.recipe.startOptions.automatic == kChecked) !=
-               (c.startOptions.automatic == kChecked);
-      }))
-    words << onOff(c.startOptions.automatic, "自動減速", "マニュアル減速");
-  if (anyDiffers([&](const RecordedRun& r) {
-        return (r.recipe.startOptions.symmetric == kChecked) !=
-               (c.startOptions.symmetric == kChecked);
-      }))
-    words << onOff(c.startOptions.symmetric, "対称", "非対称");
-  return words.join(QStringLiteral("、"));
+      d.parameters.push_back(field.parameter);
+  const auto checked = [](std::int16_t v) { return v == kChecked; };
+  d.sCurve = any([&](const RecordedRun& r, const RecordedRun& f) {
+    return checked(r.recipe.sCurve) != checked(f.recipe.sCurve);
+  });
+  d.automatic = any([&](const RecordedRun& r, const RecordedRun& f) {
+    return checked(r.recipe.startOptions.automatic) != checked(f.recipe.startOptions.automatic);
+  });
+  d.symmetric = any([&](const RecordedRun& r, const RecordedRun& f) {
+    return checked(r.recipe.startOptions.symmetric) != checked(f.recipe.startOptions.symmetric);
+  });
+  return d;
+}
+
+QString described(const RecordedRun& run, const Differing& d) {
+  QStringList words;
+  for (const Parameter p : d.parameters) words << legendValue(p, run);
+  const RunRecipe& r = run.recipe;
+  if (d.sCurve) words << onOff(r.sCurve, "Ｓ字加減速", "直線加減速");
+  if (d.automatic) words << onOff(r.startOptions.automatic, "自動減速", "マニュアル減速");
+  if (d.symmetric) words << onOff(r.startOptions.symmetric, "対称", "非対称");
+  return words.isEmpty() ? QStringLiteral("同じ設定") : words.join(QStringLiteral("、"));
 }
 
 QString timesRun(int runs) {
@@ -227,41 +376,58 @@ QString timesRun(int runs) {
 
 }  // namespace
 
+QString differences(const RecordedRun& earlier, const RecordedRun& current) {
+  return described(earlier, differing({&earlier, &current}));
+}
+
 std::vector<LegendEntry> legendEntries(const std::vector<const RecordedRun*>& earlier,
                                        const RecordedRun& current) {
+  std::vector<const RecordedRun*> shown;
+  const bool currentShown = !current.trace.points().empty();
+  if (currentShown) shown.push_back(&current);
+  shown.insert(shown.end(), earlier.begin(), earlier.end());
+  // Every line names the same parameters: those in which the shown runs
+  // differ, each run with its own values.
+  const Differing d = differing(shown);
   std::vector<LegendEntry> entries;
-  if (!current.trace.points().empty()) {
-    const QString own = ownValues(earlier, current);
-    entries.push_back({Qt::black, QStringLiteral("今回") +
-                                      (own.isEmpty() ? QString() : QStringLiteral(": ") + own) +
-                                      timesRun(current.runs)});
-  }
-  for (const RecordedRun* run : earlier)
+  if (currentShown)
     entries.push_back(
-        {earlierCurveColour(run->colour), differences(*run, current) + timesRun(run->runs)});
+        {Qt::black, QStringLiteral("今回: ") + described(current, d) + timesRun(current.runs)});
+  for (const RecordedRun* run : earlier)
+    entries.push_back({earlierCurveColour(run->colour), described(*run, d) + timesRun(run->runs)});
   return entries;
 }
 
-QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner) {
+QString elidedLegendText(const QString& text) {
+  return QFontMetrics(smallFont()).elidedText(text, Qt::ElideRight, kLegendTextPixels);
+}
+
+QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner,
+                bool scalesShown) {
   const QFontMetrics metrics(smallFont());
   int width = 0;
-  for (const LegendEntry& e : entries) width = std::max(width, metrics.horizontalAdvance(e.text));
+  for (const LegendEntry& e : entries)
+    width = std::max(width, metrics.horizontalAdvance(elidedLegendText(e.text)));
   const int boxWidth = width + 30, boxHeight = metrics.height() * int(entries.size()) + 6;
   const int axis = int(pixelOfTwips(SpeedGraph::kTimeAxisY));
   using C = GraphPicture::LegendCorner;
   const bool right = corner == C::TopRight || corner == C::BottomRight;
   const bool top = corner == C::TopRight || corner == C::TopLeft;
-  return QRect(right ? GraphPicture::kWidth - width - 34 : 4, top ? 3 : axis - boxHeight - 16,
+  // With the scales shown, clear of the speed labels along the left edge and
+  // of the time labels above the axis.
+  const int left = scalesShown ? kSpeedLabelRoom : 4;
+  const int above = scalesShown ? 22 : 16;
+  return QRect(right ? GraphPicture::kWidth - width - 34 : left, top ? 3 : axis - boxHeight - above,
                boxWidth, boxHeight);
 }
 
 GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& entries,
-                                               const QImage& shown) {
+                                               const QImage& shown, bool scalesShown) {
   using C = GraphPicture::LegendCorner;
   C best = C::TopRight;
   long fewest = -1;
   for (const C corner : {C::TopRight, C::TopLeft, C::BottomRight, C::BottomLeft}) {
-    const QRect box = legendBox(entries, corner) & shown.rect();
+    const QRect box = legendBox(entries, corner, scalesShown) & shown.rect();
     long covered = 0;
     for (int y = box.top(); y <= box.bottom(); ++y)
       for (int x = box.left(); x <= box.right(); ++x)
@@ -272,12 +438,12 @@ GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& e
 }
 
 void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
-                 GraphPicture::LegendCorner corner) {
+                 GraphPicture::LegendCorner corner, bool scalesShown) {
   if (entries.empty()) return;
   painter.save();
   painter.setFont(smallFont());
   const QFontMetrics metrics(painter.font());
-  const QRect box = legendBox(entries, corner);
+  const QRect box = legendBox(entries, corner, scalesShown);
   const int rowHeight = metrics.height();
   painter.fillRect(box, Qt::white);
   painter.setPen(QColor(0xc0, 0xc0, 0xc0));
@@ -287,7 +453,8 @@ void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
     painter.setPen(QPen(entries[i].colour, 2));
     painter.drawLine(box.left() + 5, y, box.left() + 22, y);
     painter.setPen(Qt::black);
-    painter.drawText(QPoint(box.left() + 26, y + metrics.ascent() / 2 - 1), entries[i].text);
+    painter.drawText(QPoint(box.left() + 26, y + metrics.ascent() / 2 - 1),
+                     elidedLegendText(entries[i].text));
   }
   painter.restore();
 }
@@ -309,9 +476,95 @@ RunTrace thinned(const RunTrace& trace, std::size_t maxPoints) {
   return kept;
 }
 
+namespace {
+
+// The part of a line inside the plot area, from the speed axis to the time
+// axis's end and from the top to the time axis (Liang-Barsky).
+std::optional<QLineF> insidePlotArea(double x1, double y1, double x2, double y2) {
+  double enter = 0.0, leave = 1.0;
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double edges[4][2] = {
+      {-dx, x1}, {dx, SpeedGraph::kLastColumn - x1}, {-dy, y1}, {dy, SpeedGraph::kTimeAxisY - y1}};
+  for (const auto& [p, q] : edges) {
+    if (p == 0.0) {
+      if (q < 0.0) return std::nullopt;
+      continue;
+    }
+    const double t = q / p;
+    if (p < 0.0)
+      enter = std::max(enter, t);
+    else
+      leave = std::min(leave, t);
+    if (enter > leave) return std::nullopt;
+  }
+  return QLineF(x1 + enter * dx, y1 + enter * dy, x1 + leave * dx, y1 + leave * dy);
+}
+
+}  // namespace
+
+GraphPicture zoomedPicture(const GraphPicture& run, const RunTrace& trace,
+                           const GraphScales& view) {
+  GraphPicture picture;
+  picture.addFrameOf(run);
+  if (trace.range() == 0 || trace.points().empty()) return picture;
+  constexpr double kTwips = GraphPicture::kTwipsPerPixel;
+  double lastX = 0, lastY = 0;
+  long lastColumn = 0, lastRow = 0;
+  bool started = false;
+  for (const TracePoint& p : trace.points()) {
+    const double x = view.xOfTicks(p.tick);
+    const double y = view.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, trace.range()));
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    const long column = std::lround(std::clamp(x / kTwips, -1e9, 1e9));
+    const long row = std::lround(std::clamp(y / kTwips, -1e9, 1e9));
+    if (!started) {
+      started = true;
+      picture.drawPoint(float(x), float(y));
+    } else if (column != lastColumn || row != lastRow) {
+      // A line from the last point that moved the pen by a pixel, drawn
+      // only where it may cross the picture.
+      if (const auto part = insidePlotArea(lastX, lastY, x, y))
+        picture.drawLine(float(part->x1()), float(part->y1()), float(part->x2()),
+                         float(part->y2()));
+    } else {
+      continue;
+    }
+    lastX = x, lastY = y, lastColumn = column, lastRow = row;
+  }
+  return picture;
+}
+
+namespace {
+
+// In a zoomed view: the points whose time falls in the mouse's pixel column.
+const TracePoint* pointUnderInView(const RunTrace& trace, const GraphScales& view, QPointF pixel) {
+  const auto& points = trace.points();
+  const double column = std::floor(pixel.x()) * GraphPicture::kTwipsPerPixel;
+  const double from = view.ticksOfX(column),
+               to = view.ticksOfX(column + GraphPicture::kTwipsPerPixel);
+  const auto first =
+      std::lower_bound(points.begin(), points.end(), from,
+                       [](const TracePoint& p, double t) { return double(p.tick) < t; });
+  const double mouseY = pixel.y() * GraphPicture::kTwipsPerPixel;
+  const TracePoint* nearest = nullptr;
+  double distance = 0.0;
+  for (auto p = first; p != points.end() && double(p->tick) < to; ++p) {
+    const double y =
+        view.yOfPulsesPerSecond(units::pulsesPerSecond(p->speedCounter, trace.range()));
+    if (nearest == nullptr || std::fabs(y - mouseY) < distance) {
+      nearest = &*p;
+      distance = std::fabs(y - mouseY);
+    }
+  }
+  return nearest;
+}
+
+}  // namespace
+
 const TracePoint* pointUnder(const RunTrace& trace, const GraphScales& scales, QPointF pixel) {
   const auto& points = trace.points();
   if (points.empty() || trace.range() == 0) return nullptr;
+  if (scales.zoomed()) return pointUnderInView(trace, scales, pixel);
   // The trace's own points lie one column apart, the k-th at x = min(k, 9990).
   const double column = std::floor(pixel.x()) * GraphPicture::kTwipsPerPixel;
   std::size_t first = std::size_t(std::max(0.0, column));
@@ -364,7 +617,7 @@ QStringList parameterCaption(const RecordedRun& run) {
 }
 
 QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                        const QStringList& caption) {
+                        const QStringList& caption, const ContextLayers& layers) {
   const int bottom = kCanvasBottom + kCaptionRoomTwips +
                      kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1);
   const auto pixels = [](int twips) {
@@ -375,7 +628,9 @@ QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphSc
   image.fill(Qt::white);
   QPainter painter(&image);
   painter.translate(-pixelOfTwips(kCanvasLeft), -pixelOfTwips(kCanvasTop));
+  if (layers.grid && scales) paintGrid(painter, *scales);
   paintInkOnly(painter, picture);
+  if (layers.overrunY) paintOverrun(painter, *layers.overrunY);
   if (scales) paintScales(painter, *scales);
   painter.setFont(m9Font());
   painter.setPen(Qt::black);
@@ -396,12 +651,14 @@ QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphSc
 }
 
 std::string svgWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                           const QStringList& caption) {
-  std::string additions = scales ? scalesSvg(*scales) : std::string();
+                           const QStringList& caption, const ContextLayers& layers) {
+  std::string additions = layers.overrunY ? overrunSvg(*layers.overrunY) : std::string();
+  if (scales) additions += scalesSvg(*scales);
   for (int i = 0; i < caption.size(); ++i)
     additions += captionSvg(caption[i].toStdString(), kCaptionBelow + kCaptionLineTwips * i);
   return picture.toSvg(
-      additions, kCaptionRoomTwips + kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1));
+      additions, kCaptionRoomTwips + kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1),
+      layers.grid && scales ? gridSvg(*scales) : std::string());
 }
 
 }  // namespace tarvex::window

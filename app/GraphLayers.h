@@ -28,11 +28,32 @@ inline double pixelOfTwips(double twips) {
   return twips / GraphPicture::kTwipsPerPixel;
 }
 
+// Room along the left edge for the speed scale's labels, in pixels: a legend
+// keeps clear of it while the scales are shown.
+inline constexpr int kSpeedLabelRoom = 70;
+
 // The scales a recorded run was drawn with.
 std::optional<GraphScales> scalesOf(const RunRecipe& recipe);
 
 // Tick marks and labels, drawn in the window's font.
 void paintScales(QPainter& painter, const GraphScales& scales);
+
+// Light lines across the picture at the scales' ticks (the grid).
+void paintGrid(QPainter& painter, const GraphScales& scales);
+
+// Whether the run whose plotted points `trace` holds goes on past the time
+// axis's end at `scales` (its own or fitted ones, not a zoomed view): its last points then pile up
+// in the last column, as the chip's graph keeps them, and the graph says so with a marker at the
+// right edge at `lastColumnY` (pixels) and overrunHint().
+bool overrunsTimeAxis(const RunTrace& trace, const GraphScales& scales);
+double lastColumnY(const RecordedRun& run, const GraphScales& scales);
+QString overrunHint();
+void paintOverrun(QPainter& painter, double markerY);
+std::string overrunSvg(double markerY);
+
+// The run's curve from its trace in a zoomed view: the frame of `run` and
+// the curve as lines between the points, cut at the picture's edges.
+GraphPicture zoomedPicture(const GraphPicture& run, const RunTrace& trace, const GraphScales& view);
 
 // The picture's ink over whatever `painter` has drawn: its ground is left
 // out. Drawn at `scale` device pixels per pixel (see GraphPicture::rasterAt).
@@ -47,9 +68,9 @@ QColor earlierCurveColour(int colour);
 int freeColour(const std::vector<std::shared_ptr<const RecordedRun>>& runs);
 // Earlier curves on a white ground, placed by their time in ticks and speed
 // in pulses per second, so that they line up with a run drawn at any scale;
-// at `scale` device pixels per pixel.
+// at `scale` device pixels per pixel; over the grid when `grid`.
 QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales,
-                     double scale = 1.0);
+                     double scale = 1.0, bool grid = false);
 // An earlier curve in twips of the picture drawn at `scales`.
 std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
                                                   const GraphScales& scales);
@@ -58,25 +79,31 @@ std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
 // and stop, so the same in every value.
 bool sameRun(const RunRecipe& a, const RunRecipe& b);
 
-// The legend: the current run when it drew a curve ("今回" and its own values
-// of whatever the earlier runs differ in), then each earlier run named by the
-// parameters in which it differs, each with how often it ran when more than
-// once.
+// The legend: the current run when it drew a curve ("今回: " first), then each
+// earlier run; every line names the parameters in which the shown runs
+// differ (never the display scales) by caption, with the run's own value and
+// its physical unit, and how often it ran when more than once.
 struct LegendEntry {
   QColor colour;
   QString text;
 };
 std::vector<LegendEntry> legendEntries(const std::vector<const RecordedRun*>& earlier,
                                        const RecordedRun& current);
-// The legend's box at 1:1 in the corner given.
-QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner);
+// A legend line as drawn: cut short with "…" past the width a legend may
+// take; the whole text is the legend's tooltip.
+QString elidedLegendText(const QString& text);
+// The legend's box at 1:1 in the corner given, clear of the scales' labels
+// when they are shown.
+QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner,
+                bool scalesShown = false);
 // The corner where the legend covers the fewest pixels of `shown` that are
 // not white; the top right when several are as good.
 GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& entries,
-                                               const QImage& shown);
+                                               const QImage& shown, bool scalesShown = false);
 void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
-                 GraphPicture::LegendCorner corner);
-// "同じ設定" or the differences, e.g. "加増加率 300、直線加減速".
+                 GraphPicture::LegendCorner corner, bool scalesShown = false);
+// "同じ設定" or the differences, e.g. "加増加率 300（立ち上がり 0.25 s）、直線加減速";
+// the display scales are never a difference.
 QString differences(const RecordedRun& earlier, const RecordedRun& current);
 
 // A trace kept short enough to draw often: at most about `maxPoints` points,
@@ -93,9 +120,15 @@ QString pointReadout(const TracePoint& point, std::int32_t range);
 QStringList parameterCaption(const RecordedRun& run);
 // The picture with the scales and the caption lines under it, and its two
 // axis captions beside it, as the SVG places them.
+// The layers an export may add: the grid, and the overrun marker at the
+// height given.
+struct ContextLayers {
+  bool grid = false;
+  std::optional<double> overrunY;
+};
 QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                        const QStringList& caption);
+                        const QStringList& caption, const ContextLayers& layers = {});
 std::string svgWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
-                           const QStringList& caption);
+                           const QStringList& caption, const ContextLayers& layers = {});
 
 }  // namespace tarvex::window

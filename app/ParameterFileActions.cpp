@@ -13,6 +13,7 @@
 #include "FormControls.h"
 #include "ParameterFile.h"
 #include "QtText.h"
+#include "WindowLanguage.h"
 
 namespace tarvex {
 namespace {
@@ -77,7 +78,7 @@ QString loadFailureMessage(const ChosenFile& file, const LoadResult& result) {
       break;
     case LoadFailure::NotRegularFile:
       text = QStringLiteral("「%1」は通常のファイルではないため読み出せません。\n（%2）")
-                 .arg(name, QString::fromStdString(result.fileKind));
+                 .arg(name, window::fileKindText(result.fileKind));
       break;
     case LoadFailure::NotReadable:
       text = QStringLiteral("ファイル「%1」を読み出せません。\n（%2）")

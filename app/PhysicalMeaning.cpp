@@ -10,6 +10,7 @@
 
 #include "Conversions.h"
 #include "EngineState.h"
+#include "FailureText.h"
 #include "FormRun.h"
 #include "QtText.h"
 #include "Units.h"
@@ -189,9 +190,13 @@ QString countMeaning(Parameter parameter, const RunParameters& params) {
     case Parameter::OutputPulses:
       if (n < 0) return QStringLiteral("負のパルス数では演算が終わりません。");
       return QStringLiteral("%1 パルス").arg(amount(n));
-    case Parameter::AccelOffset:
-      return QStringLiteral("自動減速は、残りパルスが（加速パルス + %1）以下で始まります。")
-          .arg(n - std::int64_t{1});
+    case Parameter::AccelOffset: {
+      // The offset less one, written with its own sign: + 4, − 1.
+      const std::int64_t offset = n - std::int64_t{1};
+      return QStringLiteral("自動減速は、残りパルスが（加速パルス %1 %2）以下で始まります。")
+          .arg(offset < 0 ? QStringLiteral("−") : QStringLiteral("+"))
+          .arg(offset < 0 ? -offset : offset);
+    }
     default:
       return QStringLiteral("マニュアル減速では %1 パルス目で減速を始めます。").arg(n);
   }
@@ -207,9 +212,25 @@ QString scaleMeaning(Parameter parameter, const RunParameters& params) {
              : QStringLiteral("グラフの高さ %1 pps").arg(amount(value));
 }
 
+// A field that holds no number at all: what a run would say about it, with
+// the hint on full-width digits and separators.
+QString notANumberAdvice(Parameter parameter, const RunParameters& params) {
+  if (textToDouble(params[parameter]).status != ConversionStatus::TypeMismatch) return {};
+  RunParameters typed = params;
+  for (const ParameterField& field : kParameterFields)
+    typed[field.parameter] = QString::fromLocal8Bit(params[field.parameter]).toStdString();
+  RunOutcome outcome;
+  outcome.end = RunEnd::Failed;
+  outcome.failure = RunFailure{RunError::TypeMismatch, Step::ConvertParameter, {parameter}, {}};
+  const QString message = fromUtf8(describeFailureJapanese(outcome, typed));
+  const qsizetype advice = message.indexOf(QStringLiteral("\n\n"));
+  return advice < 0 ? message : message.mid(advice + 2);
+}
+
 }  // namespace
 
 QString parameterMeaning(Parameter parameter, const RunParameters& params) {
+  if (const QString advice = notANumberAdvice(parameter, params); !advice.isEmpty()) return advice;
   switch (parameter) {
     case Parameter::OutputPulses:
     case Parameter::AccelOffset:

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include <QContextMenuEvent>
-#include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include "Conversions.h"
 #include "GraphImage.h"
@@ -23,6 +24,8 @@
 #include "RunReport.h"
 #include "TraceCsv.h"
 #include "Units.h"
+#include "WindowLanguage.h"
+#include "WindowSettings.h"
 
 namespace tarvex::window {
 namespace {
@@ -33,12 +36,25 @@ constexpr std::size_t kEarlierCurvePoints = 20000;
 // The fitted speed scale leaves a tenth above the peak.
 constexpr double kPeakMargin = 1.1;
 
+// A step of the wheel zooms by this much, a key by its square.
+constexpr double kWheelZoom = 1.25;
+// A view spans at least 100 ticks and 0.01 pps, at most a day and 10^12 pps.
+constexpr double kShortestSpan = 100.0 / double(units::kTicksPerSecond);
+constexpr double kLongestSpan = 86400.0;
+constexpr double kLowestSpeedSpan = 0.01, kHighestSpeedSpan = 1e12;
+// A drag shorter than this in either direction is a click.
+constexpr double kSmallestBox = 4.0;
+
 }  // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFixedSize(GraphPicture::kWidth, GraphPicture::kHeight);
+  // The graph opens as it was last shown.
+  scalesShown_ = WindowSettings::flag(Setting::ScalesShown);
+  keepEarlier_ = WindowSettings::flag(Setting::EarlierRunsKept);
+  gridShown_ = WindowSettings::flag(Setting::GridShown);
 }
 
 void PictureBox::clearGraph() {
@@ -82,6 +98,8 @@ void PictureBox::runStarting(std::shared_ptr<RecordedRun> run) {
   }
   run_ = std::move(run);
   fitted_.reset();
+  zoom_.reset();
+  dragFrom_.reset();
   earlierRunsChanged();
   hideCursor();
   runActive_ = true;
@@ -108,12 +126,15 @@ void PictureBox::countSameRuns() {
 }
 
 std::optional<GraphScales> PictureBox::shownScales() const {
+  if (zoom_) return zoom_->scales;
   if (fitted_) return fitted_->scales;
   if (!run_) return std::nullopt;
   return scalesOf(run_->recipe);
 }
 
 const RunTrace* PictureBox::shownTrace() const {
+  // A zoomed view is drawn from the run's own trace.
+  if (zoom_) return run_ ? &run_->trace : nullptr;
   if (fitted_) return &fitted_->trace;
   return run_ ? &run_->trace : nullptr;
 }
@@ -147,6 +168,13 @@ void PictureBox::paintEvent(QPaintEvent*) {
     const double x = scale == 1.0 ? cursorX_ : cursorX_ + 0.5;
     painter.drawLine(QPointF(x, 0), QPointF(x, height() - 1));
   }
+  if (dragFrom_) {
+    QPen box(QColor(0x30, 0x60, 0xd0), 1, Qt::DashLine);
+    box.setCosmetic(true);
+    painter.setPen(box);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(*dragFrom_, dragTo_).normalized());
+  }
   if (hasFocus()) {
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
@@ -158,7 +186,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
 void PictureBox::paintGraph(QPainter& painter, double scale) {
   const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
   const std::optional<GraphScales> scales = shownScales();
-  if (earlier.empty() || !scales || !run_) {
+  if ((earlier.empty() && !gridShown_) || !scales || !run_) {
     // A plain run: the picture exactly as drawn, or on a scaled screen drawn
     // again at its resolution.
     const GraphPicture& shown = shownPicture();
@@ -174,12 +202,20 @@ void PictureBox::paintGraph(QPainter& painter, double scale) {
     painter.drawImage(QPointF(0, 0), view);
   } else {
     if (earlierLayer_.isNull() || earlierLayer_.devicePixelRatio() != scale)
-      earlierLayer_ = earlierCurves(earlier, *scales, scale);
+      earlierLayer_ = earlierCurves(earlier, *scales, scale, gridShown_);
     painter.drawImage(QPointF(0, 0), earlierLayer_);
     paintInkOnly(painter, shownPicture(), scale);
-    paintLegend(painter, shownLegend(), legendCorner());
+    if (!earlier.empty()) paintLegend(painter, shownLegend(), legendCorner(), scalesShown_);
   }
+  if (const std::optional<double> y = overrunY()) paintOverrun(painter, *y);
   if (scalesShown_ && scales) paintScales(painter, *scales);
+}
+
+std::optional<double> PictureBox::overrunY() const {
+  const std::optional<GraphScales> scales = shownScales();
+  const RunTrace* trace = shownTrace();
+  if (!run_ || !scales || !trace || !overrunsTimeAxis(*trace, *scales)) return std::nullopt;
+  return lastColumnY(*run_, *scales);
 }
 
 std::vector<LegendEntry> PictureBox::shownLegend() const {
@@ -197,7 +233,7 @@ GraphPicture::LegendCorner PictureBox::legendCorner() {
     paintInkOnly(painter, shownPicture());
     if (scalesShown_) paintScales(painter, *scales);
     painter.end();
-    legendCorner_ = leastCoveringCorner(shownLegend(), covered);
+    legendCorner_ = leastCoveringCorner(shownLegend(), covered, scalesShown_);
   }
   return *legendCorner_;
 }
@@ -213,20 +249,40 @@ std::string PictureBox::svgAsShown() {
   const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
   const std::optional<GraphScales> scales = shownScales();
   GraphPicture picture = shownPicture();
-  std::string underCurve;
+  std::string underCurve = gridShown_ && scales && run_ ? gridSvg(*scales) : std::string();
   if (scales && !shownLegend().empty()) {
     for (std::size_t n = earlier.size(); n-- > 0;)
       underCurve += GraphPicture::curveSvg(curveInTwips(*earlier[n], *scales),
                                            earlierCurveColour(earlier[n]->colour).rgb());
     std::vector<GraphPicture::LegendLine> lines;
     for (const LegendEntry& entry : shownLegend())
-      lines.push_back({entry.colour.rgb(), entry.text.toStdString()});
-    picture.setLegend(std::move(lines), legendCorner());
+      lines.push_back({entry.colour.rgb(), elidedLegendText(entry.text).toStdString()});
+    // Clear of the speed scale's labels, as on screen.
+    picture.setLegend(std::move(lines), legendCorner(),
+                      scalesShown_ ? kSpeedLabelRoom * GraphPicture::kTwipsPerPixel : 0.0);
   }
-  return picture.toSvg(scalesShown_ && scales ? scalesSvg(*scales) : std::string(), 0, underCurve);
+  std::string additions;
+  if (const std::optional<double> y = overrunY()) additions += overrunSvg(*y);
+  if (scalesShown_ && scales) additions += scalesSvg(*scales);
+  return picture.toSvg(additions, 0, underCurve);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+  if (dragFrom_) {
+    dragTo_ = event->position();
+    update();
+    return;
+  }
+  // Over the legend: its lines whole.
+  if (const std::vector<LegendEntry> legend = shownLegend();
+      !legend.empty() &&
+      legendBox(legend, legendCorner(), scalesShown_).contains(event->position().toPoint())) {
+    QStringList lines;
+    for (const LegendEntry& e : legend) lines << e.text;
+    hideCursor();
+    QToolTip::showText(event->globalPosition().toPoint(), lines.join(QLatin1Char('\n')), this);
+    return;
+  }
   const RunTrace* trace = shownTrace();
   const std::optional<GraphScales> scales = shownScales();
   const TracePoint* point =
@@ -236,8 +292,99 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   const long index = long(point - trace->points().data());
-  cursorX_ = int(pixelOfTwips(std::min<long>(index, SpeedGraph::kLastColumn)));
+  cursorX_ = scales->zoomed() ? int(std::floor(pixelOfTwips(scales->xOfTicks(double(point->tick)))))
+                              : int(pixelOfTwips(std::min<long>(index, SpeedGraph::kLastColumn)));
   QToolTip::showText(event->globalPosition().toPoint(), pointReadout(*point, trace->range()), this);
+  update();
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && zoomable()) {
+    dragFrom_ = event->position();
+    dragTo_ = event->position();
+  }
+  QWidget::mousePressEvent(event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && dragFrom_) {
+    const QRectF box = QRectF(*dragFrom_, event->position()).normalized();
+    dragFrom_.reset();
+    update();
+    if (box.width() >= kSmallestBox && box.height() >= kSmallestBox) zoomInto(box);
+  }
+  QWidget::mouseReleaseEvent(event);
+}
+
+void PictureBox::wheelEvent(QWheelEvent* event) {
+  const double steps = event->angleDelta().y() / 120.0;
+  if (steps == 0.0 || !zoomable()) {
+    event->ignore();
+    return;
+  }
+  zoomBy(std::pow(kWheelZoom, steps), event->position(),
+         event->modifiers().testFlag(Qt::ControlModifier));
+  event->accept();
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+  const QPointF middle(pixelOfTwips(SpeedGraph::kLastColumn) / 2,
+                       pixelOfTwips(SpeedGraph::kTimeAxisY) / 2);
+  switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:  // + without Shift on many keyboards
+      if (zoomable()) zoomBy(kWheelZoom * kWheelZoom, middle);
+      return;
+    case Qt::Key_Minus:
+      if (zoomable()) zoomBy(1.0 / (kWheelZoom * kWheelZoom), middle);
+      return;
+    case Qt::Key_0:
+      if (!runActive_) showFieldScales();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+void PictureBox::zoomBy(double factor, QPointF around, bool timeOnly) {
+  const std::optional<GraphScales> s = shownScales();
+  if (!zoomable() || !s || !(factor > 0.0)) return;
+  constexpr double kTicks = double(units::kTicksPerSecond);
+  const double tx = s->ticksOfX(around.x() * GraphPicture::kTwipsPerPixel) / kTicks;
+  const double vy = s->pulsesPerSecondOfY(around.y() * GraphPicture::kTwipsPerPixel);
+  const double t0 = s->ticksOfX(0) / kTicks, t1 = s->ticksOfX(SpeedGraph::kLastColumn) / kTicks;
+  const double v0 = s->pulsesPerSecondOfY(SpeedGraph::kZeroSpeedY);
+  const double v1 = s->pulsesPerSecondOfY(SpeedGraph::kZeroSpeedY - 3948.0);
+  const auto toward = [factor](double edge, double centre) {
+    return centre + (edge - centre) / factor;
+  };
+  if (const auto view =
+          GraphScales::view(toward(t0, tx), toward(t1, tx), timeOnly ? v0 : toward(v0, vy),
+                            timeOnly ? v1 : toward(v1, vy)))
+    showView(*view);
+}
+
+void PictureBox::zoomInto(const QRectF& pixels) {
+  const std::optional<GraphScales> s = shownScales();
+  if (!zoomable() || !s) return;
+  constexpr double kTicks = double(units::kTicksPerSecond);
+  const double twips = GraphPicture::kTwipsPerPixel;
+  if (const auto view = GraphScales::view(s->ticksOfX(pixels.left() * twips) / kTicks,
+                                          s->ticksOfX(pixels.right() * twips) / kTicks,
+                                          s->pulsesPerSecondOfY(pixels.bottom() * twips),
+                                          s->pulsesPerSecondOfY(pixels.top() * twips)))
+    showView(*view);
+}
+
+void PictureBox::showView(const GraphScales& view) {
+  // Not deeper or wider than the numbers can show.
+  const double speedSpan = std::fabs(view.pulsesPerSecond);
+  if (view.seconds < kShortestSpan || view.seconds > kLongestSpan || speedSpan < kLowestSpeedSpan ||
+      speedSpan > kHighestSpeedSpan)
+    return;
+  zoom_ = ZoomView{zoomedPicture(picture_, run_->trace, view), view};
+  earlierRunsChanged();
+  hideCursor();
   update();
 }
 
@@ -284,8 +431,8 @@ void PictureBox::offerMenu(const QPoint& where) {
        [this](bool) { saveAs(QStringLiteral("png"), Export::WithContext); });
   item("目盛りと条件付きで SVG 形式で保存(&V)...", haveRun,
        [this](bool) { saveAs(QStringLiteral("svg"), Export::WithContext); });
-  // A comparison on screen can be saved as it stands.
-  if (!shownLegend().empty()) {
+  // What is laid over the graph can be saved as it stands.
+  if (!shownLegend().empty() || gridShown_ || scalesShown_ || overrunY()) {
     item("表示どおりに PNG 形式で保存(&W)...", true,
          [this](bool) { saveAs(QStringLiteral("png"), Export::AsShown); });
     item("表示どおりに SVG 形式で保存(&H)...", true,
@@ -300,14 +447,26 @@ void PictureBox::offerMenu(const QPoint& where) {
   keep->setCheckable(true);
   keep->setChecked(keepEarlier_);
   item("残した波形を消去(&D)", !earlier_.empty(), [this](bool) { clearEarlierRuns(); });
+  QAction* grid = item("グリッド(&L)", true, [this](bool on) { setGridShown(on); });
+  grid->setCheckable(true);
+  grid->setChecked(gridShown_);
   menu.addSeparator();
-  item("全体表示(&F)", haveTrace && !fitted_, [this](bool) { fitToRun(); });
-  item("設定の目盛りに戻す(&R)", fitted_.has_value(), [this](bool) { showFieldScales(); });
+  // The keys are shown beside the items they also do.
+  const QPointF middle(pixelOfTwips(SpeedGraph::kLastColumn) / 2,
+                       pixelOfTwips(SpeedGraph::kTimeAxisY) / 2);
+  item("拡大(&I)\t+", haveTrace && zoomable(),
+       [this, middle](bool) { zoomBy(kWheelZoom * kWheelZoom, middle); });
+  item("縮小(&O)\t-", haveTrace && zoomable(),
+       [this, middle](bool) { zoomBy(1.0 / (kWheelZoom * kWheelZoom), middle); });
+  item("全体表示(&F)", haveTrace && (!fitted_ || zoom_), [this](bool) { fitToRun(); });
+  item("設定の目盛りに戻す(&R)\t0", fitted_.has_value() || zoom_.has_value(),
+       [this](bool) { showFieldScales(); });
   menu.addSeparator();
   item("演算結果(&E)...", haveRun, [this](bool) { showReport(); });
   item("CSV 保存(&C)...", haveTrace, [this](bool) { saveTrace(); });
   menu.addSeparator();
-  item("目標から設計(&G)...", true, [this](bool) { emit designRequested(); });
+  item("目標から設計(&G)...\tCtrl+D", true, [this](bool) { emit designRequested(); });
+  item("表示の設定を既定に戻す(&T)", true, [this](bool) { restoreDefaultSettings(); });
   const QAction* chosen = menu.exec(where);
   for (const auto& [action, work] : items)
     if (action == chosen) work(action->isChecked());
@@ -315,12 +474,30 @@ void PictureBox::offerMenu(const QPoint& where) {
 
 void PictureBox::setScalesShown(bool shown) {
   scalesShown_ = shown;
+  WindowSettings::setValue(Setting::ScalesShown, shown);
   legendCorner_.reset();
   update();
 }
 
 void PictureBox::setKeepingEarlierRuns(bool keep) {
   keepEarlier_ = keep;
+  WindowSettings::setValue(Setting::EarlierRunsKept, keep);
+  earlierRunsChanged();
+  update();
+}
+
+void PictureBox::setGridShown(bool shown) {
+  gridShown_ = shown;
+  WindowSettings::setValue(Setting::GridShown, shown);
+  earlierRunsChanged();
+  update();
+}
+
+void PictureBox::restoreDefaultSettings() {
+  WindowSettings::restoreDefaults();
+  scalesShown_ = WindowSettings::flag(Setting::ScalesShown);
+  keepEarlier_ = WindowSettings::flag(Setting::EarlierRunsKept);
+  gridShown_ = WindowSettings::flag(Setting::GridShown);
   earlierRunsChanged();
   update();
 }
@@ -333,11 +510,17 @@ void PictureBox::clearEarlierRuns() {
 
 void PictureBox::fitToRun() {
   if (runActive_ || !run_ || run_->trace.points().empty() || run_->range == 0) return;
-  // The time scale ends with the run, the speed scale a tenth above its peak.
-  const double seconds = units::secondsOfTicks(run_->outcome.ticks);
-  double peak = 0.0;
-  for (const TracePoint& p : run_->trace.points())
-    peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run_->range)));
+  // The time scale ends with the longest shown run, the speed scale a tenth
+  // above the highest peak.
+  std::vector<const RecordedRun*> shown = shownEarlierRuns();
+  shown.push_back(run_.get());
+  double seconds = 0.0, peak = 0.0;
+  for (const RecordedRun* run : shown) {
+    seconds = std::max(seconds, units::secondsOfTicks(run->outcome.ticks));
+    if (run->range != 0)
+      for (const TracePoint& p : run->trace.points())
+        peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run->range)));
+  }
   const std::optional<GraphScales> field = scalesOf(run_->recipe);
   const double pps = peak > 0.0 ? peak * kPeakMargin : field ? field->pulsesPerSecond : 1.0;
   const std::string timeText = shortestText(seconds), speedText = shortestText(pps);
@@ -346,6 +529,7 @@ void PictureBox::fitToRun() {
   FittedView view{GraphPicture(), RunTrace(), *scales};
   replayRun(run_->recipe, timeText, speedText, view.picture, view.trace);
   fitted_ = std::move(view);
+  zoom_.reset();
   earlierRunsChanged();
   hideCursor();
   update();
@@ -353,6 +537,7 @@ void PictureBox::fitToRun() {
 
 void PictureBox::showFieldScales() {
   fitted_.reset();
+  zoom_.reset();
   earlierRunsChanged();
   hideCursor();
   update();
@@ -362,8 +547,8 @@ void PictureBox::saveAs(const QString& format, Export what) {
   const bool png = format == QLatin1String("png");
   const QString filter =
       png ? QStringLiteral("PNG 画像 (*.png)") : QStringLiteral("SVG 画像 (*.svg)");
-  QString name = QFileDialog::getSaveFileName(this, QStringLiteral("グラフの保存"),
-                                              QStringLiteral("graph.") + format, filter);
+  QString name = askFileToSave(this, QStringLiteral("グラフの保存"),
+                               QStringLiteral("graph.") + format, filter);
   if (name.isEmpty()) return;
   if (!name.endsWith(QLatin1Char('.') + format, Qt::CaseInsensitive))
     name += QLatin1Char('.') + format;
@@ -376,8 +561,10 @@ void PictureBox::saveAs(const QString& format, Export what) {
         png ? writeGraphPng(shownPicture(), path) : writeWholeFile(path, shownPicture().toSvg());
   } else {
     const QStringList caption = parameterCaption(*run_);
-    error = png ? writePng(imageWithContext(shownPicture(), shownScales(), caption), path)
-                : writeWholeFile(path, svgWithContext(shownPicture(), shownScales(), caption));
+    const ContextLayers layers{gridShown_, overrunY()};
+    error =
+        png ? writePng(imageWithContext(shownPicture(), shownScales(), caption, layers), path)
+            : writeWholeFile(path, svgWithContext(shownPicture(), shownScales(), caption, layers));
   }
   if (!error.empty())
     QMessageBox::warning(
@@ -387,9 +574,8 @@ void PictureBox::saveAs(const QString& format, Export what) {
 
 void PictureBox::saveTrace() {
   if (!run_) return;
-  QString name =
-      QFileDialog::getSaveFileName(this, QStringLiteral("CSV 保存"), QStringLiteral("trace.csv"),
-                                   QStringLiteral("CSV ファイル (*.csv)"));
+  QString name = askFileToSave(this, QStringLiteral("CSV 保存"), QStringLiteral("trace.csv"),
+                               QStringLiteral("CSV ファイル (*.csv)"));
   if (name.isEmpty()) return;
   if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) name += QStringLiteral(".csv");
   const std::string error = writeTraceCsv(run_->trace, toPath(name));

@@ -6,10 +6,13 @@
 //
 // Its context menu saves the picture as shown (PNG or SVG) or with context
 // (the axis scales and a line of the run's parameters), lays the axis scales
-// over it, keeps earlier runs' curves under the current one, redraws the last
-// run fitted to the area, shows the run report and saves the run's trace as
-// CSV. Hovering shows the plotted point under the mouse. None of these draws
-// into the picture itself.
+// and a grid over it, keeps earlier runs' curves under the current one,
+// redraws the last run fitted to the area, shows the run report and saves the
+// run's trace as CSV. Hovering shows the plotted point under the mouse. A
+// box dragged with the mouse, the wheel (with Ctrl the time axis only) and
+// the keys + and - zoom into the graph; 0 goes back to the run's own scales.
+// None of these draws into the run's picture itself: a zoomed view draws the
+// run again from its trace.
 #pragma once
 
 #include <memory>
@@ -46,8 +49,11 @@ class PictureBox : public QWidget, public GraphSurface {
   void setTimeAxisCaption(std::string_view caption) override;
 
   const GraphPicture& picture() const { return picture_; }
-  // The picture shown: the run's, or the last run fitted to the area.
-  const GraphPicture& shownPicture() const { return fitted_ ? fitted_->picture : picture_; }
+  // The picture shown: the run's, the last run fitted to the area, or the
+  // zoomed view.
+  const GraphPicture& shownPicture() const {
+    return zoom_ ? zoom_->picture : fitted_ ? fitted_->picture : picture_;
+  }
   // The graph exactly as shown, without anything laid over it.
   QImage image() const;
   // The graph as shown with the earlier runs, their legend and the scales
@@ -56,6 +62,8 @@ class PictureBox : public QWidget, public GraphSurface {
   std::string svgAsShown();
   // The legend as shown, and its corner.
   std::vector<LegendEntry> legendShown() const { return shownLegend(); }
+  // Where the legend is drawn, in pixels of the graph.
+  QRect legendArea() { return legendBox(shownLegend(), legendCorner(), scalesShown_); }
 
   // A run begins, recorded into `run` as it goes; it ends with runEnded().
   // While a run is active the menu is not offered.
@@ -72,9 +80,24 @@ class PictureBox : public QWidget, public GraphSurface {
   void setScalesShown(bool shown);
   void setKeepingEarlierRuns(bool keep);
   void clearEarlierRuns();
+  void setGridShown(bool shown);
+  bool gridShown() const { return gridShown_; }
+  bool scalesShown() const { return scalesShown_; }
+  bool keepingEarlierRuns() const { return keepEarlier_; }
+  // 全体表示: every shown curve whole, the time scale ending with the
+  // longest run, the speed scale a tenth above the highest peak.
   void fitToRun();
+  // Back to the run's own scales, from a fitted or zoomed view.
   void showFieldScales();
   bool fitted() const { return fitted_.has_value(); }
+  bool zoomed() const { return zoom_.has_value(); }
+  // Zooms by `factor` (above 1 in, below 1 out) around a pixel of the
+  // graph, the speed axis too unless `timeOnly`.
+  void zoomBy(double factor, QPointF around, bool timeOnly = false);
+  // Zooms into a box of pixels of the graph.
+  void zoomInto(const QRectF& pixels);
+  // Forgets the stored settings and shows the graph as at the first start.
+  void restoreDefaultSettings();
   void showReport();
 
  signals:
@@ -87,12 +110,21 @@ class PictureBox : public QWidget, public GraphSurface {
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:
   struct FittedView {
     GraphPicture picture;
     RunTrace trace;
+    GraphScales scales;
+  };
+
+  struct ZoomView {
+    GraphPicture picture;
     GraphScales scales;
   };
 
@@ -105,6 +137,11 @@ class PictureBox : public QWidget, public GraphSurface {
   // at `scale` device pixels per pixel.
   void paintGraph(QPainter& painter, double scale);
   std::vector<LegendEntry> shownLegend() const;
+  // The height of the overrun marker, when the current run goes on past the
+  // time axis's end at the scales shown.
+  std::optional<double> overrunY() const;
+  bool zoomable() const { return !runActive_ && run_ && shownScales().has_value(); }
+  void showView(const GraphScales& view);
   GraphPicture::LegendCorner legendCorner();
   // Keeps the ended run's place among the earlier ones to itself: an earlier
   // run made the same way gives up its place and is counted with it.
@@ -128,8 +165,13 @@ class PictureBox : public QWidget, public GraphSurface {
   // the oldest of them not shown.
   std::vector<std::shared_ptr<const RecordedRun>> earlier_;
   std::optional<FittedView> fitted_;
+  std::optional<ZoomView> zoom_;
   bool scalesShown_ = false;
   bool keepEarlier_ = false;
+  bool gridShown_ = false;
+  // The box being dragged, in pixels, from the press.
+  std::optional<QPointF> dragFrom_;
+  QPointF dragTo_;
   int cursorX_ = -1;  // pixel column of the point under the mouse
   QImage earlierLayer_;
   std::optional<GraphPicture::LegendCorner> legendCorner_;

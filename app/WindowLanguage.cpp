@@ -1,16 +1,62 @@
 #include "WindowLanguage.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include "WindowSettings.h"
+
 namespace tarvex::window {
+namespace {
+
+QLocale japanese() {
+  return QLocale(QLocale::Japanese, QLocale::Japan);
+}
+
+// The file dialog's list with its headings, kinds of file and dates in
+// Japanese: Qt names a folder "Folder" and writes the dates in the system's
+// locale whatever the translation.
+class JapaneseFileList final : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    static const char* const kHeadings[] = {"名前", "サイズ", "種類", "更新日時"};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+      return QString::fromUtf8(kHeadings[section]);
+    return QIdentityProxyModel::headerData(section, orientation, role);
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid()) return QIdentityProxyModel::data(index, role);
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files == nullptr) return QIdentityProxyModel::data(index, role);
+    const QFileInfo info = files->fileInfo(mapToSource(index));
+    switch (index.column()) {
+      case 2:
+        if (info.isDir()) return QStringLiteral("フォルダー");
+        return info.suffix().isEmpty() ? QStringLiteral("ファイル")
+                                       : QStringLiteral("%1 ファイル").arg(info.suffix());
+      case 3:
+        return japanese().toString(info.lastModified(), QStringLiteral("yyyy/MM/dd HH:mm"));
+      default:
+        return QIdentityProxyModel::data(index, role);
+    }
+  }
+};
+
+}  // namespace
 
 bool installJapaneseDialogs(QCoreApplication& app) {
   const QLocale system = QLocale::system();
-  const QLocale locale =
-      system.language() == QLocale::Japanese ? system : QLocale(QLocale::Japanese, QLocale::Japan);
+  const QLocale locale = system.language() == QLocale::Japanese ? system : japanese();
   auto* translator = new QTranslator(&app);
   if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -18,6 +64,28 @@ bool installJapaneseDialogs(QCoreApplication& app) {
     return false;
   }
   return QCoreApplication::installTranslator(translator);
+}
+
+QString askFileToSave(QWidget* parent, const QString& title, const QString& name,
+                      const QString& filter) {
+  QString folder = WindowSettings::text(Setting::LastFolder);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::currentPath();
+  QFileDialog dialog(parent, title, QDir(folder).filePath(name), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setLocale(japanese());
+  dialog.setProxyModel(new JapaneseFileList(&dialog));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  const QString chosen = dialog.selectedFiles().constFirst();
+  WindowSettings::setValue(Setting::LastFolder, QFileInfo(chosen).absolutePath());
+  return chosen;
+}
+
+QString fileKindText(const std::string& kind) {
+  if (kind == "a directory") return QStringLiteral("フォルダー");
+  if (kind == "a named pipe") return QStringLiteral("名前付きパイプ");
+  if (kind == "a device") return QStringLiteral("デバイス");
+  if (kind == "a socket") return QStringLiteral("ソケット");
+  return QStringLiteral("通常のファイル以外");
 }
 
 }  // namespace tarvex::window

@@ -18,6 +18,11 @@
 //   design             目標から設計 after 計算: 20,000 pulses at 30,000 pps, 0.17 s
 //                      ramps, S-shaped, from 100 pps
 //   field-tooltip      the tooltip of ドライブ速度 after the default run
+//   zoomed             three runs with 加増加率 and 減増加率 tuned, kept, with the
+//                      grid, the scales and a box dragged around the first
+//                      ramp's top (the picture as shown)
+//   overrun            a 200,000-pulse run, longer than 時間表示最大値 (the
+//                      picture as shown)
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -31,6 +36,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
@@ -121,6 +127,21 @@ QImage scene(const char* name, Form1& form) {
     run(form);
     return graph->imageAsShown();
   }
+  if (scene == "zoomed") {
+    graph->setKeepingEarlierRuns(true);
+    graph->setScalesShown(true);
+    graph->setGridShown(true);
+    for (const char* jerk : {"150", "300", "600"}) set(form, TextBox::Text3, jerk), run(form);
+    set(form, TextBox::Text20, "300");
+    run(form);
+    graph->zoomInto(QRectF(20, 10, 200, 120));
+    return graph->imageAsShown();
+  }
+  if (scene == "overrun") {
+    set(form, TextBox::Text6, "200000");
+    run(form);
+    return graph->imageAsShown();
+  }
   if (scene == "fitted") set(form, TextBox::Text6, "2000000");
   if (scene == "design") {
     // The targets typed and 計算 pressed once the dialog is open; the
@@ -180,6 +201,8 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "tarvex-sim-screenshot: no temporary folder for the data log\n");
     return 1;
   }
+  // Nothing the user's own window remembers.
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, workDir.path());
 
   Form1 form;
   form.move(0, 0);

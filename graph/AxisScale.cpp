@@ -20,20 +20,25 @@ std::string valueText(double value, double step) {
   return units::fixedDecimals(value, std::min(decimals, 12));
 }
 
-// Values 0, step, 2 step, ... up to `fullScale` (of either sign), kept where
-// `place` puts them inside [0, limit] twips.
+// The multiples of a round step from `start` to `start + span` (a span of
+// either sign), kept where `place` puts them inside [0, limit] twips.
 template <class Place>
-std::vector<AxisTick> ticks(double fullScale, double limit, const char* unit, Place place) {
+std::vector<AxisTick> ticks(double start, double span, double limit, const char* unit,
+                            Place place) {
   std::vector<AxisTick> result;
-  if (!std::isfinite(fullScale) || fullScale == 0.0) return result;
-  const double step = roundStep(std::fabs(fullScale), kMaxSteps);
-  const double sign = fullScale < 0 ? -1.0 : 1.0;
-  for (int i = 0; i <= 1000 && i * step <= std::fabs(fullScale) * (1 + 1e-12); ++i) {
-    const double value = sign * i * step;
+  if (!std::isfinite(span) || span == 0.0 || !std::isfinite(start)) return result;
+  const double step = roundStep(std::fabs(span), kMaxSteps);
+  const double sign = span < 0 ? -1.0 : 1.0;
+  // The first multiple at or past the start, in the span's direction.
+  const double first = sign > 0 ? std::ceil(start / step - 1e-9) : std::floor(start / step + 1e-9);
+  for (int i = 0; i <= 1000; ++i) {
+    const double value = (first + sign * i) * step;
+    if (sign * (value - start) > std::fabs(span) * (1 + 1e-12)) break;
     const double twips = place(value);
     if (twips < 0.0 || twips > limit) continue;
     // The origin is left unlabelled: both axes meet there.
-    result.push_back({twips, i == 0 ? std::string() : valueText(value, step)});
+    const bool origin = value == 0.0 && start == 0.0;
+    result.push_back({twips, origin ? std::string() : valueText(value == 0.0 ? 0.0 : value, step)});
   }
   if (!result.empty()) result.back().label += unit;
   return result;
@@ -59,13 +64,33 @@ std::optional<GraphScales> GraphScales::fromTexts(std::string_view timeDisplayMa
 }
 
 double GraphScales::xOfTicks(double ticks) const {
-  return ticks / ticksPerColumn;
+  return (ticks - startSeconds * kTicksPerSecond) / ticksPerColumn;
 }
 
+// speedScale x speed counter: 3948 twips at the full-scale speed.
+constexpr double kFullScaleTwips = SpeedGraph::kSpeedScaleNumerator / kTicksPerSecond;
+
 double GraphScales::yOfPulsesPerSecond(double pps) const {
-  // speedScale x speed counter: 3948 twips at the full-scale speed.
-  return SpeedGraph::kZeroSpeedY -
-         pps * (SpeedGraph::kSpeedScaleNumerator / kTicksPerSecond) / pulsesPerSecond;
+  return SpeedGraph::kZeroSpeedY - (pps - startPulsesPerSecond) * kFullScaleTwips / pulsesPerSecond;
+}
+
+double GraphScales::ticksOfX(double twips) const {
+  return twips * ticksPerColumn + startSeconds * kTicksPerSecond;
+}
+
+double GraphScales::pulsesPerSecondOfY(double twips) const {
+  return (SpeedGraph::kZeroSpeedY - twips) * pulsesPerSecond / kFullScaleTwips +
+         startPulsesPerSecond;
+}
+
+std::optional<GraphScales> GraphScales::view(double fromSeconds, double toSeconds, double fromPps,
+                                             double toPps) {
+  const double seconds = toSeconds - fromSeconds, pps = toPps - fromPps;
+  if (!std::isfinite(seconds) || !std::isfinite(pps) || !std::isfinite(fromSeconds) ||
+      !std::isfinite(fromPps) || !(seconds > 0.0) || pps == 0.0)
+    return std::nullopt;
+  return GraphScales{seconds,     pps,     seconds * kTicksPerSecond / SpeedGraph::kLastColumn,
+                     fromSeconds, fromPps, true};
 }
 
 double roundStep(double span, int maxSteps) {
@@ -77,12 +102,12 @@ double roundStep(double span, int maxSteps) {
 }
 
 std::vector<AxisTick> timeTicks(const GraphScales& s) {
-  return ticks(s.seconds, SpeedGraph::kLastColumn, " s",
+  return ticks(s.startSeconds, s.seconds, SpeedGraph::kLastColumn, " s",
                [&](double seconds) { return s.xOfTicks(seconds * kTicksPerSecond); });
 }
 
 std::vector<AxisTick> speedTicks(const GraphScales& s) {
-  return ticks(s.pulsesPerSecond, SpeedGraph::kTimeAxisY, " pps",
+  return ticks(s.startPulsesPerSecond, s.pulsesPerSecond, SpeedGraph::kTimeAxisY, " pps",
                [&](double pps) { return s.yOfPulsesPerSecond(pps); });
 }
 
@@ -104,8 +129,23 @@ std::string scalesSvg(const GraphScales& s) {
       labels += "<text x=\"" + number(kMarkTwips + 45) + "\" y=\"" + number(t.twips + 150) + "\">" +
                 escapedXml(t.label) + "</text>\n";
   }
-  svg += "</g>\n<g " + std::string(kFont) + " fill=\"#000000\">\n" + labels + "</g>\n";
+  // The labels on a white halo, so that a curve under one never hides it.
+  svg += "</g>\n<g " + std::string(kFont) +
+         " fill=\"#000000\" stroke=\"#ffffff\" stroke-width=\"45\" stroke-linejoin=\"round\" "
+         "paint-order=\"stroke\">\n" +
+         labels + "</g>\n";
   return svg;
+}
+
+std::string gridSvg(const GraphScales& s) {
+  std::string svg = "<g id=\"grid\" stroke=\"#dcdcdc\" stroke-width=\"15\">\n";
+  for (const AxisTick& t : timeTicks(s))
+    if (t.twips > 0.0)
+      svg += "<path d=\"M" + number(t.twips) + " 0V" + number(SpeedGraph::kTimeAxisY) + "\"/>\n";
+  for (const AxisTick& t : speedTicks(s))
+    if (t.twips < SpeedGraph::kTimeAxisY - 1)
+      svg += "<path d=\"M0 " + number(t.twips) + "H" + number(SpeedGraph::kLastColumn) + "\"/>\n";
+  return svg + "</g>\n";
 }
 
 std::string captionSvg(std::string_view caption, int belowTwips) {

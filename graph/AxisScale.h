@@ -17,6 +17,12 @@ struct GraphScales {
   double seconds;          // time at the full-scale mark
   double pulsesPerSecond;  // speed at the full-scale mark
   double ticksPerColumn;   // plotPeriod, at least 1
+  // A view zoomed into the graph starts elsewhere than at the origin: the
+  // time at the speed axis and the speed on the time axis. `seconds` and
+  // `pulsesPerSecond` are then the spans from these.
+  double startSeconds = 0.0;
+  double startPulsesPerSecond = 0.0;
+  bool exactView = false;  // made by view(): its columns need not be whole ticks
 
   // The scales a run draws with, from the two display maxima as typed;
   // nothing when either is no number or the time scale is out of range.
@@ -26,6 +32,16 @@ struct GraphScales {
   // second (neither clamped).
   double xOfTicks(double ticks) const;
   double yOfPulsesPerSecond(double pps) const;
+  // The other way round: the time in ticks at x, the speed at y.
+  double ticksOfX(double twips) const;
+  double pulsesPerSecondOfY(double twips) const;
+
+  // A view from `fromSeconds` to `toSeconds` across the time axis's
+  // kLastColumn twips and from `fromPps` to `toPps` up the 3948 twips of
+  // full-scale speed; nothing when either span is empty or not finite.
+  static std::optional<GraphScales> view(double fromSeconds, double toSeconds, double fromPps,
+                                         double toPps);
+  bool zoomed() const { return exactView; }
 };
 
 struct AxisTick {
@@ -36,12 +52,18 @@ struct AxisTick {
 // 1, 2 or 5 times a power of ten, so that `span` holds at most `maxSteps`.
 double roundStep(double span, int maxSteps);
 
-// The ticks inside the picture; the last label carries the unit.
+// The ticks inside the picture at the multiples of a round step from the
+// start of each axis; the last label carries the unit.
 std::vector<AxisTick> timeTicks(const GraphScales& scales);
 std::vector<AxisTick> speedTicks(const GraphScales& scales);
 
 // The scales as SVG elements in twips of the picture, for GraphPicture::toSvg.
 std::string scalesSvg(const GraphScales& scales);
+// Light lines across the picture at the ticks of both axes, for
+// GraphPicture::toSvg's underCurve.
+std::string gridSvg(const GraphScales& scales);
+// The colour of the grid's lines.
+inline constexpr std::uint32_t kGridInk = 0xffdcdcdc;
 // A line of text under the picture, `belowTwips` below its bottom edge.
 std::string captionSvg(std::string_view caption, int belowTwips);
 

@@ -439,7 +439,7 @@ GraphPicture::LegendBox GraphPicture::legendBox() const {
       legendCorner_ == LegendCorner::TopRight || legendCorner_ == LegendCorner::BottomRight;
   const bool onTop =
       legendCorner_ == LegendCorner::TopRight || legendCorner_ == LegendCorner::TopLeft;
-  const double right = onRight ? nearRight : margin + width + 2 * padding;
+  const double right = onRight ? nearRight : margin + legendLeftInset_ + width + 2 * padding;
   const double left = right - width - 2 * padding;
   const double height = 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size());
   const double top = onTop ? margin : nearBottom - height;

@@ -90,9 +90,13 @@ class GraphPicture final : public GraphSurface {
   static constexpr double kLegendLineHeight = 210;  // 14 pixels
   static constexpr double kLegendFontSize = 180;    // 12 pixels
   static constexpr double kLegendSwatch = 300;
-  void setLegend(std::vector<LegendLine> lines, LegendCorner corner = LegendCorner::TopRight) {
+  // `leftInset` twips keep a legend in a left corner clear of what lies
+  // along the left edge (the speed scale's labels).
+  void setLegend(std::vector<LegendLine> lines, LegendCorner corner = LegendCorner::TopRight,
+                 double leftInset = 0) {
     legend_ = std::move(lines);
     legendCorner_ = corner;
+    legendLeftInset_ = leftInset;
   }
   const std::vector<LegendLine>& legend() const { return legend_; }
   LegendBox legendBox() const;
@@ -163,6 +167,7 @@ class GraphPicture final : public GraphSurface {
   Pixel curveInk_ = kInk;
   std::vector<LegendLine> legend_;
   LegendCorner legendCorner_ = LegendCorner::TopRight;
+  double legendLeftInset_ = 0;
   std::string speedCaption_;
   std::string timeCaption_;
 };

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -108,6 +109,8 @@ class WindowTest : public QObject {
   void init() {
     dir = std::make_unique<TempDir>();
     std::filesystem::current_path(dir->path());
+    // What the window remembers stays in the test's folder.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, file("settings"));
     form = std::make_unique<Form1>();
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));

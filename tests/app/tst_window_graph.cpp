@@ -7,8 +7,12 @@
 #include <QRegularExpression>
 #include <QToolTip>
 
+#include <QWheelEvent>
+
+#include "GraphImage.h"
 #include "PictureBox.h"
 #include "RunReplay.h"
+#include "WindowSettings.h"
 #include "WindowTest.h"
 
 using namespace tarvex;
@@ -176,20 +180,26 @@ class WindowGraph : public test::WindowTest {
       click("Command1");
     }
     QList<QRgb> colours;
-    QCOMPARE(legend(&colours),
-             (QStringList{"今回: 加増加率 300", "加増加率 200（2 回）", "加増加率 100"}));
+    // Acceleration 8000 built up in 16 (jerk + 1) ticks a step: 300 takes
+    // 8000 x 4816 ticks = 4.816 s.
+    QCOMPARE(legend(&colours), (QStringList{"今回: 加増加率 300（立ち上がり 4.816 s）",
+                                            "加増加率 200（立ち上がり 3.216 s）（2 回）",
+                                            "加増加率 100（立ち上がり 1.616 s）"}));
     QCOMPARE(colours, (QList<QRgb>{0xff000000, 0xff92c5de, 0xfff4a582}));
     form->setText(TextBox::Text1, "0");
     answering([&] { click("Command1"); });
-    QCOMPARE(legend(), (QStringList{"レンジ 800000", "レンジ 800000、加増加率 200（2 回）",
-                                    "レンジ 800000、加増加率 100"}));
+    // A failed run draws no curve: the legend names what the shown runs
+    // differ in, not the failed run's range.
+    QCOMPARE(legend(), (QStringList{"加増加率 300（立ち上がり 4.816 s）",
+                                    "加増加率 200（立ち上がり 3.216 s）（2 回）",
+                                    "加増加率 100（立ち上がり 1.616 s）"}));
     form->setText(TextBox::Text1, "800000");
     for (int run = 4; run <= 9; ++run) {
       form->setText(TextBox::Text3, std::to_string(100 * run));
       click("Command1");
       QCOMPARE(graph()->earlierRunCount(), std::size_t(std::min(run - 1, 5)));
     }
-    QCOMPARE(legend().last(), "加増加率 400");
+    QCOMPARE(legend().last(), "加増加率 400（立ち上がり 6.416 s）");
   }
 
   // Saved as shown: the PNG is the graph area, the SVG has the earlier
@@ -209,14 +219,173 @@ class WindowGraph : public test::WindowTest {
     choose(Qt::Key_H, "shown.svg");
     const QByteArray svg = bytes("shown.svg");
     QVERIFY(svg.contains("<path stroke=\"#f4a582\" d=\"M") && svg.contains(">1.2 s</text>"));
-    QVERIFY(svg.contains(">今回: 加増加率 300</text>") && svg.contains(">加増加率 600</text>"));
-    QVERIFY(QRegularExpression("<g id=\"legend\"[^>]*>\n<rect x=\"[6-9]\\d{3}[^>]* y=\"3[0-9]{3}")
+    QVERIFY(svg.contains(">今回: 加増加率 300（立ち上がり 4.816 s）</text>") &&
+            svg.contains(">加増加率 600（立ち上がり 9.616 s）</text>"));
+    QVERIFY(QRegularExpression("<g id=\"legend\"[^>]*>\n<rect x=\"[5-9]\\d{3}[^>]* y=\"3[0-9]{3}")
                 .match(svg)
                 .hasMatch());
     choose(Qt::Key_N, "context.png");
     QCOMPARE(image("context.png").size(), QSize(737, 349));  // three caption lines
     choose(Qt::Key_V, "context.svg");
     QVERIFY(bytes("context.svg").contains("Ｓ字加減速、自動減速、対称</text>"));
+  }
+
+  // The wheel over the graph at `at`, one step, with Ctrl or not.
+  void wheel(QPoint at, int steps, Qt::KeyboardModifiers modifiers = {}) const {
+    QWheelEvent turn(at, graph()->mapToGlobal(at), {}, {0, 120 * steps}, Qt::NoButton, modifiers,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(graph(), &turn);
+  }
+  // Whether the view shown runs from `t0` to `t1` s and `v0` to `v1` pps,
+  // to a millionth.
+  bool viewIs(double t0, double t1, double v0, double v1) const {
+    const auto s = *graph()->shownScales();
+    const double shown[] = {s.startSeconds, s.startSeconds + s.seconds, s.startPulsesPerSecond,
+                            s.startPulsesPerSecond + s.pulsesPerSecond};
+    const double wanted[] = {t0, t1, v0, v1};
+    for (int i = 0; i < 4; ++i)
+      if (std::abs(shown[i] - wanted[i]) > 1e-6 * std::max(1.0, std::abs(wanted[i]))) return false;
+    return true;
+  }
+
+  // A box dragged from pixel 100 50 to 300 150 over the start-up run
+  // (961 ticks a column, 40000 pps over 3948 twips): 1500 to 4500 twips are
+  // 0.1801875 to 0.5405625 s, 3199 and 1699 twips above zero speed are
+  // 32411.35 and 17213.78 pps. The scales, the exports and the readout
+  // follow the view; + and - zoom around the middle, the wheel around the
+  // mouse, Ctrl+wheel the time only; 0 goes back.
+  void zoomFollowsTheMouseAndTheKeys() {
+    click("Command1");
+    QTest::mousePress(graph(), Qt::LeftButton, {}, QPoint(100, 50));
+    QTest::mouseMove(graph(), QPoint(200, 100));
+    QTest::mouseMove(graph(), QPoint(300, 150));
+    QTest::mouseRelease(graph(), Qt::LeftButton, {}, QPoint(300, 150));
+    QVERIFY(graph()->zoomed() && viewIs(0.1801875, 0.5405625, 17213.78, 32411.35));
+    choose(Qt::Key_P, "zoomed.png");
+    QCOMPARE(image("zoomed.png"), graph()->image().convertToFormat(QImage::Format_RGB32));
+    QVERIFY(graph()->image() != graphImage(graph()->picture()));  // not the run's own
+    choose(Qt::Key_V, "zoomed.svg");
+    QVERIFY(bytes("zoomed.svg").contains(">0.5 s</text>") &&
+            !bytes("zoomed.svg").contains(">1.2 s</text>"));
+    // The readout under the mouse at pixel column 400 of the view: 0.1801875
+    // + 400 x 15 x (0.3603750 / 9990) = 0.39663 s.
+    QTest::mouseMove(graph(), QPoint(400, 20));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY2(QToolTip::text().startsWith("時間: 0.396"), qPrintable(QToolTip::text()));
+    QTest::keyClick(graph(), Qt::Key_0);
+    QVERIFY(!graph()->zoomed());
+    // The run's own: 9990 columns of 961 ticks (1.20004875 s), 0 to 40000
+    // pps; + halves it by 1.5625 around the middle (0.60002 s, 20000 pps).
+    QTest::keyClick(graph(), Qt::Key_Plus);
+    QVERIFY(viewIs(0.2160088, 0.98404, 7200, 32800));
+    QTest::keyClick(graph(), Qt::Key_Minus);
+    QVERIFY(viewIs(0, 1.20004875, 0, 40000));
+    // The wheel one step in at pixel 0 0 (0 s, 40010.13 pps): every edge a
+    // fifth of the way toward it; with Ctrl one step out, the time only.
+    wheel(QPoint(0, 0), 1);
+    QVERIFY(viewIs(0, 0.960039, 8002.0263, 40002.0263));
+    wheel(QPoint(0, 0), -1, Qt::ControlModifier);
+    QVERIFY(viewIs(0, 1.20004875, 8002.0263, 40002.0263));
+    QTest::keyClick(graph(), Qt::Key_0);
+    control("Command1")->setFocus();
+    QCOMPARE(graph()->grab().toImage().convertToFormat(QImage::Format_RGB32), graph()->image());
+    // The menu shows each item's key.
+    QStringList keys;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (const QAction* a : menu->actions())
+          keys << a->text().section('\t', 1, 1, QString::SectionSkipEmpty);
+        menu->close();
+      }
+    });
+    poll.start(10);
+    clickAt(graph(), Qt::RightButton, QPoint(9, 9));
+    keys.removeAll(QString());
+    QCOMPARE(keys, (QStringList{"+", "-", "0", "Ctrl+D"}));
+  }
+
+  // The grid from the menu: grey lines at the ticks (0.2 s in pixel column
+  // 110, 20000 pps in row 131), in the export with context, never in the
+  // plain one; kept for the next start with the scales and the earlier
+  // runs, the fields still at their start-up values; the defaults restored
+  // from the menu.
+  void gridAndSettingsStay() {
+    click("Command1");
+    choose(Qt::Key_L);
+    control("Command1")->setFocus();
+    const QImage picture = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(picture.pixel(110, 20), qRgb(0xdc, 0xdc, 0xdc));
+    QCOMPARE(picture.pixel(300, 131), qRgb(0xdc, 0xdc, 0xdc));
+    choose(Qt::Key_V, "grid.svg");
+    QVERIFY(bytes("grid.svg").contains("<g id=\"grid\""));
+    choose(Qt::Key_S, "plain.svg");
+    QVERIFY(!bytes("plain.svg").contains("<g id=\"grid\""));
+    choose(Qt::Key_K);
+    form->setText(TextBox::Text1, "1000");
+    form = std::make_unique<Form1>();
+    QCOMPARE(shown("Text1"), "800000");
+    QVERIFY(graph()->gridShown() && !graph()->scalesShown() && graph()->keepingEarlierRuns());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    choose(Qt::Key_T);
+    QVERIFY(!graph()->gridShown() && !graph()->scalesShown() && !graph()->keepingEarlierRuns());
+    form = std::make_unique<Form1>();
+    QVERIFY(!graph()->gridShown() && !graph()->scalesShown() && !graph()->keepingEarlierRuns());
+    QCOMPARE(window::WindowSettings::text(window::Setting::LastFolder), QString());
+  }
+
+  // Runs differing in many fields: each legend line is cut short with …,
+  // its whole text in the tooltip over the legend; the display scales are
+  // never named. A 200,000-pulse run overruns 1.2 s: the marker and its
+  // hint show and are saved as shown.
+  void longLegendsAndTheOverrunHint() {
+    choose(Qt::Key_K);
+    click("Command1");
+    for (const auto& [box, text] : {std::pair{TextBox::Text2, "4000"},
+                                    {TextBox::Text13, "4000"},
+                                    {TextBox::Text3, "50"},
+                                    {TextBox::Text20, "50"},
+                                    {TextBox::Text4, "20"},
+                                    {TextBox::Text11, "0.6"}})
+      form->setText(box, text);
+    click("Command1");
+    const std::vector<window::LegendEntry> legend = graph()->legendShown();
+    QCOMPARE(legend.size(), std::size_t(2));
+    QCOMPARE(legend[0].text,
+             "今回: 加速度 4000（5,000,000 pps/s）、減速度 4000（5,000,000 pps/s）、"
+             "加増加率 50（立ち上がり 0.408 s）、減増加率 50（立ち上がり 0.408 s）、"
+             "初速度 20（200 pps）");
+    QVERIFY(!legend[0].text.contains("時間表示") && !legend[0].text.contains("速度表示"));
+    QVERIFY(window::elidedLegendText(legend[0].text).endsWith("…"));
+    QTest::mouseMove(graph(), graph()->legendArea().center());
+    QTRY_VERIFY(QToolTip::isVisible() && QToolTip::text().startsWith(legend[0].text + "\n"));
+    choose(Qt::Key_D);
+    form->setText(TextBox::Text11, "1.2");
+    form->setText(TextBox::Text6, "200000");
+    click("Command1");
+    QVERIFY(markerInk() > 20);
+    choose(Qt::Key_H, "overrun.svg");
+    QVERIFY(bytes("overrun.svg").contains(">時間軸を超えています（全体表示で全体を表示）</text>"));
+    choose(Qt::Key_F);  // the whole run: no marker
+    QVERIFY(graph()->fitted());
+    QCOMPARE(markerInk(), 0);
+    // A short run over the long one kept: 全体表示 still shows the long one
+    // whole.
+    const std::int64_t longTicks = form->lastOutcome()->ticks;
+    form->setText(TextBox::Text6, "20000");
+    click("Command1");
+    choose(Qt::Key_F);
+    QVERIFY(graph()->shownScales()->seconds * 8e6 >= double(longTicks));
+  }
+  int markerInk() const {  // the overrun marker's and hint's pixels
+    control("Command1")->setFocus();
+    const QImage picture = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int marked = 0;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x)
+        marked += picture.pixel(x, y) == qRgb(0xc0, 0x30, 0x20);
+    return marked;
   }
 
   // At 100 % the graph is its picture; at 200 % (run again with
@@ -234,8 +403,7 @@ class WindowGraph : public test::WindowTest {
     QCOMPARE(shown.size(), QSize(1336, 536));
     int split = 0;
     for (int y = 0; y < 536; y += 2)
-      for (int x = 0; x < 1336; x += 2)
-        split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
+      for (int x = 0; x < 1336; x += 2) split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
     QVERIFY2(split > 500, qPrintable(QString::number(split)));
     for (int y = 524; y < 530; ++y)
       QCOMPARE(shown.pixel(700, y) == qRgb(0, 0, 0), y == 526 || y == 527);

@@ -13,6 +13,25 @@ class WindowOptions : public test::WindowTest {
   QCheckBox* box(int n) const { return control<QCheckBox>(QStringLiteral("Check%1").arg(n)); }
 
  private slots:
+  // A field's tooltip writes the offset with its own sign, and a field with
+  // full-width digits gets the run's advice on them.
+  void fieldTooltipsInPlainJapanese() {
+    const struct {
+      TextBox box;
+      const char *typed, *tip;
+    } cases[] = {
+        {TextBox::Text18, "0", "自動減速は、残りパルスが（加速パルス − 1）以下で始まります。"},
+        {TextBox::Text18, "5", "自動減速は、残りパルスが（加速パルス + 4）以下で始まります。"},
+        {TextBox::Text4, "１０",
+         "「初速度」に入力された「１０」は数値として読めません。\n全角文字や桁区切りの「,」は"
+         "使えません。半角数字で入力してください（例: 1000）。"},
+    };
+    for (const auto& c : cases) {
+      form->setText(c.box, c.typed);
+      QCOMPARE(form->textBox(c.box)->toolTip(), QString::fromUtf8(c.tip));
+    }
+  }
+
   // Focus starts on Start; a button focused by the mouse shows its mark too.
   void focusIsOnStartAndMarked() {
     QCOMPARE(QApplication::focusWidget(), control("Command1"));

@@ -39,6 +39,29 @@ TEST(AxisScale, TicksLieWhereTheGraphPlotsThoseTimesAndSpeeds) {
   EXPECT_FALSE(GraphScales::fromTexts("1.2", "x"));
 }
 
+TEST(AxisScale, AZoomedViewPlacesAndLabelsItsOwnSpans) {
+  // 0.5 to 1.0 s over 9990 columns: 400.4 ticks a column, so 0.75 s (6,000,000
+  // ticks) lies at x 4995; 10000 to 20000 pps over 3948 twips: 15000 pps at
+  // y 3949 - 1974 = 1975.
+  const auto view = GraphScales::view(0.5, 1.0, 10000, 20000);
+  ASSERT_TRUE(view);
+  EXPECT_DOUBLE_EQ(view->xOfTicks(6'000'000), 4995.0);
+  EXPECT_DOUBLE_EQ(view->yOfPulsesPerSecond(15000), 1975.0);
+  EXPECT_DOUBLE_EQ(view->ticksOfX(4995.0), 6'000'000.0);
+  EXPECT_DOUBLE_EQ(view->pulsesPerSecondOfY(1975.0), 15000.0);
+  // Steps of 0.1 s and 2000 pps from the view's start, the first labelled.
+  EXPECT_EQ(listed(timeTicks(*view)), "0:0.5 19980:0.6 39960:0.7 59940:0.8 79920:0.9 99900:1.0 s ");
+  EXPECT_EQ(listed(speedTicks(*view)),
+            "39490:10000 31594:12000 23698:14000 15802:16000 7906:18000 10:20000 pps ");
+  EXPECT_FALSE(GraphScales::view(1.0, 1.0, 0, 100));
+  EXPECT_FALSE(GraphScales::view(0, 1.0, 5, 5));
+  // The grid: a line at every tick but those on the axes.
+  const std::string grid = gridSvg(*view);
+  EXPECT_NE(grid.find("<path d=\"M1998 0V3950\"/>"), std::string::npos);
+  EXPECT_EQ(grid.find("<path d=\"M0 0V3950\"/>"), std::string::npos);
+  EXPECT_NE(grid.find("<path d=\"M0 790.6H9990\"/>"), std::string::npos);
+}
+
 TEST(AxisScale, SvgAddsMarksLabelsAndACaptionOnATallerCanvas) {
   const std::string svg = GraphPicture().toSvg(
       scalesSvg(*GraphScales::fromTexts("1.2", "40000")) + captionSvg("レンジ 800000 <a&b>", 420),
@@ -47,6 +70,10 @@ TEST(AxisScale, SvgAddsMarksLabelsAndACaptionOnATallerCanvas) {
   EXPECT_NE(svg.find("<line x1=\"1664.9\" y1=\"3950\" x2=\"1664.9\" y2=\"3890\"/>"),
             std::string::npos);
   EXPECT_NE(svg.find(">1.2 s</text>"), std::string::npos);
+  // The labels on a white halo, over any curve.
+  EXPECT_NE(svg.find("stroke=\"#ffffff\" stroke-width=\"45\" stroke-linejoin=\"round\" "
+                     "paint-order=\"stroke\""),
+            std::string::npos);
   EXPECT_NE(svg.find("y=\"4440\""), std::string::npos);
   EXPECT_NE(svg.find(">レンジ 800000 &lt;a&amp;b&gt;</text>"), std::string::npos);
 }
