@@ -17,7 +17,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QThread>
@@ -29,6 +28,7 @@
 #include "QtText.h"
 #include "RunStop.h"
 #include "Units.h"
+#include "WindowSettings.h"
 
 namespace tarvex::window {
 namespace {
@@ -218,7 +218,7 @@ void takeFocusWhenFilled(QTableWidget* t) {
 }
 
 QString settingsKey(Target target) {
-  return QStringLiteral("design/") + fromUtf8(design::targetName(target));
+  return fromUtf8(design::targetName(target));
 }
 
 }  // namespace
@@ -235,16 +235,19 @@ struct DesignSearch {
 };
 
 std::optional<TargetTexts> SettingsTargetMemory::recall() const {
-  if (!settings_.contains(settingsKey(Target::Pulses))) return std::nullopt;
+  const QVariantMap stored = WindowSettings::value(Setting::DesignTargets).toMap();
+  if (!stored.contains(settingsKey(Target::Pulses))) return std::nullopt;
   TargetTexts texts;
   for (const Target target : kTargetsShown)
-    texts[std::size_t(target)] = settings_.value(settingsKey(target)).toString();
+    texts[std::size_t(target)] = stored.value(settingsKey(target)).toString();
   return texts;
 }
 
 void SettingsTargetMemory::remember(const TargetTexts& texts) {
+  QVariantMap stored;
   for (const Target target : kTargetsShown)
-    settings_.setValue(settingsKey(target), texts[std::size_t(target)]);
+    stored.insert(settingsKey(target), texts[std::size_t(target)]);
+  WindowSettings::setValue(Setting::DesignTargets, stored);
 }
 
 DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& lastRun,

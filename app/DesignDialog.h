@@ -47,26 +47,12 @@ class TargetMemory {
   virtual void remember(const TargetTexts& texts) = 0;
 };
 
-// For as long as the window is open.
-class SessionTargetMemory final : public TargetMemory {
- public:
-  std::optional<TargetTexts> recall() const override { return texts_; }
-  void remember(const TargetTexts& texts) override { texts_ = texts; }
-
- private:
-  std::optional<TargetTexts> texts_;
-};
-
-// From one start of the program to the next: the settings' "design/pulses",
-// "design/peak", ... keys (the targets' names), written at each remember.
+// From one start of the program to the next: the window's settings
+// (WindowSettings, the targets by their names), written at each remember.
 class SettingsTargetMemory final : public TargetMemory {
  public:
-  explicit SettingsTargetMemory(QSettings& settings) : settings_(settings) {}
   std::optional<TargetTexts> recall() const override;
   void remember(const TargetTexts& texts) override;
-
- private:
-  QSettings& settings_;
 };
 
 struct DesignSearch;

@@ -378,7 +378,7 @@ void Form1::openDesign() {
       result.peakSpeed = run->peakSpeed;
       lastRun = figuresOf(result);
     }
-    if (!designTargets_) designTargets_ = std::make_unique<SessionTargetMemory>();
+    if (!designTargets_) designTargets_ = std::make_unique<SettingsTargetMemory>();
     DesignDialog dialog(*this, lastRun, *designTargets_, this);
     dialog.exec();
   });

@@ -284,6 +284,12 @@ std::optional<Figure> physicalFigure(Parameter parameter, const RunParameters& p
   }
 }
 
+QString physicalValue(Parameter parameter, const RunParameters& params) {
+  const std::optional<Figure> figure = physicalFigure(parameter, params);
+  if (!figure) return {};
+  return amount(figure->number.toDouble()) + QLatin1Char(' ') + figure->unit;
+}
+
 QString readoutMeaning(Readout readout, std::int64_t value, std::int32_t range) {
   if (range <= 0) return {};
   switch (readout) {

@@ -36,6 +36,9 @@ Figure figureOf(double value, const QString& unit);
 // jerk it gives in pps/s², the range as pps per speed count; none where the
 // value has no physical sense.
 std::optional<Figure> physicalFigure(Parameter parameter, const RunParameters& params);
+// The same as one text with its thousands grouped, for reading at a glance:
+// "200 pps", "5,000,000 pps/s"; empty where the value has no physical sense.
+QString physicalValue(Parameter parameter, const RunParameters& params);
 
 // The tooltip line of a readout showing `value` in a run at `range`; empty
 // for the readouts that are counts.

@@ -19,7 +19,11 @@ class StoppableReadouts final : public LiveReadouts {
   void showReadout(Readout readout, std::int64_t value) override {
     inner_.showReadout(readout, value);
   }
-  YieldRequest nextYield(const RunMoment& at) override { return inner_.nextYield(at); }
+  // A run begun with the stop already requested ends at its first pulse;
+  // otherwise it sees the request at the next yield it makes anyway.
+  YieldRequest nextYield(const RunMoment& at) override {
+    return request_.requested() ? YieldRequest::everyPulse(at) : inner_.nextYield(at);
+  }
   bool pulseYield(const RunMoment& at) override {
     return inner_.pulseYield(at) || request_.requested();
   }
