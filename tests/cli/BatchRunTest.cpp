@@ -335,6 +335,64 @@ TEST_F(BatchRun, AnOutputOnTheStandardOutputTakesItAndTheReportMovesToStderr) {
   }
 }
 
+// Every file the runner writes, aimed at each kind of thing a path can name
+// besides a regular file, all of them the test's own: what streams (the
+// log, the points, the trace, the plots) takes a pipe with a reader and the
+// null device, nothing else; a saved design takes only a regular file;
+// every one writes through a symbolic link and leaves the link as it was.
+TEST_F(BatchRun, EveryOutputRefusesWhatIsNotARegularFileAndWritesThroughLinks) {
+  const bool devices = test::makeDeviceLike("/dev/zero", dir.file("zero")) &&
+                       test::makeDeviceLike("/dev/null", dir.file("null"));
+  if (!devices) std::puts("(no devices of the test's own: not allowed to make them here)");
+  const auto make = [&](const std::string& kind, const fs::path& at) {
+    if (kind == "fifo") return mkfifo(at.c_str(), 0600) == 0;
+    if (kind == "socket") return test::makeSocket(at);
+    if (kind == "device" || kind == "null")
+      return test::makeDeviceLike(kind == "null" ? "/dev/null" : "/dev/zero", at);
+    if (kind == "device link") return devices && (fs::create_symlink("zero", at), true);
+    test::writeFile(dir.file("target.txt"), "old");
+    fs::remove(dir.file("made.txt"));
+    fs::create_symlink(kind == "link" ? "target.txt" : "made.txt", at);
+    return true;
+  };
+  const auto written = [&](const std::string& kind) {
+    const std::string target = test::readFile(dir.file(kind == "link" ? "target.txt" : "made.txt"));
+    return !target.empty() && target != "old";
+  };
+  // the options (X the path), whether the output streams
+  const std::pair<const char*, bool> writers[] = {
+      {"--record --set outputPulses=50 --log X", true},
+      {"--points X", true},
+      {"--trace X", true},
+      {"--plot X", true},
+      {"--vary outputPulses=5,6 --plot X", true},
+      {"--solve pulses=2000,peak=3000,accel_time=0.1 --save X", false}};
+  // the kind of file, what a streaming output and a saved design say ("": written)
+  const std::tuple<const char*, const char*, const char*> kinds[] = {
+      {"fifo", "nothing reads from it", "not a regular file (a named pipe)"},
+      {"socket", "not a regular file (a socket)", "not a regular file (a socket)"},
+      {"device", "not a regular file (a device)", "not a regular file (a device)"},
+      {"null", "", "not a regular file (a device)"},
+      {"device link", "not a regular file (a device)", "not a regular file (a device)"},
+      {"link", "", ""},
+      {"dangling", "", ""}};
+  int n = 0;
+  for (const auto& [options, streams] : writers)
+    for (const auto& [kind, streamed, saved] : kinds) {
+      const std::string name = "out" + std::to_string(++n) + ".svg", args = options;
+      if (!make(kind, dir.file(name))) continue;
+      const fs::file_type before = fs::symlink_status(dir.file(name)).type();
+      const std::string message = streams ? streamed : saved;
+      run(args.substr(0, args.size() - 1) + name);
+      const std::string what = args + " on a " + kind;
+      EXPECT_EQ(status, message.empty() ? 0 : 1) << what << err;
+      EXPECT_THAT(err, HasSubstr(message)) << what;
+      if (!message.empty()) EXPECT_THAT(err, HasSubstr(name)) << what;
+      EXPECT_EQ(fs::symlink_status(dir.file(name)).type(), before) << what;
+      if (message.empty() && before == fs::file_type::symlink) EXPECT_TRUE(written(kind)) << what;
+    }
+}
+
 TEST_F(BatchRun, ALogWhoseReaderGoesAwayIsAFileError) {
   const fs::path fifo = dir.file("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
