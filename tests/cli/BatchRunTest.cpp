@@ -85,6 +85,10 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
     fs::remove(dir.file("null"));
   }
 #endif
+  run("--at 0:Check3=1");  // bad usage: one line that says why, one that says where to look
+  EXPECT_EQ(err,
+            "tarvex-batch: --at: expected PULSE:CheckN=V with PULSE 1 or more, got '0:Check3=1'\n"
+            "Try 'tarvex-batch --help'.\n");
   const auto before = folderContents(dir.path());
   for (const auto& [args, message] : cases) {
     EXPECT_EQ(run(args), "") << args;
