@@ -196,6 +196,28 @@ class WindowFiles : public test::WindowTest {
         std::filesystem::remove(at);
       }
   }
+
+  // The data log, DATA_LOG.txt, as a link: written through to what it leads
+  // to, the link kept; to a socket or a device (not the null device) the run
+  // fails at its start and says so, and the socket and the device stay.
+  void theDataLogGoesThroughALinkAndNeverOntoADevice() {
+    const std::filesystem::path log = dir->file("DATA_LOG.txt");
+    const bool device = test::makeDeviceLike("/dev/zero", dir->file("zero"));
+    QVERIFY(test::makeSocket(dir->file("socket")));
+    test::writeFile(dir->file("old.txt"), "old");
+    form->setText(TextBox::Text6, "50");
+    click("Check1");  // recording
+    for (const std::string target : {"socket", "zero", "old.txt"}) {
+      if (target == "zero" && !device) continue;
+      std::filesystem::remove(log);
+      std::filesystem::create_symlink(target, log);
+      const auto before = std::filesystem::status(dir->file(target)).type();
+      QCOMPARE(answering([&] { click("Command1"); }).size(), target == "old.txt" ? 0 : 1);
+      QVERIFY(std::filesystem::is_symlink(log));
+      QCOMPARE(std::filesystem::status(dir->file(target)).type(), before);
+    }
+    QCOMPARE(test::readFile(dir->file("old.txt")).substr(0, 15), std::string(" 1  1  10  1 \r\n"));
+  }
 #endif
 
   // A file that is not a parameter file (a trace saved as CSV) changes no
