@@ -5,6 +5,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <io.h>
 #include <share.h>
 #include <windows.h>
 #include <cwctype>
