@@ -238,7 +238,7 @@ SaveResult saveParameterFile(const fs::path& path, const FormControls& form) {
   // A pipe, a device or a socket takes no parameter file, whatever links
   // lead to it: the new file would take its place (as root, a system's
   // device file) rather than be written into it.
-  const auto notRegular = [&path](const fs::path& at) {
+  const auto notRegular = [](const fs::path& at) {
     std::error_code ignored;
     return SaveResult{
         SaveStatus::NotRegularFile, {}, {}, fileKindText(fs::status(at, ignored).type())};
