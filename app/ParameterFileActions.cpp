@@ -56,6 +56,10 @@ void showSaveFailure(QWidget* parent, const ChosenFile& file, const SaveResult& 
                "「%1」に \" が含まれているため、パラメータを保存できません。\n"
                "\" を取り除いてから、もう一度保存してください。")
                .arg(fieldCaption(result.field));
+  } else if (result.status == SaveStatus::NotRegularFile) {
+    title = QStringLiteral("ファイル保存エラー");
+    text = QStringLiteral("「%1」は通常のファイルではないため保存できません。\n（%2）")
+               .arg(QString::fromStdString(file.name), QString::fromStdString(result.fileKind));
   } else {
     title = QStringLiteral("ファイル保存エラー");
     text =

@@ -45,7 +45,9 @@
 #include "ControlWidgets.h"
 #include "DesignDialog.h"
 #include "Form1.h"
+#include "GraphImage.h"
 #include "PictureBox.h"
+#include "QtText.h"
 #include "WindowFonts.h"
 #include "WindowLanguage.h"
 
@@ -221,8 +223,11 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "tarvex-sim-screenshot: the scene's run did not complete\n");
     return 1;
   }
-  if (!shot.save(target, "PNG")) {
-    std::fprintf(stderr, "tarvex-sim-screenshot: cannot write %s\n", qPrintable(target));
+  // Written as every picture the programs save: a regular file (or what a
+  // link leads to), never a device or a pipe.
+  if (const std::string error = tarvex::writePng(shot, tarvex::window::toPath(target));
+      !error.empty()) {
+    std::fprintf(stderr, "tarvex-sim-screenshot: %s\n", error.c_str());
     return 1;
   }
   std::printf("%s\n", qPrintable(QDir::toNativeSeparators(target)));

@@ -12,22 +12,21 @@
 namespace tarvex::batch {
 namespace {
 
-// Creates the file if there is a path; the first failure, named by the
-// output's role, goes to `error`.
-std::FILE* create(const std::optional<std::filesystem::path>& path, const char* role,
-                  std::string& error) {
+// Creates the file if there is a path; why it could not goes to `failure`,
+// and the first failure, named by the output's role, to `error`.
+std::FILE* create(const std::optional<std::filesystem::path>& path, Output output, const char* role,
+                  std::string& failure, std::string& error) {
   if (!path) return nullptr;
-  std::string failure;
-  std::FILE* file = createOutputFile(*path, failure);
+  std::FILE* file = createOutputFile(*path, output, failure);
   if (error.empty() && !failure.empty()) error = role + (": " + failure);
   return file;
 }
 
 }  // namespace
 
-std::FILE* createOutputFile(const std::filesystem::path& path, std::string& error) {
+std::FILE* createOutputFile(const std::filesystem::path& path, Output output, std::string& error) {
   errno = 0;
-  std::FILE* file = openForWriting(path);
+  std::FILE* file = openForWriting(path, output);
   if (file == nullptr && error.empty())
     error = "cannot create " + pathText(path) + ": " + fileErrorReason(errno);
   return file;
@@ -61,11 +60,11 @@ BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
     : pointsPath_(pointsPath.value_or(std::filesystem::path())),
       plotPath_(plotPath.value_or(std::filesystem::path())),
       pointsLimit_(pointsLimit) {
-  points_ = create(pointsPath, "the points file", openError_);
-  plot_ = create(plotPath, "the plot", openError_);
+  points_ = create(pointsPath, Output::Points, "the points file", pointsError_, openError_);
+  plot_ = create(plotPath, Output::Plot, "the plot", plotError_, openError_);
   if (tracePath) {
     tracePath_ = *tracePath;
-    trace_ = std::make_unique<TraceCsvFile>(*tracePath);
+    trace_ = std::make_unique<TraceCsvFile>(*tracePath, Output::Trace);
     if (openError_.empty() && !trace_->error().empty())
       openError_ = "the trace: " + trace_->error();
   }
@@ -125,7 +124,7 @@ std::string BatchGraph::finishTrace() {
 }
 
 std::string BatchGraph::finishPlot() {
-  if (plot_ == nullptr) return {};
+  if (plot_ == nullptr) return plotError_;
   return writePictureInto(std::exchange(plot_, nullptr), plotPath_, picture_);
 }
 

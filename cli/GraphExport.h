@@ -12,6 +12,7 @@
 #include <string>
 
 #include "GraphPicture.h"
+#include "OutputFile.h"
 #include "TraceCsv.h"
 
 namespace tarvex::batch {
@@ -25,7 +26,8 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   static constexpr std::int64_t kPointsLimit = 10000000;
 
   // Creates or empties the files that are asked for; openError() tells
-  // whether that failed.
+  // whether that failed. A file that could not be created is a failed
+  // output like one that could not be written: its finish says why.
   BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
              const std::optional<std::filesystem::path>& plotPath,
              const std::optional<std::filesystem::path>& tracePath = std::nullopt,
@@ -74,6 +76,7 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   std::int64_t pointsLimit_;
   std::int64_t pointsWritten_ = 0;
   std::string pointsError_;
+  std::string plotError_;
   std::string openError_;
   std::unique_ptr<TraceCsvFile> trace_;
   std::int64_t traceWritten_ = 0;
@@ -82,7 +85,7 @@ class BatchGraph final : public GraphSurface, public TraceSink {
 
 // Creates or empties an output file; nullptr and, unless `error` already
 // holds one, the reason in `error` if it cannot.
-std::FILE* createOutputFile(const std::filesystem::path& path, std::string& error);
+std::FILE* createOutputFile(const std::filesystem::path& path, Output output, std::string& error);
 
 // Writes a picture into `file`, made for `path`: .png or .svg by
 // the extension; closes the file and returns the error.

@@ -24,7 +24,7 @@ std::string sameFileClash(const std::vector<RunFile>& files) {
   for (const RunFile& file : files) {
     std::error_code error;
     if (!file.output || fs::exists(file.path, error) || error) continue;
-    if (std::FILE* made = openForWriting(file.path)) {
+    if (std::FILE* made = openForWriting(file.path, *file.output)) {
       std::fclose(made);
       created.push_back(fs::canonical(file.path, error));  // where a link led
     }

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "OutputFile.h"
+
 namespace tarvex::batch {
 
 struct RunFile {
   std::string role;  // "the data log", "the points file", ...
   std::filesystem::path path;
-  bool output;  // written by the run, rather than read
+  std::optional<Output> output;  // what the run writes there; none for a file it reads
 };
 
 // The first two files that are one and the same, through symbolic or hard

@@ -14,7 +14,8 @@ namespace tarvex::batch {
 // characters are escaped as JSON has it.
 std::string jsonString(std::string_view text);
 
-// The text for a terminal: control characters (C0, DEL, C1) are shown as
+// The text for a terminal: control characters (C0, DEL, C1) and the
+// bidirectional controls (U+202A to U+202E, U+2066 to U+2069) are shown as
 // \xHH, one per byte, and a backslash as two.
 std::string terminalText(std::string_view text);
 

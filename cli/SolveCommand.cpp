@@ -191,8 +191,10 @@ int runSolve(const BatchOptions& options) {
     applyStartupValues(form);
     design::applyProposal(design.proposal, form);
     if (const SaveResult saved = saveParameterFile(*options.savePath, form); !saved.ok()) {
-      writeMessage(pathText(*options.savePath) +
-                   ": cannot save the proposal: " + saved.error.message());
+      writeMessage(pathText(*options.savePath) + ": cannot save the proposal: " +
+                   (saved.status == SaveStatus::NotRegularFile
+                        ? "not a regular file (" + saved.fileKind + ")"
+                        : saved.error.message()));
       status = kExitNotMet;
     }
   }

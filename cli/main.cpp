@@ -32,11 +32,13 @@ constexpr int kExitUsage = 2;
 // The files of the run, each with the role it is named by in messages.
 std::vector<RunFile> runFiles(const BatchOptions& options) {
   std::vector<RunFile> files;
-  if (options.parameterFile) files.push_back({"the parameter file", *options.parameterFile, false});
-  if (options.variations.empty()) files.push_back({"the data log", options.logPath, true});
-  if (options.pointsPath) files.push_back({"the points file", *options.pointsPath, true});
-  if (options.plotPath) files.push_back({"the plot", *options.plotPath, true});
-  if (options.tracePath) files.push_back({"the trace", *options.tracePath, true});
+  if (options.parameterFile)
+    files.push_back({"the parameter file", *options.parameterFile, std::nullopt});
+  if (options.variations.empty())
+    files.push_back({"the data log", options.logPath, Output::DataLog});
+  if (options.pointsPath) files.push_back({"the points file", *options.pointsPath, Output::Points});
+  if (options.plotPath) files.push_back({"the plot", *options.plotPath, Output::Plot});
+  if (options.tracePath) files.push_back({"the trace", *options.tracePath, Output::Trace});
   return files;
 }
 
@@ -55,7 +57,7 @@ int main(int argc, char** argv) {
   const ParseResult parsed = parseCommandLine(commandLineArguments(argc, argv));
   if (!parsed.error.empty()) {
     writeMessage(parsed.error);
-    std::fputs("Try 'tarvex-batch --help'.\n", stderr);
+    writeStandardError("Try 'tarvex-batch --help'.\n");
     return kExitUsage;
   }
   const BatchOptions& options = parsed.options;
@@ -101,7 +103,8 @@ int main(int argc, char** argv) {
     // The family plot is written after the last run: its file is made now,
     // so that a path that cannot be written is known before the sweep.
     std::string error;
-    std::FILE* plotFile = options.plotPath ? createOutputFile(*options.plotPath, error) : nullptr;
+    std::FILE* plotFile =
+        options.plotPath ? createOutputFile(*options.plotPath, Output::Plot, error) : nullptr;
     if (!error.empty()) {
       writeMessage("the plot: " + error);
       return kExitRunFailed;
@@ -109,11 +112,10 @@ int main(int argc, char** argv) {
     return runSweep(form, options, plotFile);
   }
 
+  // An output that cannot be created is said at once; the run still goes,
+  // and its report (the JSON too) names that output among the failed ones.
   BatchGraph graph(options.pointsPath, options.plotPath, options.tracePath);
-  if (!graph.openError().empty()) {
-    writeMessage(graph.openError());
-    return kExitRunFailed;
-  }
+  if (!graph.openError().empty()) writeMessage(graph.openError());
   // The points go to the graph's files only when they are asked for.
   const bool pointsWanted = options.pointsPath || options.tracePath;
   BatchRun run(form, options, graph, options.logPath, pointsWanted ? &graph : nullptr);
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
       !error.empty())
     messages.push_back("cannot write the report to standard " +
                        std::string(onStdout ? "error: " : "output: ") + error);
-  for (const std::string& message : messages) writeMessage(message);
+  for (const std::string& message : messages)
+    if (message != graph.openError()) writeMessage(message);
   return outcome.failed() || !messages.empty() ? kExitRunFailed : kExitOk;
 }

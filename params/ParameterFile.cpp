@@ -5,6 +5,7 @@
 #include <random>
 
 #include "Conversions.h"
+#include "OutputFile.h"
 
 namespace tarvex {
 namespace fs = std::filesystem;
@@ -148,23 +149,6 @@ struct FileHead {
   bool cutShort = false;
 };
 
-// What a file that is not a regular file is, in a few words.
-std::string kindOfFile(const fs::file_status& status) {
-  switch (status.type()) {
-    case fs::file_type::directory:
-      return "a directory";
-    case fs::file_type::fifo:
-      return "a named pipe";
-    case fs::file_type::character:
-    case fs::file_type::block:
-      return "a device";
-    case fs::file_type::socket:
-      return "a socket";
-    default:
-      return "not a regular file";
-  }
-}
-
 // The head of the file, or why it cannot be read.
 std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit, LoadResult& result) {
   std::error_code ec;
@@ -182,7 +166,7 @@ std::optional<FileHead> readFileHead(const fs::path& path, std::size_t limit, Lo
   // before it is opened: reading one could wait for ever.
   if (!fs::is_regular_file(status)) {
     result.failure = LoadFailure::NotRegularFile;
-    result.fileKind = kindOfFile(status);
+    result.fileKind = fileKindText(status.type());
     return std::nullopt;
   }
   errno = 0;
@@ -249,9 +233,32 @@ std::optional<TextBox> firstTextWithQuote(const FormControls& form) {
 }
 
 SaveResult saveParameterFile(const fs::path& path, const FormControls& form) {
-  if (const auto quoted = firstTextWithQuote(form)) return {SaveStatus::TextHasQuote, *quoted, {}};
-  if (const std::error_code error = replaceFileContent(path, formatParameterFile(form)))
-    return {SaveStatus::CannotWrite, {}, error};
+  if (const auto quoted = firstTextWithQuote(form))
+    return {SaveStatus::TextHasQuote, *quoted, {}, {}};
+  // A pipe, a device or a socket takes no parameter file, whatever links
+  // lead to it: the new file would take its place (as root, a system's
+  // device file) rather than be written into it.
+  const auto notRegular = [](const fs::path& at) {
+    std::error_code ignored;
+    return SaveResult{
+        SaveStatus::NotRegularFile, {}, {}, fileKindText(fs::status(at, ignored).type())};
+  };
+  const int refusal = outputRefusal(path, Output::ParameterFile);
+  if (refusal != 0 && refusal != EISDIR) return notRegular(path);
+  // The new content replaces the file a symbolic link leads to, in the
+  // link's target's folder, and the link stays: replacing the link itself
+  // would cut it from the file it names, which the user chose it for.
+  std::error_code error;
+  const fs::path target = linkTarget(path, error);
+  if (error) return {SaveStatus::CannotWrite, {}, error, {}};
+  // A name whose links cannot be followed by their texts (a link of the
+  // system's that names an open file) is left alone.
+  std::error_code ignored;
+  if (target != path && (fs::exists(path, ignored) != fs::exists(target, ignored) ||
+                         outputRefusal(target, Output::ParameterFile) != 0))
+    return notRegular(path);
+  if (const std::error_code failed = replaceFileContent(target, formatParameterFile(form)))
+    return {SaveStatus::CannotWrite, {}, failed, {}};
   return {};
 }
 

@@ -57,21 +57,26 @@ std::optional<TextBox> firstTextWithQuote(const FormControls& form);
 
 enum class SaveStatus {
   Saved,
-  TextHasQuote,  // `field` names the text; nothing was written
-  CannotWrite,   // `error` says why; an existing file is left as it was
+  TextHasQuote,    // `field` names the text; nothing was written
+  CannotWrite,     // `error` says why; an existing file is left as it was
+  NotRegularFile,  // a named pipe, a device ...: `fileKind` says which; nothing was written
 };
 
 struct SaveResult {
   SaveStatus status = SaveStatus::Saved;
   TextBox field{};
   std::error_code error;
+  std::string fileKind;  // as LoadResult's
   bool ok() const { return status == SaveStatus::Saved; }
 };
 
 // Saves the controls to `path`. The content goes to a new file beside it,
 // which then replaces `path` in one step, so an existing file is either
-// replaced by the complete new content or left untouched. A write-protected
-// existing file is not replaced. No file stays open.
+// replaced by the complete new content or left untouched. A symbolic link is
+// followed: the file it leads to is replaced (beside it, in its folder) and
+// the link stays. A write-protected existing file is not replaced; a path
+// that leads to anything but a regular file or nothing (a named pipe, a
+// device, a socket) is refused. No file stays open.
 SaveResult saveParameterFile(const std::filesystem::path& path, const FormControls& form);
 
 // The seventeen field texts, in the file's order.

@@ -73,7 +73,7 @@ void DataLog::openLog() {
   recordsWritten_ = 0;
   if (!path_.empty()) {
     errno = 0;
-    file_ = openForWriting(path_);
+    file_ = openForWriting(path_, Output::DataLog);
     if (file_ == nullptr) raiseFileError(Step::OpenLog, "cannot open", errno);
     // Our own buffer collects the records; each flush goes straight to the
     // file so that a full disk is seen at the write that hits it.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <io.h>
 #include <share.h>
 #include <windows.h>
 #include <cwctype>
@@ -18,15 +19,6 @@
 namespace tarvex {
 
 #ifdef _WIN32
-
-std::FILE* openForWriting(const std::filesystem::path& path) {
-  // Denying other writers is the lock: the share is checked before the
-  // file is emptied, so a file another run writes is left as it is. A
-  // named pipe without its server fails at once; nothing here waits.
-  std::FILE* file = _wfsopen(path.c_str(), L"wb", _SH_DENYWR);
-  if (file == nullptr && _doserrno == ERROR_SHARING_VIOLATION) errno = EBUSY;
-  return file;
-}
 
 std::filesystem::path pathFromText(std::string_view text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
@@ -49,14 +41,67 @@ bool isNullDevice(const std::filesystem::path& path) {
   return name == L"NUL" || name.rfind(L"NUL.", 0) == 0;
 }
 
+bool isNamedPipe(const std::wstring& name) {
+  return name.rfind(L"\\\\.\\pipe\\", 0) == 0 || name.rfind(L"//./pipe/", 0) == 0;
+}
+
+// What the open file is, for `output`: 0 when it may take it.
+int openedRefusal(std::FILE* file, const std::filesystem::path& path, Output output) {
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  DWORD mode = 0;
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK:
+      return 0;
+    case FILE_TYPE_PIPE:
+      return mayStream(output) ? 0 : kNotRegularNamedPipe;
+    case FILE_TYPE_CHAR:  // the console, NUL, a serial port ...
+      return mayStream(output) && (isNullDevice(path) || GetConsoleMode(handle, &mode))
+                 ? 0
+                 : kNotRegularDevice;
+    default:
+      return kNotRegularOther;
+  }
+}
+
+// The null device and named pipes are known by their names alone: looking
+// at a named pipe would take one of its instances.
+std::optional<int> refusalByName(const std::filesystem::path& path, Output output) {
+  if (isNullDevice(path)) return mayStream(output) ? 0 : kNotRegularDevice;
+  if (isNamedPipe(path.wstring())) return mayStream(output) ? 0 : kNotRegularNamedPipe;
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::FILE* openForWriting(const std::filesystem::path& path, Output output) {
+  if (const int refusal = outputRefusal(path, output); refusal != 0) {
+    errno = refusal;
+    return nullptr;
+  }
+  // Denying other writers is the lock: the share is checked before the
+  // file is emptied, so a file another run writes is left as it is. A
+  // named pipe without its server fails at once; nothing here waits. Only a
+  // file on a disk is emptied by the open: what else it may be is known by
+  // its name, looked at above.
+  std::FILE* file = _wfsopen(path.c_str(), L"wb", _SH_DENYWR);
+  if (file == nullptr) {
+    if (_doserrno == ERROR_SHARING_VIOLATION) errno = EBUSY;
+    return nullptr;
+  }
+  if (const int refusal = openedRefusal(file, path, output); refusal != 0) {
+    std::fclose(file);
+    errno = refusal;
+    return nullptr;
+  }
+  return file;
+}
 
 std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
   if (isNullDevice(path)) return FileIdentity{0, 0, true, false};
   // A named pipe is known by its name alone: opening it would take one of
   // its instances.
   const std::wstring name = path.wstring();
-  if (name.rfind(L"\\\\.\\pipe\\", 0) == 0 || name.rfind(L"//./pipe/", 0) == 0)
+  if (isNamedPipe(name))
     return FileIdentity{~std::uint64_t{0}, std::hash<std::wstring>{}(name), false, false};
   const HANDLE handle =
       CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -77,10 +122,44 @@ bool standardOutputAppends() {
 
 #else
 
-std::FILE* openForWriting(const std::filesystem::path& path) {
+namespace {
+
+bool isNullDevice(const struct stat& status) {
+  struct stat null {};
+  return S_ISCHR(status.st_mode) && ::stat("/dev/null", &null) == 0 &&
+         null.st_rdev == status.st_rdev;
+}
+
+// What the open file is, for `output`: 0 when it may take it. A character
+// device may stream only when it is a terminal or the null device: never
+// a disk, the memory, a port.
+int openedRefusal(int fd, const struct stat& status, Output output) {
+  if (S_ISREG(status.st_mode)) return 0;
+  if (S_ISDIR(status.st_mode)) return EISDIR;
+  if (S_ISFIFO(status.st_mode)) return mayStream(output) ? 0 : kNotRegularNamedPipe;
+  if (S_ISCHR(status.st_mode))
+    return mayStream(output) && (isNullDevice(status) || ::isatty(fd)) ? 0 : kNotRegularDevice;
+  if (S_ISBLK(status.st_mode)) return kNotRegularDevice;
+  if (S_ISSOCK(status.st_mode)) return kNotRegularSocket;
+  return kNotRegularOther;
+}
+
+std::optional<int> refusalByName(const std::filesystem::path&, Output) {
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::FILE* openForWriting(const std::filesystem::path& path, Output output) {
+  if (const int refusal = outputRefusal(path, output); refusal != 0) {
+    errno = refusal;
+    return nullptr;
+  }
   // Opened without waiting, so that a FIFO nobody reads is an error rather
-  // than a hang; emptied only once the lock is ours.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  // than a hang, and without becoming the program's terminal; emptied only
+  // once it is known to be a regular file, and the lock is ours. What the
+  // name led to is looked at again once open: it may have changed since.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return nullptr;
   const auto fail = [fd](int error) -> std::FILE* {
     ::close(fd);
@@ -89,7 +168,8 @@ std::FILE* openForWriting(const std::filesystem::path& path) {
   };
   struct stat status {};
   if (::fstat(fd, &status) != 0) return fail(errno);
-  // Devices and pipes are shared as they always are (two outputs on
+  if (const int refusal = openedRefusal(fd, status, output); refusal != 0) return fail(refusal);
+  // Pipes and terminals are shared as they always are (two outputs on
   // /dev/null are fine); a regular file is locked for one writer.
   if (S_ISREG(status.st_mode)) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
@@ -109,11 +189,8 @@ std::filesystem::path pathFromText(std::string_view text) {
 namespace {
 
 FileIdentity identityOf(const struct stat& status) {
-  struct stat null {};
-  const bool isNull =
-      S_ISCHR(status.st_mode) && ::stat("/dev/null", &null) == 0 && null.st_rdev == status.st_rdev;
   return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-          isNull, S_ISREG(status.st_mode)};
+          isNullDevice(status), S_ISREG(status.st_mode)};
 }
 
 }  // namespace
@@ -137,8 +214,86 @@ bool standardOutputAppends() {
 
 #endif
 
+bool mayStream(Output output) {
+  switch (output) {
+    case Output::DataLog:
+    case Output::Points:
+    case Output::Trace:
+    case Output::Plot:
+      return true;
+    case Output::ParameterFile:
+    case Output::Export:
+      return false;
+  }
+  return false;
+}
+
+std::string fileKindText(std::filesystem::file_type type) {
+  switch (type) {
+    case std::filesystem::file_type::directory:
+      return "a directory";
+    case std::filesystem::file_type::fifo:
+      return "a named pipe";
+    case std::filesystem::file_type::character:
+    case std::filesystem::file_type::block:
+      return "a device";
+    case std::filesystem::file_type::socket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
+}
+
+int outputRefusal(const std::filesystem::path& path, Output output) {
+  if (const std::optional<int> byName = refusalByName(path, output)) return *byName;
+  std::error_code error;
+  using Type = std::filesystem::file_type;
+  switch (const Type type = std::filesystem::status(path, error).type()) {
+    case Type::none:  // cannot be looked at: the open says why
+    case Type::not_found:
+    case Type::regular:
+      return 0;
+    case Type::directory:
+      return EISDIR;
+    case Type::fifo:
+    case Type::character:
+      if (mayStream(output)) return 0;
+      return type == Type::fifo ? kNotRegularNamedPipe : kNotRegularDevice;
+    case Type::block:
+      return kNotRegularDevice;
+    case Type::socket:
+      return kNotRegularSocket;
+    default:
+      return kNotRegularOther;
+  }
+}
+
+std::filesystem::path linkTarget(const std::filesystem::path& path, std::error_code& error) {
+  namespace fs = std::filesystem;
+  fs::path at = path;
+  for (int links = 0; links <= 40; ++links) {
+    error.clear();
+    const fs::file_status status = fs::symlink_status(at, error);
+    if (status.type() == fs::file_type::not_found) error.clear();
+    if (error || status.type() != fs::file_type::symlink) return at;
+    const fs::path target = fs::read_symlink(at, error);
+    if (error) return at;
+    at = target.is_absolute() ? target : at.parent_path() / target;
+  }
+  error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  return path;
+}
+
 std::string fileErrorReason(int error) {
   switch (error) {
+    case kNotRegularNamedPipe:
+      return "not a regular file (" + fileKindText(std::filesystem::file_type::fifo) + ")";
+    case kNotRegularDevice:
+      return "not a regular file (" + fileKindText(std::filesystem::file_type::character) + ")";
+    case kNotRegularSocket:
+      return "not a regular file (" + fileKindText(std::filesystem::file_type::socket) + ")";
+    case kNotRegularOther:
+      return "not a regular file";
     case 0:
       return std::generic_category().message(EIO);
     case EBUSY:
@@ -173,9 +328,10 @@ std::string writeAndClose(std::FILE* file, const std::filesystem::path& path,
          fileErrorReason(written ? closeError : writeError);
 }
 
-std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
+std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
+                           Output output) {
   errno = 0;
-  std::FILE* file = openForWriting(path);
+  std::FILE* file = openForWriting(path, output);
   if (file == nullptr) return "cannot create " + pathText(path) + ": " + fileErrorReason(errno);
   return writeAndClose(file, path, bytes);
 }

@@ -20,9 +20,9 @@ std::string traceCsvRow(const TracePoint& p, std::int32_t range) {
   return row;
 }
 
-TraceCsvFile::TraceCsvFile(const std::filesystem::path& path) : path_(path) {
+TraceCsvFile::TraceCsvFile(const std::filesystem::path& path, Output output) : path_(path) {
   errno = 0;
-  file_ = openForWriting(path_);
+  file_ = openForWriting(path_, output);
   if (file_ == nullptr) {
     fail("cannot create ");
     return;

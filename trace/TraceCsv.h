@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "OutputFile.h"
 #include "RunTrace.h"
 
 namespace tarvex {
@@ -30,8 +31,9 @@ std::string traceCsvRow(const TracePoint& point, std::int32_t range);
 // A trace written to its file point by point, as the run plots them.
 class TraceCsvFile final : public TraceSink {
  public:
-  // Creates the file and writes the header; error() tells whether that failed.
-  explicit TraceCsvFile(const std::filesystem::path& path);
+  // Creates the file and writes the header; error() tells whether that
+  // failed. `output` says where it may go: a batch run's --trace may stream.
+  explicit TraceCsvFile(const std::filesystem::path& path, Output output = Output::Export);
   ~TraceCsvFile() override;
   TraceCsvFile(const TraceCsvFile&) = delete;
   TraceCsvFile& operator=(const TraceCsvFile&) = delete;

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QXmlStreamReader>
+#include <tuple>
 
 #include "WindowTest.h"
 
@@ -34,6 +35,35 @@ class WindowFiles : public test::WindowTest {
   }
   // The graph's menu, from the right mouse button.
   void openGraphMenu() const { clickAt(control("Picture1"), Qt::RightButton, QPoint(9, 9)); }
+
+  // The graph menu's item of `key`, saving to `path` and replacing what is
+  // there when the file dialog asks; the message boxes that follow, as
+  // "title|text", each closed with Escape.
+  QStringList exportTo(Qt::Key key, const QString& path) const {
+    QStringList seen;
+    QPointer<QWidget> last;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* w = QApplication::activePopupWidget();
+      if (w == nullptr) w = QApplication::activeModalWidget();
+      if (w == nullptr || w == last) return;
+      last = w;
+      if (auto* menu = qobject_cast<QMenu*>(w)) QTest::keyClick(menu, key);
+      if (auto* files = qobject_cast<QFileDialog*>(w)) {
+        files->findChild<QLineEdit*>("fileNameEdit")->setText(path);
+        // Later, so that the question it may ask finds this poll running.
+        QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+      }
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box != nullptr && qobject_cast<QFileDialog*>(box->parentWidget()) != nullptr)
+        box->button(QMessageBox::Yes)->click();
+      else if (box != nullptr)
+        seen << box->windowTitle() + "|" + box->text(), QTest::keyClick(box, Qt::Key_Escape);
+    });
+    poll.start(10);
+    openGraphMenu();
+    return seen;
+  }
 
  private slots:
   void graphEqualsTheBatchRunners() {
@@ -172,6 +202,83 @@ class WindowFiles : public test::WindowTest {
     QCOMPARE(answering([&] { click("Command3"); }, "P", Qt::Key_Y).value(1), question);
     QVERIFY(test::readFile(dir->file("P.prm")).find("\"9000\"") != std::string::npos);
   }
+
+#ifndef _WIN32
+  // The Save button and the graph's saves (PNG, SVG, CSV) each refuse a
+  // named pipe, a socket and a device, and write through a symbolic link to
+  // the file it leads to, the link kept; all of them the test's own.
+  void everySaveRefusesWhatIsNotARegularFileAndWritesThroughLinks() {
+    click("Command1");
+    const bool devices = test::makeDeviceLike("/dev/zero", dir->file("zero"));
+    const auto make = [&](const QString& kind, const std::filesystem::path& at) {
+      if (kind == "fifo") return mkfifo(at.c_str(), 0600) == 0;
+      if (kind == "socket") return test::makeSocket(at);
+      if (kind == "device") return devices && (std::filesystem::create_symlink("zero", at), true);
+      test::writeFile(dir->file("target"), "old");
+      std::filesystem::create_symlink("target", at);
+      return true;
+    };
+    const struct {
+      const char* kind;
+      const char* reason;  // nullptr: written
+    } kinds[] = {{"fifo", "a named pipe"},
+                 {"socket", "a socket"},
+                 {"device", "a device"},
+                 {"link", nullptr}};
+    // the menu's key (Qt::Key_unknown: the Save button), the extension, the message
+    const std::tuple<Qt::Key, QString, QString> saves[] = {
+        {Qt::Key_P, "png",
+         "グラフの保存|グラフを保存できませんでした。\n\ncannot create %1: "
+         "not a regular file (%2)"},
+        {Qt::Key_S, "svg",
+         "グラフの保存|グラフを保存できませんでした。\n\ncannot create %1: "
+         "not a regular file (%2)"},
+        {Qt::Key_C, "csv",
+         "CSV 保存|CSV を保存できませんでした。\n\ncannot create %1: "
+         "not a regular file (%2)"},
+        {Qt::Key_unknown, "prm",
+         "ファイル保存エラー|「%1」は通常のファイルではないため保存できま"
+         "せん。\n（%2）"}};
+    for (const auto& [key, extension, message] : saves)
+      for (const auto& [kind, reason] : kinds) {
+        const QString name = QStringLiteral("%1-%2.%3").arg(kind, extension, extension);
+        const std::filesystem::path at = dir->file(name.toStdString());
+        if (!make(kind, at)) continue;
+        const auto before = std::filesystem::symlink_status(at).type();
+        const QStringList seen =
+            key == Qt::Key_unknown
+                ? answering([&] { click("Command3"); }, name.chopped(4), Qt::Key_Y).mid(2)
+                : exportTo(key, file(name.toUtf8().constData()));
+        const QString path = key == Qt::Key_unknown ? name : file(name.toUtf8().constData());
+        QCOMPARE(seen.join(';'), reason ? message.arg(path, reason) : QString());
+        QCOMPARE(std::filesystem::symlink_status(at).type(), before);
+        if (!reason) QVERIFY(test::readFile(dir->file("target")).size() > 3);
+        std::filesystem::remove(at);
+      }
+  }
+
+  // The data log, DATA_LOG.txt, as a link: written through to what it leads
+  // to, the link kept; to a socket or a device (not the null device) the run
+  // fails at its start and says so, and the socket and the device stay.
+  void theDataLogGoesThroughALinkAndNeverOntoADevice() {
+    const std::filesystem::path log = dir->file("DATA_LOG.txt");
+    const bool device = test::makeDeviceLike("/dev/zero", dir->file("zero"));
+    QVERIFY(test::makeSocket(dir->file("socket")));
+    test::writeFile(dir->file("old.txt"), "old");
+    form->setText(TextBox::Text6, "50");
+    click("Check1");  // recording
+    for (const std::string target : {"socket", "zero", "old.txt"}) {
+      if (target == "zero" && !device) continue;
+      std::filesystem::remove(log);
+      std::filesystem::create_symlink(target, log);
+      const auto before = std::filesystem::status(dir->file(target)).type();
+      QCOMPARE(answering([&] { click("Command1"); }).size(), target == "old.txt" ? 0 : 1);
+      QVERIFY(std::filesystem::is_symlink(log));
+      QCOMPARE(std::filesystem::status(dir->file(target)).type(), before);
+    }
+    QCOMPARE(test::readFile(dir->file("old.txt")).substr(0, 15), std::string(" 1  1  10  1 \r\n"));
+  }
+#endif
 
   // A file that is not a parameter file (a trace saved as CSV) changes no
   // field or box, and the message names it and where it stops being one; a

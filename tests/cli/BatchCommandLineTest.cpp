@@ -62,6 +62,12 @@ TEST(PrintableText, EveryOutputWritesValidUtf8WithOneReplacementRule) {
       {"\xf0\x9f\x98\x80\xf4\x90\x80\x80", "\"\xf0\x9f\x98\x80" + R + R + R + R + "\"",
        "\xf0\x9f\x98\x80" + R + R + R + R, "\xf0\x9f\x98\x80" + R + R + R + R},  // past U+10FFFF
       {"\xef\xbf\xbe\xef\xbf\xbf\xef\xbf\xbd", "\"" + R + R + R + "\"", R + R + R, R + R + R},
+      // U+2029, U+202A, U+202E, U+202F, U+2064, U+2066, U+2069, U+2070: the
+      // bidirectional controls are escaped for a terminal, their neighbours not.
+      {"\u2029\u202a\u202e\u202f\u2064\u2066\u2069\u2070",
+       "\"\u2029\u202a\u202e\u202f\u2064\u2066\u2069\u2070\"",
+       "\u2029\\xe2\\x80\\xaa\\xe2\\x80\\xae\u202f\u2064\\xe2\\x81\\xa6\\xe2\\x81\\xa9\u2070",
+       "\u2029\u202a\u202e\u202f\u2064\u2066\u2069\u2070"},
   };
   // clang-format on
   for (const auto& [text, json, shown, svg] : cases) {

@@ -67,7 +67,7 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
   fs::create_symlink("gone.txt", dir.file("link.svg"));
   fs::create_symlink("p.prm", dir.file("prm.svg"));
   fs::create_hard_link(dir.file("old.txt"), dir.file("hard.txt"));
-  fs::create_symlink("/dev/full", dir.file("full.svg"));
+  fs::create_symlink("fifo.prm", dir.file("pipe.svg"));
   cases.insert(
       cases.end(),
       {{"--log gone.txt --plot link.svg", "the same file: gone.txt, link.svg"},
@@ -75,13 +75,20 @@ TEST_F(BatchRun, BadUsageAnUnloadableFileOrOutputsOnOneFileExitWithTwoAndTouchNo
        {"--points hard.txt --log old.txt", "the same file"},
        {"/dev/zero", "cannot load /dev/zero: not a regular file (a device)"},
        {"fifo.prm", "not a regular file (a named pipe)"},  // no wait for a writer
-       // Pipes and devices are files like any other; only /dev/null is shared.
+       // Pipes are files like any other; only the null device is shared.
        {"--points fifo.prm --trace fifo.prm", "the points file and the trace are the same"},
-       {"--log /dev/full --plot full.svg", "the data log and the plot are the same file"}});
+       {"--log fifo.prm --plot pipe.svg", "the data log and the plot are the same file"}});
   mkfifo(dir.file("fifo.prm").c_str(), 0600);
-  EXPECT_THAT(run("--log /dev/null --points /dev/null --json"),
-              StartsWith("{\"outcome\": \"completed\""));  // a device may take several
+  if (test::makeDeviceLike("/dev/null", dir.file("null"))) {
+    EXPECT_THAT(run("--log null --points null --json"),
+                StartsWith("{\"outcome\": \"completed\""));  // the null device may take several
+    fs::remove(dir.file("null"));
+  }
 #endif
+  run("--at 0:Check3=1");  // bad usage: one line that says why, one that says where to look
+  EXPECT_EQ(err,
+            "tarvex-batch: --at: expected PULSE:CheckN=V with PULSE 1 or more, got '0:Check3=1'\n"
+            "Try 'tarvex-batch --help'.\n");
   const auto before = folderContents(dir.path());
   for (const auto& [args, message] : cases) {
     EXPECT_EQ(run(args), "") << args;
@@ -158,46 +165,52 @@ TEST_F(BatchRun, RuntimeErrorsExitWithOneAndNameTheField) {
   }
 }
 
+// Write failures are provoked in the test's own folder: a file size limit
+// of 4096 bytes (which the JSON and the messages stay under, and every
+// output here passes), files and FIFOs of its own.
 TEST_F(BatchRun, OutputsThatCannotBeWrittenExitWithOneAndTheJsonSaysWhich) {
   fs::create_directory(dir.file("folder.svg"));
-  std::FILE* held = openForWriting(dir.file("held.svg"));  // as another run would
+  std::FILE* held = openForWriting(dir.file("held.svg"), Output::Plot);  // as another run would
   const std::string tail = "\"plotPoints\": 8437, \"logLines\": 0, \"failedOutputs\": ";
-  // arguments, the JSON's end ("" when the run cannot start), the message
+  // arguments, the JSON's end, the message. An output that cannot be
+  // created is said at once, and the run goes on to its report.
   std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-      {"--plot folder.svg", "", "the plot: cannot create folder.svg: "},
-      {"--points no/p.txt", "", "the points file: cannot create no/p.txt: "},
-      {"--plot held.svg", "", "cannot create held.svg: another run or program is writing it"},
+      {"--plot folder.svg", tail + "[\"plot\"]}\n", "the plot: cannot create folder.svg: "},
+      {"--points no/p.txt", tail + "[\"points\"]}\n", "the points file: cannot create no/p.txt: "},
+      {"--trace no/t.csv --plot no/g.png", tail + "[\"plot\", \"trace\"]}\n",
+       "the trace: cannot create no/t.csv: "},
+      {"--plot held.svg", tail + "[\"plot\"]}\n",
+       "cannot create held.svg: another run or program is writing it"},
       {"--log no/log.txt", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n", "cannot open no/"}};
 #ifndef _WIN32
   mkfifo(dir.file("fifo.svg").c_str(), 0600);
-  fs::create_symlink("/dev/full", dir.file("full.svg"));
-  fs::create_symlink("/dev/full", dir.file("full.png"));
-  cases.insert(cases.end(),
-               {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
-                {"--plot fifo.svg", "", "cannot create fifo.svg: nothing reads from it"},
-                {"--record --log /dev/full", "\"logLines\": 0, \"failedOutputs\": [\"log\"]}\n",
-                 "the data log: File error: cannot write /dev/full: No space left on device"},
-                // Each output named, with the system's reason.
-                {"--plot full.svg", tail + "[\"plot\"]}\n",
-                 "the plot: cannot write full.svg: No space left on device"},
-                {"--points /dev/full", tail + "[\"points\"]}\n",
-                 "the points file: cannot write /dev/full: No space left on device"},
-                {"--trace /dev/full", tail + "[\"trace\"]}\n",
-                 "the trace: cannot write /dev/full: No space left on device"}});
-  cases.push_back({"--plot full.png", tail + "[\"plot\"]}\n", "cannot write full.png: No space"});
+  cases.insert(
+      cases.end(),
+      {{"--log fifo.svg", "[\"log\"]}\n", "cannot open fifo.svg: nothing reads from it"},
+       {"--plot fifo.svg", tail + "[\"plot\"]}\n", "cannot create fifo.svg: nothing reads from it"},
+       {"--record --log log.txt", "\"logLines\": 247, \"failedOutputs\": [\"log\"]}\n",
+        "the data log: File error: cannot write log.txt: File too large"},
+       // Each output named, with the system's reason.
+       {"--plot big.svg", tail + "[\"plot\"]}\n", "the plot: cannot write big.svg: File too large"},
+       {"--points p.txt", tail + "[\"points\"]}\n",
+        "the points file: cannot write p.txt: File too large"},
+       {"--trace t.csv", tail + "[\"trace\"]}\n", "the trace: cannot write t.csv: File too large"},
+       {"--plot big.png", tail + "[\"plot\"]}\n", "cannot write big.png: File too large"}});
 #endif
   for (const auto& [args, json, message] : cases) {
-    run(args + " --json");
+    run(args + " --json", "stdout", 4096);
     EXPECT_EQ(status, 1) << args;
     EXPECT_THAT(out, testing::EndsWith(json)) << args;
-    if (json.empty()) EXPECT_EQ(out, "") << args;
-    if (!json.empty()) EXPECT_THAT(out, HasSubstr("\"error\": \"file\"")) << args;
+    EXPECT_THAT(out, HasSubstr("\"error\": \"file\"")) << args;
     EXPECT_THAT(err, HasSubstr(message)) << args;
+    EXPECT_EQ(err.find(message), err.rfind(message)) << args << err;  // said once
   }
   std::fclose(held);
 #ifndef _WIN32
-  for (const char* stdoutTo : {"/dev/full", "&-"}) {
-    run("--json", stdoutTo);
+  // Standard output full (a file at the size limit it adds to), or closed.
+  test::writeFile(dir.file("full"), std::string(4096, 'x'));
+  for (const char* stdoutTo : {">full", "&-"}) {
+    run("--json", stdoutTo, 4096);
     EXPECT_EQ(status, 1) << stdoutTo;
     EXPECT_THAT(err, HasSubstr("cannot write the report to standard output")) << stdoutTo;
   }
@@ -298,11 +311,12 @@ TEST_F(BatchRun, CtrlCTermAndHangupStopARunWithoutPulsesAndKeepItsLog) {
   }
 }
 
-// An output that is the standard output's own file takes it, the report
-// going to stderr; refused where that cannot be: a sweep's rows, a file the
-// standard output appends to.
+// An output that is the standard output's own file (here the file "stdout"
+// of the test's folder, which the shell gives the runner as its standard
+// output) takes it, the report going to stderr; refused where that cannot
+// be: a sweep's rows, a file the standard output appends to.
 TEST_F(BatchRun, AnOutputOnTheStandardOutputTakesItAndTheReportMovesToStderr) {
-  std::istringstream csv(run("--trace /dev/stdout --json"));
+  std::istringstream csv(run("--trace stdout --json"));
   EXPECT_EQ(status, 0) << err;
   EXPECT_THAT(err, StartsWith("{\"outcome\": \"completed\", "));
   std::string row;
@@ -312,9 +326,9 @@ TEST_F(BatchRun, AnOutputOnTheStandardOutputTakesItAndTheReportMovesToStderr) {
   long rows = 1;
   for (; std::getline(csv, row); ++rows) ASSERT_THAT(row, ContainsRegex("^[0-9]+,[0-9.]+,"));
   EXPECT_EQ(rows, 8440);  // the header, 8438 points and the last tick
-  fs::create_symlink("/dev/stdout", dir.file("out.svg"));
+  fs::create_symlink("stdout", dir.file("out.svg"));
   for (const auto& [args, stdoutTo, message] :
-       {std::tuple{"--trace /dev/stdout", ">stdout",
+       {std::tuple{"--trace stdout", ">stdout",
                    "the trace is the file the standard output "
                    "writes to, which it adds to"},
         std::tuple{"--vary outputPulses=5 --plot out.svg", "stdout",
@@ -323,6 +337,64 @@ TEST_F(BatchRun, AnOutputOnTheStandardOutputTakesItAndTheReportMovesToStderr) {
     EXPECT_EQ(status, 2) << args;
     EXPECT_THAT(err, HasSubstr(message)) << args;
   }
+}
+
+// Every file the runner writes, aimed at each kind of thing a path can name
+// besides a regular file, all of them the test's own: what streams (the
+// log, the points, the trace, the plots) takes a pipe with a reader and the
+// null device, nothing else; a saved design takes only a regular file;
+// every one writes through a symbolic link and leaves the link as it was.
+TEST_F(BatchRun, EveryOutputRefusesWhatIsNotARegularFileAndWritesThroughLinks) {
+  const bool devices = test::makeDeviceLike("/dev/zero", dir.file("zero")) &&
+                       test::makeDeviceLike("/dev/null", dir.file("null"));
+  if (!devices) std::puts("(no devices of the test's own: not allowed to make them here)");
+  const auto make = [&](const std::string& kind, const fs::path& at) {
+    if (kind == "fifo") return mkfifo(at.c_str(), 0600) == 0;
+    if (kind == "socket") return test::makeSocket(at);
+    if (kind == "device" || kind == "null")
+      return test::makeDeviceLike(kind == "null" ? "/dev/null" : "/dev/zero", at);
+    if (kind == "device link") return devices && (fs::create_symlink("zero", at), true);
+    test::writeFile(dir.file("target.txt"), "old");
+    fs::remove(dir.file("made.txt"));
+    fs::create_symlink(kind == "link" ? "target.txt" : "made.txt", at);
+    return true;
+  };
+  const auto written = [&](const std::string& kind) {
+    const std::string target = test::readFile(dir.file(kind == "link" ? "target.txt" : "made.txt"));
+    return !target.empty() && target != "old";
+  };
+  // the options (X the path), whether the output streams
+  const std::pair<const char*, bool> writers[] = {
+      {"--record --set outputPulses=50 --log X", true},
+      {"--points X", true},
+      {"--trace X", true},
+      {"--plot X", true},
+      {"--vary outputPulses=5,6 --plot X", true},
+      {"--solve pulses=2000,peak=3000,accel_time=0.1 --save X", false}};
+  // the kind of file, what a streaming output and a saved design say ("": written)
+  const std::tuple<const char*, const char*, const char*> kinds[] = {
+      {"fifo", "nothing reads from it", "not a regular file (a named pipe)"},
+      {"socket", "not a regular file (a socket)", "not a regular file (a socket)"},
+      {"device", "not a regular file (a device)", "not a regular file (a device)"},
+      {"null", "", "not a regular file (a device)"},
+      {"device link", "not a regular file (a device)", "not a regular file (a device)"},
+      {"link", "", ""},
+      {"dangling", "", ""}};
+  int n = 0;
+  for (const auto& [options, streams] : writers)
+    for (const auto& [kind, streamed, saved] : kinds) {
+      const std::string name = "out" + std::to_string(++n) + ".svg", args = options;
+      if (!make(kind, dir.file(name))) continue;
+      const fs::file_type before = fs::symlink_status(dir.file(name)).type();
+      const std::string message = streams ? streamed : saved;
+      run(args.substr(0, args.size() - 1) + name);
+      const std::string what = args + " on a " + kind;
+      EXPECT_EQ(status, message.empty() ? 0 : 1) << what << err;
+      EXPECT_THAT(err, HasSubstr(message)) << what;
+      if (!message.empty()) EXPECT_THAT(err, HasSubstr(name)) << what;
+      EXPECT_EQ(fs::symlink_status(dir.file(name)).type(), before) << what;
+      if (message.empty() && before == fs::file_type::symlink) EXPECT_TRUE(written(kind)) << what;
+    }
 }
 
 TEST_F(BatchRun, ALogWhoseReaderGoesAwayIsAFileError) {

@@ -143,7 +143,8 @@ TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
   setrlimit(RLIMIT_FSIZE, &limit);
 #endif
   EXPECT_EQ(test::readFile(old), "old content");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // no temporary
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
+            2);  // no temporary
 
   ASSERT_TRUE(saveParameterFile(old, form).ok());
   EXPECT_EQ(test::readFile(old),
@@ -154,6 +155,49 @@ TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
   EXPECT_EQ(parameterFileName("a.prm"), "a.prm.prm");
   EXPECT_EQ(parameterFileName(""), ".prm");
 }
+
+#ifndef _WIN32
+// A save never takes the place of what is not a regular file, and through a
+// symbolic link it replaces the file the link leads to, in that file's own
+// folder, the link kept; all of it in the test's own folder.
+TEST(ParameterFile, SaveRefusesWhatIsNotARegularFileAndReplacesWhatALinkLeadsTo) {
+  test::TempDir dir;
+  const FormModel form = test::startupForm();
+  fs::create_directory(dir.file("sub"));
+  test::writeFile(dir.file("sub/real.prm"), "old");
+  mkfifo(dir.file("fifo").c_str(), 0600);
+  ASSERT_TRUE(test::makeSocket(dir.file("socket")));
+  const bool device = test::makeDeviceLike("/dev/zero", dir.file("device"));
+  for (const auto& [link, target] : {std::pair{"toReal.prm", "sub/real.prm"},
+                                     {"toLink.prm", "toReal.prm"},
+                                     {"toNew.prm", "sub/new.prm"},
+                                     {"toFifo.prm", "fifo"},
+                                     {"loop.prm", "loop.prm"}})
+    fs::create_symlink(target, dir.file(link));
+  // the name saved to, the result (a kind of file, or "" when saved)
+  const std::pair<const char*, const char*> cases[] = {
+      {"fifo", "a named pipe"}, {"socket", "a socket"},
+      {"device", "a device"},   {"toFifo.prm", "a named pipe"},
+      {"toReal.prm", ""},       {"toLink.prm", ""},
+      {"toNew.prm", ""}};
+  for (const auto& [name, kind] : cases) {
+    if (name == std::string("device") && !device) continue;
+    const fs::file_type before = fs::symlink_status(dir.file(name)).type();
+    const SaveResult result = saveParameterFile(dir.file(name), form);
+    EXPECT_EQ(result.status, *kind ? SaveStatus::NotRegularFile : SaveStatus::Saved) << name;
+    EXPECT_EQ(result.fileKind, kind) << name;
+    EXPECT_EQ(fs::symlink_status(dir.file(name)).type(), before) << name;
+  }
+  const std::string saved =
+      "\"40000\",\"1.2\",\"800000\",\"600\",\"8000\",\"8000\",\"10\",\"3000\",\"20000\"\r\n"
+      "\"1000\",\"0\",1,0,1,0,0,\"600\"\r\n";
+  EXPECT_EQ(test::readFile(dir.file("sub/real.prm")), saved);
+  EXPECT_EQ(test::readFile(dir.file("sub/new.prm")), saved);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("sub")), fs::directory_iterator()), 2);
+  EXPECT_EQ(saveParameterFile(dir.file("loop.prm"), form).error,
+            std::make_error_code(std::errc::too_many_symbolic_link_levels));
+}
+#endif
 
 }  // namespace
 }  // namespace tarvex

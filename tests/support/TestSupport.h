@@ -15,6 +15,15 @@
 #include "OutputFile.h"
 #include "StartupValues.h"
 
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#endif
+
 namespace tarvex::test {
 
 // A folder of its own under the system's temporary folder, removed afterwards.
@@ -40,6 +49,32 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+#ifndef _WIN32
+// A device file of the test's own at `own` for the device the system's file
+// `device` stands for (looked at, never opened), so that no write in a test
+// ever names a system's file: a writer that replaced what it was given would
+// replace this one. False where the test may not make one (not root).
+inline bool makeDeviceLike(const char* device, const std::filesystem::path& own) {
+  struct stat status {};
+  return ::stat(device, &status) == 0 &&
+         ::mknod(own.c_str(), (status.st_mode & S_IFMT) | 0600, status.st_rdev) == 0;
+}
+
+// A socket's file at `own`, left behind by a socket bound to it and closed.
+inline bool makeSocket(const std::filesystem::path& own) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string name = own.string();
+  if (name.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, name.c_str(), name.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool made =
+      fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) ::close(fd);
+  return made;
+}
+#endif
 
 inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
