@@ -195,6 +195,19 @@ EMSCRIPTEN_KEEPALIVE int page_run() {
   return static_cast<int>(result.outcome.end);
 }
 
+// A run nobody sees, right after the page has opened: the browser compiles
+// the engine quickly at first and well only for code that has run, so the
+// user's first run goes at full speed.
+EMSCRIPTEN_KEEPALIVE void page_warmUp() {
+  FormModel form;
+  applyStartupValues(form);
+  SilentReadouts silent;
+  GraphPicture scratch;
+  RunSession session(form, silent);
+  session.drawOn(scratch);
+  for (int i = 0; i < 2; ++i) session.run();
+}
+
 EMSCRIPTEN_KEEPALIVE void page_requestStop() {
   if (thePage().readouts != nullptr) thePage().readouts->requestStop();
 }
