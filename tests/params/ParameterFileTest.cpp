@@ -143,7 +143,8 @@ TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
   setrlimit(RLIMIT_FSIZE, &limit);
 #endif
   EXPECT_EQ(test::readFile(old), "old content");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // no temporary
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
+            2);  // no temporary
 
   ASSERT_TRUE(saveParameterFile(old, form).ok());
   EXPECT_EQ(test::readFile(old),
