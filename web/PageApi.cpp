@@ -57,9 +57,42 @@ double nowMs() {
 
 namespace {
 
+// The graph's picture, counting what is drawn on it, so that a turn redraws
+// the canvas only when the picture has changed.
+class CountedPicture final : public GraphSurface {
+ public:
+  void clearGraph() override {
+    ++changes_;
+    picture_.clearGraph();
+  }
+  void drawLine(float x1, float y1, float x2, float y2) override {
+    ++changes_;
+    picture_.drawLine(x1, y1, x2, y2);
+  }
+  void drawPoint(float x, float y) override {
+    ++changes_;
+    picture_.drawPoint(x, y);
+  }
+  void setSpeedAxisCaption(std::string_view caption) override {
+    ++changes_;
+    picture_.setSpeedAxisCaption(caption);
+  }
+  void setTimeAxisCaption(std::string_view caption) override {
+    ++changes_;
+    picture_.setTimeAxisCaption(caption);
+  }
+  const GraphPicture& picture() const { return picture_; }
+  std::uint64_t changes() const { return changes_; }
+
+ private:
+  GraphPicture picture_;
+  std::uint64_t changes_ = 0;
+};
+
 struct Page {
   FormModel form;
-  GraphPicture picture;
+  CountedPicture picture;
+  std::uint64_t changesDrawn = ~std::uint64_t{0};
   RunTrace trace;
   PageReadouts* readouts = nullptr;  // during a run
   RunOutcome outcome;
@@ -226,10 +259,15 @@ EMSCRIPTEN_KEEPALIVE int page_fieldToCorrect() {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* page_speedAxisCaption() {
-  return page::handOver(thePage().picture.speedAxisCaption());
+  return page::handOver(thePage().picture.picture().speedAxisCaption());
 }
 EMSCRIPTEN_KEEPALIVE const char* page_timeAxisCaption() {
-  return page::handOver(thePage().picture.timeAxisCaption());
+  return page::handOver(thePage().picture.picture().timeAxisCaption());
+}
+
+// Whether anything has been drawn on the graph since it was last rendered.
+EMSCRIPTEN_KEEPALIVE int page_graphChanged() {
+  return thePage().picture.changes() != thePage().changesDrawn ? 1 : 0;
 }
 
 // The graph at `scale` device pixels per pixel, as RGBA bytes; its size by
@@ -237,13 +275,15 @@ EMSCRIPTEN_KEEPALIVE const char* page_timeAxisCaption() {
 // batch runner's PNG.
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* page_renderGraph(double scale) {
   page::Page& p = thePage();
+  const GraphPicture& picture = p.picture.picture();
+  p.changesDrawn = p.picture.changes();
   std::vector<GraphPicture::Pixel> pixels;
   if (scale == 1.0) {
-    pixels = p.picture.shownPixels();
+    pixels = picture.shownPixels();
     p.rgbaWidth = GraphPicture::kWidth;
     p.rgbaHeight = GraphPicture::kHeight;
   } else {
-    GraphPicture::Raster raster = p.picture.rasterAt(scale);
+    GraphPicture::Raster raster = picture.rasterAt(scale);
     pixels = std::move(raster.pixels);
     p.rgbaWidth = raster.width;
     p.rgbaHeight = raster.height;
@@ -267,10 +307,10 @@ EMSCRIPTEN_KEEPALIVE int page_graphHeight() {
 // The graph's files and the trace, written to `path` in the module's file
 // system; empty when done, else what went wrong.
 EMSCRIPTEN_KEEPALIVE const char* page_writeGraphPng(const char* path) {
-  return page::handOver(writeGraphPng(thePage().picture, path));
+  return page::handOver(writeGraphPng(thePage().picture.picture(), path));
 }
 EMSCRIPTEN_KEEPALIVE const char* page_writeGraphSvg(const char* path) {
-  return page::handOver(writeWholeFile(path, thePage().picture.toSvg()));
+  return page::handOver(writeWholeFile(path, thePage().picture.picture().toSvg()));
 }
 EMSCRIPTEN_KEEPALIVE int page_haveTrace() {
   return thePage().trace.points().empty() ? 0 : 1;

@@ -148,7 +148,8 @@ describe("runs as the batch runner makes them", () => {
 });
 
 describe("during a run", () => {
-  const longMove = { Text6: "2000000" };
+  // Long enough that the run is still going when the test acts.
+  const longMove = { Text6: "6000000" };
 
   it("Stop ends the run at the pulse the batch runner stops at", async () => {
     const page = await openPage();
@@ -161,8 +162,8 @@ describe("during a run", () => {
     await waitForRuns(page, 1);
     const shown = await readouts(page);
     const stoppedAt = Number(shown.Text7);
-    assert.ok(stoppedAt > 1000 && stoppedAt < 2000000, "stopped at " + stoppedAt);
-    const expected = batchRun(["--set", "Text6=2000000", "--stop-at", String(stoppedAt), "--plot", "x.png"], ["x.png"]);
+    assert.ok(stoppedAt > 1000 && stoppedAt < 6000000, "stopped at " + stoppedAt);
+    const expected = batchRun(["--set", "Text6=6000000", "--stop-at", String(stoppedAt), "--plot", "x.png"], ["x.png"]);
     assert.equal(expected.json.outcome, "stopped");
     assert.deepEqual(shown, expected.json.readouts);
     assert.equal(await pixelsDiffering(page, expected["x.png"]), 0);
@@ -175,16 +176,16 @@ describe("during a run", () => {
     await setFields(page, longMove);
     await page.click("#Command1");
     await page.waitForFunction(() => Number(document.getElementById("Text7").value) > 1000);
+    const download = page.waitForEvent("download");
     await page.click("#Check1");
     await page.waitForFunction(() => Number(document.getElementById("Text7").value) > 300000);
-    const download = page.waitForEvent("download");
     await page.click("#Command2");
     await waitForRuns(page, 1);
     const log = readFileSync(await (await download).path());
     const fromPulse = Number(log.toString("latin1").split(/\s+/)[2]);
     const stoppedAt = (await readouts(page)).Text7;
     assert.ok(fromPulse > 1000, "recording from pulse " + fromPulse);
-    const expected = batchRun(["--set", "Text6=2000000", "--at", `${fromPulse}:Check1=1`,
+    const expected = batchRun(["--set", "Text6=6000000", "--at", `${fromPulse}:Check1=1`,
                                "--stop-at", stoppedAt], ["DATA_LOG.txt"]);
     assert.ok(log.equals(expected["DATA_LOG.txt"]), "the data log differs from the batch runner's");
     await finish(page);
@@ -204,7 +205,7 @@ describe("during a run", () => {
     await page.focus("#Command2");
     await page.keyboard.press("Space");
     await waitForRuns(page, 1);
-    assert.ok(Number(await page.inputValue("#Text7")) < 2000000);
+    assert.ok(Number(await page.inputValue("#Text7")) < 6000000);
     assert.equal(await page.evaluate(() => document.activeElement.id), "Command1");
     await finish(page);
   });
