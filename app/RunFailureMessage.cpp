@@ -27,9 +27,4 @@ void showRunFailureMessage(QWidget* parent, const RunOutcome& outcome, const QSt
   box.exec();
 }
 
-std::optional<TextBox> fieldToCorrect(const RunOutcome& outcome) {
-  if (!outcome.failure || outcome.failure->causes.empty()) return std::nullopt;
-  return fieldOf(outcome.failure->causes.front()).control;
-}
-
 }  // namespace tarvex::window

@@ -1,11 +1,10 @@
 // What the window tells the user when a run ends with a runtime error.
 #pragma once
 
-#include <optional>
-
 #include <QString>
 
 #include "Controls.h"
+#include "FailureText.h"
 #include "Parameters.h"
 #include "RunOutcome.h"
 
@@ -27,9 +26,5 @@ QString runFailureTitle();
 // The message box of a failed run: `message` (as runFailureMessage gave it),
 // and the engine's own step under it in a smaller line.
 void showRunFailureMessage(QWidget* parent, const RunOutcome& outcome, const QString& message);
-
-// The field the user should correct after a failed run: the first at its
-// cause; nothing for a failure in the course of the run or in the data log.
-std::optional<TextBox> fieldToCorrect(const RunOutcome& outcome);
 
 }  // namespace tarvex::window

@@ -80,12 +80,4 @@ QString askFileToSave(QWidget* parent, const QString& title, const QString& name
   return chosen;
 }
 
-QString fileKindText(const std::string& kind) {
-  if (kind == "a directory") return QStringLiteral("フォルダー");
-  if (kind == "a named pipe") return QStringLiteral("名前付きパイプ");
-  if (kind == "a device") return QStringLiteral("デバイス");
-  if (kind == "a socket") return QStringLiteral("ソケット");
-  return QStringLiteral("通常のファイル以外");
-}
-
 }  // namespace tarvex::window

@@ -24,8 +24,4 @@ bool installJapaneseDialogs(QCoreApplication& app);
 QString askFileToSave(QWidget* parent, const QString& title, const QString& name,
                       const QString& filter);
 
-// What a file that is not a regular one is, in the window's words, from the
-// parameter files' own: "a directory" is "フォルダー".
-QString fileKindText(const std::string& kind);
-
 }  // namespace tarvex::window

@@ -20,6 +20,17 @@ if(TARVEX_BUILD_GUI AND NOT WIN32)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# The page (tools/web makes it): the window's form in a browser, beside the
+# batch runner in the ZIP, with the program's shared files on Linux. A build
+# without it packages without it; tools/package makes it first.
+set(TARVEX_PAGE ${CMAKE_CURRENT_SOURCE_DIR}/build/web/tarvex-sim.html
+    CACHE FILEPATH "The page to package beside the programs")
+if(WIN32)
+  install(FILES ${TARVEX_PAGE} DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
+elseif(NOT EMSCRIPTEN)
+  install(FILES ${TARVEX_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvex OPTIONAL)
+endif()
+
 set(CPACK_PACKAGE_NAME tarvex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY

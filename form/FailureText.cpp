@@ -248,4 +248,9 @@ std::string failureDetailJapanese(const RunOutcome& outcome) {
          "）";
 }
 
+std::optional<TextBox> fieldToCorrect(const RunOutcome& outcome) {
+  if (!outcome.failure || outcome.failure->causes.empty()) return std::nullopt;
+  return fieldOf(outcome.failure->causes.front()).control;
+}
+
 }  // namespace tarvex

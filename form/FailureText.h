@@ -3,8 +3,10 @@
 // the step of the run at which it happened.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "Controls.h"
 #include "Parameters.h"
 #include "RunOutcome.h"
 
@@ -28,5 +30,9 @@ std::string describeFailureJapanese(const RunOutcome& outcome, const RunParamete
 // engine's own terms, the fields at its cause by control and name, and when it
 // failed, e.g. "演算ステップ: speedCounter - 1（経過 1234 ティック、出力パルス 5）".
 std::string failureDetailJapanese(const RunOutcome& outcome);
+
+// The field the user should correct after a failed run: the first at its
+// cause; nothing for a failure in the course of the run or in the data log.
+std::optional<TextBox> fieldToCorrect(const RunOutcome& outcome);
 
 }  // namespace tarvex

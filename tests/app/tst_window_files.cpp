@@ -221,10 +221,11 @@ class WindowFiles : public test::WindowTest {
     const struct {
       const char* kind;
       const char* reason;  // nullptr: written
-    } kinds[] = {{"fifo", "a named pipe"},
-                 {"socket", "a socket"},
-                 {"device", "a device"},
-                 {"link", nullptr}};
+      const char* japanese;
+    } kinds[] = {{"fifo", "a named pipe", "名前付きパイプ"},
+                 {"socket", "a socket", "ソケット"},
+                 {"device", "a device", "デバイス"},
+                 {"link", nullptr, nullptr}};
     // the menu's key (Qt::Key_unknown: the Save button), the extension, the message
     const std::tuple<Qt::Key, QString, QString> saves[] = {
         {Qt::Key_P, "png",
@@ -240,7 +241,7 @@ class WindowFiles : public test::WindowTest {
          "ファイル保存エラー|「%1」は通常のファイルではないため保存できま"
          "せん。\n（%2）"}};
     for (const auto& [key, extension, message] : saves)
-      for (const auto& [kind, reason] : kinds) {
+      for (const auto& [kind, reason, japanese] : kinds) {
         const QString name = QStringLiteral("%1-%2.%3").arg(kind, extension, extension);
         const std::filesystem::path at = dir->file(name.toStdString());
         if (!make(kind, at)) continue;
@@ -250,7 +251,9 @@ class WindowFiles : public test::WindowTest {
                 ? answering([&] { click("Command3"); }, name.chopped(4), Qt::Key_Y).mid(2)
                 : exportTo(key, file(name.toUtf8().constData()));
         const QString path = key == Qt::Key_unknown ? name : file(name.toUtf8().constData());
-        QCOMPARE(seen.join(';'), reason ? message.arg(path, reason) : QString());
+        QCOMPARE(seen.join(';'), reason
+                                     ? message.arg(path, key == Qt::Key_unknown ? japanese : reason)
+                                     : QString());
         QCOMPARE(std::filesystem::symlink_status(at).type(), before);
         if (!reason) QVERIFY(test::readFile(dir->file("target")).size() > 3);
         std::filesystem::remove(at);
