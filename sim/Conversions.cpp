@@ -1,133 +1,126 @@
 #include "Conversions.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <limits>
-#include <type_traits>
-
-// Real numbers to text and back: by the standard library where it converts
-// them itself, else by the C library's conversions in the "C" locale, which
-// give the same texts and values.
-#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
-#define TARVEX_STD_REAL_CHARCONV 1
-#else
-#define TARVEX_STD_REAL_CHARCONV 0
-#include <locale.h>  // newlocale, uselocale
-#include <cerrno>
 #include <cstdlib>
-#endif
+#include <limits>
+
+// Real numbers to text and back through packaged header-only libraries, the
+// same code on every target whatever its standard library converts itself:
+// fmt writes them (its shortest digits and its exactly rounded decimals),
+// fast_float reads them. Both are locale-independent.
+#include <fast_float/fast_float.h>
+#include <fmt/format.h>
 
 namespace tarvex {
 namespace {
 
-#if !TARVEX_STD_REAL_CHARCONV
-// The "C" locale for this thread while it lives: '.' is the decimal point
-// whatever locale the program runs in.
-class InCLocale {
- public:
-  InCLocale() : previous_(uselocale(cLocale())) {}
-  ~InCLocale() { uselocale(previous_); }
-  InCLocale(const InCLocale&) = delete;
-  InCLocale& operator=(const InCLocale&) = delete;
-
- private:
-  static locale_t cLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return c;
-  }
-  locale_t previous_;
+// The shortest digits of a finite, non-zero magnitude: the value is
+// digits[0].digits[1...] x 10^exponent, no leading or trailing zero.
+struct ShortestDigits {
+  char digits[24];
+  int count = 0;
+  int exponent = 0;
 };
 
-// The text of d.ddd x 10^exponent read back as a Real.
+// fmt writes the shortest digits that read back as the same value of the
+// type, the closest of them to the value, in a form of its own ("1e+16",
+// "0.0001", "1000000"); only the digits and where the point goes are taken
+// from it.
 template <class Real>
-Real readBack(const std::string& digits, int exponent) {
-  std::string text = digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(exponent);
-  if constexpr (std::is_same_v<Real, float>)
-    return std::strtof(text.c_str(), nullptr);
-  else
-    return std::strtod(text.c_str(), nullptr);
-}
-
-// The shortest digits that read back as `magnitude` (finite, not negative),
-// the value being digits[0].digits[1...] x 10^exponent.
-template <class Real>
-void shortestDigits(Real magnitude, std::string& digits, int& exponent) {
-  int mantissaExponent = 0;
-  const bool powerOfTwo = std::frexp(magnitude, &mantissaExponent) == Real(0.5);
-  for (int precision = 1;; ++precision) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*e", precision - 1, static_cast<double>(magnitude));
-    const char* e = std::strchr(text, 'e');
-    digits.assign(1, text[0]);
-    if (precision > 1) digits.append(text + 2, static_cast<std::size_t>(e - (text + 2)));
-    exponent = std::atoi(e + 1);
-    if (readBack<Real>(digits, exponent) == magnitude ||
-        precision == std::numeric_limits<Real>::max_digits10)
-      break;
-    // Just above a power of two the values lie twice as far apart as just
-    // below it: the nearest digits may fall below, where nothing reads back
-    // as it, while the next digits up do.
-    if (powerOfTwo) {
-      std::string up = digits;
-      int upExponent = exponent;
-      std::size_t i = up.size();
-      while (i > 0 && up[i - 1] == '9') up[--i] = '0';
-      if (i == 0) {
-        up.insert(up.begin(), '1');
-        up.pop_back();
-        ++upExponent;
-      } else {
-        ++up[i - 1];
-      }
-      if (readBack<Real>(up, upExponent) == magnitude) {
-        digits = up;
-        exponent = upExponent;
-        break;
-      }
+ShortestDigits shortestDigits(Real magnitude) {
+  char text[48];
+  const char* const end = fmt::format_to(text, "{}", magnitude);
+  ShortestDigits d;
+  const char* const e = std::find(static_cast<const char*>(text), end, 'e');
+  int pointAfter = 0;  // digits before the point; less than 0: zeros after it
+  bool beforePoint = true;
+  for (const char* c = text; c != e; ++c) {
+    if (*c == '.') {
+      beforePoint = false;
+      continue;
     }
+    if (d.count == 0 && *c == '0') {  // a leading zero
+      if (!beforePoint) --pointAfter;
+      continue;
+    }
+    if (beforePoint) ++pointAfter;
+    d.digits[d.count++] = *c;
   }
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+  d.exponent = pointAfter - 1;
+  if (e != end) {
+    int power = 0;
+    const bool negative = e[1] == '-';
+    for (const char* c = e + 2; c != end; ++c) power = power * 10 + (*c - '0');
+    d.exponent += negative ? -power : power;
+  }
+  return d;
 }
-#endif
 
+// 1.25e+07: the digits, then the exponent with two digits at least.
+char* putScientific(char* out, const ShortestDigits& d) {
+  *out++ = d.digits[0];
+  if (d.count > 1) {
+    *out++ = '.';
+    out = std::copy(d.digits + 1, d.digits + d.count, out);
+  }
+  *out++ = 'e';
+  *out++ = d.exponent < 0 ? '-' : '+';
+  const int power = std::abs(d.exponent);
+  if (power >= 100) *out++ = static_cast<char>('0' + power / 100);
+  *out++ = static_cast<char>('0' + power / 10 % 10);
+  *out++ = static_cast<char>('0' + power % 10);
+  return out;
+}
+
+// The length of the digits without an exponent: "123000", "1.23", "0.000123".
+int plainLength(const ShortestDigits& d) {
+  if (d.exponent >= d.count - 1) return d.exponent + 1;
+  if (d.exponent >= 0) return d.count + 1;
+  return d.count + 1 - d.exponent;
+}
+
+// The digits without an exponent.
 template <class Real>
-std::string shortest(Real value) {
-#if TARVEX_STD_REAL_CHARCONV
-  char text[64];
-  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-#else
-  const InCLocale c;
-  char text[400];
-  if (!std::isfinite(value)) {
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-  }
-  const std::string sign = std::signbit(value) ? "-" : "";
-  const Real magnitude = std::fabs(value);
-  std::string digits;
-  int exponent = 0;
-  shortestDigits(magnitude, digits, exponent);
-  const int count = static_cast<int>(digits.size());
-  // 1.25e+07: two exponent digits at least.
-  std::snprintf(text, sizeof text, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-  const std::string scientific =
-      digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "") + text;
-  std::string plain;
-  if (exponent >= count - 1) {
+char* putPlain(char* out, Real magnitude, const ShortestDigits& d) {
+  if (d.exponent >= d.count - 1) {
     // A whole number: its exact digits, as many as the shortest ones and
-    // their zeros, and the closest to the value.
-    std::snprintf(text, sizeof text, "%.0f", static_cast<double>(magnitude));
-    plain = text;
-  } else if (exponent >= 0) {
-    plain = digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
-  } else {
-    plain = "0." + std::string(-exponent - 1, '0') + digits;
+    // their zeros, and the closest to the value. Below 2^mantissa-digits
+    // every whole number is exact, and they are the shortest ones and zeros.
+    if (magnitude >= std::ldexp(Real(1), std::numeric_limits<Real>::digits))
+      return fmt::format_to(out, "{:.0f}", magnitude);
+    out = std::copy(d.digits, d.digits + d.count, out);
+    return std::fill_n(out, d.exponent + 1 - d.count, '0');
   }
-  return sign + (plain.size() <= scientific.size() ? plain : scientific);
-#endif
+  if (d.exponent >= 0) {
+    out = std::copy(d.digits, d.digits + d.exponent + 1, out);
+    *out++ = '.';
+    return std::copy(d.digits + d.exponent + 1, d.digits + d.count, out);
+  }
+  *out++ = '0';
+  *out++ = '.';
+  out = std::fill_n(out, -d.exponent - 1, '0');
+  return std::copy(d.digits, d.digits + d.count, out);
+}
+
+// The fewest digits that read back as the value, in plain or exponent
+// form, whichever is shorter (plain on a tie).
+template <class Real>
+char* putShortest(char* out, Real value) {
+  if (std::signbit(value)) *out++ = '-';
+  if (std::isnan(value)) return std::copy_n("nan", 3, out);
+  if (std::isinf(value)) return std::copy_n("inf", 3, out);
+  if (value == 0) {
+    *out++ = '0';
+    return out;
+  }
+  const Real magnitude = std::fabs(value);
+  const ShortestDigits d = shortestDigits(magnitude);
+  char scientific[kShortestTextMax];
+  char* const scientificEnd = putScientific(scientific, d);
+  if (plainLength(d) <= scientificEnd - scientific) return putPlain(out, magnitude, d);
+  return std::copy(scientific, scientificEnd, out);
 }
 
 bool isDigit(char c) {
@@ -135,25 +128,15 @@ bool isDigit(char c) {
 }
 
 // The value of a number text without sign or blanks that has the syntax of
-// one; Overflow when it lies beyond the double range, too large or too small.
-Converted<double> decimalValue(const std::string& digits) {
+// one and a non-zero digit; Overflow when it lies beyond the double range,
+// too large (read as infinite) or too small (read as zero).
+Converted<double> decimalValue(std::string_view digits) {
   const char* const end = digits.data() + digits.size();
-#if TARVEX_STD_REAL_CHARCONV
   double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) return {0.0, ConversionStatus::Overflow};
+  const auto [ptr, ec] =
+      fast_float::from_chars(digits.data(), end, value, fast_float::chars_format::general);
   if (ec != std::errc() || ptr != end) return {0.0, ConversionStatus::TypeMismatch};
-#else
-  const InCLocale c;
-  char* ptr = nullptr;
-  errno = 0;
-  const double value = std::strtod(digits.c_str(), &ptr);
-  if (ptr != end) return {0.0, ConversionStatus::TypeMismatch};
-  // The C library reports a result below the normal range as out of range
-  // too; beyond the range lies only what became zero or infinite.
-  if (errno == ERANGE && (value == 0.0 || std::isinf(value)))
-    return {0.0, ConversionStatus::Overflow};
-#endif
+  if (std::isinf(value) || value == 0.0) return {0.0, ConversionStatus::Overflow};
   return {value, ConversionStatus::Ok};
 }
 
@@ -215,7 +198,7 @@ Converted<double> parseNumber(std::string_view text) {
   if (i != end) return {0.0, ConversionStatus::TypeMismatch};
   if (!seenNonZero) return {negative ? -0.0 : 0.0, ConversionStatus::Ok};
 
-  const Converted<double> number = decimalValue(std::string(text.substr(start, end - start)));
+  const Converted<double> number = decimalValue(text.substr(start, end - start));
   if (number.status == ConversionStatus::Overflow) {
     // Too large overflows; too small is zero.
     const std::int64_t decimalMagnitude =
@@ -264,27 +247,25 @@ std::string intToText(std::int64_t value) {
 }
 
 std::string fixedText(double value, int decimals) {
-  decimals = std::max(decimals, 0);
-  // The largest double has 309 digits before the point.
-  std::string text(static_cast<std::size_t>(decimals) + 330, '\0');
-#if TARVEX_STD_REAL_CHARCONV
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value,
-                                 std::chars_format::fixed, decimals);
-  text.resize(static_cast<std::size_t>(end.ptr - text.data()));
-#else
-  const InCLocale c;
-  const int length = std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
-#endif
-  return text;
+  return fmt::format("{:.{}f}", value, std::max(decimals, 0));
+}
+
+char* putShortestText(char* out, double value) {
+  return putShortest(out, value);
+}
+
+char* putShortestText(char* out, float value) {
+  return putShortest(out, value);
 }
 
 std::string shortestText(double value) {
-  return shortest(value);
+  char text[kShortestTextMax];
+  return std::string(text, putShortest(text, value));
 }
 
 std::string shortestText(float value) {
-  return shortest(value);
+  char text[kShortestTextMax];
+  return std::string(text, putShortest(text, value));
 }
 
 }  // namespace tarvex
