@@ -62,6 +62,7 @@ BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
       plotPath_(plotPath.value_or(std::filesystem::path())),
       pointsLimit_(pointsLimit) {
   points_ = create(pointsPath, "the points file", openError_);
+  if (points_ != nullptr) pendingPoints_.reserve(kPendingPointsBytes + kPointLineBytes);
   plot_ = create(plotPath, "the plot", openError_);
   if (tracePath) {
     tracePath_ = *tracePath;
@@ -90,6 +91,7 @@ void BatchGraph::pointPlotted(const PlottedPoint& point) {
   }
   if (points_ == nullptr) return;
   if (pointsWritten_ == pointsLimit_) {
+    if (!writePendingPoints()) return;
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": the run plots more than " +
                    std::to_string(pointsLimit_) + " points, the most a points file takes";
     std::fclose(points_);
@@ -97,19 +99,30 @@ void BatchGraph::pointPlotted(const PlottedPoint& point) {
     return;
   }
   // Shortest text that reads back as the same single-precision value.
-  const std::string line = shortestText(point.x) + ' ' + shortestText(point.y) + '\n';
-  errno = 0;
-  if (std::fwrite(line.data(), 1, line.size(), points_) != line.size()) {
-    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
-    std::fclose(points_);
-    points_ = nullptr;
-    return;
-  }
+  char line[kPointLineBytes];
+  char* end = putShortestText(line, point.x);
+  *end++ = ' ';
+  end = putShortestText(end, point.y);
+  *end++ = '\n';
+  pendingPoints_.append(line, end);
   ++pointsWritten_;
+  if (pendingPoints_.size() >= kPendingPointsBytes) writePendingPoints();
+}
+
+bool BatchGraph::writePendingPoints() {
+  errno = 0;
+  const bool written = std::fwrite(pendingPoints_.data(), 1, pendingPoints_.size(), points_) ==
+                       pendingPoints_.size();
+  pendingPoints_.clear();
+  if (written) return true;
+  pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
+  std::fclose(points_);
+  points_ = nullptr;
+  return false;
 }
 
 std::string BatchGraph::finishPoints() {
-  if (points_ != nullptr) {
+  if (points_ != nullptr && writePendingPoints()) {
     pointsError_ = writeAndClose(points_, pointsPath_, {});
     points_ = nullptr;
   }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "Conversions.h"
 #include "GraphPicture.h"
 #include "TraceCsv.h"
 
@@ -63,6 +64,16 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   std::string finishPlot();
 
  private:
+  // Writes the points kept so far to the file; false, and the file closed
+  // with the error, if that fails.
+  bool writePendingPoints();
+
+  // The points file is written this many bytes at a time, from one buffer
+  // made when the file is created.
+  static constexpr std::size_t kPendingPointsBytes = 64 * 1024;
+  // The longest line of the points file: "x y" and the line end.
+  static constexpr std::size_t kPointLineBytes = 2 * kShortestTextMax + 2;
+
   GraphPicture picture_;
   std::filesystem::path pointsPath_, plotPath_, tracePath_;
   std::FILE* points_ = nullptr;
@@ -70,6 +81,7 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   std::int64_t pointsLimit_;
   std::int64_t pointsWritten_ = 0;
   std::string pointsError_;
+  std::string pendingPoints_;
   std::string openError_;
   std::unique_ptr<TraceCsvFile> trace_;
   std::int64_t traceWritten_ = 0;
