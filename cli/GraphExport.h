@@ -81,7 +81,13 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   std::int64_t pointsLimit_;
   std::int64_t pointsWritten_ = 0;
   std::string pointsError_;
+  // The points not yet written, from the start of the buffer; the line of
+  // the last point put into it and where that point lies.
   std::string pendingPoints_;
+  std::size_t pendingBytes_ = 0;
+  char lastLine_[kPointLineBytes] = {};
+  std::size_t lastLineBytes_ = 0;
+  PlottedPoint lastPoint_{};
   std::string openError_;
   std::unique_ptr<TraceCsvFile> trace_;
   std::int64_t traceWritten_ = 0;

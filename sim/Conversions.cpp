@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 // Real numbers to text and back through packaged header-only libraries, the
@@ -16,92 +18,125 @@ namespace tarvex {
 namespace {
 
 // The shortest digits of a finite, non-zero magnitude: the value is
-// digits[0].digits[1...] x 10^exponent, no leading or trailing zero.
+// significand x 10^(exponent - count + 1), the significand having `count`
+// digits and no trailing zero; `exponent` is the power of ten of its first
+// digit.
 struct ShortestDigits {
-  char digits[24];
+  std::uint64_t significand = 0;
   int count = 0;
   int exponent = 0;
 };
 
-// fmt writes the shortest digits that read back as the same value of the
-// type, the closest of them to the value, in a form of its own ("1e+16",
-// "0.0001", "1000000"); only the digits and where the point goes are taken
-// from it.
+// Below 2^(mantissa digits) every whole number is exact; as text its own
+// digits are the shortest that read back as it.
+template <class Real>
+Real wholeNumbersExactBelow() {
+  return std::ldexp(Real(1), std::numeric_limits<Real>::digits);
+}
+
+int digitCount(std::uint64_t n) {
+  int count = 1;
+  for (std::uint64_t power = 10; count < 20 && n >= power; power *= 10) ++count;
+  return count;
+}
+
+// The shortest digits that read back as the same value of the type, the
+// closest of them to the value: fmt's Dragonbox, the search its own "{}"
+// format makes, called directly, as the form "{}" chooses is not ours
+// ("1000000", "0.0001").
 template <class Real>
 ShortestDigits shortestDigits(Real magnitude) {
-  char text[48];
-  const char* const end = fmt::format_to(text, "{}", magnitude);
   ShortestDigits d;
-  const char* const e = std::find(static_cast<const char*>(text), end, 'e');
-  int pointAfter = 0;  // digits before the point; less than 0: zeros after it
-  bool beforePoint = true;
-  for (const char* c = text; c != e; ++c) {
-    if (*c == '.') {
-      beforePoint = false;
-      continue;
-    }
-    if (d.count == 0 && *c == '0') {  // a leading zero
-      if (!beforePoint) --pointAfter;
-      continue;
-    }
-    if (beforePoint) ++pointAfter;
-    d.digits[d.count++] = *c;
+  if (magnitude < wholeNumbersExactBelow<Real>() && magnitude == std::trunc(magnitude)) {
+    // A whole number that is exact: its own digits are the shortest, and
+    // they are found without a search.
+    d.significand = static_cast<std::uint64_t>(magnitude);
+  } else {
+    const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
+    d.significand = decimal.significand;
+    d.exponent = decimal.exponent;
   }
-  while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
-  d.exponent = pointAfter - 1;
-  if (e != end) {
-    int power = 0;
-    const bool negative = e[1] == '-';
-    for (const char* c = e + 2; c != end; ++c) power = power * 10 + (*c - '0');
-    d.exponent += negative ? -power : power;
+  while (d.significand % 10 == 0) {
+    d.significand /= 10;
+    ++d.exponent;
   }
+  d.count = digitCount(d.significand);
+  d.exponent += d.count - 1;
   return d;
 }
 
+// n in `count` digits at out, zeros first where n has fewer; returns their
+// end.
+char* putDigits(char* out, std::uint64_t n, int count) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char* const end = out + count;
+  char* p = end;
+  for (; n >= 100; n /= 100) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (n % 100), 2);
+  }
+  if (n >= 10) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * n, 2);
+  } else {
+    *--p = static_cast<char>('0' + n);
+  }
+  while (p != out) *--p = '0';
+  return end;
+}
+
 // 1.25e+07: the digits, then the exponent with two digits at least.
+int scientificLength(const ShortestDigits& d) {
+  const int power = std::abs(d.exponent);
+  return d.count + (d.count > 1 ? 1 : 0) + 2 + (power >= 100 ? 3 : 2);
+}
+
 char* putScientific(char* out, const ShortestDigits& d) {
-  *out++ = d.digits[0];
   if (d.count > 1) {
-    *out++ = '.';
-    out = std::copy(d.digits + 1, d.digits + d.count, out);
+    putDigits(out + 1, d.significand, d.count);
+    out[0] = out[1];
+    out[1] = '.';
+    out += d.count + 1;
+  } else {
+    out = putDigits(out, d.significand, 1);
   }
   *out++ = 'e';
   *out++ = d.exponent < 0 ? '-' : '+';
   const int power = std::abs(d.exponent);
-  if (power >= 100) *out++ = static_cast<char>('0' + power / 100);
-  *out++ = static_cast<char>('0' + power / 10 % 10);
-  *out++ = static_cast<char>('0' + power % 10);
-  return out;
+  return putDigits(out, static_cast<std::uint64_t>(power), power >= 100 ? 3 : 2);
 }
 
-// The length of the digits without an exponent: "123000", "1.23", "0.000123".
+// The digits without an exponent: "123000", "1.23", "0.000123".
 int plainLength(const ShortestDigits& d) {
   if (d.exponent >= d.count - 1) return d.exponent + 1;
   if (d.exponent >= 0) return d.count + 1;
   return d.count + 1 - d.exponent;
 }
 
-// The digits without an exponent.
 template <class Real>
 char* putPlain(char* out, Real magnitude, const ShortestDigits& d) {
   if (d.exponent >= d.count - 1) {
     // A whole number: its exact digits, as many as the shortest ones and
-    // their zeros, and the closest to the value. Below 2^mantissa-digits
-    // every whole number is exact, and they are the shortest ones and zeros.
-    if (magnitude >= std::ldexp(Real(1), std::numeric_limits<Real>::digits))
+    // their zeros, and the closest to the value; below the limit, they are
+    // the shortest ones and zeros.
+    if (magnitude >= wholeNumbersExactBelow<Real>())
       return fmt::format_to(out, "{:.0f}", magnitude);
-    out = std::copy(d.digits, d.digits + d.count, out);
+    out = putDigits(out, d.significand, d.count);
     return std::fill_n(out, d.exponent + 1 - d.count, '0');
   }
   if (d.exponent >= 0) {
-    out = std::copy(d.digits, d.digits + d.exponent + 1, out);
-    *out++ = '.';
-    return std::copy(d.digits + d.exponent + 1, d.digits + d.count, out);
+    char* const end = putDigits(out + 1, d.significand, d.count);
+    for (int i = 0; i <= d.exponent; ++i) out[i] = out[i + 1];
+    out[d.exponent + 1] = '.';
+    return end;
   }
   *out++ = '0';
   *out++ = '.';
   out = std::fill_n(out, -d.exponent - 1, '0');
-  return std::copy(d.digits, d.digits + d.count, out);
+  return putDigits(out, d.significand, d.count);
 }
 
 // The fewest digits that read back as the value, in plain or exponent
@@ -117,10 +152,8 @@ char* putShortest(char* out, Real value) {
   }
   const Real magnitude = std::fabs(value);
   const ShortestDigits d = shortestDigits(magnitude);
-  char scientific[kShortestTextMax];
-  char* const scientificEnd = putScientific(scientific, d);
-  if (plainLength(d) <= scientificEnd - scientific) return putPlain(out, magnitude, d);
-  return std::copy(scientific, scientificEnd, out);
+  if (plainLength(d) <= scientificLength(d)) return putPlain(out, magnitude, d);
+  return putScientific(out, d);
 }
 
 bool isDigit(char c) {
