@@ -160,21 +160,9 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// The value of a number text without sign or blanks that has the syntax of
-// one and a non-zero digit; Overflow when it lies beyond the double range,
-// too large (read as infinite) or too small (read as zero).
-Converted<double> decimalValue(std::string_view digits) {
-  const char* const end = digits.data() + digits.size();
-  double value = 0.0;
-  const auto [ptr, ec] =
-      fast_float::from_chars(digits.data(), end, value, fast_float::chars_format::general);
-  if (ec != std::errc() || ptr != end) return {0.0, ConversionStatus::TypeMismatch};
-  if (std::isinf(value) || value == 0.0) return {0.0, ConversionStatus::Overflow};
-  return {value, ConversionStatus::Ok};
-}
-
-// Checks the number syntax and, when it holds, reads the value. Also tells
-// whether a value out of the double range was too large or too small.
+// Checks the number syntax and, when it holds, reads the value: the nearest
+// double, ties to even; a value too small for a double is zero, one too
+// large Overflow.
 Converted<double> parseNumber(std::string_view text) {
   std::size_t i = 0;
   const std::size_t n = text.size();
@@ -188,59 +176,27 @@ Converted<double> parseNumber(std::string_view text) {
     ++i;
   }
   const std::size_t start = i;
-  std::size_t intDigits = 0, fracDigits = 0;
-  // Digits before the first non-zero digit do not count towards the magnitude.
-  std::int64_t magnitude = 0;  // decimal exponent of the leading non-zero digit, + 1
-  bool seenNonZero = false;
-  std::int64_t leadingFracZeros = 0;
-  while (i < end && isDigit(text[i])) {
-    if (text[i] != '0') seenNonZero = true;
-    if (seenNonZero) ++magnitude;
-    ++intDigits;
-    ++i;
-  }
-  if (i < end && text[i] == '.') {
-    ++i;
-    while (i < end && isDigit(text[i])) {
-      if (!seenNonZero) {
-        if (text[i] == '0')
-          ++leadingFracZeros;
-        else
-          seenNonZero = true;
-      }
-      ++fracDigits;
-      ++i;
-    }
-  }
-  if (intDigits + fracDigits == 0) return {0.0, ConversionStatus::TypeMismatch};
-  std::int64_t exponent = 0;
+  std::size_t digits = 0;
+  for (; i < end && isDigit(text[i]); ++i) ++digits;
+  if (i < end && text[i] == '.')
+    for (++i; i < end && isDigit(text[i]); ++i) ++digits;
+  if (digits == 0) return {0.0, ConversionStatus::TypeMismatch};
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
-    bool expNegative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) {
-      expNegative = text[i] == '-';
-      ++i;
-    }
+    if (i < end && (text[i] == '+' || text[i] == '-')) ++i;
     if (i >= end || !isDigit(text[i])) return {0.0, ConversionStatus::TypeMismatch};
-    while (i < end && isDigit(text[i])) {
-      if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');
-      ++i;
-    }
-    if (expNegative) exponent = -exponent;
+    while (i < end && isDigit(text[i])) ++i;
   }
   if (i != end) return {0.0, ConversionStatus::TypeMismatch};
-  if (!seenNonZero) return {negative ? -0.0 : 0.0, ConversionStatus::Ok};
 
-  const Converted<double> number = decimalValue(text.substr(start, end - start));
-  if (number.status == ConversionStatus::Overflow) {
-    // Too large overflows; too small is zero.
-    const std::int64_t decimalMagnitude =
-        (magnitude > 0 ? magnitude : -leadingFracZeros) + exponent;
-    if (decimalMagnitude > 0) return {0.0, ConversionStatus::Overflow};
-    return {negative ? -0.0 : 0.0, ConversionStatus::Ok};
-  }
-  if (!number.ok()) return number;
-  return {negative ? -number.value : number.value, ConversionStatus::Ok};
+  // fast_float reads the text without its sign, which the syntax above
+  // leaves to this function.
+  double value = 0.0;
+  const auto [ptr, ec] = fast_float::from_chars(text.data() + start, text.data() + end, value,
+                                                fast_float::chars_format::general);
+  if (ec != std::errc() || ptr != text.data() + end) return {0.0, ConversionStatus::TypeMismatch};
+  if (std::isinf(value)) return {0.0, ConversionStatus::Overflow};
+  return {negative ? -value : value, ConversionStatus::Ok};
 }
 
 template <class T>
