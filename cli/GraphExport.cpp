@@ -116,7 +116,9 @@ void BatchGraph::pointPlotted(const PlottedPoint& point) {
     lastLineBytes_ = static_cast<std::size_t>(end - lastLine_);
     lastPoint_ = point;
   }
-  std::memcpy(pendingPoints_.data() + pendingBytes_, lastLine_, lastLineBytes_);
+  // The whole line buffer, a copy of fixed size being the fastest; the
+  // bytes past the line are overwritten by the next one.
+  std::memcpy(pendingPoints_.data() + pendingBytes_, lastLine_, sizeof lastLine_);
   pendingBytes_ += lastLineBytes_;
   ++pointsWritten_;
   if (pendingBytes_ >= kPendingPointsBytes) writePendingPoints();
