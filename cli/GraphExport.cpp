@@ -85,18 +85,32 @@ BatchGraph::~BatchGraph() {
 }
 
 void BatchGraph::pointPlotted(const PlottedPoint& point) {
-  if (trace_) {
-    if (traceWritten_++ < pointsLimit_) {
-      trace_->pointPlotted(point);
-    } else {
-      traceError_ = trace_->finish();
-      if (traceError_.empty())
-        traceError_ = "cannot write " + pathText(tracePath_) + ": the run plots more than " +
-                      std::to_string(pointsLimit_) + " points, the most a trace takes";
-      trace_.reset();
-    }
-  }
+  if (trace_) tracePoint(point);
   if (points_ == nullptr) return;
+  // A run that plots many points plots most of them where the one before
+  // was (at the graph's right edge, at a steady speed): their lines are
+  // counted, and put into the buffer together.
+  if (pointsWritten_ > 0 && pointsWritten_ < pointsLimit_ && samePlace(point, lastPoint_)) {
+    ++repeatedLines_;
+    ++pointsWritten_;
+    return;
+  }
+  pointAtANewPlace(point);
+}
+
+void BatchGraph::tracePoint(const PlottedPoint& point) {
+  if (traceWritten_++ < pointsLimit_) {
+    trace_->pointPlotted(point);
+    return;
+  }
+  traceError_ = trace_->finish();
+  if (traceError_.empty())
+    traceError_ = "cannot write " + pathText(tracePath_) + ": the run plots more than " +
+                  std::to_string(pointsLimit_) + " points, the most a trace takes";
+  trace_.reset();
+}
+
+void BatchGraph::pointAtANewPlace(const PlottedPoint& point) {
   if (pointsWritten_ == pointsLimit_) {
     if (!writePendingPoints()) return;
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": the run plots more than " +
@@ -105,31 +119,41 @@ void BatchGraph::pointPlotted(const PlottedPoint& point) {
     points_ = nullptr;
     return;
   }
-  // Shortest text that reads back as the same single-precision value. A run
-  // that plots many points plots most of them where the one before was (at
-  // the graph's right edge, at a steady speed): that line is copied.
-  if (pointsWritten_ == 0 || !samePlace(point, lastPoint_)) {
-    char* end = putShortestText(lastLine_, point.x);
-    *end++ = ' ';
-    end = putShortestText(end, point.y);
-    *end++ = '\n';
-    lastLineBytes_ = static_cast<std::size_t>(end - lastLine_);
-    lastPoint_ = point;
-  }
-  // Copies of a fixed size are the fastest, most of all in WebAssembly:
-  // most lines fit in 16 bytes, the others in the whole line buffer. The
-  // bytes past the line are overwritten by the next one.
-  char* const to = pendingPoints_.data() + pendingBytes_;
-  if (lastLineBytes_ <= 16)
-    std::memcpy(to, lastLine_, 16);
-  else
-    std::memcpy(to, lastLine_, sizeof lastLine_);
-  pendingBytes_ += lastLineBytes_;
+  if (!putRepeatedLines()) return;
+  // Shortest text that reads back as the same single-precision value.
+  char* end = putShortestText(lastLine_, point.x);
+  *end++ = ' ';
+  end = putShortestText(end, point.y);
+  *end++ = '\n';
+  lastLineBytes_ = static_cast<std::size_t>(end - lastLine_);
+  lastPoint_ = point;
+  repeatedLines_ = 1;
   ++pointsWritten_;
-  if (pendingBytes_ >= kPendingPointsBytes) writePendingPoints();
+}
+
+bool BatchGraph::putRepeatedLines() {
+  while (repeatedLines_ > 0) {
+    const std::size_t room = (pendingPoints_.size() - pendingBytes_) / lastLineBytes_;
+    const std::size_t lines = std::min(room, static_cast<std::size_t>(repeatedLines_));
+    // One line, then the lines so far copied after them until they are all
+    // there.
+    char* const first = pendingPoints_.data() + pendingBytes_;
+    const std::size_t bytes = lines * lastLineBytes_;
+    std::memcpy(first, lastLine_, lastLineBytes_);
+    for (std::size_t done = lastLineBytes_; done < bytes; done *= 2)
+      std::memcpy(first + done, first, std::min(done, bytes - done));
+    pendingBytes_ += bytes;
+    repeatedLines_ -= static_cast<std::int64_t>(lines);
+    if (pendingBytes_ >= kPendingPointsBytes && !writeBuffer()) return false;
+  }
+  return true;
 }
 
 bool BatchGraph::writePendingPoints() {
+  return putRepeatedLines() && writeBuffer();
+}
+
+bool BatchGraph::writeBuffer() {
   errno = 0;
   const bool written =
       std::fwrite(pendingPoints_.data(), 1, pendingBytes_, points_) == pendingBytes_;
