@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "Conversions.h"
@@ -11,6 +12,12 @@
 
 namespace tarvex::batch {
 namespace {
+
+// Whether two points lie at the same place, their texts being the same
+// ("-0" is not "0").
+bool samePlace(const PlottedPoint& a, const PlottedPoint& b) {
+  return std::memcmp(&a.x, &b.x, sizeof a.x) == 0 && std::memcmp(&a.y, &b.y, sizeof a.y) == 0;
+}
 
 // Creates the file if there is a path; why it could not goes to `failure`,
 // and the first failure, named by the output's role, to `error`.
@@ -61,6 +68,7 @@ BatchGraph::BatchGraph(const std::optional<std::filesystem::path>& pointsPath,
       plotPath_(plotPath.value_or(std::filesystem::path())),
       pointsLimit_(pointsLimit) {
   points_ = create(pointsPath, Output::Points, "the points file", pointsError_, openError_);
+  if (points_ != nullptr) pendingPoints_.resize(kPendingPointsBytes + kPointLineBytes);
   plot_ = create(plotPath, Output::Plot, "the plot", plotError_, openError_);
   if (tracePath) {
     tracePath_ = *tracePath;
@@ -76,39 +84,88 @@ BatchGraph::~BatchGraph() {
 }
 
 void BatchGraph::pointPlotted(const PlottedPoint& point) {
-  if (trace_) {
-    if (traceWritten_++ < pointsLimit_) {
-      trace_->pointPlotted(point);
-    } else {
-      traceError_ = trace_->finish();
-      if (traceError_.empty())
-        traceError_ = "cannot write " + pathText(tracePath_) + ": the run plots more than " +
-                      std::to_string(pointsLimit_) + " points, the most a trace takes";
-      trace_.reset();
-    }
-  }
+  if (trace_) tracePoint(point);
   if (points_ == nullptr) return;
+  // A run that plots many points plots most of them where the one before
+  // was (at the graph's right edge, at a steady speed): their lines are
+  // counted, and put into the buffer together.
+  if (pointsWritten_ > 0 && pointsWritten_ < pointsLimit_ && samePlace(point, lastPoint_)) {
+    ++repeatedLines_;
+    ++pointsWritten_;
+    return;
+  }
+  pointAtANewPlace(point);
+}
+
+void BatchGraph::tracePoint(const PlottedPoint& point) {
+  if (traceWritten_++ < pointsLimit_) {
+    trace_->pointPlotted(point);
+    return;
+  }
+  traceError_ = trace_->finish();
+  if (traceError_.empty())
+    traceError_ = "cannot write " + pathText(tracePath_) + ": the run plots more than " +
+                  std::to_string(pointsLimit_) + " points, the most a trace takes";
+  trace_.reset();
+}
+
+void BatchGraph::pointAtANewPlace(const PlottedPoint& point) {
   if (pointsWritten_ == pointsLimit_) {
+    if (!writePendingPoints()) return;
     pointsError_ = "cannot write " + pathText(pointsPath_) + ": the run plots more than " +
                    std::to_string(pointsLimit_) + " points, the most a points file takes";
     std::fclose(points_);
     points_ = nullptr;
     return;
   }
+  if (!putRepeatedLines()) return;
   // Shortest text that reads back as the same single-precision value.
-  const std::string line = shortestText(point.x) + ' ' + shortestText(point.y) + '\n';
-  errno = 0;
-  if (std::fwrite(line.data(), 1, line.size(), points_) != line.size()) {
-    pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
-    std::fclose(points_);
-    points_ = nullptr;
-    return;
-  }
+  char* end = putShortestText(lastLine_, point.x);
+  *end++ = ' ';
+  end = putShortestText(end, point.y);
+  *end++ = '\n';
+  lastLineBytes_ = static_cast<std::size_t>(end - lastLine_);
+  lastPoint_ = point;
+  repeatedLines_ = 1;
   ++pointsWritten_;
 }
 
+bool BatchGraph::putRepeatedLines() {
+  while (repeatedLines_ > 0) {
+    const std::size_t room = (pendingPoints_.size() - pendingBytes_) / lastLineBytes_;
+    const std::size_t lines = std::min(room, static_cast<std::size_t>(repeatedLines_));
+    // One line, then the lines so far copied after them until they are all
+    // there.
+    char* const first = pendingPoints_.data() + pendingBytes_;
+    const std::size_t bytes = lines * lastLineBytes_;
+    std::memcpy(first, lastLine_, lastLineBytes_);
+    for (std::size_t done = lastLineBytes_; done < bytes; done *= 2)
+      std::memcpy(first + done, first, std::min(done, bytes - done));
+    pendingBytes_ += bytes;
+    repeatedLines_ -= static_cast<std::int64_t>(lines);
+    if (pendingBytes_ >= kPendingPointsBytes && !writeBuffer()) return false;
+  }
+  return true;
+}
+
+bool BatchGraph::writePendingPoints() {
+  return putRepeatedLines() && writeBuffer();
+}
+
+bool BatchGraph::writeBuffer() {
+  errno = 0;
+  const bool written =
+      std::fwrite(pendingPoints_.data(), 1, pendingBytes_, points_) == pendingBytes_;
+  pendingBytes_ = 0;
+  if (written) return true;
+  pointsError_ = "cannot write " + pathText(pointsPath_) + ": " + fileErrorReason(errno);
+  std::fclose(points_);
+  points_ = nullptr;
+  return false;
+}
+
 std::string BatchGraph::finishPoints() {
-  if (points_ != nullptr) {
+  if (points_ != nullptr && writePendingPoints()) {
     pointsError_ = writeAndClose(points_, pointsPath_, {});
     points_ = nullptr;
   }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "Conversions.h"
 #include "GraphPicture.h"
 #include "OutputFile.h"
 #include "TraceCsv.h"
@@ -69,6 +70,26 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   std::string finishPlot();
 
  private:
+  // A point to the trace, or the trace's end at its limit.
+  void tracePoint(const PlottedPoint& point);
+  // A point not where the last one was (or the first, or one past the
+  // limit): its line into the buffer.
+  void pointAtANewPlace(const PlottedPoint& point);
+  // Writes the points kept so far to the file; false, and the file closed
+  // with the error, if that fails.
+  bool writePendingPoints();
+  // Puts the lines of the last point not yet in the buffer into it, writing
+  // the buffer whenever it fills; false as writePendingPoints.
+  bool putRepeatedLines();
+  // Writes the buffer to the file; false as writePendingPoints.
+  bool writeBuffer();
+
+  // The points file is written about this many bytes at a time, from one
+  // buffer made when the file is created.
+  static constexpr std::size_t kPendingPointsBytes = 64 * 1024;
+  // The longest line of the points file: "x y" and the line end.
+  static constexpr std::size_t kPointLineBytes = 2 * kShortestTextMax + 2;
+
   GraphPicture picture_;
   std::filesystem::path pointsPath_, plotPath_, tracePath_;
   std::FILE* points_ = nullptr;
@@ -77,6 +98,15 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   std::int64_t pointsWritten_ = 0;
   std::string pointsError_;
   std::string plotError_;
+  // The points not yet written, from the start of the buffer; the line of
+  // the last point, where that point lies and how many of its lines are
+  // not yet in the buffer.
+  std::string pendingPoints_;
+  std::size_t pendingBytes_ = 0;
+  char lastLine_[kPointLineBytes] = {};
+  std::size_t lastLineBytes_ = 0;
+  PlottedPoint lastPoint_{};
+  std::int64_t repeatedLines_ = 0;
   std::string openError_;
   std::unique_ptr<TraceCsvFile> trace_;
   std::int64_t traceWritten_ = 0;

@@ -1,164 +1,168 @@
 #include "Conversions.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <type_traits>
 
-// Real numbers to text and back: by the standard library where it converts
-// them itself, else by the C library's conversions in the "C" locale, which
-// give the same texts and values.
-#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
-#define TARVEX_STD_REAL_CHARCONV 1
-#else
-#define TARVEX_STD_REAL_CHARCONV 0
-#include <locale.h>  // newlocale, uselocale
-#include <cerrno>
-#include <cstdlib>
-#endif
+// Real numbers to text and back through packaged header-only libraries, the
+// same code on every target whatever its standard library converts itself:
+// fmt writes them (its shortest digits and its exactly rounded decimals),
+// fast_float reads them. Both are locale-independent.
+#include <fast_float/fast_float.h>
+#include <fmt/format.h>
 
 namespace tarvex {
 namespace {
 
-#if !TARVEX_STD_REAL_CHARCONV
-// The "C" locale for this thread while it lives: '.' is the decimal point
-// whatever locale the program runs in.
-class InCLocale {
- public:
-  InCLocale() : previous_(uselocale(cLocale())) {}
-  ~InCLocale() { uselocale(previous_); }
-  InCLocale(const InCLocale&) = delete;
-  InCLocale& operator=(const InCLocale&) = delete;
-
- private:
-  static locale_t cLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
-    return c;
-  }
-  locale_t previous_;
+// The shortest digits of a finite, non-zero magnitude: the value is
+// significand x 10^(exponent - count + 1), the significand having `count`
+// digits and no trailing zero; `exponent` is the power of ten of its first
+// digit.
+struct ShortestDigits {
+  std::uint64_t significand = 0;
+  int count = 0;
+  int exponent = 0;
 };
 
-// The text of d.ddd x 10^exponent read back as a Real.
+// Below 2^(mantissa digits) every whole number is exact; as text its own
+// digits are the shortest that read back as it.
 template <class Real>
-Real readBack(const std::string& digits, int exponent) {
-  std::string text = digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(exponent);
-  if constexpr (std::is_same_v<Real, float>)
-    return std::strtof(text.c_str(), nullptr);
-  else
-    return std::strtod(text.c_str(), nullptr);
+Real wholeNumbersExactBelow() {
+  return std::ldexp(Real(1), std::numeric_limits<Real>::digits);
 }
 
-// The shortest digits that read back as `magnitude` (finite, not negative),
-// the value being digits[0].digits[1...] x 10^exponent.
-template <class Real>
-void shortestDigits(Real magnitude, std::string& digits, int& exponent) {
-  int mantissaExponent = 0;
-  const bool powerOfTwo = std::frexp(magnitude, &mantissaExponent) == Real(0.5);
-  for (int precision = 1;; ++precision) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*e", precision - 1, static_cast<double>(magnitude));
-    const char* e = std::strchr(text, 'e');
-    digits.assign(1, text[0]);
-    if (precision > 1) digits.append(text + 2, static_cast<std::size_t>(e - (text + 2)));
-    exponent = std::atoi(e + 1);
-    if (readBack<Real>(digits, exponent) == magnitude ||
-        precision == std::numeric_limits<Real>::max_digits10)
-      break;
-    // Just above a power of two the values lie twice as far apart as just
-    // below it: the nearest digits may fall below, where nothing reads back
-    // as it, while the next digits up do.
-    if (powerOfTwo) {
-      std::string up = digits;
-      int upExponent = exponent;
-      std::size_t i = up.size();
-      while (i > 0 && up[i - 1] == '9') up[--i] = '0';
-      if (i == 0) {
-        up.insert(up.begin(), '1');
-        up.pop_back();
-        ++upExponent;
-      } else {
-        ++up[i - 1];
-      }
-      if (readBack<Real>(up, upExponent) == magnitude) {
-        digits = up;
-        exponent = upExponent;
-        break;
-      }
-    }
-  }
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+int digitCount(std::uint64_t n) {
+  int count = 1;
+  for (std::uint64_t power = 10; count < 20 && n >= power; power *= 10) ++count;
+  return count;
 }
-#endif
 
+// The shortest digits that read back as the same value of the type, the
+// closest of them to the value: fmt's Dragonbox, the search its own "{}"
+// format makes, called directly, as the form "{}" chooses is not ours
+// ("1000000", "0.0001").
 template <class Real>
-std::string shortest(Real value) {
-#if TARVEX_STD_REAL_CHARCONV
-  char text[64];
-  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-#else
-  const InCLocale c;
-  char text[400];
-  if (!std::isfinite(value)) {
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-  }
-  const std::string sign = std::signbit(value) ? "-" : "";
-  const Real magnitude = std::fabs(value);
-  std::string digits;
-  int exponent = 0;
-  shortestDigits(magnitude, digits, exponent);
-  const int count = static_cast<int>(digits.size());
-  // 1.25e+07: two exponent digits at least.
-  std::snprintf(text, sizeof text, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-  const std::string scientific =
-      digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "") + text;
-  std::string plain;
-  if (exponent >= count - 1) {
-    // A whole number: its exact digits, as many as the shortest ones and
-    // their zeros, and the closest to the value.
-    std::snprintf(text, sizeof text, "%.0f", static_cast<double>(magnitude));
-    plain = text;
-  } else if (exponent >= 0) {
-    plain = digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
+ShortestDigits shortestDigits(Real magnitude) {
+  ShortestDigits d;
+  if (magnitude < wholeNumbersExactBelow<Real>() && magnitude == std::trunc(magnitude)) {
+    // A whole number that is exact: its own digits are the shortest, and
+    // they are found without a search.
+    d.significand = static_cast<std::uint64_t>(magnitude);
   } else {
-    plain = "0." + std::string(-exponent - 1, '0') + digits;
+    const auto decimal = fmt::detail::dragonbox::to_decimal(magnitude);
+    d.significand = decimal.significand;
+    d.exponent = decimal.exponent;
   }
-  return sign + (plain.size() <= scientific.size() ? plain : scientific);
-#endif
+  while (d.significand % 10 == 0) {
+    d.significand /= 10;
+    ++d.exponent;
+  }
+  d.count = digitCount(d.significand);
+  d.exponent += d.count - 1;
+  return d;
+}
+
+// n in `count` digits at out, zeros first where n has fewer; returns their
+// end.
+char* putDigits(char* out, std::uint64_t n, int count) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char* const end = out + count;
+  char* p = end;
+  for (; n >= 100; n /= 100) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (n % 100), 2);
+  }
+  if (n >= 10) {
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * n, 2);
+  } else {
+    *--p = static_cast<char>('0' + n);
+  }
+  while (p != out) *--p = '0';
+  return end;
+}
+
+// 1.25e+07: the digits, then the exponent with two digits at least.
+int scientificLength(const ShortestDigits& d) {
+  const int power = std::abs(d.exponent);
+  return d.count + (d.count > 1 ? 1 : 0) + 2 + (power >= 100 ? 3 : 2);
+}
+
+char* putScientific(char* out, const ShortestDigits& d) {
+  if (d.count > 1) {
+    putDigits(out + 1, d.significand, d.count);
+    out[0] = out[1];
+    out[1] = '.';
+    out += d.count + 1;
+  } else {
+    out = putDigits(out, d.significand, 1);
+  }
+  *out++ = 'e';
+  *out++ = d.exponent < 0 ? '-' : '+';
+  const int power = std::abs(d.exponent);
+  return putDigits(out, static_cast<std::uint64_t>(power), power >= 100 ? 3 : 2);
+}
+
+// The digits without an exponent: "123000", "1.23", "0.000123".
+int plainLength(const ShortestDigits& d) {
+  if (d.exponent >= d.count - 1) return d.exponent + 1;
+  if (d.exponent >= 0) return d.count + 1;
+  return d.count + 1 - d.exponent;
+}
+
+template <class Real>
+char* putPlain(char* out, Real magnitude, const ShortestDigits& d) {
+  if (d.exponent >= d.count - 1) {
+    // A whole number: its exact digits, as many as the shortest ones and
+    // their zeros, and the closest to the value; below the limit, they are
+    // the shortest ones and zeros.
+    if (magnitude >= wholeNumbersExactBelow<Real>())
+      return fmt::format_to(out, "{:.0f}", magnitude);
+    out = putDigits(out, d.significand, d.count);
+    return std::fill_n(out, d.exponent + 1 - d.count, '0');
+  }
+  if (d.exponent >= 0) {
+    char* const end = putDigits(out + 1, d.significand, d.count);
+    for (int i = 0; i <= d.exponent; ++i) out[i] = out[i + 1];
+    out[d.exponent + 1] = '.';
+    return end;
+  }
+  *out++ = '0';
+  *out++ = '.';
+  out = std::fill_n(out, -d.exponent - 1, '0');
+  return putDigits(out, d.significand, d.count);
+}
+
+// The fewest digits that read back as the value, in plain or exponent
+// form, whichever is shorter (plain on a tie).
+template <class Real>
+char* putShortest(char* out, Real value) {
+  if (std::signbit(value)) *out++ = '-';
+  if (std::isnan(value)) return std::copy_n("nan", 3, out);
+  if (std::isinf(value)) return std::copy_n("inf", 3, out);
+  if (value == 0) {
+    *out++ = '0';
+    return out;
+  }
+  const Real magnitude = std::fabs(value);
+  const ShortestDigits d = shortestDigits(magnitude);
+  if (plainLength(d) <= scientificLength(d)) return putPlain(out, magnitude, d);
+  return putScientific(out, d);
 }
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// The value of a number text without sign or blanks that has the syntax of
-// one; Overflow when it lies beyond the double range, too large or too small.
-Converted<double> decimalValue(const std::string& digits) {
-  const char* const end = digits.data() + digits.size();
-#if TARVEX_STD_REAL_CHARCONV
-  double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) return {0.0, ConversionStatus::Overflow};
-  if (ec != std::errc() || ptr != end) return {0.0, ConversionStatus::TypeMismatch};
-#else
-  const InCLocale c;
-  char* ptr = nullptr;
-  errno = 0;
-  const double value = std::strtod(digits.c_str(), &ptr);
-  if (ptr != end) return {0.0, ConversionStatus::TypeMismatch};
-  // The C library reports a result below the normal range as out of range
-  // too; beyond the range lies only what became zero or infinite.
-  if (errno == ERANGE && (value == 0.0 || std::isinf(value)))
-    return {0.0, ConversionStatus::Overflow};
-#endif
-  return {value, ConversionStatus::Ok};
-}
-
-// Checks the number syntax and, when it holds, reads the value. Also tells
-// whether a value out of the double range was too large or too small.
+// Checks the number syntax and, when it holds, reads the value: the nearest
+// double, ties to even; a value too small for a double is zero, one too
+// large Overflow.
 Converted<double> parseNumber(std::string_view text) {
   std::size_t i = 0;
   const std::size_t n = text.size();
@@ -172,59 +176,27 @@ Converted<double> parseNumber(std::string_view text) {
     ++i;
   }
   const std::size_t start = i;
-  std::size_t intDigits = 0, fracDigits = 0;
-  // Digits before the first non-zero digit do not count towards the magnitude.
-  std::int64_t magnitude = 0;  // decimal exponent of the leading non-zero digit, + 1
-  bool seenNonZero = false;
-  std::int64_t leadingFracZeros = 0;
-  while (i < end && isDigit(text[i])) {
-    if (text[i] != '0') seenNonZero = true;
-    if (seenNonZero) ++magnitude;
-    ++intDigits;
-    ++i;
-  }
-  if (i < end && text[i] == '.') {
-    ++i;
-    while (i < end && isDigit(text[i])) {
-      if (!seenNonZero) {
-        if (text[i] == '0')
-          ++leadingFracZeros;
-        else
-          seenNonZero = true;
-      }
-      ++fracDigits;
-      ++i;
-    }
-  }
-  if (intDigits + fracDigits == 0) return {0.0, ConversionStatus::TypeMismatch};
-  std::int64_t exponent = 0;
+  std::size_t digits = 0;
+  for (; i < end && isDigit(text[i]); ++i) ++digits;
+  if (i < end && text[i] == '.')
+    for (++i; i < end && isDigit(text[i]); ++i) ++digits;
+  if (digits == 0) return {0.0, ConversionStatus::TypeMismatch};
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
-    bool expNegative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) {
-      expNegative = text[i] == '-';
-      ++i;
-    }
+    if (i < end && (text[i] == '+' || text[i] == '-')) ++i;
     if (i >= end || !isDigit(text[i])) return {0.0, ConversionStatus::TypeMismatch};
-    while (i < end && isDigit(text[i])) {
-      if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');
-      ++i;
-    }
-    if (expNegative) exponent = -exponent;
+    while (i < end && isDigit(text[i])) ++i;
   }
   if (i != end) return {0.0, ConversionStatus::TypeMismatch};
-  if (!seenNonZero) return {negative ? -0.0 : 0.0, ConversionStatus::Ok};
 
-  const Converted<double> number = decimalValue(std::string(text.substr(start, end - start)));
-  if (number.status == ConversionStatus::Overflow) {
-    // Too large overflows; too small is zero.
-    const std::int64_t decimalMagnitude =
-        (magnitude > 0 ? magnitude : -leadingFracZeros) + exponent;
-    if (decimalMagnitude > 0) return {0.0, ConversionStatus::Overflow};
-    return {negative ? -0.0 : 0.0, ConversionStatus::Ok};
-  }
-  if (!number.ok()) return number;
-  return {negative ? -number.value : number.value, ConversionStatus::Ok};
+  // fast_float reads the text without its sign, which the syntax above
+  // leaves to this function.
+  double value = 0.0;
+  const auto [ptr, ec] = fast_float::from_chars(text.data() + start, text.data() + end, value,
+                                                fast_float::chars_format::general);
+  if (ec != std::errc() || ptr != text.data() + end) return {0.0, ConversionStatus::TypeMismatch};
+  if (std::isinf(value)) return {0.0, ConversionStatus::Overflow};
+  return {negative ? -value : value, ConversionStatus::Ok};
 }
 
 template <class T>
@@ -264,27 +236,25 @@ std::string intToText(std::int64_t value) {
 }
 
 std::string fixedText(double value, int decimals) {
-  decimals = std::max(decimals, 0);
-  // The largest double has 309 digits before the point.
-  std::string text(static_cast<std::size_t>(decimals) + 330, '\0');
-#if TARVEX_STD_REAL_CHARCONV
-  const auto end = std::to_chars(text.data(), text.data() + text.size(), value,
-                                 std::chars_format::fixed, decimals);
-  text.resize(static_cast<std::size_t>(end.ptr - text.data()));
-#else
-  const InCLocale c;
-  const int length = std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
-#endif
-  return text;
+  return fmt::format("{:.{}f}", value, std::max(decimals, 0));
+}
+
+char* putShortestText(char* out, double value) {
+  return putShortest(out, value);
+}
+
+char* putShortestText(char* out, float value) {
+  return putShortest(out, value);
 }
 
 std::string shortestText(double value) {
-  return shortest(value);
+  char text[kShortestTextMax];
+  return std::string(text, putShortest(text, value));
 }
 
 std::string shortestText(float value) {
-  return shortest(value);
+  char text[kShortestTextMax];
+  return std::string(text, putShortest(text, value));
 }
 
 }  // namespace tarvex

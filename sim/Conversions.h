@@ -52,4 +52,10 @@ std::string fixedText(double value, int decimals);
 std::string shortestText(double value);
 std::string shortestText(float value);
 
+// shortestText written at `out`, which has room for kShortestTextMax
+// characters; returns the end of the text. For writers of many numbers.
+inline constexpr int kShortestTextMax = 32;
+char* putShortestText(char* out, double value);
+char* putShortestText(char* out, float value);
+
 }  // namespace tarvex

@@ -4,7 +4,9 @@
 
 #include <iterator>
 #include <sstream>
+#include <string>
 #include <tuple>
+#include <utility>
 
 #include "BatchOptions.h"
 #include "GraphExport.h"
@@ -85,6 +87,23 @@ TEST(BatchGraph, APointsFileEndsAtItsLimitAndSaysSo) {
   for (const float x : {0.0f, 1.0f, 2.0f}) graph.pointPlotted({{}, x, 3949.5f, 800000});
   EXPECT_THAT(graph.finishPoints(), testing::HasSubstr(": the run plots more than 2 points"));
   EXPECT_EQ(test::readFile(dir.file("p.txt")), "0 3949.5\n1 3949.5\n");
+}
+
+// A point where the one before was repeats its line, whatever changed but
+// one coordinate or the sign of a zero; the lines cross the writer's buffer
+// whole.
+TEST(BatchGraph, EachPointIsTheLineOfItsPlace) {
+  test::TempDir dir;
+  BatchGraph graph(dir.file("p.txt"), std::nullopt);
+  const std::pair<float, float> places[] = {{9990.0f, 3939.13f},  {9990.0f, 3939.13f},
+                                            {9990.0f, 3419.968f}, {-0.0f, 0.0f},
+                                            {0.0f, 0.0f},         {0.0f, -0.0f}};
+  for (const auto& [x, y] : places) graph.pointPlotted({{}, x, y, 800000});
+  for (int i = 0; i < 7000; ++i) graph.pointPlotted({{}, 1e-7f, 1.5f, 800000});
+  EXPECT_EQ(graph.finishPoints(), "");
+  std::string expected = "9990 3939.13\n9990 3939.13\n9990 3419.968\n-0 0\n0 0\n0 -0\n";
+  for (int i = 0; i < 7000; ++i) expected += "1e-07 1.5\n";
+  EXPECT_EQ(test::readFile(dir.file("p.txt")), expected);
 }
 
 // A set-up step as "Text1=5" or "Check5=1".

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -79,6 +80,67 @@ TEST(Conversions, RealsToTextInEveryStandardLibrary) {
       {shortestText(std::ldexp(1.0f, -96)), "1.2621775e-29"}};  // the next digits up
   // clang-format on
   for (const auto& [text, expected] : texts) EXPECT_EQ(text, expected);
+}
+
+// The corners of the shortest form: the limits of the types, powers of two
+// (exact whole digits where they are the shorter form), and the choice
+// between plain and exponent form on either side of a tie in length.
+TEST(Conversions, RealsToTextAtTheCorners) {
+  const std::pair<std::string, std::string> texts[] = {
+      // clang-format off
+      {shortestText(std::ldexp(1.0, -1074)), "5e-324"},
+      {shortestText(std::ldexp(1.0, -1022)), "2.2250738585072014e-308"},
+      {shortestText(1.7976931348623157e308), "1.7976931348623157e+308"},
+      {shortestText(1e300), "1e+300"}, {shortestText(1e-7), "1e-07"},
+      {shortestText(3.3333), "3.3333"}, {shortestText(-1.5e-7), "-1.5e-07"},
+      {shortestText(std::ldexp(1.0, 60)), "1152921504606846976"},
+      {shortestText(std::ldexp(1.0, 64)), "18446744073709551616"},
+      {shortestText(std::ldexp(1.0, 70)), "1180591620717411303424"},  // a tie: plain
+      {shortestText(std::ldexp(1.0, 74)), "1.888946593147858e+22"},
+      {shortestText(123456789012345680.0), "123456789012345680"},
+      {shortestText(9007199254740993.0), "9007199254740992"},
+      {shortestText(1e5), "1e+05"}, {shortestText(12000.0), "12000"},
+      {shortestText(1e16), "1e+16"}, {shortestText(1e21), "1e+21"},
+      {shortestText(0.0012), "0.0012"}, {shortestText(0.00012), "0.00012"},  // a tie: plain
+      {shortestText(0.000012), "1.2e-05"},
+      {shortestText(-std::numeric_limits<double>::infinity()), "-inf"},
+      {shortestText(1.2345679e+11f), "123456790528"},
+      {shortestText(std::numeric_limits<float>::max()), "3.4028235e+38"},
+      {shortestText(std::numeric_limits<float>::denorm_min()), "1e-45"},
+      {shortestText(16777218.0f), "16777218"}, {shortestText(std::ldexp(1.0f, 30)), "1073741824"},
+      {shortestText(1e10f), "1e+10"}, {shortestText(-1.5e-7f), "-1.5e-07"},
+      {shortestText(3419.968f), "3419.968"},
+      {fixedText(0.125, 2), "0.12"}, {fixedText(0.375, 2), "0.38"},  // exact ties: to even
+      {fixedText(2.675, 2), "2.67"}, {fixedText(-0.0, 2), "-0.00"}, {fixedText(-0.001, 2), "-0.00"},
+      {fixedText(5e-324, 3), "0.000"}, {fixedText(1e-7, 9), "0.000000100"},
+      {fixedText(1e22, 0), "10000000000000000000000"}};
+  // clang-format on
+  for (const auto& [text, expected] : texts) EXPECT_EQ(text, expected);
+  char line[2 * kShortestTextMax];
+  char* end = putShortestText(line, -std::numeric_limits<double>::max());
+  end = putShortestText(end, std::ldexp(1.0, 70));
+  EXPECT_EQ(std::string(line, end), "-1.7976931348623157e+3081180591620717411303424");
+}
+
+// Reading at the limits: rounding to nearest (ties to even) down to the
+// smallest subnormal, zero below half of it, overflow above the largest.
+TEST(Conversions, TextToDoubleAtTheLimits) {
+  const std::pair<const char*, double> numbers[] = {
+      {"5e-324", std::ldexp(1.0, -1074)},
+      {"2.4703282292062328e-324", std::ldexp(1.0, -1074)},
+      {"2.4703282292062327e-324", 0.0},
+      {"1.7976931348623158e308", 1.7976931348623157e308},
+      {"9007199254740993", 9007199254740992.0},
+      {"9007199254740993.000000000000000001", 9007199254740994.0},
+      {"0.1e1", 1.0},
+      {"000000000000000000000000001.5", 1.5}};
+  for (const auto& [text, value] : numbers) {
+    EXPECT_EQ(textToDouble(text).status, kOk) << text;
+    EXPECT_EQ(textToDouble(text).value, value) << text;
+  }
+  EXPECT_TRUE(std::signbit(textToDouble("-1e-400").value));
+  EXPECT_EQ(textToDouble("1.7976931348623159e308").status, kOver);
+  EXPECT_EQ(textToDouble("-1e99999999999").status, kOver);
 }
 
 }  // namespace
