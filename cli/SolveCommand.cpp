@@ -9,6 +9,7 @@
 #include "ParameterFile.h"
 #include "PrintableText.h"
 #include "StartupValues.h"
+#include "StopRequest.h"
 #include "Units.h"
 
 namespace tarvex::batch {
@@ -23,6 +24,7 @@ using design::targetName;
 
 constexpr int kExitMet = 0;
 constexpr int kExitNotMet = 1;
+constexpr int kExitStopped = 3;
 
 std::string unitOf(Target target) {
   switch (target) {
@@ -67,6 +69,7 @@ std::string solveText(const design::Design& d) {
   const design::MoveTargets& t = d.targets;
   std::string text = "Move: " + std::to_string(t.pulses) + " pulses, " +
                      (t.linear() ? "linear" : "S-curve " + numberText(t.sCurve)) +
+                     (d.shareRaised ? " (the smallest share)" : "") +
                      (d.startChosen ? "; start chosen" : "") + "\n\n";
   text += "  target          wanted       achieved       deviation\n";
   for (const Deviation& dev : d.deviations)
@@ -174,7 +177,11 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
 
 int runSolve(const BatchOptions& options) {
   const design::MoveTargets& targets = *options.solve;
-  const design::Solution solution = design::solve(targets);
+  const design::Solution solution = design::solve(targets, design::startupTexts(), stopRequested);
+  if (std::holds_alternative<design::Stopped>(solution)) {
+    writeMessage("the design was stopped before it was done; nothing was proposed");
+    return kExitStopped;
+  }
   if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
     if (u->closest) {
       const std::string closest = options.json ? solveJson(*u->closest) : solveText(*u->closest);

@@ -44,6 +44,7 @@ constexpr int kPeakSearchRounds = 4;
 // The work of a design, and of each try at a lower peak when the pulses
 // fall short (see Budget).
 constexpr double kSolveBudget = 160.0;
+constexpr double kRoundsBudget = 100.0;
 constexpr double kTryBudget = 40.0;
 // Stretches of the deceleration tried around the best, each this share
 // further off.
@@ -55,25 +56,42 @@ constexpr double kGoodEnough = 0.5;
 constexpr double kFitCloseEnough = 0.001;
 
 // The work a design may do, in candidate runs: each run counts one, and
-// one more for every kPulsesPerRunCharge pulses or speed-counter steps it
-// computes. A search that has spent it stops with the best it has.
+// one more for every kYieldsPerRunCharge yields (one per pulse output, and
+// one per long quiet stretch) or speed-counter steps it computes. A search
+// that has spent it stops with the best it has, the run it was in cut
+// short. A stop asked for spends it at once.
 class Budget {
  public:
-  explicit Budget(double runs) : left_(runs) {}
-  void charge(std::int64_t pulses, std::int64_t speedSteps) {
-    left_ -= 1.0 + static_cast<double>(pulses + speedSteps) / kPulsesPerRunCharge;
+  Budget(double runs, const StopCheck& stop) : left_(runs), stop_(stop) {}
+  // A share of `whole`, whose work it is too.
+  Budget(Budget& whole, double runs) : left_(runs), stop_(whole.stop_), whole_(&whole) {}
+  void chargeRun(std::int64_t speedSteps) {
+    charge(1.0 + static_cast<double>(speedSteps) / kYieldsPerRunCharge);
   }
-  bool spent() const { return left_ <= 0.0; }
+  void chargeYield() { charge(1.0 / kYieldsPerRunCharge); }
+  bool spent() { return left_ <= 0.0 || (whole_ && whole_->spent()) || stopped(); }
+  bool stopped() {
+    if (!stopped_ && stop_ && stop_()) stopped_ = true;
+    return stopped_;
+  }
 
  private:
-  static constexpr double kPulsesPerRunCharge = 100000.0;
+  void charge(double runs) {
+    left_ -= runs;
+    if (whole_) whole_->charge(runs);
+  }
+  static constexpr double kYieldsPerRunCharge = 100000.0;
   double left_;
+  const StopCheck& stop_;
+  Budget* whole_ = nullptr;
+  bool stopped_ = false;
 };
 
 struct Plan {
   Budget* budget = nullptr;
   MoveTargets targets;  // with the deceleration time and the start filled in
   bool startChosen = false;
+  bool shareRaised = false;  // the S-curve share was below the smallest
   RunParameters base;  // texts of the fields the design leaves alone
   // Asymmetric drive: for unequal times, or where the pulse after the last
   // would make the deceleration too long to match the acceleration.
@@ -123,25 +141,33 @@ Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
   return p;
 }
 
-// Readouts that end a run at its first yield after the acceleration.
-class UntilAccelerationEnds final : public LiveReadouts {
+// Readouts that charge each yield to the budget and end the run once it is
+// spent (or, for the proposal's own run, once a stop is asked for);
+// `endsEarly` ends it at its first yield after the acceleration.
+class CandidateReadouts final : public LiveReadouts {
  public:
-  void clearStop() override {}
-  void showReadout(Readout, std::int64_t) override {}
-  bool pulseYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
-  bool idleYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
-};
-
-// Readouts that keep the last speed shown: where the run ended.
-class LastSpeed final : public LiveReadouts {
- public:
+  enum class Ends { OnBudget, OnStopOnly };
+  CandidateReadouts(Budget& budget, bool endsEarly, Ends ends = Ends::OnBudget)
+      : budget_(budget), endsEarly_(endsEarly), onBudget_(ends == Ends::OnBudget) {}
   void clearStop() override {}
   void showReadout(Readout readout, std::int64_t value) override {
-    if (readout == Readout::SpeedCounter) speed = value;
+    if (readout == Readout::SpeedCounter) lastSpeed = value;
   }
-  bool pulseYield(const RunMoment&) override { return false; }
-  bool idleYield(const RunMoment&) override { return false; }
-  std::int64_t speed = 0;
+  bool pulseYield(const RunMoment& at) override { return ends(at); }
+  bool idleYield(const RunMoment& at) override { return ends(at); }
+  std::int64_t lastSpeed = 0;  // where the run ended
+  bool cut = false;            // the budget or a stop ended the run
+
+ private:
+  bool ends(const RunMoment& at) {
+    if (endsEarly_ && !isAccelerationState(at.state)) return true;
+    budget_.chargeYield();
+    cut = onBudget_ ? budget_.spent() : budget_.stopped();
+    return cut;
+  }
+  Budget& budget_;
+  bool endsEarly_;
+  bool onBudget_;
 };
 
 // The run of a proposal as the window would make it.
@@ -156,9 +182,8 @@ RunResult runProposal(const Proposal& proposal, LiveReadouts& readouts) {
 
 RunResult runCandidate(const Plan& plan, const Counts& c, std::int64_t pulses,
                        LiveReadouts& readouts) {
-  RunResult r = runProposal(proposalOf(plan, c, pulses), readouts);
-  plan.budget->charge(r.outcome.pulses, 2 * std::int64_t{c.driveSpeed});
-  return r;
+  plan.budget->chargeRun(2 * std::int64_t{c.driveSpeed});
+  return runProposal(proposalOf(plan, c, pulses), readouts);
 }
 
 // A whole run of a candidate.
@@ -173,12 +198,12 @@ struct WholeRun {
 };
 
 WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
-  LastSpeed readouts;
+  CandidateReadouts readouts(*plan.budget, false);
   const RunResult r = runCandidate(plan, c, pulses, readouts);
   WholeRun run;
   run.figures = figuresOf(r);
-  run.failed = r.outcome.failed();
-  run.cameDown = readouts.speed == c.initialSpeed;
+  run.failed = r.outcome.failed() || readouts.cut;
+  run.cameDown = readouts.lastSpeed == c.initialSpeed;
   run.trailingPulses = run.figures.dragPulses;
   for (const PhaseEntry& p : r.phases)
     if (p.state == AccelState::DecelDone) {
@@ -269,15 +294,19 @@ constexpr double kFewestDriveCounts = 256.0;
 // Each count of the drive speed is a step up and a step down that a run
 // computes: above this many the fine ramps take longer without being finer.
 constexpr double kQuickDriveCounts = 8192.0;
+// The ramp times tried for the shortest one, each this much longer.
+constexpr double kRampTimeScanStep = 1.25;
 // Room for the deceleration to be made this much faster than its time asks,
 // since the pulse after the last one adds to it.
 constexpr double kRampHeadroom = 1.4;
 
 // The shortest ramp time in which the counts can rise by `rise`.
+// 0 where no ramp within the longest run can.
 double shortestRampSeconds(const MoveTargets& t, double rise) {
-  double ticks = 1.0;
-  while (!std::isfinite(timingStep(t, ticks, rise))) ticks *= 1.25;
-  return units::secondsOfTicks(static_cast<std::int64_t>(std::ceil(ticks)));
+  for (double ticks = 1.0; ticks < kTickLimit; ticks *= kRampTimeScanStep)
+    if (std::isfinite(timingStep(t, ticks, rise)))
+      return units::secondsOfTicks(static_cast<std::int64_t>(std::ceil(ticks)));
+  return 0.0;
 }
 
 Unreachable unreachable(Target target, Shortfall why, double reachable) {
@@ -285,6 +314,8 @@ Unreachable unreachable(Target target, Shortfall why, double reachable) {
   u.target = target;
   u.why = why;
   u.reachable = reachable;
+  u.atLeast = why == Shortfall::StartTooLow || why == Shortfall::TooShort ||
+              why == Shortfall::RangeTooSmall;
   return u;
 }
 
@@ -384,7 +415,11 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   if (t.peak > kHighestPeak)
     return unreachable(Target::Peak, Shortfall::PeakOutOfReach, kHighestPeak);
   const double lowestPeak = units::pulsesPerSecond(2, std::numeric_limits<std::int32_t>::max());
-  if (t.peak < lowestPeak) return unreachable(Target::Peak, Shortfall::PeakOutOfReach, lowestPeak);
+  if (t.peak < lowestPeak) {
+    Unreachable u = unreachable(Target::Peak, Shortfall::PeakOutOfReach, lowestPeak);
+    u.atLeast = true;
+    return u;
+  }
   if (*t.start >= t.peak) return unreachable(Target::Start, Shortfall::StartNotBelowPeak, t.peak);
   // The run ends when the pulse after the last falls due: a whole period
   // of the start speed after the last one.
@@ -433,12 +468,13 @@ struct AccelFit {
 std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
   Counts probe = c;
   probe.range = std::numeric_limits<std::int32_t>::max();
-  UntilAccelerationEnds untilAccelerationEnds;
+  CandidateReadouts untilAccelerationEnds(*plan.budget, true);
   const RunResult r =
       runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
   const auto end = std::find_if(r.phases.begin(), r.phases.end(),
                                 [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
-  if (r.outcome.failed() || end == r.phases.end()) return std::nullopt;
+  if (r.outcome.failed() || untilAccelerationEnds.cut || end == r.phases.end())
+    return std::nullopt;
   AccelFit fit{c, end->tick, end->speedCounter};
   if (!plan.targets.linear()) {
     // The speed rises with the square of the time while the acceleration
@@ -704,7 +740,11 @@ class Rounds {
 
 // Fits the acceleration, shapes the deceleration and balances the two
 // times, round after round.
-Search search(const Plan& plan) {
+Search search(const Plan& whole) {
+  // The rounds run shortened moves; what is left is for the full one.
+  Budget roundsBudget(*whole.budget, kRoundsBudget);
+  Plan plan = whole;
+  plan.budget = &roundsBudget;
   Search s;
   const auto speeds = chooseSpeeds(plan);
   if (const auto* problem = std::get_if<Unreachable>(&speeds)) {
@@ -755,7 +795,7 @@ Search search(const Plan& plan) {
     }
   }
   if (!rounds.best) return s;
-  const Trial full = fullRun(plan, *rounds.best);
+  const Trial full = fullRun(whole, *rounds.best);
   if (!full.run.failed && !rampsComplete(full.figures()))
     s.shortOfPulses = full;
   else
@@ -773,6 +813,8 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
   plan.accelTicks = units::ticksOfSeconds(t.accelTime);
   plan.decelTicks = units::ticksOfSeconds(*t.decelTime);
   plan.asymmetric = t.asymmetric();
+  plan.shareRaised = t.sCurve > 0.0 && t.sCurve < kSmallestShare;
+  if (plan.shareRaised) t.sCurve = kSmallestShare;
   if (!t.start) {
     plan.startChosen = true;
     const double shorter = std::min(t.accelTime, *t.decelTime);
@@ -790,13 +832,14 @@ Design designOf(const Plan& plan, const Trial& trial) {
   Design d;
   d.targets = plan.targets;
   d.startChosen = plan.startChosen;
+  d.shareRaised = plan.shareRaised;
   d.proposal = proposalOf(plan, trial.counts, plan.targets.pulses);
   d.proposal.params[Parameter::SpeedDisplayMax] =
       numberText(roundUpToOneTwoFive(trial.figures().peakPulsesPerSecond()));
   d.proposal.params[Parameter::TimeDisplayMax] =
       numberText(roundUpToOneTwoFive(trial.figures().seconds()));
   // What the design reports is the run of the proposal exactly as made.
-  SilentReadouts readouts;
+  CandidateReadouts readouts(*plan.budget, false, CandidateReadouts::Ends::OnStopOnly);
   d.achieved = figuresOf(runProposal(d.proposal, readouts));
   d.deviations = deviationsOf(plan, d.achieved);
   return d;
@@ -839,8 +882,9 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
-std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base) {
-  Budget budget(kTryBudget);
+std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base,
+                                Budget& whole) {
+  Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return std::nullopt;
   const Search s = searchBoth(plan);
@@ -852,11 +896,11 @@ std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters&
 // ramps grow with the peak, so the peak they leave room for is tried first,
 // then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
-                     const RunParameters& base) {
+                     const RunParameters& base, Budget& budget) {
   MoveTargets lower = targets;
   lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
   for (int round = 0; round < kPeakSearchRounds; ++round) {
-    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base))
+    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base, budget))
       return lower.peak;
     lower.peak *= 0.9;
   }
@@ -865,20 +909,36 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
 
 }  // namespace
 
-Solution solve(const MoveTargets& targets, const RunParameters& base) {
-  Budget budget(kSolveBudget);
+std::string_view shortfallName(Shortfall why) {
+  constexpr std::string_view kNames[] = {
+      "peak_out_of_reach", "start_not_below_peak", "start_too_low", "too_short",
+      "too_long",          "run_too_long",         "too_few_pulses", "range_too_small",
+      "range_too_large",   "off_target"};
+  return kNames[static_cast<std::size_t>(why)];
+}
+
+double reachableFigure(const Unreachable& u) {
+  if (u.why == Shortfall::TooFewPulses) return static_cast<double>(u.pulsesNeeded);
+  return *targetNumber(limitText(u.reachable, u.atLeast));
+}
+
+Solution solve(const MoveTargets& targets, const RunParameters& base, const StopCheck& stop) {
+  Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
   if (const auto problem = beyondTheChip(plan)) return *problem;
   const Search s = searchBoth(plan);
+  if (budget.stopped()) return Stopped{};
   if (s.problem) return *s.problem;
   if (s.shortOfPulses) {
     Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
     u.pulsesNeeded = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base);
+    if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget);
+    if (budget.stopped()) return Stopped{};
     return u;
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);
+  if (budget.stopped()) return Stopped{};
   if (s.best->score <= 1.0) return design;
   // The target furthest off, in units of its tolerance.
   Unreachable u = unreachable(Target::Peak, Shortfall::OffTarget, 0.0);
