@@ -27,6 +27,8 @@ constexpr double kAccelCeiling = kSpeedAccumulatorSpan;
 constexpr double kSpeedCounterMax = std::numeric_limits<std::int16_t>::max();
 constexpr double kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kTickLimit = std::numeric_limits<std::int32_t>::max();
+// An acceleration count below this rounds to none.
+constexpr double kSmallestHeldCount = 0.5;
 // One pulse per tick at most.
 constexpr double kHighestPeak = units::kTicksPerSecond;
 
@@ -41,11 +43,17 @@ constexpr int kFitRounds = 10;
 constexpr int kBalanceRounds = 6;
 constexpr int kDragRounds = 20;
 constexpr int kPeakSearchRounds = 4;
+// The pulses tried for the fewest a move needs, as multiples of an
+// estimate: the first that a design meets is reported.
+constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
+// A limit that a design does not meet (another target fails with it) is
+// moved this many times further into what is reachable, until one is met.
+constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0};
 // The work of a design, and of each try at a lower peak when the pulses
 // fall short (see Budget).
-constexpr double kSolveBudget = 160.0;
-constexpr double kRoundsBudget = 100.0;
-constexpr double kTryBudget = 40.0;
+constexpr double kSolveBudget = 110.0;
+constexpr double kRoundsBudget = 70.0;
+constexpr double kTryBudget = 25.0;
 // Stretches of the deceleration tried around the best, each this share
 // further off.
 constexpr int kStretchScan = 12;
@@ -56,19 +64,20 @@ constexpr double kGoodEnough = 0.5;
 constexpr double kFitCloseEnough = 0.001;
 
 // The work a design may do, in candidate runs: each run counts one, and
-// one more for every kYieldsPerRunCharge yields (one per pulse output, and
-// one per long quiet stretch) or speed-counter steps it computes. A search
-// that has spent it stops with the best it has, the run it was in cut
-// short. A stop asked for spends it at once.
+// one more for every kStepsPerRunCharge steps it computes, each pulse a
+// step and, while the speed changes, each speed step (one every
+// kSpeedCyclePeriod ticks). A search that has spent it stops with the best
+// it has, the run it was in cut short at its next yield. A stop asked for
+// spends it at once.
 class Budget {
  public:
   Budget(double runs, const StopCheck& stop) : left_(runs), stop_(stop) {}
   // A share of `whole`, whose work it is too.
   Budget(Budget& whole, double runs) : left_(runs), stop_(whole.stop_), whole_(&whole) {}
   void chargeRun(std::int64_t speedSteps) {
-    charge(1.0 + static_cast<double>(speedSteps) / kYieldsPerRunCharge);
+    charge(1.0 + static_cast<double>(speedSteps) / kStepsPerRunCharge);
   }
-  void chargeYield() { charge(1.0 / kYieldsPerRunCharge); }
+  void chargeSteps(std::int64_t steps) { charge(static_cast<double>(steps) / kStepsPerRunCharge); }
   bool spent() { return left_ <= 0.0 || (whole_ && whole_->spent()) || stopped(); }
   bool stopped() {
     if (!stopped_ && stop_ && stop_()) stopped_ = true;
@@ -80,7 +89,7 @@ class Budget {
     left_ -= runs;
     if (whole_) whole_->charge(runs);
   }
-  static constexpr double kYieldsPerRunCharge = 100000.0;
+  static constexpr double kStepsPerRunCharge = 100000.0;
   double left_;
   const StopCheck& stop_;
   Budget* whole_ = nullptr;
@@ -92,7 +101,7 @@ struct Plan {
   MoveTargets targets;  // with the deceleration time and the start filled in
   bool startChosen = false;
   bool shareRaised = false;  // the S-curve share was below the smallest
-  RunParameters base;  // texts of the fields the design leaves alone
+  RunParameters base;        // texts of the fields the design leaves alone
   // Asymmetric drive: for unequal times, or where the pulse after the last
   // would make the deceleration too long to match the acceleration.
   bool asymmetric = false;
@@ -161,13 +170,18 @@ class CandidateReadouts final : public LiveReadouts {
  private:
   bool ends(const RunMoment& at) {
     if (endsEarly_ && !isAccelerationState(at.state)) return true;
-    budget_.chargeYield();
+    const bool speedChanging =
+        at.state != AccelState::ConstantSpeed && at.state != AccelState::DecelDone;
+    budget_.chargeSteps(at.pulses - last_.pulses +
+                        (speedChanging ? (at.tick - last_.tick) / kSpeedCyclePeriod : 0));
+    last_ = at;
     cut = onBudget_ ? budget_.spent() : budget_.stopped();
     return cut;
   }
   Budget& budget_;
   bool endsEarly_;
   bool onBudget_;
+  RunMoment last_{};
 };
 
 // The run of a proposal as the window would make it.
@@ -274,7 +288,7 @@ double timingStep(const MoveTargets& t, double ticks, double rise, double headro
   constexpr double kNever = std::numeric_limits<double>::infinity();
   const double buildUp = buildUpTicks(t, ticks);
   const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
-  if (held * headroom > kAccelCeiling || held < 0.5) return kNever;
+  if (held * headroom > kAccelCeiling || held < kSmallestHeldCount) return kNever;
   if (t.linear()) return 1.0 / held;
   const double jerkSteps = jerkForTicksPerAccelStep(buildUp / held) + 1.0;
   if (jerkSteps < 0.5 * headroom * headroom) return kNever;
@@ -391,9 +405,11 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     for (const auto& [target, ticks] : {std::pair{Target::AccelTime, plan.accelTicks},
                                         std::pair{Target::DecelTime, plan.decelTicks}}) {
       const double shortest = shortestRampSeconds(t, rise);
-      if (units::secondsOfTicks(static_cast<std::int64_t>(ticks)) < shortest)
+      if (shortest == 0.0 || units::secondsOfTicks(static_cast<std::int64_t>(ticks)) < shortest)
         return unreachable(target, Shortfall::TooShort, shortest);
-      if (!std::isfinite(timingStep(t, ticks, highest - 1.0)))
+      // Too long: even the largest rise would need less than the smallest
+      // acceleration count.
+      if (accelCounterForSpeedSteps((highest - 1.0) / ticks) < kSmallestHeldCount)
         return unreachable(target, Shortfall::TooLong,
                            units::secondsOfTicks(static_cast<std::int64_t>(
                                (highest - 1.0) / speedStepsPerTick(0.5))));
@@ -427,6 +443,10 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
     if (plan.startChosen)
       return unreachable(t.asymmetric() ? Target::DecelTime : Target::AccelTime,
                          Shortfall::TooShort, 1.0 / *t.start / (1.0 + kTimeTolerance));
+    // A start fast enough would not be below the peak: the time is too short.
+    if (1.0 / *t.decelTime >= t.peak)
+      return unreachable(t.asymmetric() ? Target::DecelTime : Target::AccelTime,
+                         Shortfall::TooShort, 1.0 / t.peak);
     return unreachable(Target::Start, Shortfall::StartTooLow, 1.0 / *t.decelTime);
   }
   // Both ramps within the longest run, and the cruise too: the ramps cover
@@ -473,8 +493,7 @@ std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
       runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
   const auto end = std::find_if(r.phases.begin(), r.phases.end(),
                                 [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
-  if (r.outcome.failed() || untilAccelerationEnds.cut || end == r.phases.end())
-    return std::nullopt;
+  if (r.outcome.failed() || untilAccelerationEnds.cut || end == r.phases.end()) return std::nullopt;
   AccelFit fit{c, end->tick, end->speedCounter};
   if (!plan.targets.linear()) {
     // The speed rises with the square of the time while the acceleration
@@ -907,13 +926,62 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
   return 0.0;
 }
 
+// The pulses both ramps output: each rises (or falls) between the start and
+// the peak as fast through its upper half as through its lower.
+double rampPulses(const MoveTargets& t) {
+  return (*t.start + t.peak) / 2.0 * (t.accelTime + t.decelTimeOrAccel());
+}
+
+// The refusal for too few pulses: the fewest pulses that a design meets,
+// from about `estimate` upwards, and a lower peak that the pulses given
+// reach; each 0 where none was found within the budget.
+Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, double estimate,
+                         Budget& budget) {
+  Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
+  if (estimate <= 0.0) return u;
+  for (const double margin : kPulsesMargins) {
+    MoveTargets more = targets;
+    more.pulses = static_cast<std::int64_t>(std::ceil(estimate * margin));
+    if (more.pulses > kInt32Max || budget.spent()) break;
+    if (metDesign(more, base, budget)) {
+      u.pulsesNeeded = more.pulses;
+      break;
+    }
+  }
+  if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget);
+  return u;
+}
+
+// The refusal with a reachable figure that, put in place of the target
+// that fails, is met: the limit itself, or the first of a few steps further
+// into what is reachable that a design meets; else without a figure.
+Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParameters& base,
+                     Budget& budget) {
+  if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses ||
+      u.why == Shortfall::StartNotBelowPeak)
+    return u;
+  const double limit = u.reachable;
+  u.reachable = 0.0;
+  for (const double step : kFigureSteps) {
+    Unreachable tried = u;
+    tried.reachable = u.atLeast ? limit * step : limit / step;
+    if (budget.spent()) break;
+    MoveTargets instead = targets;
+    setTarget(instead, u.target, reachableFigure(tried));
+    if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
+    if (metDesign(instead, base, budget)) return tried;
+  }
+  return u;
+}
+
 }  // namespace
 
 std::string_view shortfallName(Shortfall why) {
-  constexpr std::string_view kNames[] = {
-      "peak_out_of_reach", "start_not_below_peak", "start_too_low", "too_short",
-      "too_long",          "run_too_long",         "too_few_pulses", "range_too_small",
-      "range_too_large",   "off_target"};
+  constexpr std::string_view kNames[] = {"peak_out_of_reach", "start_not_below_peak",
+                                         "start_too_low",     "too_short",
+                                         "too_long",          "run_too_long",
+                                         "too_few_pulses",    "range_too_small",
+                                         "range_too_large",   "off_target"};
   return kNames[static_cast<std::size_t>(why)];
 }
 
@@ -925,14 +993,20 @@ double reachableFigure(const Unreachable& u) {
 Solution solve(const MoveTargets& targets, const RunParameters& base, const StopCheck& stop) {
   Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
-  if (const auto problem = beyondTheChip(plan)) return *problem;
+  if (const auto problem = beyondTheChip(plan)) return verified(*problem, targets, base, budget);
+  if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
+    // Even ramps at the shortest time within its tolerance output more
+    // pulses than the move has: no candidate is run.
+    Unreachable u = tooFewPulses(targets, base, rampPulses(plan.targets), budget);
+    if (budget.stopped()) return Stopped{};
+    return u;
+  }
   const Search s = searchBoth(plan);
   if (budget.stopped()) return Stopped{};
-  if (s.problem) return *s.problem;
+  if (s.problem) return verified(*s.problem, targets, base, budget);
   if (s.shortOfPulses) {
-    Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
-    u.pulsesNeeded = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget);
+    const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
+    Unreachable u = tooFewPulses(targets, base, static_cast<double>(fewest), budget);
     if (budget.stopped()) return Stopped{};
     return u;
   }

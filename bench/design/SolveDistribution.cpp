@@ -7,9 +7,9 @@
 //
 //   solve_distribution [MOVES [SEED]]     (300 moves, seed 1 by default)
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,7 +23,9 @@ using namespace tarvex;
 
 // The processor time of a solve: on a machine shared with other work the
 // wall time measures the others too.
-double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+double processorSeconds() {
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 struct Timed {
   design::Solution solution;
@@ -58,12 +60,13 @@ int main(int argc, char** argv) {
     const auto* u = std::get_if<design::Unreachable>(&timed.solution);
     if (!u) {
       ++met;
-      if (verbose) std::printf("%7.3f s  met      %s\n", timed.seconds, design::targetsText(t).c_str());
+      if (verbose)
+        std::printf("%7.3f s  met      %s\n", timed.seconds, design::targetsText(t).c_str());
       continue;
     }
     ++refused;
     std::string again = "-";
-    if (u->reachable > 0.0 && u->target != design::Target::SCurve) {
+    if (u->why != design::Shortfall::OffTarget && design::reachableFigure(*u) > 0.0) {
       ++withFigure;
       design::MoveTargets retry = t;
       design::setTarget(retry, u->target, design::reachableFigure(*u));
@@ -83,9 +86,10 @@ int main(int argc, char** argv) {
   const double worst = times.back();
   std::printf("%d moves (seed %llu): %d met, %d refused; %d of %d reachable figures met again\n",
               moves, static_cast<unsigned long long>(seed), met, refused, figureMet, withFigure);
-  std::printf("%zu solves: median %.3f s, p95 %.3f s, max %.3f s; goal: every solve at most 1 s, "
-              "median at most 0.05 s: %s\n",
-              times.size(), percentile(times, 0.5), percentile(times, 0.95), worst,
-              worst <= 1.0 && percentile(times, 0.5) <= 0.05 ? "met" : "NOT met");
+  std::printf(
+      "%zu solves: median %.3f s, p95 %.3f s, max %.3f s; goal: every solve at most 1 s, "
+      "median at most 0.05 s: %s\n",
+      times.size(), percentile(times, 0.5), percentile(times, 0.95), worst,
+      worst <= 1.0 && percentile(times, 0.5) <= 0.05 ? "met" : "NOT met");
   return 0;
 }
