@@ -1,327 +1,25 @@
+// The search for a design: the speeds and the range chosen from the ramp
+// model, the acceleration fitted by runs of the engine, the deceleration
+// shaped and its start settled, round after round; then the refusals, each
+// with a reachable figure that a design meets.
 #include "MoveSolver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "Conversions.h"
-#include "EngineState.h"
-#include "FormModel.h"
-#include "RunSession.h"
-#include "StartupValues.h"
+#include "CandidateRuns.h"
+#include "RampModel.h"
+#include "SolverTuning.h"
 #include "Units.h"
 
 namespace tarvex::design {
 namespace {
 
 using units::accelCounterForSpeedSteps;
-using units::jerkForTicksPerAccelStep;
 using units::rangeFor;
 using units::speedCounterOf;
 using units::speedStepsPerTick;
-using units::ticksPerAccelStep;
-
-// The chip's own limits. An acceleration counter above the speed
-// accumulator's span would let the speed fall behind its acceleration.
-constexpr double kAccelCeiling = kSpeedAccumulatorSpan;
-constexpr double kSpeedCounterMax = std::numeric_limits<std::int16_t>::max();
-constexpr double kInt32Max = std::numeric_limits<std::int32_t>::max();
-constexpr std::int64_t kTickLimit = std::numeric_limits<std::int32_t>::max();
-// An acceleration count below this rounds to none.
-constexpr double kSmallestHeldCount = 0.5;
-// One pulse per tick at most.
-constexpr double kHighestPeak = units::kTicksPerSecond;
-
-// A default start speed: this share of the peak, but fast enough that a
-// pulse at the start speed takes at most 1/kStartPulsesPerRamp of the
-// shorter ramp, and at most kHighestStartShare of the peak.
-constexpr double kDefaultStartShare = 1.0 / 300.0;
-constexpr double kStartPulsesPerRamp = 20.0;
-constexpr double kHighestStartShare = 0.5;
-// Rounds of each refinement; each round is one or a few runs.
-constexpr int kFitRounds = 10;
-constexpr int kBalanceRounds = 6;
-constexpr int kDragRounds = 20;
-constexpr int kPeakSearchRounds = 4;
-// The pulses tried for the fewest a move needs, as multiples of an
-// estimate: the first that a design meets is reported.
-constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
-// A limit that a design does not meet (another target fails with it) is
-// moved this many times further into what is reachable, until one is met.
-constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0};
-// The work of a design, and of each try at a lower peak when the pulses
-// fall short (see Budget).
-constexpr double kSolveBudget = 110.0;
-constexpr double kRoundsBudget = 70.0;
-constexpr double kTryBudget = 25.0;
-// Stretches of the deceleration tried around the best, each this share
-// further off.
-constexpr int kStretchScan = 12;
-constexpr double kStretchScanStep = 0.025;
-// A design within this share of every tolerance needs no further round.
-constexpr double kGoodEnough = 0.5;
-// A fit of the acceleration time this close needs no further round.
-constexpr double kFitCloseEnough = 0.001;
-
-// The work a design may do, in candidate runs: each run counts one, and
-// one more for every kStepsPerRunCharge steps it computes, each pulse a
-// step and, while the speed changes, each speed step (one every
-// kSpeedCyclePeriod ticks). A search that has spent it stops with the best
-// it has, the run it was in cut short at its next yield. A stop asked for
-// spends it at once.
-class Budget {
- public:
-  Budget(double runs, const StopCheck& stop) : left_(runs), stop_(stop) {}
-  // A share of `whole`, whose work it is too.
-  Budget(Budget& whole, double runs) : left_(runs), stop_(whole.stop_), whole_(&whole) {}
-  void chargeRun(std::int64_t speedSteps) {
-    charge(1.0 + static_cast<double>(speedSteps) / kStepsPerRunCharge);
-  }
-  void chargeSteps(std::int64_t steps) { charge(static_cast<double>(steps) / kStepsPerRunCharge); }
-  bool spent() { return left_ <= 0.0 || (whole_ && whole_->spent()) || stopped(); }
-  bool stopped() {
-    if (!stopped_ && stop_ && stop_()) stopped_ = true;
-    return stopped_;
-  }
-
- private:
-  void charge(double runs) {
-    left_ -= runs;
-    if (whole_) whole_->charge(runs);
-  }
-  static constexpr double kStepsPerRunCharge = 100000.0;
-  double left_;
-  const StopCheck& stop_;
-  Budget* whole_ = nullptr;
-  bool stopped_ = false;
-};
-
-struct Plan {
-  Budget* budget = nullptr;
-  MoveTargets targets;  // with the deceleration time and the start filled in
-  bool startChosen = false;
-  bool shareRaised = false;  // the S-curve share was below the smallest
-  RunParameters base;        // texts of the fields the design leaves alone
-  // Asymmetric drive: for unequal times, or where the pulse after the last
-  // would make the deceleration too long to match the acceleration.
-  bool asymmetric = false;
-  double accelTicks = 0.0;
-  double decelTicks = 0.0;
-};
-
-// The counts of one candidate.
-struct Counts {
-  std::int32_t range = 0;
-  std::int32_t accel = 0;
-  std::int32_t decel = 0;
-  std::int32_t jerkAccel = 0;
-  std::int32_t jerkDecel = 0;
-  std::int32_t accelOffset = 0;
-  std::int32_t initialSpeed = 0;
-  std::int32_t driveSpeed = 0;
-};
-
-std::int32_t roundedWithin(double value, double low, double high) {
-  return static_cast<std::int32_t>(std::llround(std::clamp(value, low, high)));
-}
-
-Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
-  Proposal p;
-  p.params = plan.base;
-  p.linear = plan.targets.linear();
-  p.asymmetric = plan.asymmetric;
-  const auto set = [&p](Parameter parameter, std::int64_t value) {
-    p.params[parameter] = intToText(value);
-  };
-  set(Parameter::Range, c.range);
-  set(Parameter::Acceleration, c.accel);
-  set(Parameter::Deceleration, c.decel);
-  if (!p.linear) {
-    set(Parameter::JerkAccel, c.jerkAccel);
-    set(Parameter::JerkDecel, c.jerkDecel);
-  }
-  set(Parameter::InitialSpeed, c.initialSpeed);
-  set(Parameter::DriveSpeed, c.driveSpeed);
-  set(Parameter::OutputPulses, pulses);
-  set(Parameter::AccelOffset, c.accelOffset);
-  // Candidates plot a point only every 1.6e9 ticks: the graph's scales
-  // change nothing else in a run.
-  p.params[Parameter::TimeDisplayMax] = "2000000";
-  return p;
-}
-
-// Readouts that charge each yield to the budget and end the run once it is
-// spent (or, for the proposal's own run, once a stop is asked for);
-// `endsEarly` ends it at its first yield after the acceleration.
-class CandidateReadouts final : public LiveReadouts {
- public:
-  enum class Ends { OnBudget, OnStopOnly };
-  CandidateReadouts(Budget& budget, bool endsEarly, Ends ends = Ends::OnBudget)
-      : budget_(budget), endsEarly_(endsEarly), onBudget_(ends == Ends::OnBudget) {}
-  void clearStop() override {}
-  void showReadout(Readout readout, std::int64_t value) override {
-    if (readout == Readout::SpeedCounter) lastSpeed = value;
-  }
-  bool pulseYield(const RunMoment& at) override { return ends(at); }
-  bool idleYield(const RunMoment& at) override { return ends(at); }
-  std::int64_t lastSpeed = 0;  // where the run ended
-  bool cut = false;            // the budget or a stop ended the run
-
- private:
-  bool ends(const RunMoment& at) {
-    if (endsEarly_ && !isAccelerationState(at.state)) return true;
-    const bool speedChanging =
-        at.state != AccelState::ConstantSpeed && at.state != AccelState::DecelDone;
-    budget_.chargeSteps(at.pulses - last_.pulses +
-                        (speedChanging ? (at.tick - last_.tick) / kSpeedCyclePeriod : 0));
-    last_ = at;
-    cut = onBudget_ ? budget_.spent() : budget_.stopped();
-    return cut;
-  }
-  Budget& budget_;
-  bool endsEarly_;
-  bool onBudget_;
-  RunMoment last_{};
-};
-
-// The run of a proposal as the window would make it.
-RunResult runProposal(const Proposal& proposal, LiveReadouts& readouts) {
-  FormModel form;
-  applyStartupValues(form);
-  applyProposal(proposal, form);
-  RunSession session(form, readouts);
-  RunResult r = session.run();
-  return r;
-}
-
-RunResult runCandidate(const Plan& plan, const Counts& c, std::int64_t pulses,
-                       LiveReadouts& readouts) {
-  plan.budget->chargeRun(2 * std::int64_t{c.driveSpeed});
-  return runProposal(proposalOf(plan, c, pulses), readouts);
-}
-
-// A whole run of a candidate.
-struct WholeRun {
-  RunFigures figures;
-  bool failed = false;
-  // The deceleration came down before the run ended: to the initial speed,
-  // or in S-curve drive to where its falling deceleration ran out.
-  bool cameDown = false;
-  // Pulses output after it came down, each a period of the lowest speed.
-  std::int64_t trailingPulses = 0;
-};
-
-WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
-  CandidateReadouts readouts(*plan.budget, false);
-  const RunResult r = runCandidate(plan, c, pulses, readouts);
-  WholeRun run;
-  run.figures = figuresOf(r);
-  run.failed = r.outcome.failed() || readouts.cut;
-  run.cameDown = readouts.lastSpeed == c.initialSpeed;
-  run.trailingPulses = run.figures.dragPulses;
-  for (const PhaseEntry& p : r.phases)
-    if (p.state == AccelState::DecelDone) {
-      run.cameDown = true;
-      run.trailingPulses = std::max(run.trailingPulses, r.outcome.pulses - p.pulses);
-    }
-  return run;
-}
-
-// ---- The shape of the ramps ----
-//
-// An S-curve ramp builds its acceleration up over share/2 of its time,
-// holds it, and lets it fall back over another share/2; the speed rises at
-// the held acceleration over the time less one build-up. A linear ramp
-// holds its acceleration throughout.
-
-double buildUpTicks(const MoveTargets& t, double rampTicks) {
-  return t.sCurve * rampTicks / 2.0;
-}
-
-// The acceleration's counts for a rise from the initial to the drive speed
-// in `ticks`.
-void shapeAcceleration(const MoveTargets& t, double ticks, Counts& c) {
-  const double rise = c.driveSpeed - c.initialSpeed;
-  const double buildUp = buildUpTicks(t, ticks);
-  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
-  c.accel = roundedWithin(held, 1.0, kAccelCeiling);
-  if (t.linear()) return;
-  // With no stretch of constant acceleration the ceiling is never reached.
-  const double apex = t.sCurve == 1.0 ? held : c.accel;
-  if (t.sCurve == 1.0) c.accel = static_cast<std::int32_t>(kAccelCeiling);
-  c.jerkAccel = roundedWithin(jerkForTicksPerAccelStep(buildUp / apex), 0.0, kInt32Max - 1.0);
-}
-
-// The count that times the acceleration once its shape is chosen: the rate
-// of a linear ramp, the jerk period of an S-curve one. The time falls as
-// the rate rises and rises with the jerk period.
-std::int32_t& timingCount(const MoveTargets& t, Counts& c) {
-  return t.linear() ? c.accel : c.jerkAccel;
-}
-std::int32_t timingCount(const MoveTargets& t, const Counts& c) {
-  return t.linear() ? c.accel : c.jerkAccel;
-}
-
-// The deceleration as the acceleration's shape stretched in time by
-// `stretch`: the rate divided by it, the jerk period multiplied by its
-// square. Symmetric drive takes the acceleration's own.
-void shapeDeceleration(const Plan& plan, double stretch, Counts& c) {
-  const MoveTargets& t = plan.targets;
-  if (!plan.asymmetric) {
-    c.decel = c.accel;
-    c.jerkDecel = c.jerkAccel;
-    return;
-  }
-  // A ceiling that is never reached (S-curve with no constant stretch)
-  // only weighs the deceleration estimate and may exceed the span.
-  const bool ceilingReached = t.linear() || t.sCurve < 1.0;
-  c.decel = roundedWithin(c.accel / stretch, 1.0, ceilingReached ? kAccelCeiling : kInt32Max);
-  c.jerkDecel = roundedWithin((c.jerkAccel + 1.0) * stretch * stretch - 1.0, 0.0, kInt32Max - 1.0);
-}
-
-// How finely a ramp of `ticks` rising by `rise` can be timed: the share of
-// its time that one step of its timing counts moves; infinite where the
-// counts cannot make it (an acceleration beyond the ceiling or below one
-// count, a jerk period below one step), or could not make it `headroom`
-// times faster.
-double timingStep(const MoveTargets& t, double ticks, double rise, double headroom = 1.0) {
-  constexpr double kNever = std::numeric_limits<double>::infinity();
-  const double buildUp = buildUpTicks(t, ticks);
-  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
-  if (held * headroom > kAccelCeiling || held < kSmallestHeldCount) return kNever;
-  if (t.linear()) return 1.0 / held;
-  const double jerkSteps = jerkForTicksPerAccelStep(buildUp / held) + 1.0;
-  if (jerkSteps < 0.5 * headroom * headroom) return kNever;
-  // An S-curve ramp lasts as long as its build-up plus its rise at the held
-  // acceleration: the jerk period times the first, the held count the
-  // second; with no stretch held the time grows with the root of the period.
-  if (t.sCurve == 1.0) return 0.5 / jerkSteps;
-  return std::max((1.0 - t.sCurve / 2.0) / held, t.sCurve / 2.0 / jerkSteps);
-}
-
-// Timing steps this fine need no finer counts: the largest drive speed
-// counter within them gives the smoothest ramps. Below the fewest drive
-// counts a count more or less at the peak would move the start ratio by
-// more than its tolerance allows.
-constexpr double kFineTimingStep = 0.005;
-constexpr double kFewestDriveCounts = 256.0;
-// Each count of the drive speed is a step up and a step down that a run
-// computes: above this many the fine ramps take longer without being finer.
-constexpr double kQuickDriveCounts = 8192.0;
-// The ramp times tried for the shortest one, each this much longer.
-constexpr double kRampTimeScanStep = 1.25;
-// Room for the deceleration to be made this much faster than its time asks,
-// since the pulse after the last one adds to it.
-constexpr double kRampHeadroom = 1.4;
-
-// The shortest ramp time in which the counts can rise by `rise`.
-// 0 where no ramp within the longest run can.
-double shortestRampSeconds(const MoveTargets& t, double rise) {
-  for (double ticks = 1.0; ticks < kTickLimit; ticks *= kRampTimeScanStep)
-    if (std::isfinite(timingStep(t, ticks, rise)))
-      return units::secondsOfTicks(static_cast<std::int64_t>(std::ceil(ticks)));
-  return 0.0;
-}
 
 Unreachable unreachable(Target target, Shortfall why, double reachable) {
   Unreachable u;
@@ -372,7 +70,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   double feasible = 0.0;  // the largest drive speed whose ramps the counts can make
   for (const double room : {kRampHeadroom, 1.0}) {
     headroom = room;
-    for (double drive = highest; drive >= 2.0; drive = std::floor(drive / 1.08)) {
+    for (double drive = highest; drive >= 2.0; drive = std::floor(drive / kDriveSpeedScanStep)) {
       if (feasible == 0.0 && std::isfinite(stepFor(drive, std::max(1.0, initialFor(drive)))))
         feasible = drive;
       const double initial = initialFor(drive);
@@ -462,54 +160,6 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   return std::nullopt;
 }
 
-// ---- Fitting the acceleration ----
-
-struct AccelFit {
-  Counts counts;
-  std::int64_t endTick = 0;      // the tick that ended the acceleration
-  std::int32_t peakCounter = 0;  // the speed counter it ended at
-  // S-curve triangle prevention cuts the acceleration short unless, when
-  // it stops holding its acceleration, the pulses still to go exceed the 11
-  // it counted for each pulse of the rising acceleration and the 3 for each
-  // of the held one: the move needs 12 and 4 times those pulses, here
-  // multiplied by the range.
-  double triangleNeed = 0.0;
-
-  // About the pulses output while accelerating at `range`: both ramp
-  // shapes rise as fast through the upper half as through the lower.
-  double accelPulses(std::int32_t range) const {
-    return (counts.initialSpeed + peakCounter) / 2.0 * static_cast<double>(endTick) / range;
-  }
-};
-
-// The acceleration's course: when it ends and at which speed counter. It
-// does not depend on the range: the widest one outputs the fewest pulses on
-// the way.
-std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
-  Counts probe = c;
-  probe.range = std::numeric_limits<std::int32_t>::max();
-  CandidateReadouts untilAccelerationEnds(*plan.budget, true);
-  const RunResult r =
-      runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
-  const auto end = std::find_if(r.phases.begin(), r.phases.end(),
-                                [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
-  if (r.outcome.failed() || untilAccelerationEnds.cut || end == r.phases.end()) return std::nullopt;
-  AccelFit fit{c, end->tick, end->speedCounter};
-  if (!plan.targets.linear()) {
-    // The speed rises with the square of the time while the acceleration
-    // builds up, in a straight line while it is held.
-    for (auto p = r.phases.begin(); p + 1 < r.phases.end() && p < end; ++p) {
-      const double ticks = static_cast<double>((p + 1)->tick - p->tick);
-      if (p->state == AccelState::AccelRising)
-        fit.triangleNeed +=
-            12.0 * (p->speedCounter + ((p + 1)->speedCounter - p->speedCounter) / 3.0) * ticks;
-      if (p->state == AccelState::AccelConstant)
-        fit.triangleNeed += 4.0 * (p->speedCounter + (p + 1)->speedCounter) / 2.0 * ticks;
-    }
-  }
-  return fit;
-}
-
 // The acceleration counts whose run ends its acceleration closest to
 // `aimTicks`, the speed counters as in `c`: the shape from the model, then
 // its timing count by the secant through the runs so far.
@@ -567,7 +217,7 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
 std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
   const MoveTargets& t = plan.targets;
   std::optional<AccelFit> fit;
-  for (int round = 0; round < 3 && !plan.budget->spent(); ++round) {
+  for (int round = 0; round < kPeakCorrectionRounds && !plan.budget->spent(); ++round) {
     fit = fitAcceleration(plan, c, aimTicks);
     if (!fit) return fit;
     const double wanted =
@@ -691,16 +341,20 @@ Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t f
 std::int64_t trialPulses(const Plan& plan, const AccelFit& fit, const Counts& c) {
   const double n = fit.accelPulses(c.range);
   const double ramps = n + (plan.asymmetric ? n * c.accel / c.decel : n) + std::abs(c.accelOffset);
-  const double cruise = 64.0 + n / 8.0;
-  const double needed =
-      std::max(plan.targets.linear() ? 2.0 * ramps : ramps, fit.triangleNeed / c.range * 1.125);
+  const double cruise = kShortCruisePulses + n / kShortCruiseShare;
+  const double needed = std::max(plan.targets.linear() ? kLinearTriangleFactor * ramps : ramps,
+                                 fit.triangleNeed / c.range * kTriangleRoom);
   return std::min(plan.targets.pulses, static_cast<std::int64_t>(needed + cruise));
 }
 
 // Runs at the full pulse count, the drag settled again.
+// Its first run is never cut short: a move of many pulses may spend the
+// rest of the budget on it.
 Trial fullRun(const Plan& plan, const Trial& trial) {
   if (trial.pulses == plan.targets.pulses) return trial;
-  return settleDrag(plan, trial.counts, plan.targets.pulses);
+  Plan uncut = plan;
+  uncut.cutOnBudget = false;
+  return settleDrag(uncut, trial.counts, plan.targets.pulses);
 }
 
 struct Search {
@@ -721,12 +375,13 @@ class Rounds {
   std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s) {
     const MoveTargets& t = plan_.targets;
     Counts counts = fit.counts;
-    shapeDeceleration(plan_, stretch, counts);
+    shapeDeceleration(plan_.targets, plan_.asymmetric, stretch, counts);
     // A shortened run first, unless an earlier round found it too short;
     // triangle prevention may want a longer one.
     pulses_ = std::max(pulses_, trialPulses(plan_, fit, counts));
     const double decelPulses = fit.accelPulses(counts.range) * counts.accel / counts.decel;
-    const auto firstStep = static_cast<std::int32_t>(std::min(decelPulses / 16.0, 1e6));
+    const auto firstStep = static_cast<std::int32_t>(
+        std::min(decelPulses * kFirstDragStepShare, kLargestFirstDragStep));
     Trial trial = settleDrag(plan_, counts, pulses_, firstStep);
     while (!trial.run.failed && !rampsComplete(trial.figures()) && pulses_ < t.pulses &&
            !plan_.budget->spent()) {
@@ -858,8 +513,7 @@ Design designOf(const Plan& plan, const Trial& trial) {
   d.proposal.params[Parameter::TimeDisplayMax] =
       numberText(roundUpToOneTwoFive(trial.figures().seconds()));
   // What the design reports is the run of the proposal exactly as made.
-  CandidateReadouts readouts(*plan.budget, false, CandidateReadouts::Ends::OnStopOnly);
-  d.achieved = figuresOf(runProposal(d.proposal, readouts));
+  d.achieved = proposalRun(d.proposal, *plan.budget);
   d.deviations = deviationsOf(plan, d.achieved);
   return d;
 }
@@ -874,7 +528,8 @@ std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t t
   do {
     tooFew = enough;
     enough *= 2;
-    if (enough > std::numeric_limits<std::int32_t>::max() || enough > 1024 * plan.targets.pulses)
+    if (enough > std::numeric_limits<std::int32_t>::max() ||
+        enough > kFewestPulsesReach * static_cast<double>(plan.targets.pulses))
       return 0;
     if (plan.budget->spent()) return 0;
   } while (!complete(enough));
@@ -921,15 +576,9 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
   for (int round = 0; round < kPeakSearchRounds; ++round) {
     if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base, budget))
       return lower.peak;
-    lower.peak *= 0.9;
+    lower.peak *= kLowerPeakStep;
   }
   return 0.0;
-}
-
-// The pulses both ramps output: each rises (or falls) between the start and
-// the peak as fast through its upper half as through its lower.
-double rampPulses(const MoveTargets& t) {
-  return (*t.start + t.peak) / 2.0 * (t.accelTime + t.decelTimeOrAccel());
 }
 
 // The refusal for too few pulses: the fewest pulses that a design meets,
@@ -1021,6 +670,12 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, const Stop
       [](const Deviation& a, const Deviation& b) { return missOf(a) < missOf(b); });
   u.target = worst->target;
   u.reachable = worst->achieved;
+  if (worst->within) {
+    // Every figure is within its tolerance: the run did not output the
+    // pulses, or triangle prevention cut it.
+    u.target = Target::Pulses;
+    u.reachable = static_cast<double>(design.achieved.pulses);
+  }
   u.closest = std::move(design);
   return u;
 }
