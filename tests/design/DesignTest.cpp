@@ -10,6 +10,7 @@
 
 #include "FormModel.h"
 #include "MoveSolver.h"
+#include "RampModel.h"
 #include "RandomMoves.h"
 #include "RunFigures.h"
 #include "RunSession.h"
@@ -65,6 +66,40 @@ design::MoveTargets parsed(const char* text) {
   const design::ParsedTargets p = design::parseTargets(text);
   EXPECT_EQ(p.error, "") << text;
   return p.targets;
+}
+
+// The ramp model by hand: 0.17 s (1,360,000 ticks) rising from speed
+// counter 14 to 4200. Linear: 4186 counts at a / 64000 per tick need
+// a = 4186 x 64000 / 1360000 = 196.99. Fully S-shaped: the rise takes the
+// time less one build-up of 680,000 ticks, a held 393.98, reached from 0 in
+// 680,000 ticks: 1725.99 ticks a count, 16 (K + 1) with K = 106.87.
+TEST(Design, RampModel) {
+  design::MoveTargets t = parsed("pulses=20000,peak=30000,accel_time=0.17,s_curve=0");
+  design::Counts c;
+  c.initialSpeed = 14;
+  c.driveSpeed = 4200;
+  design::shapeAcceleration(t, 1360000.0, c);
+  EXPECT_EQ(c.accel, 197);
+  EXPECT_NEAR(design::timingStep(t, 1360000.0, 4186.0), 1.0 / 196.988, 1e-6);
+  t.sCurve = 1.0;
+  design::shapeAcceleration(t, 1360000.0, c);
+  EXPECT_EQ(c.accel, 8000);  // never reached: the build-up turns at its apex
+  EXPECT_EQ(c.jerkAccel, 107);
+  design::shapeDeceleration(t, true, 2.0, c);  // twice as long: K + 1 four times
+  EXPECT_EQ(c.jerkDecel, 431);
+  design::shapeDeceleration(t, false, 2.0, c);
+  EXPECT_EQ(c.jerkDecel, 107);
+  // Too fast for the counters: a rise of 30,000 counts in 100 ticks.
+  EXPECT_TRUE(std::isinf(design::timingStep(t, 100.0, 30000.0)));
+  t.start = 100.0;
+  EXPECT_DOUBLE_EQ(design::rampPulses(t), 15050.0 * 0.34);
+  // Triangle prevention: 12 x (0 + 30 / 3) x 100 while the acceleration
+  // rises, 4 x 45 x 100 while it is held.
+  const std::vector<PhaseEntry> phases{{AccelState::AccelRising, 0, 0, 0},
+                                       {AccelState::AccelConstant, 100, 1, 30},
+                                       {AccelState::AccelFalling, 200, 3, 60}};
+  EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 2), 30000.0);
+  EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 1), 12000.0);
 }
 
 // Moves that once went wrong, one for each way: a share of the S-curve too
