@@ -51,6 +51,7 @@ std::string stated(const design::MoveTargets& t, Target target) {
 
 std::string achievedText(const Deviation& d) {
   if (std::isnan(d.achieved)) return "-";
+  if (d.target == Target::Pulses) return std::to_string(std::llround(d.achieved));
   return d.target == Target::Peak || d.target == Target::Start
              ? units::fixedDecimals(d.achieved, 3)
              : units::fixedDecimals(d.achieved, 9);

@@ -10,9 +10,11 @@
 namespace tarvex::design {
 namespace {
 
-// A stretch without pulses costs a step for every kTicksPerIdleStep of its
-// ticks, which the engine may compute one by one while the speed changes.
-constexpr std::int64_t kTicksPerIdleStep = 8;
+// Ticks while the speed changes cost a step for every kTicksPerRampStep of
+// them: the engine computes them one by one, however few pulses they output
+// (an acceleration probe at the widest range outputs hardly any); it jumps
+// over those at a steady speed.
+constexpr std::int64_t kTicksPerRampStep = 8;
 
 // Readouts that charge each yield to the budget and end the run once it is
 // spent (or, for the proposal's own run, once a stop is asked for);
@@ -27,16 +29,19 @@ class CandidateReadouts final : public LiveReadouts {
     if (readout == Readout::SpeedCounter) lastSpeed = value;
     ++shown_;
   }
-  bool pulseYield(const RunMoment& at) override { return ends(at, 1); }
+  bool pulseYield(const RunMoment& at) override { return ends(at, 1 + rampTicks(at)); }
   // A long stretch without pulses, which the engine may have computed
   // tick by tick.
-  bool idleYield(const RunMoment& at) override {
-    return ends(at, (at.tick - lastTick_) / kTicksPerIdleStep);
-  }
+  bool idleYield(const RunMoment& at) override { return ends(at, rampTicks(at)); }
   std::int64_t lastSpeed = 0;  // where the run ended
   bool cut = false;            // the budget or a stop ended the run
 
  private:
+  // The steps for the ticks since the last yield.
+  std::int64_t rampTicks(const RunMoment& at) const {
+    const bool steady = at.state == AccelState::ConstantSpeed || at.state == AccelState::DecelDone;
+    return steady ? 0 : (at.tick - lastTick_) / kTicksPerRampStep;
+  }
   bool ends(const RunMoment& at, std::int64_t steps) {
     budget_.chargeSteps(steps + shown_);
     shown_ = 0;

@@ -348,8 +348,8 @@ std::int64_t trialPulses(const Plan& plan, const AccelFit& fit, const Counts& c)
 }
 
 // Runs at the full pulse count, the drag settled again.
-// Its first run is never cut short: a move of many pulses may spend the
-// rest of the budget on it.
+// Its runs are not cut short: the move's own run, of up to ten million
+// pulses, must complete once; the budget ends the settling after it.
 Trial fullRun(const Plan& plan, const Trial& trial) {
   if (trial.pulses == plan.targets.pulses) return trial;
   Plan uncut = plan;

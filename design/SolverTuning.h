@@ -28,7 +28,7 @@ inline constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0};
 // pulses included, takes at most a second), of the rounds of one search
 // (the rest is for the move's full run), and of each design tried for a
 // reachable figure.
-inline constexpr double kSolveBudget = 110.0;
+inline constexpr double kSolveBudget = 200.0;
 inline constexpr double kRoundsBudget = 70.0;
 inline constexpr double kTryBudget = 25.0;
 // Stretches of the deceleration tried around the best, each this share
