@@ -110,7 +110,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       if (accelCounterForSpeedSteps((highest - 1.0) / ticks) < kSmallestHeldCount)
         return unreachable(target, Shortfall::TooLong,
                            units::secondsOfTicks(static_cast<std::int64_t>(
-                               (highest - 1.0) / speedStepsPerTick(0.5))));
+                               (highest - 1.0) / speedStepsPerTick(kSmallestHeldCount))));
     }
     return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   }
