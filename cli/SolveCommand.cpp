@@ -9,6 +9,7 @@
 #include "ParameterFile.h"
 #include "PrintableText.h"
 #include "StartupValues.h"
+#include "StopRequest.h"
 #include "Units.h"
 
 namespace tarvex::batch {
@@ -23,6 +24,7 @@ using design::targetName;
 
 constexpr int kExitMet = 0;
 constexpr int kExitNotMet = 1;
+constexpr int kExitStopped = 3;
 
 std::string unitOf(Target target) {
   switch (target) {
@@ -49,6 +51,7 @@ std::string stated(const design::MoveTargets& t, Target target) {
 
 std::string achievedText(const Deviation& d) {
   if (std::isnan(d.achieved)) return "-";
+  if (d.target == Target::Pulses) return std::to_string(std::llround(d.achieved));
   return d.target == Target::Peak || d.target == Target::Start
              ? units::fixedDecimals(d.achieved, 3)
              : units::fixedDecimals(d.achieved, 9);
@@ -67,6 +70,7 @@ std::string solveText(const design::Design& d) {
   const design::MoveTargets& t = d.targets;
   std::string text = "Move: " + std::to_string(t.pulses) + " pulses, " +
                      (t.linear() ? "linear" : "S-curve " + numberText(t.sCurve)) +
+                     (d.shareRaised ? " (the smallest share)" : "") +
                      (d.startChosen ? "; start chosen" : "") + "\n\n";
   text += "  target          wanted       achieved       deviation\n";
   for (const Deviation& dev : d.deviations)
@@ -128,28 +132,41 @@ std::string solveJson(const design::Design& d) {
 }
 
 std::string unreachableText(const design::MoveTargets& t, const design::Unreachable& u) {
-  const std::string what = stated(t, u.target);
+  // A chosen start is named with the figure the design chose.
+  const bool startChosen = u.target == Target::Start && !t.start;
+  const std::string what =
+      startChosen ? "start (chosen: " +
+                        (u.closest ? numberText(*u.closest->targets.start) + " pps" : "none") + ")"
+                  : stated(t, u.target);
   const std::string unit = unitOf(u.target);
-  const auto atMost = [&](double v) { return "at most " + limitText(v, false) + unit; };
-  const auto atLeast = [&](double v) { return "at least " + limitText(v, true) + unit; };
+  // A reachable figure is given only where the design met it.
+  const auto instead = [&](const std::string& bound) {
+    if (u.reachable <= 0.0)
+      return std::string(", and no figure for it that the design meets was found");
+    return ": " + bound + " " + limitText(u.reachable, u.atLeast) + unit;
+  };
+  const auto atMost = [&] { return instead("at most"); };
+  const auto atLeast = [&] { return instead("at least"); };
   switch (u.why) {
     case Shortfall::PeakOutOfReach:
-      return what + " is beyond the chip's speeds: " +
-             (u.reachable < t.peak ? atMost(u.reachable) + " (one pulse per tick)"
-                                   : atLeast(u.reachable));
+      return what + " is beyond the chip's speeds (" +
+             (u.atLeast ? std::string("the slowest is two counts at the widest range")
+                        : "the fastest is one pulse per tick, " +
+                              numberText(static_cast<double>(units::kTicksPerSecond)) + " pps") +
+             ")" + (u.atLeast ? atLeast() : atMost());
     case Shortfall::StartNotBelowPeak:
       return what + " is not below the peak of " + numberText(t.peak) + " pps";
     case Shortfall::StartTooLow:
       return what + " is too low for a peak of " + numberText(t.peak) +
-             " pps in these times: " + atLeast(u.reachable);
+             " pps in these times (the run ends a start-speed period after its last pulse)" +
+             atLeast();
     case Shortfall::TooShort:
-      return what + " is too short for " + numberText(t.peak) +
-             " pps on this chip: " + atLeast(u.reachable);
+      return what + " is too short for " + numberText(t.peak) + " pps on this chip" + atLeast();
     case Shortfall::TooLong:
-      return what + " is too long for the chip's counters: " + atMost(u.reachable);
+      return what + " is too long for the chip's counters" + atMost();
     case Shortfall::RunTooLong:
       return what + " outlast the longest run (" + units::tableSeconds(2147483647) + " s) at " +
-             numberText(t.peak) + " pps: " + atMost(u.reachable);
+             numberText(t.peak) + " pps" + atMost();
     case Shortfall::TooFewPulses: {
       std::string text = what + " are too few to reach " + numberText(t.peak) + " pps in " +
                          numberText(t.accelTime) + " s and come down in " +
@@ -161,20 +178,26 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
       return text;
     }
     case Shortfall::RangeTooSmall:
-      return what + " is too small for these speeds: " + atLeast(u.reachable);
+      return what + " is too small for these speeds" + atLeast();
     case Shortfall::RangeTooLarge:
-      return what + " needs a speed counter above 32767 for " + numberText(t.peak) +
-             " pps: " + atMost(u.reachable);
+      return what + " needs a speed counter above 32767 for " + numberText(t.peak) + " pps" +
+             atMost();
     case Shortfall::OffTarget:
+      if (!u.closest)
+        return what + " is not met: no candidate run completed both ramps within the design's work";
       return what + " is not met within its tolerance: the closest run found reaches " +
-             (u.closest ? numberText(u.reachable) + unit : std::string("nothing"));
+             achievedText(Deviation{u.target, 0.0, u.reachable, false}) + unit;
   }
   return what;
 }
 
 int runSolve(const BatchOptions& options) {
   const design::MoveTargets& targets = *options.solve;
-  const design::Solution solution = design::solve(targets);
+  const design::Solution solution = design::solve(targets, design::startupTexts(), stopRequested);
+  if (std::holds_alternative<design::Stopped>(solution)) {
+    writeMessage("the design was stopped before it was done; nothing was proposed");
+    return kExitStopped;
+  }
   if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
     if (u->closest) {
       const std::string closest = options.json ? solveJson(*u->closest) : solveText(*u->closest);

@@ -19,7 +19,8 @@ std::string solveJson(const design::Design& design);
 std::string unreachableText(const design::MoveTargets& targets, const design::Unreachable& u);
 
 // Solves, prints, saves. Exit status: 0 the targets are met, 1 they cannot
-// be (the reason on stderr) or an output could not be written.
+// be (the reason on stderr) or an output could not be written, 3 a stop
+// (Ctrl-C, SIGTERM, SIGHUP) ended the design first: nothing is written.
 int runSolve(const BatchOptions& options);
 
 }  // namespace tarvex::batch

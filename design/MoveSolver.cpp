@@ -1,292 +1,33 @@
+// The search for a design: the speeds and the range chosen from the ramp
+// model, the acceleration fitted by runs of the engine, the deceleration
+// shaped and its start settled, round after round; then the refusals, each
+// with a reachable figure that a design meets.
 #include "MoveSolver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "Conversions.h"
-#include "EngineState.h"
-#include "FormModel.h"
-#include "RunSession.h"
-#include "StartupValues.h"
+#include "CandidateRuns.h"
+#include "RampModel.h"
+#include "SolverTuning.h"
 #include "Units.h"
 
 namespace tarvex::design {
 namespace {
 
 using units::accelCounterForSpeedSteps;
-using units::jerkForTicksPerAccelStep;
 using units::rangeFor;
 using units::speedCounterOf;
 using units::speedStepsPerTick;
-using units::ticksPerAccelStep;
-
-// The chip's own limits. An acceleration counter above the speed
-// accumulator's span would let the speed fall behind its acceleration.
-constexpr double kAccelCeiling = kSpeedAccumulatorSpan;
-constexpr double kSpeedCounterMax = std::numeric_limits<std::int16_t>::max();
-constexpr double kInt32Max = std::numeric_limits<std::int32_t>::max();
-constexpr std::int64_t kTickLimit = std::numeric_limits<std::int32_t>::max();
-// One pulse per tick at most.
-constexpr double kHighestPeak = units::kTicksPerSecond;
-
-// A default start speed: this share of the peak, but fast enough that a
-// pulse at the start speed takes at most 1/kStartPulsesPerRamp of the
-// shorter ramp, and at most kHighestStartShare of the peak.
-constexpr double kDefaultStartShare = 1.0 / 300.0;
-constexpr double kStartPulsesPerRamp = 20.0;
-constexpr double kHighestStartShare = 0.5;
-// Rounds of each refinement; each round is one or a few runs.
-constexpr int kFitRounds = 10;
-constexpr int kBalanceRounds = 6;
-constexpr int kDragRounds = 20;
-constexpr int kPeakSearchRounds = 4;
-// The work of a design, and of each try at a lower peak when the pulses
-// fall short (see Budget).
-constexpr double kSolveBudget = 160.0;
-constexpr double kTryBudget = 40.0;
-// Stretches of the deceleration tried around the best, each this share
-// further off.
-constexpr int kStretchScan = 12;
-constexpr double kStretchScanStep = 0.025;
-// A design within this share of every tolerance needs no further round.
-constexpr double kGoodEnough = 0.5;
-// A fit of the acceleration time this close needs no further round.
-constexpr double kFitCloseEnough = 0.001;
-
-// The work a design may do, in candidate runs: each run counts one, and
-// one more for every kPulsesPerRunCharge pulses or speed-counter steps it
-// computes. A search that has spent it stops with the best it has.
-class Budget {
- public:
-  explicit Budget(double runs) : left_(runs) {}
-  void charge(std::int64_t pulses, std::int64_t speedSteps) {
-    left_ -= 1.0 + static_cast<double>(pulses + speedSteps) / kPulsesPerRunCharge;
-  }
-  bool spent() const { return left_ <= 0.0; }
-
- private:
-  static constexpr double kPulsesPerRunCharge = 100000.0;
-  double left_;
-};
-
-struct Plan {
-  Budget* budget = nullptr;
-  MoveTargets targets;  // with the deceleration time and the start filled in
-  bool startChosen = false;
-  RunParameters base;  // texts of the fields the design leaves alone
-  // Asymmetric drive: for unequal times, or where the pulse after the last
-  // would make the deceleration too long to match the acceleration.
-  bool asymmetric = false;
-  double accelTicks = 0.0;
-  double decelTicks = 0.0;
-};
-
-// The counts of one candidate.
-struct Counts {
-  std::int32_t range = 0;
-  std::int32_t accel = 0;
-  std::int32_t decel = 0;
-  std::int32_t jerkAccel = 0;
-  std::int32_t jerkDecel = 0;
-  std::int32_t accelOffset = 0;
-  std::int32_t initialSpeed = 0;
-  std::int32_t driveSpeed = 0;
-};
-
-std::int32_t roundedWithin(double value, double low, double high) {
-  return static_cast<std::int32_t>(std::llround(std::clamp(value, low, high)));
-}
-
-Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
-  Proposal p;
-  p.params = plan.base;
-  p.linear = plan.targets.linear();
-  p.asymmetric = plan.asymmetric;
-  const auto set = [&p](Parameter parameter, std::int64_t value) {
-    p.params[parameter] = intToText(value);
-  };
-  set(Parameter::Range, c.range);
-  set(Parameter::Acceleration, c.accel);
-  set(Parameter::Deceleration, c.decel);
-  if (!p.linear) {
-    set(Parameter::JerkAccel, c.jerkAccel);
-    set(Parameter::JerkDecel, c.jerkDecel);
-  }
-  set(Parameter::InitialSpeed, c.initialSpeed);
-  set(Parameter::DriveSpeed, c.driveSpeed);
-  set(Parameter::OutputPulses, pulses);
-  set(Parameter::AccelOffset, c.accelOffset);
-  // Candidates plot a point only every 1.6e9 ticks: the graph's scales
-  // change nothing else in a run.
-  p.params[Parameter::TimeDisplayMax] = "2000000";
-  return p;
-}
-
-// Readouts that end a run at its first yield after the acceleration.
-class UntilAccelerationEnds final : public LiveReadouts {
- public:
-  void clearStop() override {}
-  void showReadout(Readout, std::int64_t) override {}
-  YieldRequest nextYield(const RunMoment&) override { return {YieldRequest::kNoPulse, true}; }
-  bool pulseYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
-  bool idleYield(const RunMoment& at) override { return !isAccelerationState(at.state); }
-};
-
-// Readouts that keep the last speed shown: where the run ended.
-class LastSpeed final : public LiveReadouts {
- public:
-  void clearStop() override {}
-  void showReadout(Readout readout, std::int64_t value) override {
-    if (readout == Readout::SpeedCounter) speed = value;
-  }
-  YieldRequest nextYield(const RunMoment&) override { return YieldRequest::none(); }
-  bool pulseYield(const RunMoment&) override { return false; }
-  bool idleYield(const RunMoment&) override { return false; }
-  std::int64_t speed = 0;
-};
-
-// The run of a proposal as the window would make it.
-RunResult runProposal(const Proposal& proposal, LiveReadouts& readouts) {
-  FormModel form;
-  applyStartupValues(form);
-  applyProposal(proposal, form);
-  RunSession session(form, readouts);
-  RunResult r = session.run();
-  return r;
-}
-
-RunResult runCandidate(const Plan& plan, const Counts& c, std::int64_t pulses,
-                       LiveReadouts& readouts) {
-  RunResult r = runProposal(proposalOf(plan, c, pulses), readouts);
-  plan.budget->charge(r.outcome.pulses, 2 * std::int64_t{c.driveSpeed});
-  return r;
-}
-
-// A whole run of a candidate.
-struct WholeRun {
-  RunFigures figures;
-  bool failed = false;
-  // The deceleration came down before the run ended: to the initial speed,
-  // or in S-curve drive to where its falling deceleration ran out.
-  bool cameDown = false;
-  // Pulses output after it came down, each a period of the lowest speed.
-  std::int64_t trailingPulses = 0;
-};
-
-WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
-  LastSpeed readouts;
-  const RunResult r = runCandidate(plan, c, pulses, readouts);
-  WholeRun run;
-  run.figures = figuresOf(r);
-  run.failed = r.outcome.failed();
-  run.cameDown = readouts.speed == c.initialSpeed;
-  run.trailingPulses = run.figures.dragPulses;
-  for (const PhaseEntry& p : r.phases)
-    if (p.state == AccelState::DecelDone) {
-      run.cameDown = true;
-      run.trailingPulses = std::max(run.trailingPulses, r.outcome.pulses - p.pulses);
-    }
-  return run;
-}
-
-// ---- The shape of the ramps ----
-//
-// An S-curve ramp builds its acceleration up over share/2 of its time,
-// holds it, and lets it fall back over another share/2; the speed rises at
-// the held acceleration over the time less one build-up. A linear ramp
-// holds its acceleration throughout.
-
-double buildUpTicks(const MoveTargets& t, double rampTicks) {
-  return t.sCurve * rampTicks / 2.0;
-}
-
-// The acceleration's counts for a rise from the initial to the drive speed
-// in `ticks`.
-void shapeAcceleration(const MoveTargets& t, double ticks, Counts& c) {
-  const double rise = c.driveSpeed - c.initialSpeed;
-  const double buildUp = buildUpTicks(t, ticks);
-  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
-  c.accel = roundedWithin(held, 1.0, kAccelCeiling);
-  if (t.linear()) return;
-  // With no stretch of constant acceleration the ceiling is never reached.
-  const double apex = t.sCurve == 1.0 ? held : c.accel;
-  if (t.sCurve == 1.0) c.accel = static_cast<std::int32_t>(kAccelCeiling);
-  c.jerkAccel = roundedWithin(jerkForTicksPerAccelStep(buildUp / apex), 0.0, kInt32Max - 1.0);
-}
-
-// The count that times the acceleration once its shape is chosen: the rate
-// of a linear ramp, the jerk period of an S-curve one. The time falls as
-// the rate rises and rises with the jerk period.
-std::int32_t& timingCount(const MoveTargets& t, Counts& c) {
-  return t.linear() ? c.accel : c.jerkAccel;
-}
-std::int32_t timingCount(const MoveTargets& t, const Counts& c) {
-  return t.linear() ? c.accel : c.jerkAccel;
-}
-
-// The deceleration as the acceleration's shape stretched in time by
-// `stretch`: the rate divided by it, the jerk period multiplied by its
-// square. Symmetric drive takes the acceleration's own.
-void shapeDeceleration(const Plan& plan, double stretch, Counts& c) {
-  const MoveTargets& t = plan.targets;
-  if (!plan.asymmetric) {
-    c.decel = c.accel;
-    c.jerkDecel = c.jerkAccel;
-    return;
-  }
-  // A ceiling that is never reached (S-curve with no constant stretch)
-  // only weighs the deceleration estimate and may exceed the span.
-  const bool ceilingReached = t.linear() || t.sCurve < 1.0;
-  c.decel = roundedWithin(c.accel / stretch, 1.0, ceilingReached ? kAccelCeiling : kInt32Max);
-  c.jerkDecel = roundedWithin((c.jerkAccel + 1.0) * stretch * stretch - 1.0, 0.0, kInt32Max - 1.0);
-}
-
-// How finely a ramp of `ticks` rising by `rise` can be timed: the share of
-// its time that one step of its timing counts moves; infinite where the
-// counts cannot make it (an acceleration beyond the ceiling or below one
-// count, a jerk period below one step), or could not make it `headroom`
-// times faster.
-double timingStep(const MoveTargets& t, double ticks, double rise, double headroom = 1.0) {
-  constexpr double kNever = std::numeric_limits<double>::infinity();
-  const double buildUp = buildUpTicks(t, ticks);
-  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
-  if (held * headroom > kAccelCeiling || held < 0.5) return kNever;
-  if (t.linear()) return 1.0 / held;
-  const double jerkSteps = jerkForTicksPerAccelStep(buildUp / held) + 1.0;
-  if (jerkSteps < 0.5 * headroom * headroom) return kNever;
-  // An S-curve ramp lasts as long as its build-up plus its rise at the held
-  // acceleration: the jerk period times the first, the held count the
-  // second; with no stretch held the time grows with the root of the period.
-  if (t.sCurve == 1.0) return 0.5 / jerkSteps;
-  return std::max((1.0 - t.sCurve / 2.0) / held, t.sCurve / 2.0 / jerkSteps);
-}
-
-// Timing steps this fine need no finer counts: the largest drive speed
-// counter within them gives the smoothest ramps. Below the fewest drive
-// counts a count more or less at the peak would move the start ratio by
-// more than its tolerance allows.
-constexpr double kFineTimingStep = 0.005;
-constexpr double kFewestDriveCounts = 256.0;
-// Each count of the drive speed is a step up and a step down that a run
-// computes: above this many the fine ramps take longer without being finer.
-constexpr double kQuickDriveCounts = 8192.0;
-// Room for the deceleration to be made this much faster than its time asks,
-// since the pulse after the last one adds to it.
-constexpr double kRampHeadroom = 1.4;
-
-// The shortest ramp time in which the counts can rise by `rise`.
-double shortestRampSeconds(const MoveTargets& t, double rise) {
-  double ticks = 1.0;
-  while (!std::isfinite(timingStep(t, ticks, rise))) ticks *= 1.25;
-  return units::secondsOfTicks(static_cast<std::int64_t>(std::ceil(ticks)));
-}
 
 Unreachable unreachable(Target target, Shortfall why, double reachable) {
   Unreachable u;
   u.target = target;
   u.why = why;
   u.reachable = reachable;
+  u.atLeast = why == Shortfall::StartTooLow || why == Shortfall::TooShort ||
+              why == Shortfall::RangeTooSmall;
   return u;
 }
 
@@ -329,7 +70,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   double feasible = 0.0;  // the largest drive speed whose ramps the counts can make
   for (const double room : {kRampHeadroom, 1.0}) {
     headroom = room;
-    for (double drive = highest; drive >= 2.0; drive = std::floor(drive / 1.08)) {
+    for (double drive = highest; drive >= 2.0; drive = std::floor(drive / kDriveSpeedScanStep)) {
       if (feasible == 0.0 && std::isfinite(stepFor(drive, std::max(1.0, initialFor(drive)))))
         feasible = drive;
       const double initial = initialFor(drive);
@@ -362,12 +103,14 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     for (const auto& [target, ticks] : {std::pair{Target::AccelTime, plan.accelTicks},
                                         std::pair{Target::DecelTime, plan.decelTicks}}) {
       const double shortest = shortestRampSeconds(t, rise);
-      if (units::secondsOfTicks(static_cast<std::int64_t>(ticks)) < shortest)
+      if (shortest == 0.0 || units::secondsOfTicks(static_cast<std::int64_t>(ticks)) < shortest)
         return unreachable(target, Shortfall::TooShort, shortest);
-      if (!std::isfinite(timingStep(t, ticks, highest - 1.0)))
+      // Too long: even the largest rise would need less than the smallest
+      // acceleration count.
+      if (accelCounterForSpeedSteps((highest - 1.0) / ticks) < kSmallestHeldCount)
         return unreachable(target, Shortfall::TooLong,
                            units::secondsOfTicks(static_cast<std::int64_t>(
-                               (highest - 1.0) / speedStepsPerTick(0.5))));
+                               (highest - 1.0) / speedStepsPerTick(kSmallestHeldCount))));
     }
     return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   }
@@ -386,7 +129,11 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   if (t.peak > kHighestPeak)
     return unreachable(Target::Peak, Shortfall::PeakOutOfReach, kHighestPeak);
   const double lowestPeak = units::pulsesPerSecond(2, std::numeric_limits<std::int32_t>::max());
-  if (t.peak < lowestPeak) return unreachable(Target::Peak, Shortfall::PeakOutOfReach, lowestPeak);
+  if (t.peak < lowestPeak) {
+    Unreachable u = unreachable(Target::Peak, Shortfall::PeakOutOfReach, lowestPeak);
+    u.atLeast = true;
+    return u;
+  }
   if (*t.start >= t.peak) return unreachable(Target::Start, Shortfall::StartNotBelowPeak, t.peak);
   // The run ends when the pulse after the last falls due: a whole period
   // of the start speed after the last one.
@@ -394,6 +141,10 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
     if (plan.startChosen)
       return unreachable(t.asymmetric() ? Target::DecelTime : Target::AccelTime,
                          Shortfall::TooShort, 1.0 / *t.start / (1.0 + kTimeTolerance));
+    // A start fast enough would not be below the peak: the time is too short.
+    if (1.0 / *t.decelTime >= t.peak)
+      return unreachable(t.asymmetric() ? Target::DecelTime : Target::AccelTime,
+                         Shortfall::TooShort, 1.0 / t.peak);
     return unreachable(Target::Start, Shortfall::StartTooLow, 1.0 / *t.decelTime);
   }
   // Both ramps within the longest run, and the cruise too: the ramps cover
@@ -407,54 +158,6 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
     return unreachable(Target::Pulses, Shortfall::RunTooLong,
                        std::floor((2.0 * longest - ramps / 2.0) * t.peak));
   return std::nullopt;
-}
-
-// ---- Fitting the acceleration ----
-
-struct AccelFit {
-  Counts counts;
-  std::int64_t endTick = 0;      // the tick that ended the acceleration
-  std::int32_t peakCounter = 0;  // the speed counter it ended at
-  // S-curve triangle prevention cuts the acceleration short unless, when
-  // it stops holding its acceleration, the pulses still to go exceed the 11
-  // it counted for each pulse of the rising acceleration and the 3 for each
-  // of the held one: the move needs 12 and 4 times those pulses, here
-  // multiplied by the range.
-  double triangleNeed = 0.0;
-
-  // About the pulses output while accelerating at `range`: both ramp
-  // shapes rise as fast through the upper half as through the lower.
-  double accelPulses(std::int32_t range) const {
-    return (counts.initialSpeed + peakCounter) / 2.0 * static_cast<double>(endTick) / range;
-  }
-};
-
-// The acceleration's course: when it ends and at which speed counter. It
-// does not depend on the range: the widest one outputs the fewest pulses on
-// the way.
-std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
-  Counts probe = c;
-  probe.range = std::numeric_limits<std::int32_t>::max();
-  UntilAccelerationEnds untilAccelerationEnds;
-  const RunResult r =
-      runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
-  const auto end = std::find_if(r.phases.begin(), r.phases.end(),
-                                [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
-  if (r.outcome.failed() || end == r.phases.end()) return std::nullopt;
-  AccelFit fit{c, end->tick, end->speedCounter};
-  if (!plan.targets.linear()) {
-    // The speed rises with the square of the time while the acceleration
-    // builds up, in a straight line while it is held.
-    for (auto p = r.phases.begin(); p + 1 < r.phases.end() && p < end; ++p) {
-      const double ticks = static_cast<double>((p + 1)->tick - p->tick);
-      if (p->state == AccelState::AccelRising)
-        fit.triangleNeed +=
-            12.0 * (p->speedCounter + ((p + 1)->speedCounter - p->speedCounter) / 3.0) * ticks;
-      if (p->state == AccelState::AccelConstant)
-        fit.triangleNeed += 4.0 * (p->speedCounter + (p + 1)->speedCounter) / 2.0 * ticks;
-    }
-  }
-  return fit;
 }
 
 // The acceleration counts whose run ends its acceleration closest to
@@ -514,7 +217,7 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
 std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
   const MoveTargets& t = plan.targets;
   std::optional<AccelFit> fit;
-  for (int round = 0; round < 3 && !plan.budget->spent(); ++round) {
+  for (int round = 0; round < kPeakCorrectionRounds && !plan.budget->spent(); ++round) {
     fit = fitAcceleration(plan, c, aimTicks);
     if (!fit) return fit;
     const double wanted =
@@ -638,16 +341,20 @@ Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t f
 std::int64_t trialPulses(const Plan& plan, const AccelFit& fit, const Counts& c) {
   const double n = fit.accelPulses(c.range);
   const double ramps = n + (plan.asymmetric ? n * c.accel / c.decel : n) + std::abs(c.accelOffset);
-  const double cruise = 64.0 + n / 8.0;
-  const double needed =
-      std::max(plan.targets.linear() ? 2.0 * ramps : ramps, fit.triangleNeed / c.range * 1.125);
+  const double cruise = kShortCruisePulses + n / kShortCruiseShare;
+  const double needed = std::max(plan.targets.linear() ? kLinearTriangleFactor * ramps : ramps,
+                                 fit.triangleNeed / c.range * kTriangleRoom);
   return std::min(plan.targets.pulses, static_cast<std::int64_t>(needed + cruise));
 }
 
 // Runs at the full pulse count, the drag settled again.
+// Its runs are not cut short: the move's own run, of up to ten million
+// pulses, must complete once; the budget ends the settling after it.
 Trial fullRun(const Plan& plan, const Trial& trial) {
   if (trial.pulses == plan.targets.pulses) return trial;
-  return settleDrag(plan, trial.counts, plan.targets.pulses);
+  Plan uncut = plan;
+  uncut.cutOnBudget = false;
+  return settleDrag(uncut, trial.counts, plan.targets.pulses);
 }
 
 struct Search {
@@ -668,12 +375,13 @@ class Rounds {
   std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s) {
     const MoveTargets& t = plan_.targets;
     Counts counts = fit.counts;
-    shapeDeceleration(plan_, stretch, counts);
+    shapeDeceleration(plan_.targets, plan_.asymmetric, stretch, counts);
     // A shortened run first, unless an earlier round found it too short;
     // triangle prevention may want a longer one.
     pulses_ = std::max(pulses_, trialPulses(plan_, fit, counts));
     const double decelPulses = fit.accelPulses(counts.range) * counts.accel / counts.decel;
-    const auto firstStep = static_cast<std::int32_t>(std::min(decelPulses / 16.0, 1e6));
+    const auto firstStep = static_cast<std::int32_t>(
+        std::min(decelPulses * kFirstDragStepShare, kLargestFirstDragStep));
     Trial trial = settleDrag(plan_, counts, pulses_, firstStep);
     while (!trial.run.failed && !rampsComplete(trial.figures()) && pulses_ < t.pulses &&
            !plan_.budget->spent()) {
@@ -706,7 +414,11 @@ class Rounds {
 
 // Fits the acceleration, shapes the deceleration and balances the two
 // times, round after round.
-Search search(const Plan& plan) {
+Search search(const Plan& whole) {
+  // The rounds run shortened moves; what is left is for the full one.
+  Budget roundsBudget(*whole.budget, kRoundsBudget);
+  Plan plan = whole;
+  plan.budget = &roundsBudget;
   Search s;
   const auto speeds = chooseSpeeds(plan);
   if (const auto* problem = std::get_if<Unreachable>(&speeds)) {
@@ -757,7 +469,7 @@ Search search(const Plan& plan) {
     }
   }
   if (!rounds.best) return s;
-  const Trial full = fullRun(plan, *rounds.best);
+  const Trial full = fullRun(whole, *rounds.best);
   if (!full.run.failed && !rampsComplete(full.figures()))
     s.shortOfPulses = full;
   else
@@ -775,6 +487,8 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
   plan.accelTicks = units::ticksOfSeconds(t.accelTime);
   plan.decelTicks = units::ticksOfSeconds(*t.decelTime);
   plan.asymmetric = t.asymmetric();
+  plan.shareRaised = t.sCurve > 0.0 && t.sCurve < kSmallestShare;
+  if (plan.shareRaised) t.sCurve = kSmallestShare;
   if (!t.start) {
     plan.startChosen = true;
     const double shorter = std::min(t.accelTime, *t.decelTime);
@@ -792,14 +506,14 @@ Design designOf(const Plan& plan, const Trial& trial) {
   Design d;
   d.targets = plan.targets;
   d.startChosen = plan.startChosen;
+  d.shareRaised = plan.shareRaised;
   d.proposal = proposalOf(plan, trial.counts, plan.targets.pulses);
   d.proposal.params[Parameter::SpeedDisplayMax] =
       numberText(roundUpToOneTwoFive(trial.figures().peakPulsesPerSecond()));
   d.proposal.params[Parameter::TimeDisplayMax] =
       numberText(roundUpToOneTwoFive(trial.figures().seconds()));
   // What the design reports is the run of the proposal exactly as made.
-  SilentReadouts readouts;
-  d.achieved = figuresOf(runProposal(d.proposal, readouts));
+  d.achieved = proposalRun(d.proposal, *plan.budget);
   d.deviations = deviationsOf(plan, d.achieved);
   return d;
 }
@@ -814,7 +528,8 @@ std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t t
   do {
     tooFew = enough;
     enough *= 2;
-    if (enough > std::numeric_limits<std::int32_t>::max() || enough > 1024 * plan.targets.pulses)
+    if (enough > std::numeric_limits<std::int32_t>::max() ||
+        enough > kFewestPulsesReach * static_cast<double>(plan.targets.pulses))
       return 0;
     if (plan.budget->spent()) return 0;
   } while (!complete(enough));
@@ -841,8 +556,9 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
-std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base) {
-  Budget budget(kTryBudget);
+std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base,
+                                Budget& whole) {
+  Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return std::nullopt;
   const Search s = searchBoth(plan);
@@ -854,33 +570,98 @@ std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters&
 // ramps grow with the peak, so the peak they leave room for is tried first,
 // then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
-                     const RunParameters& base) {
+                     const RunParameters& base, Budget& budget) {
   MoveTargets lower = targets;
   lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
   for (int round = 0; round < kPeakSearchRounds; ++round) {
-    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base))
+    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base, budget))
       return lower.peak;
-    lower.peak *= 0.9;
+    lower.peak *= kLowerPeakStep;
   }
   return 0.0;
 }
 
+// The refusal for too few pulses: the fewest pulses that a design meets,
+// from about `estimate` upwards, and a lower peak that the pulses given
+// reach; each 0 where none was found within the budget.
+Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, double estimate,
+                         Budget& budget) {
+  Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
+  if (estimate <= 0.0) return u;
+  for (const double margin : kPulsesMargins) {
+    MoveTargets more = targets;
+    more.pulses = static_cast<std::int64_t>(std::ceil(estimate * margin));
+    if (more.pulses > kInt32Max || budget.spent()) break;
+    if (metDesign(more, base, budget)) {
+      u.pulsesNeeded = more.pulses;
+      break;
+    }
+  }
+  if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget);
+  return u;
+}
+
+// The refusal with a reachable figure that, put in place of the target
+// that fails, is met: the limit itself, or the first of a few steps further
+// into what is reachable that a design meets; else without a figure.
+Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParameters& base,
+                     Budget& budget) {
+  if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses ||
+      u.why == Shortfall::StartNotBelowPeak)
+    return u;
+  const double limit = u.reachable;
+  u.reachable = 0.0;
+  for (const double step : kFigureSteps) {
+    Unreachable tried = u;
+    tried.reachable = u.atLeast ? limit * step : limit / step;
+    if (budget.spent()) break;
+    MoveTargets instead = targets;
+    setTarget(instead, u.target, reachableFigure(tried));
+    if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
+    if (metDesign(instead, base, budget)) return tried;
+  }
+  return u;
+}
+
 }  // namespace
 
-Solution solve(const MoveTargets& targets, const RunParameters& base) {
-  Budget budget(kSolveBudget);
+std::string_view shortfallName(Shortfall why) {
+  constexpr std::string_view kNames[] = {"peak_out_of_reach", "start_not_below_peak",
+                                         "start_too_low",     "too_short",
+                                         "too_long",          "run_too_long",
+                                         "too_few_pulses",    "range_too_small",
+                                         "range_too_large",   "off_target"};
+  return kNames[static_cast<std::size_t>(why)];
+}
+
+double reachableFigure(const Unreachable& u) {
+  if (u.why == Shortfall::TooFewPulses) return static_cast<double>(u.pulsesNeeded);
+  return *targetNumber(limitText(u.reachable, u.atLeast));
+}
+
+Solution solve(const MoveTargets& targets, const RunParameters& base, const StopCheck& stop) {
+  Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
-  if (const auto problem = beyondTheChip(plan)) return *problem;
+  if (const auto problem = beyondTheChip(plan)) return verified(*problem, targets, base, budget);
+  if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
+    // Even ramps at the shortest time within its tolerance output more
+    // pulses than the move has: no candidate is run.
+    Unreachable u = tooFewPulses(targets, base, rampPulses(plan.targets), budget);
+    if (budget.stopped()) return Stopped{};
+    return u;
+  }
   const Search s = searchBoth(plan);
-  if (s.problem) return *s.problem;
+  if (budget.stopped()) return Stopped{};
+  if (s.problem) return verified(*s.problem, targets, base, budget);
   if (s.shortOfPulses) {
-    Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
-    u.pulsesNeeded = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base);
+    const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
+    Unreachable u = tooFewPulses(targets, base, static_cast<double>(fewest), budget);
+    if (budget.stopped()) return Stopped{};
     return u;
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);
+  if (budget.stopped()) return Stopped{};
   if (s.best->score <= 1.0) return design;
   // The target furthest off, in units of its tolerance.
   Unreachable u = unreachable(Target::Peak, Shortfall::OffTarget, 0.0);
@@ -889,6 +670,12 @@ Solution solve(const MoveTargets& targets, const RunParameters& base) {
       [](const Deviation& a, const Deviation& b) { return missOf(a) < missOf(b); });
   u.target = worst->target;
   u.reachable = worst->achieved;
+  if (worst->within) {
+    // Every figure is within its tolerance: the run did not output the
+    // pulses, or triangle prevention cut it.
+    u.target = Target::Pulses;
+    u.reachable = static_cast<double>(design.achieved.pulses);
+  }
   u.closest = std::move(design);
   return u;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -35,6 +36,7 @@ struct Deviation {
 struct Design {
   MoveTargets targets;  // as designed: the deceleration time and start filled in
   bool startChosen = false;
+  bool shareRaised = false;  // the S-curve share asked for was below kSmallestShare
   Proposal proposal;
   RunFigures achieved;  // the engine's run of the proposal
   // Peak, acceleration time, deceleration time and start, in that order.
@@ -63,12 +65,30 @@ struct Unreachable {
   double reachable = 0.0;
   std::int64_t pulsesNeeded = 0;  // TooFewPulses: the fewest pulses for the peak
   std::optional<Design> closest;  // OffTarget: the run that came closest
+  // The reachable figure is a least one ("at least") rather than a most.
+  bool atLeast = false;
 };
 
-using Solution = std::variant<Design, Unreachable>;
+// "peak_out_of_reach", "too_short", ...: the shortfall's name in tables.
+std::string_view shortfallName(Shortfall why);
+
+// What is reachable instead as the messages print it (four significant
+// digits, rounded towards what is reachable): for too few pulses the fewest
+// pulses, else `reachable`. Put in place of the failing target, it is met.
+double reachableFigure(const Unreachable& u);
+
+// The design was stopped before it was done: nothing is proposed.
+struct Stopped {};
+
+using Solution = std::variant<Design, Unreachable, Stopped>;
+
+// Whether a stop has been asked for. The design asks between candidates and
+// at every yield of a candidate's run, so that it ends soon after.
+using StopCheck = std::function<bool()>;
 
 // Designs the move. The fields the design leaves alone (the jerks in
 // linear drive, the manual deceleration point) keep their texts in `base`.
-Solution solve(const MoveTargets& targets, const RunParameters& base = startupTexts());
+Solution solve(const MoveTargets& targets, const RunParameters& base = startupTexts(),
+               const StopCheck& stop = {});
 
 }  // namespace tarvex::design

@@ -150,6 +150,16 @@ ParsedTargets parseTargets(std::string_view text) {
   return parsed;
 }
 
+std::string targetsText(const MoveTargets& t) {
+  std::string text = "pulses=" + std::to_string(t.pulses) + ",peak=" + numberText(t.peak) +
+                     ",accel_time=" + numberText(t.accelTime);
+  if (t.decelTime) text += ",decel_time=" + numberText(*t.decelTime);
+  if (t.start) text += ",start=" + numberText(*t.start);
+  text += ",s_curve=" + numberText(t.sCurve);
+  if (t.range) text += ",range=" + std::to_string(*t.range);
+  return text;
+}
+
 std::string numberText(double value) {
   // The fewest digits that read back as the value, the point placed where
   // an exponent would have put it.

@@ -10,6 +10,11 @@
 
 namespace tarvex::design {
 
+// The smallest S-curve share the design tells apart: below it the
+// acceleration's build-up is shorter than its slowest steps, and the ramps
+// are those of this share.
+inline constexpr double kSmallestShare = 0.001;
+
 // The targets by name; the command line and the messages use these names.
 enum class Target { Pulses, Peak, AccelTime, DecelTime, Start, SCurve, Range };
 
@@ -28,7 +33,8 @@ struct MoveTargets {
   // chooses a low one.
   std::optional<double> start;
   // 0: linear drive. Above 0 up to 1: S-curve, the share of the
-  // acceleration time in which the acceleration itself changes.
+  // acceleration time in which the acceleration itself changes; a share
+  // below kSmallestShare is designed as that share.
   double sCurve = 1.0;
   std::optional<std::int32_t> range;  // fixes the range when given
 
@@ -72,6 +78,10 @@ struct ParsedTargets {
 // a speed or time of zero or below, pulses or a range that are not whole
 // numbers of 1 or more, and s_curve outside 0 to 1 are errors.
 ParsedTargets parseTargets(std::string_view text);
+
+// The targets as --solve takes them: "pulses=20000,peak=30000,...", every
+// target given, and the optional ones only when given.
+std::string targetsText(const MoveTargets& targets);
 
 // A number as the outputs print it: the shortest text without an exponent
 // that reads back as the same double ("0.17", "30000", "100000").

@@ -369,6 +369,31 @@ void AccelStateMachine::applyQuietJerkSteps(std::int64_t steps) {
   s_.jerkCounter = static_cast<i32>(rising() ? s_.jerkCounter - steps : s_.jerkCounter + steps);
 }
 
+// Each step needs at least D collected (with D of 0 or less, every tick has
+// one); what is collected and the deceleration point's count stay within 32
+// bits.
+std::int64_t AccelStateMachine::estimateStepsInARow() const {
+  if (!decelEstimateStepDue()) return 0;
+  const std::int64_t d = s_.params.deceleration, collected = s_.decelRatioAccumulator;
+  const std::int64_t withinCount = kMax32 - s_.decelPointCounter;
+  if (d > 0) return std::min((collected - d) / d + 1, withinCount);
+  if (d == 0) return withinCount;
+  return std::min((kMax32 - collected) / -d, withinCount);
+}
+
+bool AccelStateMachine::estimateStepsRunOut() const {
+  const std::int64_t d = s_.params.deceleration;
+  return d > 0 && (s_.decelRatioAccumulator - d) / d + 1 <= kMax32 - s_.decelPointCounter;
+}
+
+void AccelStateMachine::applyEstimateSteps(std::int64_t ticks) {
+  const std::int64_t steps = std::min(ticks, estimateStepsInARow());
+  if (steps <= 0) return;
+  s_.decelRatioAccumulator =
+      static_cast<i32>(s_.decelRatioAccumulator - steps * s_.params.deceleration);
+  s_.decelPointCounter = static_cast<i32>(s_.decelPointCounter + steps);
+}
+
 bool AccelStateMachine::linearAccelCounterSettled() const {
   const auto fits = [](std::int32_t v) {
     return v >= std::numeric_limits<i16>::min() && v <= std::numeric_limits<i16>::max();

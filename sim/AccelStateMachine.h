@@ -77,6 +77,16 @@ class AccelStateMachine {
   // How many of the coming jerk steps (S-curve) only move jerkCounter.
   std::int64_t quietJerkSteps() const;
   void applyQuietJerkSteps(std::int64_t steps);
+  // How many of the coming ticks make a deceleration-estimate step, one
+  // after the other, with no pulse among them: D is taken off the collected
+  // A while at least D is left, and the next would overflow or the
+  // collected A has fallen below D.
+  std::int64_t estimateStepsInARow() const;
+  // Whether the steps in a row end because less than D is left, not because
+  // the next would overflow.
+  bool estimateStepsRunOut() const;
+  // The estimate steps of `ticks` ticks without a pulse.
+  void applyEstimateSteps(std::int64_t ticks);
   // Whether the linear acceleration-counter step leaves accelCounter as it is.
   bool linearAccelCounterSettled() const;
 

@@ -10,7 +10,8 @@
 // by the rules of its own step, how far it goes without one:
 // - the speed step that moves the speed counter (TickEngine.cpp),
 // - the jerk step that moves accelCounter, the linear acceleration counter
-//   not yet at its value, a deceleration-estimate step falling due, and each
+//   not yet at its value, the deceleration-estimate steps (jumped only
+//   between two pulses), and each
 //   pulse whose bookkeeping changes more than counts: a state change, the
 //   deceleration start, triangle prevention, a new peak, an overflow
 //   (AccelStateMachine),
@@ -32,10 +33,14 @@ namespace tarvex {
 std::int64_t TickEngine::stretchTicks() const {
   const EngineState& s = state_;
   const RunValues& p = s.params;
-  if (machine_.decelEstimateStepDue()) return 0;
-
   // tickCount + 1 stays within 32 bits.
   std::int64_t n = std::int64_t{std::numeric_limits<std::int32_t>::max()} - s.tickCount;
+  // Deceleration-estimate steps due tick after tick are jumped while no
+  // pulse adds to what they take from, up to the last one before an
+  // overflow.
+  const bool estimateSteps = machine_.decelEstimateStepDue();
+  if (estimateSteps && !machine_.estimateStepsRunOut())
+    n = std::min(n, machine_.estimateStepsInARow());
   n = std::min(n, schedule_.nextIdleYieldTick() - s.tickCount);
   n = std::min(n, graph_.ticksBeforeNextPoint(pointsKept_, s.speedCounter));
   n = std::min(n, log_.ticksBeforeNextRecord(options_));
@@ -76,6 +81,7 @@ std::int64_t TickEngine::stretchTicks() const {
 void TickEngine::applyStretch(std::int64_t n) {
   EngineState& s = state_;
 
+  machine_.applyEstimateSteps(n);
   if (const std::int64_t pulses = PulseTrain::pulsesIn(s, n); pulses > 0) {
     machine_.applyQuietPulses(pulses);
     s.outputPulseCount += pulses;

@@ -10,9 +10,9 @@
 // the changed readouts are written into their fields and the graph is drawn
 // anew; the values are kept as numbers in between.
 //
-// A yield with nothing to do counts down and returns; the clock is read only
-// every so many yields, as many as pass in about kClockLookMs (halved when
-// yields come slower, doubled when faster, at most kMaxYieldsPerLook).
+// The run is asked to yield only every so many output pulses, as many as it
+// computes in about kClockLookMs (halved when they take longer, doubled when
+// less, at most kMaxPulsesPerLook); each yield reads the clock.
 #pragma once
 
 #include <array>
@@ -38,14 +38,11 @@ class PageReadouts final : public LiveReadouts {
     values_[static_cast<std::size_t>(readout)] = value;
     changed_ |= 1u << static_cast<unsigned>(readout);
   }
-  bool pulseYield(const RunMoment&) override {
-    if (--yieldsBeforeLook_ > 0) return stopRequested_;
-    return lookAtTheClock();
+  YieldRequest nextYield(const RunMoment& at) override {
+    return YieldRequest::atPulse(at.pulses + pulsesPerLook_);
   }
-  bool idleYield(const RunMoment&) override {
-    yieldsBeforeLook_ = 1;
-    return lookAtTheClock();
-  }
+  bool pulseYield(const RunMoment&) override { return lookAtTheClock(); }
+  bool idleYield(const RunMoment&) override { return lookAtTheClock(); }
 
   // Stop pressed: the run ends at its next yield.
   void requestStop() { stopRequested_ = true; }
@@ -57,15 +54,14 @@ class PageReadouts final : public LiveReadouts {
 
  private:
   static constexpr double kClockLookMs = 0.25;
-  static constexpr int kMaxYieldsPerLook = 256;
+  static constexpr std::int64_t kMaxPulsesPerLook = std::int64_t{1} << 24;
 
   bool lookAtTheClock() {
     const double now = nowMs();
-    yieldsPerLook_ =
+    pulsesPerLook_ =
         now - lastLookMs_ > kClockLookMs
-            ? (yieldsPerLook_ > 1 ? yieldsPerLook_ / 2 : 1)
-            : (yieldsPerLook_ < kMaxYieldsPerLook ? yieldsPerLook_ * 2 : kMaxYieldsPerLook);
-    yieldsBeforeLook_ = yieldsPerLook_;
+            ? (pulsesPerLook_ > 1 ? pulsesPerLook_ / 2 : 1)
+            : (pulsesPerLook_ < kMaxPulsesPerLook ? pulsesPerLook_ * 2 : kMaxPulsesPerLook);
     lastLookMs_ = now;
     if (now - lastTurnMs_ >= kTurnIntervalMs) {
       showChangedValues();
@@ -79,8 +75,7 @@ class PageReadouts final : public LiveReadouts {
   std::array<std::int64_t, kReadoutCount> values_{};
   std::uint32_t changed_ = 0;  // one bit per Readout
   bool stopRequested_ = false;
-  int yieldsBeforeLook_ = 1;
-  int yieldsPerLook_ = 1;
+  std::int64_t pulsesPerLook_ = 1;
   double lastLookMs_ = nowMs();
   double lastTurnMs_ = lastLookMs_;
 };

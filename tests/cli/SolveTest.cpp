@@ -99,7 +99,8 @@ TEST_F(Solve, UnreachableAndNonsenseTargets) {
       {"pulses=5000,peak=30000,accel_time=0.17",
        "pulses: 5000 pulses are too few to reach 30000 pps in 0.17 s and come down in 0.17 s "
        "without triangle prevention: at least 5269 pulses; in 5000 pulses a peak of 28460 pps"},
-      {"pulses=20000,peak=9000000,accel_time=0.17", "at most 8000000 pps (one pulse per tick)"},
+      {"pulses=20000,peak=9000000,accel_time=0.17",
+       "beyond the chip's speeds (the fastest is one pulse per tick, 8000000 pps)"},
       {"pulses=20000,peak=30000,accel_time=0.17,start=40000", "not below the peak of 30000 pps"},
       {"pulses=20000,peak=30000,accel_time=0.00001", "accel_time: 0.00001 s is too short"},
       {"pulses=20000,peak=30000,accel_time=0.17,range=100", "range: 100 is too small"},

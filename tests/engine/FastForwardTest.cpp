@@ -236,6 +236,9 @@ TEST(FastForward, AgreesWithTickByTickOnLongMoves) {
       // Asymmetric: the estimate converted at D per step while accelerating.
       {true, "R=100000 A=8 D=3 V=10000 P=10000000 linear asymmetric time=30 counted"},
       {false, "R=100000 A=300 D=200 K=2000 L=900 SV=1000 V=10000 P=1500000 asymmetric time=30"},
+      // Estimate steps at every tick (D 0 or below) until their count overflows.
+      {false, "R=2147483647 A=5 D=0 AO=2147000000 SV=108 V=32767 P=2147483647 asymmetric"},
+      {false, "R=2147483647 A=5 D=-3 AO=2147000000 SV=108 V=32767 P=2147483647 asymmetric counted"},
       // The acceleration pulses overflow in the middle of a stretch.
       {false,
        "R=100000 A=200 K=3000 V=10000 AO=2147000000 P=2147483647 DP=2147483647 manual "

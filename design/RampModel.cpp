@@ -1,0 +1,120 @@
+#include "RampModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvex::design {
+namespace {
+
+using units::accelCounterForSpeedSteps;
+using units::jerkForTicksPerAccelStep;
+
+// A jerk period below this many steps rounds to none.
+constexpr double kSmallestJerkSteps = 0.5;
+// With no stretch of held acceleration, a ramp's time grows with the root
+// of its jerk period: a step of the period moves it by half as much.
+constexpr double kRootOfPeriod = 0.5;
+// The ramp times tried for the shortest one, each this much longer.
+constexpr double kRampTimeScanStep = 1.25;
+
+}  // namespace
+
+std::int32_t roundedWithin(double value, double low, double high) {
+  return static_cast<std::int32_t>(std::llround(std::clamp(value, low, high)));
+}
+
+double buildUpTicks(const MoveTargets& t, double rampTicks) {
+  return t.sCurve * rampTicks / 2.0;
+}
+
+// The acceleration's counts for a rise from the initial to the drive speed
+// in `ticks`.
+void shapeAcceleration(const MoveTargets& t, double ticks, Counts& c) {
+  const double rise = c.driveSpeed - c.initialSpeed;
+  const double buildUp = buildUpTicks(t, ticks);
+  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
+  c.accel = roundedWithin(held, 1.0, kAccelCeiling);
+  if (t.linear()) return;
+  // With no stretch of constant acceleration the ceiling is never reached.
+  const double apex = t.sCurve == 1.0 ? held : c.accel;
+  if (t.sCurve == 1.0) c.accel = static_cast<std::int32_t>(kAccelCeiling);
+  c.jerkAccel = roundedWithin(jerkForTicksPerAccelStep(buildUp / apex), 0.0, kInt32Max - 1.0);
+}
+
+// The count that times the acceleration once its shape is chosen: the rate
+// of a linear ramp, the jerk period of an S-curve one. The time falls as
+// the rate rises and rises with the jerk period.
+std::int32_t& timingCount(const MoveTargets& t, Counts& c) {
+  return t.linear() ? c.accel : c.jerkAccel;
+}
+std::int32_t timingCount(const MoveTargets& t, const Counts& c) {
+  return t.linear() ? c.accel : c.jerkAccel;
+}
+
+// The deceleration as the acceleration's shape stretched in time by
+// `stretch`: the rate divided by it, the jerk period multiplied by its
+// square. Symmetric drive takes the acceleration's own.
+void shapeDeceleration(const MoveTargets& t, bool asymmetric, double stretch, Counts& c) {
+  if (!asymmetric) {
+    c.decel = c.accel;
+    c.jerkDecel = c.jerkAccel;
+    return;
+  }
+  // A ceiling that is never reached (S-curve with no constant stretch)
+  // only weighs the deceleration estimate and may exceed the span.
+  const bool ceilingReached = t.linear() || t.sCurve < 1.0;
+  c.decel = roundedWithin(c.accel / stretch, 1.0, ceilingReached ? kAccelCeiling : kInt32Max);
+  c.jerkDecel = roundedWithin((c.jerkAccel + 1.0) * stretch * stretch - 1.0, 0.0, kInt32Max - 1.0);
+}
+
+// How finely a ramp of `ticks` rising by `rise` can be timed: the share of
+// its time that one step of its timing counts moves; infinite where the
+// counts cannot make it (an acceleration beyond the ceiling or below one
+// count, a jerk period below one step), or could not make it `headroom`
+// times faster.
+double timingStep(const MoveTargets& t, double ticks, double rise, double headroom) {
+  constexpr double kNever = std::numeric_limits<double>::infinity();
+  const double buildUp = buildUpTicks(t, ticks);
+  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
+  if (held * headroom > kAccelCeiling || held < kSmallestHeldCount) return kNever;
+  if (t.linear()) return 1.0 / held;
+  const double jerkSteps = jerkForTicksPerAccelStep(buildUp / held) + 1.0;
+  if (jerkSteps < kSmallestJerkSteps * headroom * headroom) return kNever;
+  // An S-curve ramp lasts as long as its build-up plus its rise at the held
+  // acceleration: the jerk period times the first, the held count the
+  // second; with no stretch held the time grows with the root of the period.
+  if (t.sCurve == 1.0) return kRootOfPeriod / jerkSteps;
+  return std::max((1.0 - t.sCurve / 2.0) / held, t.sCurve / 2.0 / jerkSteps);
+}
+
+// The shortest ramp time in which the counts can rise by `rise`.
+// 0 where no ramp within the longest run can.
+double shortestRampSeconds(const MoveTargets& t, double rise) {
+  for (double ticks = 1.0; ticks < kTickLimit; ticks *= kRampTimeScanStep)
+    if (std::isfinite(timingStep(t, ticks, rise)))
+      return units::secondsOfTicks(static_cast<std::int64_t>(std::ceil(ticks)));
+  return 0.0;
+}
+
+double rampPulses(const MoveTargets& t) {
+  return (*t.start + t.peak) / 2.0 * (t.accelTime + t.decelTimeOrAccel());
+}
+
+double triangleNeed(const std::vector<PhaseEntry>& phases, std::size_t accelEnd) {
+  double need = 0.0;
+  for (std::size_t i = 0; i + 1 < phases.size() && i < accelEnd; ++i) {
+    const PhaseEntry& p = phases[i];
+    const PhaseEntry& next = phases[i + 1];
+    const double ticks = static_cast<double>(next.tick - p.tick);
+    // The speed rises with the square of the time while the acceleration
+    // builds up, in a straight line while it is held.
+    if (p.state == AccelState::AccelRising)
+      need += kTriangleNeedPerRampPulse *
+              (p.speedCounter + (next.speedCounter - p.speedCounter) / 3.0) * ticks;
+    if (p.state == AccelState::AccelConstant)
+      need += kTriangleNeedPerPlateauPulse * (p.speedCounter + next.speedCounter) / 2.0 * ticks;
+  }
+  return need;
+}
+
+}  // namespace tarvex::design

@@ -1,0 +1,77 @@
+// The search's tuning: every number that steers how the design searches,
+// each named once with its reason. None of them changes what a proposal
+// is held to (the tolerances in MoveSolver.h); retuning changes only which
+// counts are found and how soon.
+#pragma once
+
+namespace tarvex::design {
+
+// A default start speed: this share of the peak, but fast enough that a
+// pulse at the start speed takes at most 1/kStartPulsesPerRamp of the
+// shorter ramp, and at most kHighestStartShare of the peak.
+inline constexpr double kDefaultStartShare = 1.0 / 300.0;
+inline constexpr double kStartPulsesPerRamp = 20.0;
+inline constexpr double kHighestStartShare = 0.5;
+// Rounds of each refinement; each round is one or a few runs.
+inline constexpr int kFitRounds = 10;
+inline constexpr int kBalanceRounds = 6;
+inline constexpr int kDragRounds = 20;
+inline constexpr int kPeakSearchRounds = 4;
+// The pulses tried for the fewest a move needs, as multiples of an
+// estimate: the first that a design meets is reported.
+inline constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
+// A limit that a design does not meet (another target fails with it) is
+// moved this many times further into what is reachable, until one is met.
+inline constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0};
+// The work of a whole design (see Budget: a unit is about 4 ms of today's
+// engine, so that a design, the proposal's own run of up to ten million
+// pulses included, takes at most a second), of the rounds of one search
+// (the rest is for the move's full run), and of each design tried for a
+// reachable figure.
+inline constexpr double kSolveBudget = 200.0;
+inline constexpr double kRoundsBudget = 70.0;
+inline constexpr double kTryBudget = 25.0;
+// Stretches of the deceleration tried around the best, each this share
+// further off.
+inline constexpr int kStretchScan = 12;
+inline constexpr double kStretchScanStep = 0.025;
+// A design within this share of every tolerance needs no further round.
+inline constexpr double kGoodEnough = 0.5;
+// A fit of the acceleration time this close needs no further round.
+inline constexpr double kFitCloseEnough = 0.001;
+
+// Timing steps this fine need no finer counts: the largest drive speed
+// counter within them gives the smoothest ramps. Below the fewest drive
+// counts a count more or less at the peak would move the start ratio by
+// more than its tolerance allows.
+inline constexpr double kFineTimingStep = 0.005;
+inline constexpr double kFewestDriveCounts = 256.0;
+// Each count of the drive speed is a step up and a step down that a run
+// computes: above this many the fine ramps take longer without being finer.
+inline constexpr double kQuickDriveCounts = 8192.0;
+// Room for the deceleration to be made this much faster than its time asks,
+// since the pulse after the last one adds to it.
+inline constexpr double kRampHeadroom = 1.4;
+
+// The drive speed counters tried, from the largest down, each this much
+// smaller than the last.
+inline constexpr double kDriveSpeedScanStep = 1.08;
+// A shortened run cruises at least kShortCruisePulses, and one more for
+// each kShortCruiseShare pulses of its acceleration, before it decelerates.
+inline constexpr double kShortCruisePulses = 64.0;
+inline constexpr double kShortCruiseShare = 8.0;
+// Room above what S-curve triangle prevention needs, for a shortened run.
+inline constexpr double kTriangleRoom = 1.125;
+// The first step of the deceleration point is this share of the
+// deceleration's pulses, and at most kLargestFirstDragStep.
+inline constexpr double kFirstDragStepShare = 1.0 / 16.0;
+inline constexpr double kLargestFirstDragStep = 1e6;
+// The fewest pulses a move needs are looked for up to this many times the
+// pulses given.
+inline constexpr double kFewestPulsesReach = 1024.0;
+// Each try at a peak that the pulses reach is this much lower than the last.
+inline constexpr double kLowerPeakStep = 0.9;
+// Rounds in which the drive speed is corrected towards the peak.
+inline constexpr int kPeakCorrectionRounds = 3;
+
+}  // namespace tarvex::design

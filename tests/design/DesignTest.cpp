@@ -1,0 +1,185 @@
+// The design from a target move, run in-process: every design is replayed
+// the way the window would run it and held against the tolerances the
+// engineer is promised (peak 0.5 %, times 5 %, start 2 %, pulses exact);
+// every refusal's reachable figure, put in place of the target that fails,
+// is met when solved again; a stop ends a solve.
+#include <gmock/gmock.h>
+
+#include <cmath>
+#include <variant>
+
+#include "FormModel.h"
+#include "MoveSolver.h"
+#include "RampModel.h"
+#include "RandomMoves.h"
+#include "RunFigures.h"
+#include "RunSession.h"
+#include "StartupValues.h"
+
+namespace tarvex {
+namespace {
+
+using design::Shortfall;
+using design::Target;
+using ::testing::HasSubstr;
+
+RunFigures replay(const design::Proposal& proposal) {
+  FormModel form;
+  applyStartupValues(form);
+  design::applyProposal(proposal, form);
+  SilentReadouts readouts;
+  RunSession session(form, readouts);
+  return figuresOf(session.run());
+}
+
+bool near(double achieved, double wanted, double share) {
+  return std::fabs(achieved - wanted) <= share * wanted;
+}
+
+// The proposal's own run meets every target within its tolerance.
+void expectMet(const design::MoveTargets& asked, const design::Design& d) {
+  const std::string move = design::targetsText(asked);
+  const RunFigures f = replay(d.proposal);
+  EXPECT_EQ(f.pulses, asked.pulses) << move;
+  EXPECT_FALSE(f.triangle) << move;
+  EXPECT_TRUE(near(f.peakPulsesPerSecond(), asked.peak, 0.005)) << move;
+  ASSERT_TRUE(f.accelEndSeconds() && f.decelSeconds()) << move;
+  EXPECT_TRUE(near(*f.accelEndSeconds(), asked.accelTime, 0.05)) << move;
+  EXPECT_TRUE(near(*f.decelSeconds(), asked.decelTime.value_or(asked.accelTime), 0.05)) << move;
+  if (asked.start) EXPECT_TRUE(near(f.startPulsesPerSecond(), *asked.start, 0.02)) << move;
+  EXPECT_LT(f.startPulsesPerSecond(), f.peakPulsesPerSecond()) << move;
+}
+
+// A refusal's figure, in place of the target that fails, is met.
+void expectFigureMet(const design::MoveTargets& asked, const design::Unreachable& u) {
+  if (u.why == Shortfall::OffTarget || design::reachableFigure(u) <= 0.0) return;
+  design::MoveTargets instead = asked;
+  design::setTarget(instead, u.target, design::reachableFigure(u));
+  const design::Solution again = design::solve(instead);
+  ASSERT_TRUE(std::holds_alternative<design::Design>(again))
+      << design::targetsText(asked) << " -> " << design::targetsText(instead);
+  expectMet(instead, std::get<design::Design>(again));
+  if (u.target == Target::Start) EXPECT_LT(design::reachableFigure(u), asked.peak);
+}
+
+design::MoveTargets parsed(const char* text) {
+  const design::ParsedTargets p = design::parseTargets(text);
+  EXPECT_EQ(p.error, "") << text;
+  return p.targets;
+}
+
+// The ramp model by hand: 0.17 s (1,360,000 ticks) rising from speed
+// counter 14 to 4200. Linear: 4186 counts at a / 64000 per tick need
+// a = 4186 x 64000 / 1360000 = 196.99. Fully S-shaped: the rise takes the
+// time less one build-up of 680,000 ticks, a held 393.98, reached from 0 in
+// 680,000 ticks: 1725.99 ticks a count, 16 (K + 1) with K = 106.87.
+TEST(Design, RampModel) {
+  design::MoveTargets t = parsed("pulses=20000,peak=30000,accel_time=0.17,s_curve=0");
+  design::Counts c;
+  c.initialSpeed = 14;
+  c.driveSpeed = 4200;
+  design::shapeAcceleration(t, 1360000.0, c);
+  EXPECT_EQ(c.accel, 197);
+  EXPECT_NEAR(design::timingStep(t, 1360000.0, 4186.0), 1.0 / 196.988, 1e-6);
+  t.sCurve = 1.0;
+  design::shapeAcceleration(t, 1360000.0, c);
+  EXPECT_EQ(c.accel, 8000);  // never reached: the build-up turns at its apex
+  EXPECT_EQ(c.jerkAccel, 107);
+  design::shapeDeceleration(t, true, 2.0, c);  // twice as long: K + 1 four times
+  EXPECT_EQ(c.jerkDecel, 431);
+  design::shapeDeceleration(t, false, 2.0, c);
+  EXPECT_EQ(c.jerkDecel, 107);
+  // Too fast for the counters: a rise of 30,000 counts in 100 ticks.
+  EXPECT_TRUE(std::isinf(design::timingStep(t, 100.0, 30000.0)));
+  t.start = 100.0;
+  EXPECT_DOUBLE_EQ(design::rampPulses(t), 15050.0 * 0.34);
+  // Triangle prevention: 12 x (0 + 30 / 3) x 100 while the acceleration
+  // rises, 4 x 45 x 100 while it is held.
+  const std::vector<PhaseEntry> phases{{AccelState::AccelRising, 0, 0, 0},
+                                       {AccelState::AccelConstant, 100, 1, 30},
+                                       {AccelState::AccelFalling, 200, 3, 60}};
+  EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 2), 30000.0);
+  EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 1), 12000.0);
+}
+
+// Moves that once went wrong, one for each way: a share of the S-curve too
+// small to tell apart (it never returned), a time too short for the
+// counters (its refusal once said too long), a start the period after the
+// last pulse needs above the peak, a fixed range too small, a move that
+// outlasts the longest run, too few pulses, and a start near the peak.
+struct HardMove {
+  const char* targets;
+  std::optional<Shortfall> refused;  // nothing: met
+  Target failing = Target::Pulses;
+};
+const HardMove kHardMoves[] = {
+    {"pulses=20000,peak=30000,accel_time=0.17,s_curve=0.0000001", std::nullopt},
+    {"pulses=20000,peak=30000,accel_time=0.17,s_curve=0.002", std::nullopt},
+    {"pulses=20000,peak=30000,accel_time=0.00001", Shortfall::TooShort, Target::AccelTime},
+    {"pulses=20000,peak=30,accel_time=0.01,decel_time=0.02,start=1", Shortfall::TooShort,
+     Target::DecelTime},
+    {"pulses=20000,peak=30000,accel_time=0.17,range=100", Shortfall::RangeTooSmall, Target::Range},
+    {"pulses=1000000000,peak=3000,accel_time=0.1", Shortfall::RunTooLong, Target::Pulses},
+    {"pulses=5000,peak=30000,accel_time=0.17", Shortfall::TooFewPulses, Target::Pulses},
+    {"pulses=50000,peak=30000,accel_time=0.17,start=25000", std::nullopt},
+};
+
+TEST(Design, HardMoves) {
+  for (const HardMove& m : kHardMoves) {
+    const design::MoveTargets t = parsed(m.targets);
+    const design::Solution s = design::solve(t);
+    if (!m.refused) {
+      ASSERT_TRUE(std::holds_alternative<design::Design>(s)) << m.targets;
+      expectMet(t, std::get<design::Design>(s));
+      continue;
+    }
+    const auto* u = std::get_if<design::Unreachable>(&s);
+    ASSERT_TRUE(u) << m.targets;
+    EXPECT_EQ(u->why, *m.refused) << m.targets;
+    EXPECT_EQ(u->target, m.failing) << m.targets;
+    expectFigureMet(t, *u);
+  }
+  // Below the smallest share the design says it used that share.
+  const auto tiny = design::solve(parsed(kHardMoves[0].targets));
+  EXPECT_TRUE(std::get<design::Design>(tiny).shareRaised);
+  EXPECT_EQ(std::get<design::Design>(tiny).targets.sCurve, 0.001);
+  EXPECT_FALSE(std::get<design::Design>(design::solve(parsed(kHardMoves[1].targets))).shareRaised);
+}
+
+// A seeded table across the domain: whatever the search's tuning, each
+// design's run meets its targets and each refusal's figure is met.
+TEST(Design, RandomMovesAreMetOrTheirFiguresAre) {
+  test::RandomMoves table(20261207);
+  int met = 0;
+  for (int i = 0; i < 8; ++i) {
+    const design::MoveTargets t = table.next();
+    const design::Solution s = design::solve(t);
+    if (const auto* d = std::get_if<design::Design>(&s)) {
+      ++met;
+      expectMet(t, *d);
+    } else if (const auto* u = std::get_if<design::Unreachable>(&s)) {
+      expectFigureMet(t, *u);
+    } else {
+      ADD_FAILURE() << "stopped without a stop: " << design::targetsText(t);
+    }
+  }
+  EXPECT_GE(met, 2);
+}
+
+// A stop asked for inside the first candidate's run ends the solve there:
+// the run asks no more than its next yield, the search no further run.
+TEST(Design, AStopEndsTheSolve) {
+  const design::MoveTargets t = parsed("pulses=2000000,peak=200000,accel_time=0.5,start=1000");
+  int asked = 0;
+  const design::Solution s =
+      design::solve(t, design::startupTexts(), [&asked] { return ++asked >= 50; });
+  EXPECT_TRUE(std::holds_alternative<design::Stopped>(s));
+  EXPECT_LE(asked, 60);
+  int never = 0;
+  EXPECT_TRUE(std::holds_alternative<design::Design>(
+      design::solve(t, design::startupTexts(), [&never] { return ++never < 0; })));
+  EXPECT_GT(never, 50);
+}
+
+}  // namespace
+}  // namespace tarvex
