@@ -28,6 +28,7 @@
 #include "QtText.h"
 #include "RunStop.h"
 #include "Units.h"
+#include "WindowLanguage.h"
 #include "WindowSettings.h"
 
 namespace tarvex::window {
@@ -60,6 +61,9 @@ QString captionOf(Target target) {
   return {};
 }
 
+// The verdict's lines, under the targets.
+constexpr int kVerdictWidth = 440;
+
 QString unitOf(Target target) {
   switch (target) {
     case Target::Pulses:
@@ -69,11 +73,11 @@ QString unitOf(Target target) {
     case Target::AccelTime:
       return QStringLiteral("s（開始から加速を終えるまで）");
     case Target::DecelTime:
-      return QStringLiteral("s（減速開始から終了まで。空欄：加速時間と同じ）");
+      return QStringLiteral("s（減速開始から終了まで。\n空欄：加速時間と同じ）");
     case Target::Start:
       return QStringLiteral("pps（空欄：自動）");
     case Target::SCurve:
-      return QStringLiteral("0：直線、0 より大きく 1 まで：Ｓ字（1：一定加速なし）");
+      return QStringLiteral("0：直線、0 より大きく 1 まで：Ｓ字\n（1：一定加速なし）");
     case Target::Range:
       return QStringLiteral("（空欄：自動）");
   }
@@ -274,8 +278,10 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
     label->setBuddy(edit);
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1);
+    // Japanese wraps between any two characters, words too: the hints'
+    // lines end where their phrases do, and nowhere else.
     auto* unit = new QLabel(unitOf(target), wanted);
-    unit->setWordWrap(true);
+    unit->setObjectName(QStringLiteral("hint"));
     grid->addWidget(unit, row, 2);
     targets_[std::size_t(target)] = edit;
   }
@@ -309,7 +315,7 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
 
   verdict_ = new QLabel(QStringLiteral("目標を入力して「計算」を押してください。"), this);
   verdict_->setObjectName(QStringLiteral("verdict"));
-  verdict_->setWordWrap(true);
+  verdict_->setMinimumWidth(kVerdictWidth);
   layout->addWidget(verdict_);
   busy_ = new QProgressBar(this);
   busy_->setObjectName(QStringLiteral("busy"));
@@ -603,7 +609,7 @@ void DesignDialog::showDesign(const design::Design& design) {
 }
 
 void DesignDialog::showVerdict(const QString& text, Tone tone) {
-  verdict_->setText(text);
+  verdict_->setText(brokenBetweenPhrases(text, verdict_->fontMetrics(), kVerdictWidth));
   QPalette colours = verdict_->palette();
   colours.setColor(QPalette::WindowText, tone == Tone::Met ? QColor(0x00, 0x60, 0x00)
                                          : tone == Tone::Failed

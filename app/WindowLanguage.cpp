@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -78,6 +79,29 @@ QString askFileToSave(QWidget* parent, const QString& title, const QString& name
   const QString chosen = dialog.selectedFiles().constFirst();
   WindowSettings::setValue(Setting::LastFolder, QFileInfo(chosen).absolutePath());
   return chosen;
+}
+
+QString brokenBetweenPhrases(const QString& text, const QFontMetrics& metrics, int width) {
+  static const QString kPhraseEnds = QStringLiteral("。、）：) ");
+  QStringList lines;
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    QString line;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < paragraph.size(); ++i) {
+      if (!kPhraseEnds.contains(paragraph[i]) && i + 1 < paragraph.size()) continue;
+      const QString phrase = paragraph.mid(start, i + 1 - start);
+      start = i + 1;
+      // A phrase of closing marks alone never begins a line.
+      const bool closing = kPhraseEnds.contains(phrase.front()) && phrase.front() != u' ';
+      if (!line.isEmpty() && !closing && metrics.horizontalAdvance(line + phrase) > width) {
+        lines << line;
+        line.clear();
+      }
+      line += phrase;
+    }
+    lines << line;
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace tarvex::window

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class QFontMetrics;
+
 class QCoreApplication;
 class QWidget;
 
@@ -23,5 +25,12 @@ bool installJapaneseDialogs(QCoreApplication& app);
 // translations have no words for them.
 QString askFileToSave(QWidget* parent, const QString& title, const QString& name,
                       const QString& filter);
+
+// `text` with its lines broken only after a phrase (after 。、）：, a blank
+// or a line break of its own), as many phrases on a line as fit `width`
+// pixels of `metrics`: Japanese would otherwise break between any two
+// characters, in the middle of a word. A phrase wider than `width` keeps a
+// line of its own.
+QString brokenBetweenPhrases(const QString& text, const QFontMetrics& metrics, int width);
 
 }  // namespace tarvex::window

@@ -137,6 +137,30 @@ class WindowDesign : public test::WindowTest {
   // first field on opening, the next by Tab; Tab stops at no empty table.
   // A start of 100 pps typed and one left blank (chosen: 100 pps) both meet
   // the move; an edit drops the design met, and Enter designs anew.
+  // Every target's hint and the verdict are shown whole, their lines broken
+  // between phrases; the verdict's where its width asks for it.
+  void hintsBreakOnlyBetweenPhrases() {
+    QStringList cut;
+    qsizetype hints = 0;
+    QString verdictLines;
+    QVERIFY(withDesign([&](window::DesignDialog& d) {
+      const auto labels = d.findChildren<QLabel*>("hint");
+      hints = labels.size();
+      for (const QLabel* hint : labels)
+        if (hint->wordWrap() || hint->width() < hint->sizeHint().width()) cut << hint->text();
+      typeTargets(d, {"20000", "30000", "0.17", "", "100", "1", ""});
+      QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+      QVERIFY(searched(d));
+      verdictLines = verdict(d);
+      if (d.findChild<QLabel*>("verdict")->wordWrap()) cut << verdictLines;
+    }));
+    QCOMPARE(hints, 7);
+    QCOMPARE(cut, QStringList());
+    QCOMPARE(verdictLines,
+             QStringLiteral("すべての目標を満たしています。\n「適用」で各欄に書き込みます"
+                            "（演算は「演算開始」で行います）。"));
+  }
+
   void typingEditsAndEnter() {
     QStringList seen;
     QVERIFY(withDesign([&](window::DesignDialog& d) {
