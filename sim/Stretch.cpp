@@ -70,8 +70,10 @@ std::int64_t TickEngine::stretchTicks() const {
   // yields, and none past the last one: the tick in which the next pulse
   // falls due after it ends the run.
   std::int64_t pulses =
-      std::min(machine_.quietPulses(),
-               schedule_.pulsesBeforeYield(s.outputPulseCount, phases_.entries().size()));
+      estimateSteps
+          ? 0
+          : std::min(machine_.quietPulses(),
+                     schedule_.pulsesBeforeYield(s.outputPulseCount, phases_.entries().size()));
   if (s.outputPulseCount <= p.outputPulses)
     pulses = std::min(pulses, std::int64_t{p.outputPulses} - s.outputPulseCount);
   n = std::min(n, PulseTrain::ticksWithPulsesAtMost(s, pulses));

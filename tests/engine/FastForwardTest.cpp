@@ -156,7 +156,20 @@ TEST(FastForward, AgreesWithTickByTickOnRandomRuns) {
   for (int i = 0; i < cases; ++i) {
     const std::uint64_t seed = setting("TARVEX_FF_FIRST_SEED", 1) + static_cast<std::uint64_t>(i);
     const Case c = makeCase(seed);
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::string texts;
+    for (const std::string& text : c.params.texts) texts += " " + text;
+    SCOPED_TRACE("seed " + std::to_string(seed) + ":" + texts + " options " +
+                 std::to_string(int(c.options.curve)) + std::to_string(int(c.options.record)) +
+                 std::to_string(int(c.options.automatic)) +
+                 std::to_string(int(c.options.symmetricDecel)) + " sparse " +
+                 std::to_string(c.sparseYields) + std::to_string(c.yieldAfterStateChange) +
+                 " changes" + [&c] {
+                   std::string t;
+                   for (const auto& [pulse, option, value] : c.changes)
+                     t += " " + std::to_string(pulse) + ":" + std::to_string(option) + ":" +
+                          std::to_string(int(value));
+                   return t;
+                 }() + " stop " + std::to_string(c.stopAtPulse));
     ++ends[static_cast<int>(expectSameRun(c))];
     if (HasFailure()) return;
   }
@@ -239,6 +252,9 @@ TEST(FastForward, AgreesWithTickByTickOnLongMoves) {
       // Estimate steps at every tick (D 0 or below) until their count overflows.
       {false, "R=2147483647 A=5 D=0 AO=2147000000 SV=108 V=32767 P=2147483647 asymmetric"},
       {false, "R=2147483647 A=5 D=-3 AO=2147000000 SV=108 V=32767 P=2147483647 asymmetric counted"},
+      // Asymmetric estimate steps still due when the speed is reached.
+      {false, "R=37957 A=3252 D=1913 AO=-3 K=287 L=66 SV=52 V=49 P=407 DP=1011 time=3.701 "
+              "pps=61541 linear asymmetric"},
       // The acceleration pulses overflow in the middle of a stretch.
       {false,
        "R=100000 A=200 K=3000 V=10000 AO=2147000000 P=2147483647 DP=2147483647 manual "
