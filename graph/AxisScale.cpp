@@ -22,6 +22,17 @@ std::string valueText(double value, double step) {
 
 // The multiples of a round step from `start` to `start + span` (a span of
 // either sign), kept where `place` puts them inside [0, limit] twips.
+// Twips by which a tick placed just outside an end of its axis is still on it.
+constexpr double kPlacingSlack = 1e-6;
+
+// 10^exponent as the literal would give it (0.1, not pow's last-bit
+// neighbour on some C libraries).
+double powerOfTen(int exponent) {
+  double power = 1.0;
+  for (int i = 0; i < std::abs(exponent); ++i) power *= 10.0;
+  return exponent < 0 ? 1.0 / power : power;
+}
+
 template <class Place>
 std::vector<AxisTick> ticks(double start, double span, double limit, const char* unit,
                             Place place) {
@@ -34,8 +45,11 @@ std::vector<AxisTick> ticks(double start, double span, double limit, const char*
   for (int i = 0; i <= 1000; ++i) {
     const double value = (first + sign * i) * step;
     if (sign * (value - start) > std::fabs(span) * (1 + 1e-12)) break;
-    const double twips = place(value);
-    if (twips < 0.0 || twips > limit) continue;
+    // A tick at either end of the axis stays on it, whatever the last bit of
+    // its placing says (the C libraries differ there).
+    double twips = place(value);
+    if (twips < -kPlacingSlack || twips > limit + kPlacingSlack) continue;
+    twips = std::clamp(twips, 0.0, limit);
     // The origin is left unlabelled: both axes meet there.
     const bool origin = value == 0.0 && start == 0.0;
     result.push_back({twips, origin ? std::string() : valueText(value == 0.0 ? 0.0 : value, step)});
@@ -95,7 +109,7 @@ std::optional<GraphScales> GraphScales::view(double fromSeconds, double toSecond
 
 double roundStep(double span, int maxSteps) {
   if (!(span > 0.0) || !std::isfinite(span)) return 1.0;
-  const double power = std::pow(10.0, std::floor(std::log10(span / maxSteps)));
+  const double power = powerOfTen(static_cast<int>(std::floor(std::log10(span / maxSteps))));
   for (const double factor : {1.0, 2.0, 5.0, 10.0})
     if (span / (factor * power) <= maxSteps) return factor * power;
   return 10.0 * power;
