@@ -1,7 +1,5 @@
 #include "WindowReadouts.h"
 
-#include <algorithm>
-
 #include <QCoreApplication>
 
 #include "Form1.h"
@@ -32,25 +30,23 @@ void WindowReadouts::showChangedValues() {
 
 void WindowReadouts::paintIfStalled() {
   sinceClockCheck_ = 0;
-  if (clock_.nsecsElapsed() - lastEventsNs_ < kPaintStallMs * 1000000) return;
+  if (clock_.nsecsElapsed() - lastPaintNs_ < kPaintStallMs * 1000000) return;
   showChangedValues();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   paintedSinceYield_ = true;
-  lastEventsNs_ = clock_.nsecsElapsed();
+  lastPaintNs_ = clock_.nsecsElapsed();
 }
 
-bool WindowReadouts::lookAtTheClock(const RunMoment& at) {
-  const qint64 now = clock_.nsecsElapsed();
-  pulsesPerLook_ = now - lastLookNs_ > kClockLookNs
-                       ? std::max<std::int64_t>(1, pulsesPerLook_ / 2)
-                       : std::min(kMaxPulsesPerLook, pulsesPerLook_ * 2);
-  lastLookNs_ = now;
-  if (now - lastEventsNs_ >= kEventIntervalMs * 1000000) handleEvents(at);
+bool WindowReadouts::pulseYield(const RunMoment& at) {
+  // The run reads its options anew after every yield: a change made while
+  // the window painted between two yields is noted at this one.
+  if (paintedSinceYield_) noteOptionChanges(at);
+  if (pacing_.turnAtPulse(clock_.nsecsElapsed())) handleEvents(at);
   return stopRequested();
 }
 
 bool WindowReadouts::idleYield(const RunMoment& at) {
-  handleEvents(at);
+  if (pacing_.turnAtIdleYield(clock_.nsecsElapsed())) handleEvents(at);
   return stopRequested();
 }
 
@@ -58,7 +54,8 @@ void WindowReadouts::handleEvents(const RunMoment& at) {
   showChangedValues();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   noteOptionChanges(at);
-  lastEventsNs_ = lastLookNs_ = clock_.nsecsElapsed();
+  pacing_.turnTaken(clock_.nsecsElapsed());
+  lastPaintNs_ = pacing_.lastTurnNs();
   sinceClockCheck_ = 0;
 }
 

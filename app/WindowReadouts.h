@@ -9,12 +9,8 @@
 // run's final values.
 //
 // The window handles its events (paints, Stop, the option boxes, closing) at
-// the run's yields, and only when kEventIntervalMs have passed since the last
-// time: often enough to paint at screen rate and to see a click on Stop at
-// once, rarely enough that the run itself keeps the processor. The run is
-// asked to yield only every so many output pulses, as many as it computes in
-// about kClockLookNs (halved when they take longer, doubled when less, at
-// most kMaxPulsesPerLook); each yield reads the clock.
+// the run's yields, at the pace of ScreenPacing: every kEventIntervalMs, at an
+// output pulse.
 //
 // A run can go a long while without a yield and still change its readouts (a
 // speed counter climbing through negative values outputs no pulses); after
@@ -32,6 +28,7 @@
 #include "Form1.h"
 #include "LiveReadouts.h"
 #include "RunReplay.h"
+#include "ScreenPacing.h"
 
 namespace tarvex::window {
 
@@ -49,18 +46,10 @@ class WindowReadouts final : public LiveReadouts {
     changed_ |= 1u << static_cast<unsigned>(readout);
     if (++sinceClockCheck_ >= kReadoutsPerClockCheck) paintIfStalled();
   }
-  YieldRequest nextYield(const RunMoment& at) override {
-    return YieldRequest::atPulse(at.pulses + pulsesPerLook_);
-  }
-  // Handles the window's events if kEventIntervalMs have passed, then
-  // reports whether Stop has been pressed.
-  bool pulseYield(const RunMoment& at) override {
-    // The run reads its options anew after every yield: a change made while
-    // the window painted between two yields is noted at this one.
-    if (paintedSinceYield_) noteOptionChanges(at);
-    return lookAtTheClock(at);
-  }
-  // No pulse for a long stretch of ticks: always handles the events.
+  YieldRequest nextYield(const RunMoment& at) override { return pacing_.nextYield(at); }
+  // Handles the window's events when their turn has come, then reports
+  // whether Stop has been pressed.
+  bool pulseYield(const RunMoment& at) override;
   bool idleYield(const RunMoment& at) override;
 
   // Writes every changed value into its box: at the end of the run.
@@ -73,10 +62,7 @@ class WindowReadouts final : public LiveReadouts {
  private:
   // Readouts between two looks at the clock when no yield comes.
   static constexpr int kReadoutsPerClockCheck = 256;
-  static constexpr qint64 kClockLookNs = 250000;
-  static constexpr std::int64_t kMaxPulsesPerLook = std::int64_t{1} << 24;
 
-  bool lookAtTheClock(const RunMoment& at);
   void paintIfStalled();
   void handleEvents(const RunMoment& at);
   void noteOptionChanges(const RunMoment& at);
@@ -89,10 +75,9 @@ class WindowReadouts final : public LiveReadouts {
   bool paintedSinceYield_ = false;  // events handled outside a yield
   LiveOptionValues options_;
   std::vector<LiveOptionChange> optionChanges_;
-  std::int64_t pulsesPerLook_ = 1;
   QElapsedTimer clock_;  // since the run began
-  qint64 lastLookNs_ = 0;
-  qint64 lastEventsNs_ = 0;  // when the window last handled its events
+  ScreenPacing pacing_{kEventIntervalMs * 1000000, 0};
+  qint64 lastPaintNs_ = 0;  // when the window last painted
 };
 
 }  // namespace tarvex::window

@@ -10,15 +10,15 @@
 // the changed readouts are written into their fields and the graph is drawn
 // anew; the values are kept as numbers in between.
 //
-// The run is asked to yield only every so many output pulses, as many as it
-// computes in about kClockLookMs (halved when they take longer, doubled when
-// less, at most kMaxPulsesPerLook); each yield reads the clock.
+// The turns come at the pace of ScreenPacing: every kTurnIntervalMs, at an
+// output pulse.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "LiveReadouts.h"
+#include "ScreenPacing.h"
 
 namespace tarvex::page {
 
@@ -38,11 +38,15 @@ class PageReadouts final : public LiveReadouts {
     values_[static_cast<std::size_t>(readout)] = value;
     changed_ |= 1u << static_cast<unsigned>(readout);
   }
-  YieldRequest nextYield(const RunMoment& at) override {
-    return YieldRequest::atPulse(at.pulses + pulsesPerLook_);
+  YieldRequest nextYield(const RunMoment& at) override { return pacing_.nextYield(at); }
+  bool pulseYield(const RunMoment&) override {
+    if (pacing_.turnAtPulse(nowNs())) takeTurn();
+    return stopRequested_;
   }
-  bool pulseYield(const RunMoment&) override { return lookAtTheClock(); }
-  bool idleYield(const RunMoment&) override { return lookAtTheClock(); }
+  bool idleYield(const RunMoment&) override {
+    if (pacing_.turnAtIdleYield(nowNs())) takeTurn();
+    return stopRequested_;
+  }
 
   // Stop pressed: the run ends at its next yield.
   void requestStop() { stopRequested_ = true; }
@@ -53,31 +57,18 @@ class PageReadouts final : public LiveReadouts {
   }
 
  private:
-  static constexpr double kClockLookMs = 0.25;
-  static constexpr std::int64_t kMaxPulsesPerLook = std::int64_t{1} << 24;
-
-  bool lookAtTheClock() {
-    const double now = nowMs();
-    pulsesPerLook_ =
-        now - lastLookMs_ > kClockLookMs
-            ? (pulsesPerLook_ > 1 ? pulsesPerLook_ / 2 : 1)
-            : (pulsesPerLook_ < kMaxPulsesPerLook ? pulsesPerLook_ * 2 : kMaxPulsesPerLook);
-    lastLookMs_ = now;
-    if (now - lastTurnMs_ >= kTurnIntervalMs) {
-      showChangedValues();
-      drawGraph();
-      yieldToBrowser();
-      lastTurnMs_ = lastLookMs_ = nowMs();
-    }
-    return stopRequested_;
+  static std::int64_t nowNs() { return static_cast<std::int64_t>(nowMs() * 1e6); }
+  void takeTurn() {
+    showChangedValues();
+    drawGraph();
+    yieldToBrowser();
+    pacing_.turnTaken(nowNs());
   }
 
   std::array<std::int64_t, kReadoutCount> values_{};
   std::uint32_t changed_ = 0;  // one bit per Readout
   bool stopRequested_ = false;
-  std::int64_t pulsesPerLook_ = 1;
-  double lastLookMs_ = nowMs();
-  double lastTurnMs_ = lastLookMs_;
+  ScreenPacing pacing_{static_cast<std::int64_t>(kTurnIntervalMs * 1e6), nowNs()};
 };
 
 }  // namespace tarvex::page

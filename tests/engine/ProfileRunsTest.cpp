@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "EngineHarness.h"
+#include "ScreenPacing.h"
 
 namespace tarvex::test {
 namespace {
@@ -245,6 +246,23 @@ TEST(IdleYields, KeepRunsWithoutPulsesStoppable) {
     ASSERT_EQ(lines.size(), 524288u);
     EXPECT_EQ(lines.front().substr(0, 8), " 524289 ");
   }
+}
+
+// A watched run hands the screen its turn every interval at an output pulse;
+// a turn falling due at an idle yield waits for the next pulse, unless no
+// pulse has come for 100 ms. Times in nanoseconds, a 10 ms interval.
+TEST(ScreenPacing, TurnsComeAtOutputPulses) {
+  ScreenPacing pacing(10000000, 0);
+  const RunMoment at{0, 500, 0, 0, AccelState::ConstantSpeed};
+  EXPECT_FALSE(pacing.turnAtPulse(5000000));
+  EXPECT_FALSE(pacing.turnAtIdleYield(12000000));
+  EXPECT_EQ(pacing.nextYield(at).pulse, 501);
+  EXPECT_TRUE(pacing.turnAtPulse(12100000));
+  pacing.turnTaken(13000000);
+  EXPECT_FALSE(pacing.turnAtPulse(13100000));  // a quick look doubles the pulses per look
+  EXPECT_EQ(pacing.nextYield(at).pulse, 502);
+  EXPECT_FALSE(pacing.turnAtIdleYield(112000000));
+  EXPECT_TRUE(pacing.turnAtIdleYield(113000000));
 }
 
 }  // namespace
