@@ -11,6 +11,7 @@
 #include "Controls.h"
 #include "Conversions.h"
 #include "PhysicalMeaning.h"
+#include "PointUnder.h"
 #include "QtText.h"
 #include "TraceCsv.h"
 #include "Units.h"
@@ -534,69 +535,12 @@ GraphPicture zoomedPicture(const GraphPicture& run, const RunTrace& trace,
   return picture;
 }
 
-namespace {
-
-// In a zoomed view: the points whose time falls in the mouse's pixel column.
-const TracePoint* pointUnderInView(const RunTrace& trace, const GraphScales& view, QPointF pixel) {
-  const auto& points = trace.points();
-  const double column = std::floor(pixel.x()) * GraphPicture::kTwipsPerPixel;
-  const double from = view.ticksOfX(column),
-               to = view.ticksOfX(column + GraphPicture::kTwipsPerPixel);
-  const auto first =
-      std::lower_bound(points.begin(), points.end(), from,
-                       [](const TracePoint& p, double t) { return double(p.tick) < t; });
-  const double mouseY = pixel.y() * GraphPicture::kTwipsPerPixel;
-  const TracePoint* nearest = nullptr;
-  double distance = 0.0;
-  for (auto p = first; p != points.end() && double(p->tick) < to; ++p) {
-    const double y =
-        view.yOfPulsesPerSecond(units::pulsesPerSecond(p->speedCounter, trace.range()));
-    if (nearest == nullptr || std::fabs(y - mouseY) < distance) {
-      nearest = &*p;
-      distance = std::fabs(y - mouseY);
-    }
-  }
-  return nearest;
-}
-
-}  // namespace
-
 const TracePoint* pointUnder(const RunTrace& trace, const GraphScales& scales, QPointF pixel) {
-  const auto& points = trace.points();
-  if (points.empty() || trace.range() == 0) return nullptr;
-  if (scales.zoomed()) return pointUnderInView(trace, scales, pixel);
-  // The trace's own points lie one column apart, the k-th at x = min(k, 9990).
-  const double column = std::floor(pixel.x()) * GraphPicture::kTwipsPerPixel;
-  std::size_t first = std::size_t(std::max(0.0, column));
-  std::size_t last = std::size_t(std::max(0.0, column + GraphPicture::kTwipsPerPixel - 1));
-  if (last >= std::size_t(SpeedGraph::kLastColumn)) last = points.size() - 1;
-  if (first >= points.size()) return nullptr;
-  last = std::min(last, points.size() - 1);
-  const double mouseY = pixel.y() * GraphPicture::kTwipsPerPixel;
-  const TracePoint* nearest = nullptr;
-  double distance = 0.0;
-  for (std::size_t k = first; k <= last; ++k) {
-    const double y = std::max(
-        scales.yOfPulsesPerSecond(units::pulsesPerSecond(points[k].speedCounter, trace.range())),
-        0.0);
-    if (nearest == nullptr || std::fabs(y - mouseY) < distance) {
-      nearest = &points[k];
-      distance = std::fabs(y - mouseY);
-    }
-  }
-  return nearest;
+  return cursor::pointUnder(trace, scales, pixel.x(), pixel.y());
 }
 
 QString pointReadout(const TracePoint& p, std::int32_t range) {
-  return QStringLiteral(
-             "時間: %1 s\n速度: %2 pps（速度カウンタ %3）\n出力パルス: %4\n"
-             "加/減速度カウンタ: %5\n加減速ステート: %6")
-      .arg(fromUtf8(units::summarySeconds(p.tick)),
-           fromUtf8(units::summaryPulsesPerSecond(p.speedCounter, range)))
-      .arg(p.speedCounter)
-      .arg(p.pulses)
-      .arg(p.accelCounter)
-      .arg(stateNumber(p.state));
+  return fromUtf8(cursor::pointReadout(p, range));
 }
 
 QStringList parameterCaption(const RecordedRun& run) {

@@ -17,6 +17,7 @@
 #include "Conversions.h"
 #include "DataLog.h"
 #include "FailureText.h"
+#include "FieldMeaning.h"
 #include "FormDesign.h"
 #include "FormModel.h"
 #include "FormRun.h"
@@ -26,6 +27,8 @@
 #include "PageReadouts.h"
 #include "ParameterFile.h"
 #include "ParameterFileMessages.h"
+#include "PointUnder.h"
+#include "ReportTables.h"
 #include "RunSession.h"
 #include "RunTrace.h"
 #include "StartupValues.h"
@@ -101,6 +104,14 @@ struct Page {
   int rgbaWidth = 0;
   int rgbaHeight = 0;
   std::string text;  // the last text handed to the script
+  int cursorColumn = -1;
+  // The last run, for its report: what it left, its options (S-curve at
+  // set-up, symmetric deceleration at set-up and never left during it) and
+  // the readouts' texts as the page showed them at its end.
+  std::optional<RunResult> result;
+  bool sCurve = false;
+  bool symmetric = false;
+  std::array<std::string, kReadoutCount> shownReadouts;
 };
 
 Page& thePage() {
@@ -209,6 +220,8 @@ EMSCRIPTEN_KEEPALIVE void page_clickOption(int box) {
   FormModel& form = thePage().form;
   const CheckBox clicked = checkBoxNumber(box);
   form.setOptionValue(clicked, form.optionValue(clicked) == kUnchecked ? kChecked : kUnchecked);
+  if (thePage().readouts != nullptr && form.optionValue(CheckBox::Check7) != kChecked)
+    thePage().symmetric = false;
 }
 
 // One run of the controls as they stand, the page handling its events at
@@ -221,10 +234,13 @@ EMSCRIPTEN_KEEPALIVE int page_run() {
   RunSession session(p.form, readouts);
   session.drawOn(p.picture).traceTo(&p.trace).logTo(DataLog::kDefaultPath);
   p.typed = readRunParameters(p.form);
+  p.sCurve = p.form.optionValue(CheckBox::Check4) == kChecked;
+  p.symmetric = p.form.optionValue(CheckBox::Check7) == kChecked;
   const RunResult result = session.run(p.typed);
   readouts.showChangedValues();
   p.readouts = nullptr;
   p.outcome = result.outcome;
+  p.result = result;
   return static_cast<int>(result.outcome.end);
 }
 
@@ -256,6 +272,82 @@ EMSCRIPTEN_KEEPALIVE const char* page_failureDetail() {
 EMSCRIPTEN_KEEPALIVE int page_fieldToCorrect() {
   const std::optional<TextBox> field = fieldToCorrect(thePage().outcome);
   return field ? static_cast<int>(*field) : 0;
+}
+
+// What a parameter field's value means (its tooltip), from the fields as
+// they stand; `box` is the field's number.
+EMSCRIPTEN_KEEPALIVE const char* page_fieldMeaning(int box) {
+  const std::optional<Parameter> parameter = parameterIn(textBoxNumber(box));
+  if (!parameter) return page::handOver("");
+  return page::handOver(meaning::parameterMeaning(*parameter, readRunParameters(thePage().form)));
+}
+
+// What a readout showing `value` means (its tooltip), at the range of the
+// run that showed it; `readout` in the engine's order.
+EMSCRIPTEN_KEEPALIVE const char* page_readoutMeaning(int readout, double value) {
+  const Converted<std::int32_t> range = textToInt32(thePage().typed[Parameter::Range]);
+  return page::handOver(meaning::readoutMeaning(static_cast<Readout>(readout),
+                                                static_cast<std::int64_t>(value),
+                                                range.ok() ? range.value : 0));
+}
+
+// The graph's cursor after the last run: the readout of the plotted point
+// under pixel (x, y) of the graph, empty where there is none; its column by
+// page_cursorColumn.
+EMSCRIPTEN_KEEPALIVE const char* page_pointReadout(double x, double y) {
+  page::Page& p = thePage();
+  p.cursorColumn = -1;
+  const std::optional<GraphScales> scales = GraphScales::fromTexts(
+      p.typed[Parameter::TimeDisplayMax], p.typed[Parameter::SpeedDisplayMax]);
+  const TracePoint* point = scales ? cursor::pointUnder(p.trace, *scales, x, y) : nullptr;
+  if (point == nullptr) return page::handOver("");
+  p.cursorColumn = cursor::cursorColumn(*point, p.trace, *scales);
+  return page::handOver(cursor::pointReadout(*point, p.trace.range()));
+}
+EMSCRIPTEN_KEEPALIVE int page_cursorColumn() {
+  return thePage().cursorColumn;
+}
+
+// 演算結果, the last run's report. The page hands over each readout's text
+// as it shows it at the run's end (page_keepReadout, `readout` in the
+// engine's order); page_runReport gives the report as JSON: its title, the
+// summary's rows, the registers' and the phases' header and rows, and the
+// whole as tab-separated text for the clipboard. Empty before any run.
+EMSCRIPTEN_KEEPALIVE void page_keepReadout(int readout, const char* text) {
+  thePage().shownReadouts.at(static_cast<std::size_t>(readout)) = text;
+}
+EMSCRIPTEN_KEEPALIVE const char* page_runReport() {
+  const page::Page& p = thePage();
+  if (!p.result) return page::handOver("");
+  const report::ReportedRun run{
+      .params = p.typed,
+      .sCurve = p.sCurve,
+      .symmetric = p.symmetric,
+      .outcome = p.result->outcome,
+      .range = p.result->range,
+      .peakSpeed = p.result->peakSpeed,
+      .trace = p.trace,
+      .phases = p.result->phases,
+      .readouts = p.shownReadouts,
+      .failureMessage = p.outcome.failed() ? describeFailureJapanese(p.outcome, p.typed) : ""};
+  const auto rows = [](const std::vector<report::Row>& table) {
+    std::string json = "[";
+    for (const report::Row& row : table) {
+      json += json.size() > 1 ? ",[" : "[";
+      for (const std::string& cell : row)
+        json += (&cell == &row.front() ? "" : ",") + page::jsonString(cell);
+      json += "]";
+    }
+    return json + "]";
+  };
+  std::vector<report::Row> phases;
+  for (const PhaseEntry& phase : run.phases) phases.push_back(report::phaseRow(phase, run.range));
+  return page::handOver("{\"title\":" + page::jsonString(report::kTitle) +
+                        ",\"summary\":" + rows(report::summaryRows(run)) +
+                        ",\"registerHeader\":" + rows({report::registerHeader()}) +
+                        ",\"registers\":" + rows(report::registerRows(run)) + ",\"phaseHeader\":" +
+                        rows({report::phaseHeader()}) + ",\"phases\":" + rows(phases) +
+                        ",\"text\":" + page::jsonString(report::reportText(run)) + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* page_speedAxisCaption() {
