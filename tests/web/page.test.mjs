@@ -337,3 +337,122 @@ describe("files", () => {
     await finish(page);
   });
 });
+
+describe("what the window offers beyond the form", () => {
+  // Each step: fields typed, then tooltips expected (the first line where
+  // the tooltip has more).
+  const tooltipSteps = [
+    { typed: {}, tips: { Text5: "ドライブ速度 3000 = 30,000 pps（レンジ 800000）",
+                         Text2: "加速度 8000 = 10,000,000 pps/s（レンジ 800000）",
+                         Text3: "加増加率 600 = 加速度 8000 まで 9.62 s で立ち上がり" } },
+    { typed: { Text1: "400000" }, tips: { Text5: "ドライブ速度 3000 = 60,000 pps（レンジ 400000）" } },
+    { typed: { Text4: "-5" }, tips: { Text4: "負の速度には意味がありません（パルスが出ません）。" } },
+    { typed: { Text1: "0" }, tips: { Text1: "レンジ 0 では速度になりません（0 で除算）。",
+                                      Text5: "レンジが正の整数でないため、速度になりません。" } },
+    { typed: { Text18: "0" }, tips: { Text18: "自動減速は、残りパルスが（加速パルス − 1）以下で始まります。" } },
+    { typed: { Text18: "5" }, tips: { Text18: "自動減速は、残りパルスが（加速パルス + 4）以下で始まります。" } },
+    { typed: { Text4: "１０" }, tips: { Text4: "「初速度」に入力された「１０」は数値として読めません。" } },
+    { typed: { Text1: "800000", Text4: "10" }, tips: { Text5: "ドライブ速度 3000 = 30,000 pps（レンジ 800000）" } },
+  ];
+
+  it("the fields' and the readouts' tooltips say what the numbers mean", async () => {
+    const page = await openPage();
+    const firstLine = (name) => page.getAttribute("#" + name, "title").then((t) => t.split("\n")[0]);
+    for (const step of tooltipSteps) {
+      await setFields(page, step.typed);
+      for (const [name, tip] of Object.entries(step.tips))
+        assert.equal(await firstLine(name), tip, JSON.stringify(step.typed));
+    }
+    await page.click("#Command1");
+    await waitForRuns(page, 1);
+    await page.hover("#Text17");
+    assert.equal(await page.getAttribute("#Text17", "title"), "速度カウンタ 2999 = 29,990 pps（レンジ 800000）");
+    await page.hover("#Text12");
+    assert.equal(await page.getAttribute("#Text12", "title"), "速度カウンタ 10 = 100 pps（レンジ 800000）");
+    await page.hover("#Text7");
+    assert.equal(await page.getAttribute("#Text7", "title"), "");  // a count
+    await finish(page);
+  });
+
+  // The mouse low in pixel column 100 reads the point of the runner's trace
+  // row 1500 (a row every 961 ticks): 1041 pulses at speed counter 1696.
+  it("the cursor reads the batch runner's trace under the mouse", async () => {
+    const page = await openPage();
+    await page.click("#Command1");
+    await waitForRuns(page, 1);
+    const rows = batchRun(["--trace", "t.csv"], ["t.csv"])["t.csv"].toString().split("\n");
+    assert.equal(rows[1501], "1441500,0.180187500,1041,1696,16960.000,132,3");
+    const graph = await page.$("#Picture1");
+    const place = await graph.boundingBox();
+    await page.mouse.move(place.x + 100.5, place.y + 267);
+    await page.waitForSelector("#graphTip", { state: "visible" });
+    const tip = await page.textContent("#graphTip");
+    assert.ok(tip.includes("出力パルス: 1041\n") && tip.includes("速度: 16960.0 pps（速度カウンタ 1696）")
+              && tip.endsWith("加/減速度カウンタ: 132\n加減速ステート: 3"), tip);
+    const column = await page.evaluate(() => document.getElementById("graphCursor").offsetLeft -
+                                             document.getElementById("Picture1").offsetLeft);
+    assert.equal(column, 100);
+    await page.mouse.move(place.x - 20, place.y - 20);
+    await page.waitForSelector("#graphTip", { state: "hidden" });
+    await finish(page);
+  });
+
+  // The start-up run (S-curve, symmetric) builds its acceleration up by one
+  // count every 16 x 601 = 9616 ticks and lets it fall again before 2990
+  // speed steps are made: n x n x 9616 / 64000 = 2990 gives n = 141,
+  // 141 x 1250 = 176,250 pps/s; a jerk of 1250 pps/s per 9616 ticks is
+  // 1,039,933 pps/s², the run's points measuring a shade less. Linear and
+  // asymmetric at a deceleration of 4000: no increasing rates, the
+  // deceleration's own row, the rates held as set.
+  const reportCases = [
+    { clicks: [], registers:
+        "レジスタ\t設定値\t物理量\t単位\t実測\t単位\n" +
+        "レンジ\t800000\t10\tpps（速度カウンタ 1 あたり）\t\t\n" +
+        "初速度\t10\t100\tpps\t\t\n" +
+        "ドライブ速度\t3000\t30000\tpps\t\t\n" +
+        "加速度\t8000\t10000000\tpps/s\t176250\tpps/s\n" +
+        "加増加率\t600\t1039933\tpps/s²\t1036142\tpps/s²\n" },
+    { clicks: ["Check5", "Check6"], registers:
+        "レジスタ\t設定値\t物理量\t単位\t実測\t単位\n" +
+        "レンジ\t800000\t10\tpps（速度カウンタ 1 あたり）\t\t\n" +
+        "初速度\t10\t100\tpps\t\t\n" +
+        "ドライブ速度\t3000\t30000\tpps\t\t\n" +
+        "加速度\t8000\t10000000\tpps/s\t10000000\tpps/s\n" +
+        "減速度\t4000\t5000000\tpps/s\t5000000\tpps/s\n" },
+  ];
+  for (const c of reportCases) {
+    it("演算結果 from the graph's menu, copied: " + (c.clicks.join(" ") || "start-up"), async () => {
+      const page = await openPage();
+      await page.context().grantPermissions(["clipboard-read", "clipboard-write"]);
+      for (const box of c.clicks) await page.click("#" + box);
+      await setFields(page, { Text13: "4000" });
+      await page.click("#Picture1", { button: "right" });
+      assert.equal(await page.isDisabled("#menuReport"), true);  // no run yet
+      await page.keyboard.press("Escape");
+      await page.click("#Command1");
+      await waitForRuns(page, 1);
+      await page.click("#Picture1", { button: "right" });
+      await page.click("#menuReport");
+      await page.waitForSelector("#reportBox[open]");
+      assert.equal(await page.textContent("#reportTitle"), "演算結果");
+      await page.click("#reportCopy");
+      const copied = await page.evaluate(() => navigator.clipboard.readText());
+      const [summary, registers, phases] = copied.split("\n\n");
+      assert.equal(registers + "\n", c.registers);
+      if (c.clicks.length === 0) {
+        assert.ok(summary.startsWith("結果\t完了\n移動時間 [s]\t1.013560\n"), summary);
+        // Every row of the runner's phase table is a row of the report.
+        const table = execFileSync(batch, [], { cwd: work }).toString().split("Phases:\n")[1];
+        const lines = table.trim().split("\n").slice(1);
+        assert.equal(lines.length, 6);
+        for (const line of lines)
+          assert.ok(phases.includes(line.trim().split(/\s+/).join("\t") + "\n"), line);
+        // The dialog shows the same rows.
+        assert.equal(await page.locator("#reportPhases tr").count(), lines.length + 1);
+      }
+      await page.keyboard.press("Escape");
+      await page.waitForSelector("#reportBox", { state: "hidden" });
+      await finish(page);
+    });
+  }
+});
