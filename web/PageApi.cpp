@@ -16,6 +16,7 @@
 
 #include "Conversions.h"
 #include "DataLog.h"
+#include "DesignWording.h"
 #include "FailureText.h"
 #include "FieldMeaning.h"
 #include "FormDesign.h"
@@ -27,6 +28,9 @@
 #include "PageReadouts.h"
 #include "ParameterFile.h"
 #include "ParameterFileMessages.h"
+#include "Proposal.h"
+#include "RunFigures.h"
+#include "RunStop.h"
 #include "PointUnder.h"
 #include "ReportTables.h"
 #include "RunSession.h"
@@ -42,6 +46,9 @@ EM_JS(void, jsShowReadouts, (const double* values, std::uint32_t changed),
 EM_JS(void, jsDrawGraph, (), { Module.page.drawGraph(); });
 EM_JS(void, jsYieldToBrowser, (),
       { Asyncify.handleSleep(function(wakeUp) { Module.page.yieldToBrowser(wakeUp); }); });
+
+// The design's worker tells the page how far its search has come.
+EM_JS(void, jsDesignProgress, (double candidatesRun), { postMessage({progress : candidatesRun}); });
 
 void showReadouts(const std::array<std::int64_t, kReadoutCount>& values, std::uint32_t changed) {
   std::array<double, kReadoutCount> shown{};
@@ -112,6 +119,11 @@ struct Page {
   bool sCurve = false;
   bool symmetric = false;
   std::array<std::string, kReadoutCount> shownReadouts;
+  // 目標から設計: the targets as typed, the proposal the search made (to
+  // apply), and what the fields and boxes held before it was applied.
+  design::wording::TargetTexts targets;
+  design::Proposal proposal;
+  std::optional<std::pair<RunParameters, std::array<std::int16_t, kCheckBoxCount>>> beforeApply;
 };
 
 Page& thePage() {
@@ -141,6 +153,22 @@ std::string jsonString(std::string_view text) {
     }
   }
   return json + '"';
+}
+
+std::string jsonList(const std::vector<std::string>& items) {
+  std::string json = "[";
+  for (const std::string& item : items) json += (json.size() > 1 ? "," : "") + jsonString(item);
+  return json + "]";
+}
+
+std::string jsonRows(const std::vector<design::wording::TableRow>& rows) {
+  using design::wording::Mark;
+  std::string json = "[";
+  for (const auto& row : rows)
+    json += std::string(json.size() > 1 ? "," : "") + "{\"cells\":" + jsonList(row.cells) +
+            ",\"mark\":\"" +
+            (row.mark == Mark::Off ? "off" : row.mark == Mark::Changed ? "changed" : "") + "\"}";
+  return json + "]";
 }
 
 const char* kindName(ControlKind kind) {
@@ -433,6 +461,148 @@ EMSCRIPTEN_KEEPALIVE const char* page_loadParameterFile(const char* name) {
   if (result.ok()) return page::handOver("");
   return page::handOver(std::string(kLoadFailedTitle) + "\n" +
                         loadFailureTextJapanese(name, result));
+}
+
+// ---- 目標から設計 ----
+// The dialog's words; the targets it opens with; the targets as typed read
+// (empty when they state a move, else the problem and the target's index as
+// JSON). The search runs in a worker with its own instance of this module:
+// the page hands it the fields, the boxes and the targets, and it answers
+// with page_solveDesign's JSON. The proposal is then handed back here to be
+// applied, and undone.
+
+EMSCRIPTEN_KEEPALIVE const char* page_designWords() {
+  namespace w = design::wording;
+  std::string targets = "[";
+  for (const design::Target target : w::kTargetsShown)
+    targets += std::string(targets.size() > 1 ? "," : "") +
+               "{\"name\":" + page::jsonString(design::targetName(target)) +
+               ",\"caption\":" + page::jsonString(w::captionOf(target)) +
+               ",\"hint\":" + page::jsonString(w::hintOf(target)) + "}";
+  return page::handOver(
+      "{\"title\":" + page::jsonString(w::kTitle) + ",\"group\":" +
+      page::jsonString(w::kTargetsGroup) + ",\"targets\":" + targets + "]" +
+      ",\"prompt\":" + page::jsonString(w::kPrompt) + ",\"edited\":" + page::jsonString(w::kEdited) +
+      ",\"searching\":" + page::jsonString(w::kSearching) +
+      ",\"cancelled\":" + page::jsonString(w::kCancelled) + ",\"applied\":" +
+      page::jsonString(w::kApplied) + ",\"undone\":" + page::jsonString(w::kUndone) +
+      ",\"achievedHeader\":" + page::jsonList(w::achievedHeader()) +
+      ",\"proposalHeader\":" + page::jsonList(w::proposalHeader()) + "}");
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_startingTargets() {
+  const page::Page& p = thePage();
+  std::optional<RunFigures> lastRun;
+  if (p.result && p.result->outcome.end == RunEnd::Completed) lastRun = figuresOf(*p.result);
+  const auto texts = design::wording::startingTargets(
+      lastRun, readRunParameters(p.form), p.form.optionValue(CheckBox::Check4) == kChecked);
+  return page::handOver(page::jsonList({texts.begin(), texts.end()}));
+}
+
+EMSCRIPTEN_KEEPALIVE void page_setTarget(int target, const char* text) {
+  thePage().targets.at(static_cast<std::size_t>(target)) = text;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_readTargets() {
+  const auto read = design::wording::readTargets(thePage().targets);
+  const auto* problem = std::get_if<design::wording::TargetProblemText>(&read);
+  if (problem == nullptr) return page::handOver("");
+  return page::handOver("{\"text\":" + page::jsonString(problem->text) +
+                        ",\"target\":" + std::to_string(static_cast<int>(problem->target)) + "}");
+}
+
+EMSCRIPTEN_KEEPALIVE void page_setOptionValue(int box, int value) {
+  thePage().form.setOptionValue(checkBoxNumber(box), static_cast<std::int16_t>(value));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_designProgressText(double candidatesRun) {
+  return page::handOver(design::wording::progressText(static_cast<std::int64_t>(candidatesRun)));
+}
+
+// In the worker: the design of the targets set, from the fields and boxes
+// set. JSON: the verdict and its tone ("met", "failed"), both tables' rows,
+// and the proposal to apply (null when there is none). Its progress goes to
+// the page every 100 ms.
+EMSCRIPTEN_KEEPALIVE const char* page_solveDesign() {
+  namespace w = design::wording;
+  page::Page& p = thePage();
+  const auto read = w::readTargets(p.targets);
+  if (const auto* problem = std::get_if<w::TargetProblemText>(&read))
+    return page::handOver("{\"verdict\":" + page::jsonString(problem->text) +
+                          ",\"tone\":\"failed\",\"achieved\":[],\"proposal\":[],\"apply\":null}");
+  const design::MoveTargets& targets = std::get<design::MoveTargets>(read);
+  RunStopRequest counted;
+  StopRunsOnThisThread counting(counted);
+  double lastShown = emscripten_get_now();
+  const auto progress = [&] {
+    if (emscripten_get_now() - lastShown >= 100.0) {
+      lastShown = emscripten_get_now();
+      page::jsDesignProgress(static_cast<double>(counted.runsBegun()));
+    }
+    return false;
+  };
+  const RunParameters base = readRunParameters(p.form);
+  std::string verdict, tone = "failed";
+  const design::Design* shown = nullptr;
+  design::Solution solution;
+  try {
+    solution = design::solve(targets, base, progress);
+  } catch (const std::exception& e) {
+    verdict = w::internalErrorText(e.what());
+  }
+  if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
+    if (u->closest) shown = &*u->closest;
+    verdict = w::unreachableText(targets, *u);
+  } else if (const auto* met = std::get_if<design::Design>(&solution); met && verdict.empty()) {
+    shown = met;
+    verdict = w::kMet;
+    tone = "met";
+  }
+  std::string apply = "null";
+  if (shown != nullptr) {
+    std::vector<std::string> texts;
+    for (const ParameterField& field : kParameterFields)
+      texts.push_back(shown->proposal.params[field.parameter]);
+    apply = "{\"params\":" + page::jsonList(texts) +
+            ",\"linear\":" + (shown->proposal.linear ? "true" : "false") +
+            ",\"asymmetric\":" + (shown->proposal.asymmetric ? "true" : "false") + "}";
+  }
+  return page::handOver(
+      "{\"verdict\":" + page::jsonString(verdict) + ",\"tone\":\"" + tone + "\",\"achieved\":" +
+      page::jsonRows(shown ? w::achievedRows(*shown) : std::vector<w::TableRow>{}) +
+      ",\"proposal\":" +
+      page::jsonRows(shown ? w::proposalRows(*shown, base, p.form) : std::vector<w::TableRow>{}) +
+      ",\"apply\":" + apply + "}");
+}
+
+// 適用: the proposal's texts (in the order of the parameter fields' table)
+// and boxes into the fields, what they held kept for 元に戻す.
+EMSCRIPTEN_KEEPALIVE void page_setProposalText(int field, const char* text) {
+  thePage().proposal.params[kParameterFields.at(static_cast<std::size_t>(field)).parameter] = text;
+}
+EMSCRIPTEN_KEEPALIVE void page_applyProposal(int linear, int asymmetric) {
+  page::Page& p = thePage();
+  std::array<std::int16_t, kCheckBoxCount> boxes{};
+  for (int i = 0; i < kCheckBoxCount; ++i)
+    boxes[static_cast<std::size_t>(i)] = p.form.optionValue(CheckBox(i + 1));  // Check1 is 1
+  p.beforeApply.emplace(readRunParameters(p.form), boxes);
+  p.proposal.linear = linear != 0;
+  p.proposal.asymmetric = asymmetric != 0;
+  design::applyProposal(p.proposal, p.form);
+}
+EMSCRIPTEN_KEEPALIVE int page_canUndoProposal() {
+  return thePage().beforeApply ? 1 : 0;
+}
+// 元に戻す: the boxes first, each as it was (a paired box's partner
+// follows), then the texts.
+EMSCRIPTEN_KEEPALIVE void page_undoProposal() {
+  page::Page& p = thePage();
+  if (!p.beforeApply) return;
+  for (int i = 0; i < kCheckBoxCount; ++i)
+    p.form.setOptionValue(CheckBox(i + 1), p.beforeApply->second[static_cast<std::size_t>(i)]);
+  for (const ParameterField& field : kParameterFields)
+    p.form.setText(field.control, p.beforeApply->first[field.parameter]);
+  p.beforeApply.reset();
 }
 
 }  // extern "C"

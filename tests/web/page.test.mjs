@@ -56,7 +56,8 @@ async function openPage() {
   page.on("console", (m) => { if (m.type() === "error") problems.push("console: " + m.text()); });
   page.on("pageerror", (e) => problems.push("page error: " + e.message));
   page.on("request", (r) => {
-    if (r.url() !== pathToFileURL(pagePath).href && !r.url().startsWith("data:"))
+    // The design's worker is made from the page's own script (blob:).
+    if (r.url() !== pathToFileURL(pagePath).href && !/^(data|blob):/.test(r.url()))
       problems.push("request: " + r.url());
   });
   await page.goto(pathToFileURL(pagePath).href);
@@ -455,4 +456,93 @@ describe("what the window offers beyond the form", () => {
       await finish(page);
     });
   }
+});
+
+describe("目標から設計", () => {
+  const target = (i) => "#designTarget" + i;
+  async function openDesign(page) {
+    await page.keyboard.press("Control+d");
+    await page.waitForSelector("#designBox[open]");
+  }
+  async function typeTargets(page, texts) {
+    for (let i = 0; i < texts.length; ++i) {
+      await page.keyboard.press("Alt+" + (i + 1));
+      await page.keyboard.press("Delete");
+      if (texts[i]) await page.keyboard.type(texts[i]);
+    }
+  }
+  const searched = (page) => page.waitForSelector("#designBusy[hidden]", { state: "attached", timeout: 120000 });
+  const cell = (page, row, column) =>
+    page.evaluate(([r, c]) => document.getElementById("designAchieved").rows[r + 1].cells[c].textContent, [row, column]);
+
+  // After the start-up run the targets start from its figures; the move of
+  // 20,000 pulses at 30,000 pps in 0.17 s from 100 pps is typed over them,
+  // Enter computes (in the worker), Enter applies; Start then runs what the
+  // design promised (peak counter 4199, no drag pulse).
+  it("a move typed, computed, applied and run", async () => {
+    const page = await openPage();
+    await page.click("#Command1");
+    await waitForRuns(page, 1);
+    await openDesign(page);
+    const starting = await page.evaluate(() => [0, 1, 2, 3, 4, 5, 6].map((i) => document.getElementById("designTarget" + i).value));
+    assert.deepEqual(starting, ["20000", "29990", "0.3379221", "0.34783", "100", "1", ""]);
+    await typeTargets(page, ["20000", "30000", "0.17", ""]);
+    await page.keyboard.press("Enter");
+    await searched(page);
+    assert.equal(await page.textContent("#designVerdict"),
+                 "すべての目標を満たしています。「適用」で各欄に書き込みます（演算は「演算開始」で行います）。");
+    assert.deepEqual([await cell(page, 2, 2), await cell(page, 2, 3)], ["0.173939", "+2.32 %  範囲内"]);
+    assert.equal(await page.evaluate(() => document.activeElement.id), "designApply");
+    await page.keyboard.press("Enter");
+    await page.keyboard.press("Escape");
+    await page.waitForSelector("#designBox", { state: "hidden" });
+    for (const [box, text] of [["Text1", "1119733"], ["Text3", "107"], ["Text4", "14"], ["Text5", "4200"],
+                               ["Text10", "50000"], ["Text11", "1"]])
+      assert.equal(await page.inputValue("#" + box), text, box);
+    assert.equal(await page.isChecked("#Check7"), true);
+    await page.click("#Command1");
+    await waitForRuns(page, 2);
+    assert.equal(await page.inputValue("#Text17"), "4199");
+    assert.equal(await page.inputValue("#Text16"), "0");
+    await finish(page);
+  });
+
+  // A search the page goes on beside, cancelled by Escape; a move that
+  // cannot be made says which target fails; Escape then closes.
+  it("the search runs beside the page, Escape cancels it", async () => {
+    const page = await openPage();
+    await openDesign(page);
+    // A search of some seconds: candidates of 20 s ramps.
+    await typeTargets(page, ["20000000", "200000", "20", "30", "50", "0.3", ""]);
+    await page.keyboard.press("Enter");
+    await page.waitForSelector("#designBusy:not([hidden])");
+    // The worker's progress reaches the page as it goes.
+    await page.waitForFunction(() => /^計算中です…候補 \d+ 件を演算しました（Esc：キャンセル）$/
+                                         .test(document.getElementById("designVerdict").textContent));
+    assert.equal(await page.textContent("#designClose"), "キャンセル");
+    // The page answers while the worker searches.
+    assert.equal(await page.evaluate(() => 6 * 7), 42);
+    await page.keyboard.press("Escape");
+    await searched(page);
+    assert.equal(await page.textContent("#designVerdict"), "計算をキャンセルしました。");
+    assert.equal(await page.isVisible("#designBox"), true);
+    await typeTargets(page, ["20000100", "100"]);
+    await page.keyboard.press("Enter");
+    await searched(page);
+    assert.ok((await page.textContent("#designVerdict")).startsWith("出力パルス数 20000100 パルス"));
+    assert.equal(await page.isDisabled("#designApply"), true);
+    await page.keyboard.press("Escape");
+    await page.waitForSelector("#designBox", { state: "hidden" });
+    await finish(page);
+  });
+
+  it("a target that is no number is named and selected", async () => {
+    const page = await openPage();
+    await openDesign(page);
+    await typeTargets(page, ["20000", "３万"]);
+    await page.keyboard.press("Enter");
+    await page.waitForFunction(() => document.activeElement.id === "designTarget1");
+    assert.equal(await page.textContent("#designVerdict"), "「ピーク速度」の「3万」は数値ではありません。");
+    await finish(page);
+  });
 });
