@@ -7,6 +7,7 @@
 // way to and from the user's disk.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "Conversions.h"
 #include "DataLog.h"
 #include "DesignWording.h"
+#include "EarlierRuns.h"
 #include "FailureText.h"
 #include "FieldMeaning.h"
 #include "FormDesign.h"
@@ -36,6 +38,7 @@
 #include "RunSession.h"
 #include "RunTrace.h"
 #include "StartupValues.h"
+#include "TraceCurve.h"
 #include "TraceCsv.h"
 
 namespace tarvex::page {
@@ -99,6 +102,32 @@ class CountedPicture final : public GraphSurface {
   std::uint64_t changes_ = 0;
 };
 
+// A run as the graph keeps it under later ones: how it was made (the
+// parameters as typed, the options at its start, whether they changed during
+// it, where it was stopped), its plotted points, and its colour and count.
+struct KeptRun {
+  RunParameters typed;
+  std::int16_t sCurve = 0, automatic = 0, symmetric = 0;
+  bool optionsChanged = false;
+  std::optional<std::int64_t> stopTick;
+  RunTrace trace;
+  std::int32_t range = 0;
+  int colour = -1;
+  int runs = 1;
+
+  earlier::LegendRun legendRun() const { return {typed, sCurve, automatic, symmetric, runs}; }
+  // Made the same way, so the same in every value; a run whose options
+  // changed while it went on is like no other.
+  bool sameAs(const KeptRun& other) const {
+    return !optionsChanged && !other.optionsChanged && typed.texts == other.typed.texts &&
+           sCurve == other.sCurve && automatic == other.automatic &&
+           symmetric == other.symmetric && stopTick == other.stopTick;
+  }
+};
+
+// Earlier runs kept under the current one, the most recent first.
+inline constexpr std::size_t kEarlierRuns = 5;
+
 struct Page {
   FormModel form;
   CountedPicture picture;
@@ -124,11 +153,59 @@ struct Page {
   design::wording::TargetTexts targets;
   design::Proposal proposal;
   std::optional<std::pair<RunParameters, std::array<std::int16_t, kCheckBoxCount>>> beforeApply;
+  // 前回の波形を残す: the last run and those kept under it, and the curve
+  // last handed to the script (pixels, x and y in turn).
+  bool keepEarlier = false;
+  std::optional<KeptRun> current;
+  std::vector<KeptRun> earlier;
+  KeptRun starting;  // how the run going on was made
+  std::vector<double> curve;
 };
 
 Page& thePage() {
   static Page instance;
   return instance;
+}
+
+// A run begins: the last one goes under it when earlier runs are kept,
+// with the colour it had while kept before if no other took it.
+void keepLastRun(Page& p) {
+  p.starting = KeptRun{};
+  p.starting.typed = p.typed;
+  p.starting.sCurve = p.form.optionValue(CheckBox::Check4);
+  p.starting.automatic = p.form.optionValue(CheckBox::Check2);
+  p.starting.symmetric = p.form.optionValue(CheckBox::Check7);
+  if (!p.keepEarlier || !p.current || p.current->trace.points().empty()) return;
+  std::vector<int> taken;
+  for (const KeptRun& run : p.earlier) taken.push_back(run.colour);
+  KeptRun kept = *p.current;
+  if (kept.colour < 0 || std::find(taken.begin(), taken.end(), kept.colour) != taken.end())
+    kept.colour = earlier::freeColour(taken);
+  p.earlier.insert(p.earlier.begin(), std::move(kept));
+}
+
+// A run has ended: it is the current one; an earlier run made the same way
+// gives up its place and is counted with it.
+void recordRunEnd(Page& p, const RunResult& result) {
+  KeptRun run = std::move(p.starting);
+  if (result.outcome.end == RunEnd::Stopped) run.stopTick = result.outcome.ticks;
+  run.trace = p.trace;
+  run.range = result.range;
+  if (!run.trace.points().empty())
+    for (auto same = p.earlier.begin(); same != p.earlier.end(); ++same)
+      if (same->sameAs(run)) {
+        run.runs += same->runs;
+        run.colour = same->colour;
+        p.earlier.erase(same);
+        break;
+      }
+  if (p.earlier.size() > kEarlierRuns) p.earlier.resize(kEarlierRuns);
+  p.current = std::move(run);
+}
+
+// The earlier runs shown: none unless they are kept.
+std::size_t earlierShown(const Page& p) {
+  return p.keepEarlier ? std::min(p.earlier.size(), kEarlierRuns) : 0;
 }
 
 const char* handOver(std::string text) {
@@ -250,6 +327,7 @@ EMSCRIPTEN_KEEPALIVE void page_clickOption(int box) {
   form.setOptionValue(clicked, form.optionValue(clicked) == kUnchecked ? kChecked : kUnchecked);
   if (thePage().readouts != nullptr && form.optionValue(CheckBox::Check7) != kChecked)
     thePage().symmetric = false;
+  if (thePage().readouts != nullptr) thePage().starting.optionsChanged = true;
 }
 
 // One run of the controls as they stand, the page handling its events at
@@ -264,11 +342,13 @@ EMSCRIPTEN_KEEPALIVE int page_run() {
   p.typed = readRunParameters(p.form);
   p.sCurve = p.form.optionValue(CheckBox::Check4) == kChecked;
   p.symmetric = p.form.optionValue(CheckBox::Check7) == kChecked;
+  page::keepLastRun(p);
   const RunResult result = session.run(p.typed);
   readouts.showChangedValues();
   p.readouts = nullptr;
   p.outcome = result.outcome;
   p.result = result;
+  page::recordRunEnd(p, result);
   return static_cast<int>(result.outcome.end);
 }
 
@@ -603,6 +683,76 @@ EMSCRIPTEN_KEEPALIVE void page_undoProposal() {
   for (const ParameterField& field : kParameterFields)
     p.form.setText(field.control, p.beforeApply->first[field.parameter]);
   p.beforeApply.reset();
+}
+
+// ---- 前回の波形を残す ----
+// Earlier runs' curves under the current one, in the light colour each
+// keeps, placed by time and speed at the current run's scales; and the
+// legend naming them.
+
+EMSCRIPTEN_KEEPALIVE void page_setKeepingEarlierRuns(int keep) {
+  thePage().keepEarlier = keep != 0;
+}
+EMSCRIPTEN_KEEPALIVE int page_keepingEarlierRuns() {
+  return thePage().keepEarlier ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE void page_clearEarlierRuns() {
+  thePage().earlier.clear();
+}
+EMSCRIPTEN_KEEPALIVE int page_earlierRunsKept() {
+  return static_cast<int>(thePage().earlier.size());
+}
+EMSCRIPTEN_KEEPALIVE int page_earlierRunsShown() {
+  const page::Page& p = thePage();
+  if (!p.current) return 0;
+  const auto scales = GraphScales::fromTexts(p.current->typed[Parameter::TimeDisplayMax],
+                                             p.current->typed[Parameter::SpeedDisplayMax]);
+  return scales ? static_cast<int>(page::earlierShown(p)) : 0;
+}
+EMSCRIPTEN_KEEPALIVE int page_earlierColour(int run) {
+  const int colour = thePage().earlier.at(static_cast<std::size_t>(run)).colour;
+  return static_cast<int>(earlier::kColours[static_cast<std::size_t>(std::max(colour, 0)) %
+                                            earlier::kColours.size()]);
+}
+// The curve of earlier run `run` in pixels of the graph, through the middle
+// of each pixel: x and y in turn, page_earlierCurveLength of them.
+EMSCRIPTEN_KEEPALIVE const double* page_earlierCurve(int run) {
+  page::Page& p = thePage();
+  p.curve.clear();
+  const page::KeptRun& kept = p.earlier.at(static_cast<std::size_t>(run));
+  const auto scales = GraphScales::fromTexts(p.current->typed[Parameter::TimeDisplayMax],
+                                             p.current->typed[Parameter::SpeedDisplayMax]);
+  for (const GraphPicture::TwipPoint& point : curve::curveInTwips(kept.trace, kept.range, *scales)) {
+    p.curve.push_back(point.x / GraphPicture::kTwipsPerPixel + 0.5);
+    p.curve.push_back(point.y / GraphPicture::kTwipsPerPixel + 0.5);
+  }
+  return p.curve.data();
+}
+EMSCRIPTEN_KEEPALIVE int page_earlierCurveLength() {
+  return static_cast<int>(thePage().curve.size());
+}
+// The legend as JSON: [{"colour": 0xRRGGBB, "text": ...}], the current run
+// first (black) when it drew a curve; empty without earlier runs shown.
+EMSCRIPTEN_KEEPALIVE const char* page_legend() {
+  const page::Page& p = thePage();
+  const std::size_t shown = static_cast<std::size_t>(page_earlierRunsShown());
+  if (shown == 0) return page::handOver("[]");
+  std::vector<earlier::LegendRun> runs;
+  for (std::size_t i = 0; i < shown; ++i) runs.push_back(p.earlier[i].legendRun());
+  std::vector<const earlier::LegendRun*> earlierRuns;
+  for (const earlier::LegendRun& run : runs) earlierRuns.push_back(&run);
+  const bool currentShown = !p.current->trace.points().empty();
+  const std::vector<std::string> texts =
+      earlier::legendTexts(earlierRuns, p.current->legendRun(), currentShown);
+  std::string json = "[";
+  for (std::size_t line = 0; line < texts.size(); ++line) {
+    const int colour = currentShown && line == 0
+                           ? 0
+                           : page_earlierColour(static_cast<int>(line - (currentShown ? 1 : 0)));
+    json += std::string(line ? "," : "") + "{\"colour\":" + std::to_string(colour) +
+            ",\"text\":" + page::jsonString(texts[line]) + "}";
+  }
+  return page::handOver(json + "]");
 }
 
 }  // extern "C"

@@ -458,6 +458,61 @@ describe("what the window offers beyond the form", () => {
   }
 });
 
+describe("earlier runs kept under the current one", () => {
+  const legend = (page) => page.evaluate(() =>
+    [...document.querySelectorAll("#graphLegend div")].map((line) => [line.lastChild.textContent, line.firstChild.style.background]));
+  async function menu(page, item) {
+    await page.click("#Picture1", { button: "right" });
+    await page.click(item);
+  }
+  async function run(page, fields) {
+    const before = await runsDone(page);
+    await setFields(page, fields);
+    await page.click("#Command1");
+    await waitForRuns(page, before + 1);
+  }
+  // Acceleration 8000 built up in 16 (jerk + 1) ticks a step: 300 takes
+  // 8000 x 4816 ticks = 4.816 s. An earlier run keeps its colour; one made
+  // again the same way takes no place and is counted; a failed run has no
+  // line; the last five that differ are kept; cleared, the graph is the
+  // batch runner's again.
+  it("their curves and legend, colours and counts", async () => {
+    const page = await openPage();
+    await menu(page, "#menuKeep");
+    for (const jerk of ["100", "200", "200", "300"]) await run(page, { Text6: "2000", Text3: jerk });
+    assert.deepEqual(await legend(page), [
+      ["今回: 加増加率 300（立ち上がり 4.816 s）", "rgb(0, 0, 0)"],
+      ["加増加率 200（立ち上がり 3.216 s）（2 回）", "rgb(146, 197, 222)"],
+      ["加増加率 100（立ち上がり 1.616 s）", "rgb(244, 165, 130)"]]);
+    // The earlier curves in their colours, under the run's black ink.
+    const coloured = await page.evaluate(() => {
+      const d = document.getElementById("Picture1").getContext("2d").getImageData(0, 0, 668, 268).data;
+      let n = 0;
+      for (let i = 0; i < d.length; i += 4) if (d[i] !== d[i + 1] || d[i] !== d[i + 2]) ++n;
+      return n;
+    });
+    assert.ok(coloured > 300, coloured + " coloured pixels");
+    await setFields(page, { Text1: "0" });
+    await page.click("#Command1");
+    await page.waitForSelector("#messageBox[open]");
+    await page.keyboard.press("Enter");
+    assert.deepEqual((await legend(page)).map(([text]) => text), [
+      "加増加率 300（立ち上がり 4.816 s）", "加増加率 200（立ち上がり 3.216 s）（2 回）",
+      "加増加率 100（立ち上がり 1.616 s）"]);
+    await setFields(page, { Text1: "800000" });
+    for (let n = 4; n <= 9; ++n) {
+      await run(page, { Text3: String(100 * n) });
+      assert.equal((await legend(page)).length, 1 + Math.min(n - 1, 5));
+    }
+    assert.equal((await legend(page)).at(-1)[0], "加増加率 400（立ち上がり 6.416 s）");
+    await menu(page, "#menuClearEarlier");
+    assert.equal(await page.isHidden("#graphLegend"), true);
+    const expected = batchRun(["--set", "Text6=2000", "--set", "Text3=900", "--plot", "x.png"], ["x.png"]);
+    assert.equal(await pixelsDiffering(page, expected["x.png"]), 0);
+    await finish(page);
+  });
+});
+
 describe("目標から設計", () => {
   const target = (i) => "#designTarget" + i;
   async function openDesign(page) {
