@@ -30,16 +30,16 @@
 #include "PageReadouts.h"
 #include "ParameterFile.h"
 #include "ParameterFileMessages.h"
-#include "Proposal.h"
-#include "RunFigures.h"
-#include "RunStop.h"
 #include "PointUnder.h"
+#include "Proposal.h"
 #include "ReportTables.h"
+#include "RunFigures.h"
 #include "RunSession.h"
+#include "RunStop.h"
 #include "RunTrace.h"
 #include "StartupValues.h"
-#include "TraceCurve.h"
 #include "TraceCsv.h"
+#include "TraceCurve.h"
 
 namespace tarvex::page {
 
@@ -120,8 +120,8 @@ struct KeptRun {
   // changed while it went on is like no other.
   bool sameAs(const KeptRun& other) const {
     return !optionsChanged && !other.optionsChanged && typed.texts == other.typed.texts &&
-           sCurve == other.sCurve && automatic == other.automatic &&
-           symmetric == other.symmetric && stopTick == other.stopTick;
+           sCurve == other.sCurve && automatic == other.automatic && symmetric == other.symmetric &&
+           stopTick == other.stopTick;
   }
 };
 
@@ -244,7 +244,10 @@ std::string jsonRows(const std::vector<design::wording::TableRow>& rows) {
   for (const auto& row : rows)
     json += std::string(json.size() > 1 ? "," : "") + "{\"cells\":" + jsonList(row.cells) +
             ",\"mark\":\"" +
-            (row.mark == Mark::Off ? "off" : row.mark == Mark::Changed ? "changed" : "") + "\"}";
+            (row.mark == Mark::Off       ? "off"
+             : row.mark == Mark::Changed ? "changed"
+                                         : "") +
+            "\"}";
   return json + "]";
 }
 
@@ -559,15 +562,16 @@ EMSCRIPTEN_KEEPALIVE const char* page_designWords() {
                "{\"name\":" + page::jsonString(design::targetName(target)) +
                ",\"caption\":" + page::jsonString(w::captionOf(target)) +
                ",\"hint\":" + page::jsonString(w::hintOf(target)) + "}";
-  return page::handOver(
-      "{\"title\":" + page::jsonString(w::kTitle) + ",\"group\":" +
-      page::jsonString(w::kTargetsGroup) + ",\"targets\":" + targets + "]" +
-      ",\"prompt\":" + page::jsonString(w::kPrompt) + ",\"edited\":" + page::jsonString(w::kEdited) +
-      ",\"searching\":" + page::jsonString(w::kSearching) +
-      ",\"cancelled\":" + page::jsonString(w::kCancelled) + ",\"applied\":" +
-      page::jsonString(w::kApplied) + ",\"undone\":" + page::jsonString(w::kUndone) +
-      ",\"achievedHeader\":" + page::jsonList(w::achievedHeader()) +
-      ",\"proposalHeader\":" + page::jsonList(w::proposalHeader()) + "}");
+  return page::handOver("{\"title\":" + page::jsonString(w::kTitle) + ",\"group\":" +
+                        page::jsonString(w::kTargetsGroup) + ",\"targets\":" + targets + "]" +
+                        ",\"prompt\":" + page::jsonString(w::kPrompt) +
+                        ",\"edited\":" + page::jsonString(w::kEdited) +
+                        ",\"searching\":" + page::jsonString(w::kSearching) +
+                        ",\"cancelled\":" + page::jsonString(w::kCancelled) +
+                        ",\"applied\":" + page::jsonString(w::kApplied) +
+                        ",\"undone\":" + page::jsonString(w::kUndone) +
+                        ",\"achievedHeader\":" + page::jsonList(w::achievedHeader()) +
+                        ",\"proposalHeader\":" + page::jsonList(w::proposalHeader()) + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* page_startingTargets() {
@@ -711,8 +715,8 @@ EMSCRIPTEN_KEEPALIVE int page_earlierRunsShown() {
 }
 EMSCRIPTEN_KEEPALIVE int page_earlierColour(int run) {
   const int colour = thePage().earlier.at(static_cast<std::size_t>(run)).colour;
-  return static_cast<int>(earlier::kColours[static_cast<std::size_t>(std::max(colour, 0)) %
-                                            earlier::kColours.size()]);
+  return static_cast<int>(
+      earlier::kColours[static_cast<std::size_t>(std::max(colour, 0)) % earlier::kColours.size()]);
 }
 // The curve of earlier run `run` in pixels of the graph, through the middle
 // of each pixel: x and y in turn, page_earlierCurveLength of them.
@@ -722,7 +726,8 @@ EMSCRIPTEN_KEEPALIVE const double* page_earlierCurve(int run) {
   const page::KeptRun& kept = p.earlier.at(static_cast<std::size_t>(run));
   const auto scales = GraphScales::fromTexts(p.current->typed[Parameter::TimeDisplayMax],
                                              p.current->typed[Parameter::SpeedDisplayMax]);
-  for (const GraphPicture::TwipPoint& point : curve::curveInTwips(kept.trace, kept.range, *scales)) {
+  for (const GraphPicture::TwipPoint& point :
+       curve::curveInTwips(kept.trace, kept.range, *scales)) {
     p.curve.push_back(point.x / GraphPicture::kTwipsPerPixel + 0.5);
     p.curve.push_back(point.y / GraphPicture::kTwipsPerPixel + 0.5);
   }
