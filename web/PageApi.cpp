@@ -674,9 +674,6 @@ EMSCRIPTEN_KEEPALIVE void page_applyProposal(int linear, int asymmetric) {
   p.proposal.asymmetric = asymmetric != 0;
   design::applyProposal(p.proposal, p.form);
 }
-EMSCRIPTEN_KEEPALIVE int page_canUndoProposal() {
-  return thePage().beforeApply ? 1 : 0;
-}
 // 元に戻す: the boxes first, each as it was (a paired box's partner
 // follows), then the texts.
 EMSCRIPTEN_KEEPALIVE void page_undoProposal() {

@@ -461,9 +461,11 @@ describe("what the window offers beyond the form", () => {
 describe("earlier runs kept under the current one", () => {
   const legend = (page) => page.evaluate(() =>
     [...document.querySelectorAll("#graphLegend div")].map((line) => [line.lastChild.textContent, line.firstChild.style.background]));
-  async function menu(page, item) {
-    await page.click("#Picture1", { button: "right" });
-    await page.click(item);
+  // The graph's menu from the menu key, an item by its letter.
+  async function menu(page, letter) {
+    await page.focus("#Picture1");
+    await page.keyboard.press("ContextMenu");
+    await page.keyboard.press(letter);
   }
   async function run(page, fields) {
     const before = await runsDone(page);
@@ -478,7 +480,7 @@ describe("earlier runs kept under the current one", () => {
   // batch runner's again.
   it("their curves and legend, colours and counts", async () => {
     const page = await openPage();
-    await menu(page, "#menuKeep");
+    await menu(page, "k");
     for (const jerk of ["100", "200", "200", "300"]) await run(page, { Text6: "2000", Text3: jerk });
     assert.deepEqual(await legend(page), [
       ["今回: 加増加率 300（立ち上がり 4.816 s）", "rgb(0, 0, 0)"],
@@ -505,7 +507,7 @@ describe("earlier runs kept under the current one", () => {
       assert.equal((await legend(page)).length, 1 + Math.min(n - 1, 5));
     }
     assert.equal((await legend(page)).at(-1)[0], "加増加率 400（立ち上がり 6.416 s）");
-    await menu(page, "#menuClearEarlier");
+    await menu(page, "d");
     assert.equal(await page.isHidden("#graphLegend"), true);
     const expected = batchRun(["--set", "Text6=2000", "--set", "Text3=900", "--plot", "x.png"], ["x.png"]);
     assert.equal(await pixelsDiffering(page, expected["x.png"]), 0);
@@ -532,8 +534,8 @@ describe("目標から設計", () => {
 
   // After the start-up run the targets start from its figures; the move of
   // 20,000 pulses at 30,000 pps in 0.17 s from 100 pps is typed over them,
-  // Enter computes (in the worker), Enter applies; Start then runs what the
-  // design promised (peak counter 4199, no drag pulse).
+  // Enter computes (in the worker), Enter applies, Ctrl+Z undoes; Start then
+  // runs what the design promised (peak counter 4199, no drag pulse).
   it("a move typed, computed, applied and run", async () => {
     const page = await openPage();
     await page.click("#Command1");
@@ -549,6 +551,12 @@ describe("目標から設計", () => {
     assert.deepEqual([await cell(page, 2, 2), await cell(page, 2, 3)], ["0.173939", "+2.32 %  範囲内"]);
     assert.equal(await page.evaluate(() => document.activeElement.id), "designApply");
     await page.keyboard.press("Enter");
+    assert.equal(await page.inputValue("#Text1"), "1119733");
+    // Ctrl+Z puts back what the fields held; applied again, it stays.
+    await page.keyboard.press("Control+z");
+    assert.equal(await page.textContent("#designVerdict"), "書き込む前の値に戻しました。");
+    assert.equal(await page.inputValue("#Text1"), "800000");
+    await page.click("#designApply");
     await page.keyboard.press("Escape");
     await page.waitForSelector("#designBox", { state: "hidden" });
     for (const [box, text] of [["Text1", "1119733"], ["Text3", "107"], ["Text4", "14"], ["Text5", "4200"],
@@ -588,6 +596,12 @@ describe("目標から設計", () => {
     assert.equal(await page.isDisabled("#designApply"), true);
     await page.keyboard.press("Escape");
     await page.waitForSelector("#designBox", { state: "hidden" });
+    // Opened again, the targets are as last typed, the rest afresh.
+    await openDesign(page);
+    assert.deepEqual(await page.evaluate(() => [0, 1, 2, 3, 4, 5, 6].map((i) => document.getElementById("designTarget" + i).value)),
+                     ["20000100", "100", "20", "30", "50", "0.3", ""]);
+    assert.equal(await page.textContent("#designVerdict"), "目標を入力して「計算」を押してください。");
+    assert.equal(await page.locator("#designAchieved tr").count(), 0);
     await finish(page);
   });
 
