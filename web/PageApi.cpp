@@ -203,9 +203,25 @@ void recordRunEnd(Page& p, const RunResult& result) {
   p.current = std::move(run);
 }
 
-// The earlier runs shown: none unless they are kept.
+// The run the graph shows, the earlier ones under it: the one going on, or
+// the last; nothing before the first. Whether it has drawn a curve.
+const KeptRun* shownRun(const Page& p) {
+  return p.readouts != nullptr ? &p.starting : p.current ? &*p.current : nullptr;
+}
+bool drewCurve(const Page& p) {
+  return !(p.readouts != nullptr ? p.trace : p.current->trace).points().empty();
+}
+
+// The earlier runs shown: none unless they are kept, and none where the
+// shown run's scales are no numbers.
+std::optional<GraphScales> shownScales(const Page& p) {
+  const KeptRun* run = shownRun(p);
+  if (run == nullptr) return std::nullopt;
+  return GraphScales::fromTexts(run->typed[Parameter::TimeDisplayMax],
+                                run->typed[Parameter::SpeedDisplayMax]);
+}
 std::size_t earlierShown(const Page& p) {
-  return p.keepEarlier ? std::min(p.earlier.size(), kEarlierRuns) : 0;
+  return p.keepEarlier && shownScales(p) ? std::min(p.earlier.size(), kEarlierRuns) : 0;
 }
 
 const char* handOver(std::string text) {
@@ -704,11 +720,7 @@ EMSCRIPTEN_KEEPALIVE int page_earlierRunsKept() {
   return static_cast<int>(thePage().earlier.size());
 }
 EMSCRIPTEN_KEEPALIVE int page_earlierRunsShown() {
-  const page::Page& p = thePage();
-  if (!p.current) return 0;
-  const auto scales = GraphScales::fromTexts(p.current->typed[Parameter::TimeDisplayMax],
-                                             p.current->typed[Parameter::SpeedDisplayMax]);
-  return scales ? static_cast<int>(page::earlierShown(p)) : 0;
+  return static_cast<int>(page::earlierShown(thePage()));
 }
 EMSCRIPTEN_KEEPALIVE int page_earlierColour(int run) {
   const int colour = thePage().earlier.at(static_cast<std::size_t>(run)).colour;
@@ -721,8 +733,7 @@ EMSCRIPTEN_KEEPALIVE const double* page_earlierCurve(int run) {
   page::Page& p = thePage();
   p.curve.clear();
   const page::KeptRun& kept = p.earlier.at(static_cast<std::size_t>(run));
-  const auto scales = GraphScales::fromTexts(p.current->typed[Parameter::TimeDisplayMax],
-                                             p.current->typed[Parameter::SpeedDisplayMax]);
+  const std::optional<GraphScales> scales = page::shownScales(p);
   for (const GraphPicture::TwipPoint& point :
        curve::curveInTwips(kept.trace, kept.range, *scales)) {
     p.curve.push_back(point.x / GraphPicture::kTwipsPerPixel + 0.5);
@@ -743,9 +754,9 @@ EMSCRIPTEN_KEEPALIVE const char* page_legend() {
   for (std::size_t i = 0; i < shown; ++i) runs.push_back(p.earlier[i].legendRun());
   std::vector<const earlier::LegendRun*> earlierRuns;
   for (const earlier::LegendRun& run : runs) earlierRuns.push_back(&run);
-  const bool currentShown = !p.current->trace.points().empty();
+  const bool currentShown = page::drewCurve(p);
   const std::vector<std::string> texts =
-      earlier::legendTexts(earlierRuns, p.current->legendRun(), currentShown);
+      earlier::legendTexts(earlierRuns, page::shownRun(p)->legendRun(), currentShown);
   std::string json = "[";
   for (std::size_t line = 0; line < texts.size(); ++line) {
     const int colour = currentShown && line == 0

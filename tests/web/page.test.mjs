@@ -511,6 +511,17 @@ describe("earlier runs kept under the current one", () => {
     assert.equal(await page.isHidden("#graphLegend"), true);
     const expected = batchRun(["--set", "Text6=2000", "--set", "Text3=900", "--plot", "x.png"], ["x.png"]);
     assert.equal(await pixelsDiffering(page, expected["x.png"]), 0);
+    // Made again the same way, then a long move: while it goes on, the
+    // legend names it against the one kept.
+    await run(page, {});
+    const before = await runsDone(page);
+    await setFields(page, { Text6: "6000000" });
+    await page.click("#Command1");
+    await page.waitForFunction(() => Number(document.getElementById("Text7").value) > 1000);
+    assert.deepEqual((await legend(page)).map(([text]) => text),
+                     ["今回: 出力パルス数 6000000 パルス", "出力パルス数 2000 パルス（2 回）"]);
+    await page.click("#Command2");
+    await waitForRuns(page, before + 1);
     await finish(page);
   });
 });
