@@ -298,9 +298,13 @@ extern "C" {
 // The form's design as JSON: the caption, the client size and every control
 // with its place in pixels (edges converted as the window converts them).
 EMSCRIPTEN_KEEPALIVE const char* page_design() {
-  std::string json = "{\"caption\":" + page::jsonString(kForm1Caption) +
-                     ",\"width\":" + std::to_string(kClientWidth) +
-                     ",\"height\":" + std::to_string(kClientHeight) + ",\"controls\":[";
+  // The graph's time axis, in pixels: a legend in a bottom corner stays above it.
+  std::string json =
+      "{\"timeAxisY\":" +
+      std::to_string(static_cast<int>(SpeedGraph::kTimeAxisY / GraphPicture::kTwipsPerPixel)) +
+      ",\"caption\":" + page::jsonString(kForm1Caption) +
+      ",\"width\":" + std::to_string(kClientWidth) +
+      ",\"height\":" + std::to_string(kClientHeight) + ",\"controls\":[";
   bool first = true;
   for (const ControlDesign& c : kControls) {
     if (!first) json += ',';

@@ -524,6 +524,21 @@ describe("earlier runs kept under the current one", () => {
     await waitForRuns(page, before + 1);
     await finish(page);
   });
+  // A long run's plateau fills the top: the legend goes where it covers
+  // least, the bottom right.
+  it("the legend where it covers least", async () => {
+    const page = await openPage();
+    await menu(page, "k");
+    await run(page, { Text10: "32000", Text6: "200000" });
+    await run(page, { Text3: "300" });
+    const place = await page.evaluate(() => {
+      const legend = document.getElementById("graphLegend"), graph = document.getElementById("Picture1");
+      return [graph.offsetLeft + graph.offsetWidth - legend.offsetLeft - legend.offsetWidth,
+              legend.offsetTop + legend.offsetHeight > graph.offsetTop + graph.offsetHeight / 2];
+    });
+    assert.deepEqual(place, [4, true]);
+    await finish(page);
+  });
 });
 
 describe("目標から設計", () => {
