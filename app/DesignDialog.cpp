@@ -454,10 +454,9 @@ void DesignDialog::calculate() {
   search->targets = *targets;
   search->base = readRunParameters(form_);
   search->thread = QThread::create([search] {
-    StopRunsOnThisThread stoppable(search->stop);
     // No exception may leave the thread: a failure is the verdict.
     try {
-      search->solution = design::solve(search->targets, search->base);
+      search->solution = design::solve(search->targets, search->base, &search->stop);
     } catch (const std::exception& e) {
       search->failure = QString::fromLocal8Bit(e.what());
     } catch (...) {

@@ -193,7 +193,7 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
 
 int runSolve(const BatchOptions& options) {
   const design::MoveTargets& targets = *options.solve;
-  const design::Solution solution = design::solve(targets, design::startupTexts(), stopRequested);
+  const design::Solution solution = design::solve(targets, design::startupTexts(), &stopRequest());
   if (std::holds_alternative<design::Stopped>(solution)) {
     writeMessage("the design was stopped before it was done; nothing was proposed");
     return kExitStopped;

@@ -53,9 +53,9 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     return c;
   }
   const double highest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
-  // A given start keeps its ratio to the peak; a chosen one at least one count.
+  // The start keeps its ratio to the peak, at least one count.
   const auto initialFor = [&](double drive) {
-    return plan.startChosen ? std::max(1.0, std::round(ratio * drive)) : std::floor(ratio * drive);
+    return std::max(1.0, plan.startRounded ? std::round(ratio * drive) : std::floor(ratio * drive));
   };
   double headroom = 1.0;
   const auto stepFor = [&](double drive, double initial) {
@@ -116,7 +116,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   }
   c.initialSpeed = static_cast<std::int32_t>(initialFor(chosen));
   c.driveSpeed = static_cast<std::int32_t>(
-      plan.startChosen ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
+      plan.startRounded ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
   c.range = static_cast<std::int32_t>(std::llround(rangeFor(c.driveSpeed, t.peak)));
   return c;
 }
@@ -491,13 +491,17 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
   if (plan.shareRaised) t.sCurve = kSmallestShare;
   if (!t.start) {
     plan.startChosen = true;
+    plan.startRounded = true;
     const double shorter = std::min(t.accelTime, *t.decelTime);
     const double start =
         std::min(t.peak * kHighestStartShare,
                  std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter));
-    // Two significant digits.
-    const double unit = std::pow(10.0, std::floor(std::log10(start)) - 1.0);
-    t.start = std::round(start / unit) * unit;
+    // Two significant digits, the double nearest to them ("7.8", never
+    // 7.800000000000001): a whole number of tenths is divided by ten.
+    const double exponent = std::floor(std::log10(start)) - 1.0;
+    t.start = exponent < 0.0
+                  ? std::round(start * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
+                  : std::round(start / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
   }
   return plan;
 }
@@ -540,17 +544,40 @@ std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t t
   return enough;
 }
 
+// The search found a run that meets every target.
+bool met(const Search& s) {
+  return s.best && s.best->score <= 1.0;
+}
+
 // The search, and where symmetric ramps cannot meet the times, asymmetric
 // ones: the deceleration ends with the pulse after the last one, a period
 // of the start speed that the acceleration has no counterpart for.
-Search searchBoth(Plan& plan) {
+Search searchSymmetries(Plan& plan) {
   Search s = search(plan);
-  if (plan.asymmetric || s.problem || s.shortOfPulses || (s.best && s.best->score <= 1.0)) return s;
+  if (plan.asymmetric || s.problem || s.shortOfPulses || met(s)) return s;
   Plan asymmetric = plan;
   asymmetric.asymmetric = true;
   Search other = search(asymmetric);
   if (other.best && (!s.best || other.best->score < s.best->score)) {
     plan = asymmetric;
+    return other;
+  }
+  return s;
+}
+
+// The searches of both symmetries; for a typed start that they do not meet,
+// again with its counts as a chosen start's, so that a start typed is met
+// wherever the same start chosen is.
+Search searchBoth(Plan& plan) {
+  Search s = searchSymmetries(plan);
+  if (plan.startRounded || met(s) || s.shortOfPulses || plan.budget->spent()) return s;
+  Plan rounded = plan;
+  rounded.startRounded = true;
+  rounded.asymmetric = plan.targets.asymmetric();
+  Search other = searchSymmetries(rounded);
+  if (met(other) || (!s.best && !s.problem && other.best) ||
+      (s.problem && !other.problem && other.best)) {
+    plan = rounded;
     return other;
   }
   return s;
@@ -639,7 +666,7 @@ double reachableFigure(const Unreachable& u) {
   return *targetNumber(limitText(u.reachable, u.atLeast));
 }
 
-Solution solve(const MoveTargets& targets, const RunParameters& base, const StopCheck& stop) {
+Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopRequest* stop) {
   Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
   if (const auto problem = beyondTheChip(plan)) return verified(*problem, targets, base, budget);

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "MoveTargets.h"
 #include "Proposal.h"
 #include "RunFigures.h"
+#include "RunStop.h"
 
 namespace tarvex::design {
 
@@ -82,13 +82,12 @@ struct Stopped {};
 
 using Solution = std::variant<Design, Unreachable, Stopped>;
 
-// Whether a stop has been asked for. The design asks between candidates and
-// at every yield of a candidate's run, so that it ends soon after.
-using StopCheck = std::function<bool()>;
-
 // Designs the move. The fields the design leaves alone (the jerks in
 // linear drive, the manual deceleration point) keep their texts in `base`.
+// Every candidate's run is made under `stop`, when given: it counts itself
+// there, ends at its next yield once the stop is asked for (a run begun
+// after, at its first pulse), and the design then ends Stopped.
 Solution solve(const MoveTargets& targets, const RunParameters& base = startupTexts(),
-               const StopCheck& stop = {});
+               RunStopRequest* stop = nullptr);
 
 }  // namespace tarvex::design

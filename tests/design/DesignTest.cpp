@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <thread>
 #include <variant>
 
 #include "FormModel.h"
@@ -14,6 +15,7 @@
 #include "RandomMoves.h"
 #include "RunFigures.h"
 #include "RunSession.h"
+#include "RunStop.h"
 #include "StartupValues.h"
 
 namespace tarvex {
@@ -122,6 +124,8 @@ const HardMove kHardMoves[] = {
     {"pulses=1000000000,peak=3000,accel_time=0.1", Shortfall::RunTooLong, Target::Pulses},
     {"pulses=5000,peak=30000,accel_time=0.17", Shortfall::TooFewPulses, Target::Pulses},
     {"pulses=50000,peak=30000,accel_time=0.17,start=25000", std::nullopt},
+    // A start typed as the one a blank start chooses (3800 pps).
+    {"pulses=6261108,peak=48300,accel_time=0.00529,s_curve=1,start=3800", std::nullopt},
 };
 
 TEST(Design, HardMoves) {
@@ -166,19 +170,28 @@ TEST(Design, RandomMovesAreMetOrTheirFiguresAre) {
   EXPECT_GE(met, 2);
 }
 
-// A stop asked for inside the first candidate's run ends the solve there:
-// the run asks no more than its next yield, the search no further run.
+// A stop asked for before the design ends it before any candidate's run
+// gets past its first pulse; one asked for from another thread while the
+// candidates run ends it too. Unasked, the same move is designed, its
+// candidates counted under the request.
 TEST(Design, AStopEndsTheSolve) {
   const design::MoveTargets t = parsed("pulses=2000000,peak=200000,accel_time=0.5,start=1000");
-  int asked = 0;
-  const design::Solution s =
-      design::solve(t, design::startupTexts(), [&asked] { return ++asked >= 50; });
-  EXPECT_TRUE(std::holds_alternative<design::Stopped>(s));
-  EXPECT_LE(asked, 60);
-  int never = 0;
-  EXPECT_TRUE(std::holds_alternative<design::Design>(
-      design::solve(t, design::startupTexts(), [&never] { return ++never < 0; })));
-  EXPECT_GT(never, 50);
+  RunStopRequest before;
+  before.request();
+  EXPECT_TRUE(
+      std::holds_alternative<design::Stopped>(design::solve(t, design::startupTexts(), &before)));
+  EXPECT_LE(before.runsBegun(), 1);
+  RunStopRequest during;
+  std::optional<design::Solution> s;
+  std::thread worker([&] { s = design::solve(t, design::startupTexts(), &during); });
+  while (during.runsBegun() < 3) std::this_thread::yield();
+  EXPECT_TRUE(during.request());
+  worker.join();
+  EXPECT_TRUE(std::holds_alternative<design::Stopped>(*s));
+  RunStopRequest never;
+  EXPECT_TRUE(
+      std::holds_alternative<design::Design>(design::solve(t, design::startupTexts(), &never)));
+  EXPECT_GT(never.runsBegun(), 3);
 }
 
 }  // namespace
