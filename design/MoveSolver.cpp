@@ -583,25 +583,89 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
-std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base,
-                                Budget& whole) {
+// The designs a refusal runs on the way, for other targets in place of the
+// one that fails: the one closest to the targets asked for is kept, held
+// against them, so that every refusal shows the run that came closest.
+class ClosestDesign {
+ public:
+  explicit ClosestDesign(const Plan& asked) : asked_(asked) {}
+
+  void consider(Design d) {
+    Plan against = asked_;
+    // A chosen start is the one the design chose for its own targets.
+    if (asked_.startChosen) against.targets.start = d.targets.start;
+    d.targets = against.targets;
+    d.startChosen = asked_.startChosen;
+    d.shareRaised = asked_.shareRaised;
+    d.deviations = deviationsOf(against, d.achieved);
+    double miss = 0.0;
+    for (const Deviation& one : d.deviations) miss = std::max(miss, missOf(one));
+    // Pulses off count as far as they are off, in units of a time's tolerance.
+    const double pulses = static_cast<double>(asked_.targets.pulses);
+    miss = std::max(miss, std::fabs(static_cast<double>(d.achieved.pulses) - pulses) /
+                              (kTimeTolerance * pulses));
+    if (!best_ || miss < bestMiss_) {
+      best_ = std::move(d);
+      bestMiss_ = miss;
+    }
+  }
+  bool found() const { return best_.has_value(); }
+  // The refusal with the closest design found.
+  Unreachable refusal(Unreachable u) {
+    if (!u.closest) u.closest = best_;
+    return u;
+  }
+
+ private:
+  const Plan& asked_;
+  std::optional<Design> best_;
+  double bestMiss_ = std::numeric_limits<double>::infinity();
+};
+
+// Whether a design meets `targets`. The design of its best run is offered
+// to `closest`: always where it meets them, and where none has been yet
+// where it does not (a proposal's own run is a full run of the move), even
+// one that triangle prevention cut.
+bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& whole,
+               ClosestDesign& closest) {
   Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
-  if (beyondTheChip(plan)) return std::nullopt;
+  if (beyondTheChip(plan)) return false;
   const Search s = searchBoth(plan);
-  if (!s.best || s.best->score > 1.0) return std::nullopt;
-  return designOf(plan, *s.best);
+  if (budget.stopped()) return false;
+  // A run cut by triangle prevention is a design too, the last resort.
+  const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
+  if (!best) return false;
+  const bool isMet = met(s);
+  if (isMet || !closest.found()) closest.consider(designOf(plan, *best));
+  return isMet;
+}
+
+// The model's first candidate for the move, its own run the figures: the
+// last resort of a refusal's closest design, where no search got as far as
+// a run within its work.
+std::optional<Design> modelDesign(const Plan& plan) {
+  if (plan.targets.pulses > kTickLimit) return std::nullopt;
+  const auto speeds = chooseSpeeds(plan);
+  const auto* counts = std::get_if<Counts>(&speeds);
+  if (!counts) return std::nullopt;
+  Counts c = *counts;
+  shapeAcceleration(plan.targets, plan.accelTicks, c);
+  shapeDeceleration(plan.targets, plan.asymmetric, plan.decelTicks / plan.accelTicks, c);
+  Trial trial{c, plan.targets.pulses, {}};
+  trial.run.figures = proposalRun(proposalOf(plan, c, plan.targets.pulses), *plan.budget);
+  return designOf(plan, trial);
 }
 
 // A peak that `targets` reach in their pulses, or 0: the pulses of the
 // ramps grow with the peak, so the peak they leave room for is tried first,
 // then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
-                     const RunParameters& base, Budget& budget) {
+                     const RunParameters& base, Budget& budget, ClosestDesign& closest) {
   MoveTargets lower = targets;
   lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
   for (int round = 0; round < kPeakSearchRounds; ++round) {
-    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base, budget))
+    if ((!targets.start || *targets.start < lower.peak) && designMet(lower, base, budget, closest))
       return lower.peak;
     lower.peak *= kLowerPeakStep;
   }
@@ -612,30 +676,30 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
 // from about `estimate` upwards, and a lower peak that the pulses given
 // reach; each 0 where none was found within the budget.
 Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, double estimate,
-                         Budget& budget) {
+                         Budget& budget, ClosestDesign& closest) {
   Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
-  if (estimate <= 0.0) return u;
+  if (estimate <= 0.0) return closest.refusal(u);
   for (const double margin : kPulsesMargins) {
     MoveTargets more = targets;
     more.pulses = static_cast<std::int64_t>(std::ceil(estimate * margin));
     if (more.pulses > kInt32Max || budget.spent()) break;
-    if (metDesign(more, base, budget)) {
+    if (designMet(more, base, budget, closest)) {
       u.pulsesNeeded = more.pulses;
       break;
     }
   }
-  if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget);
-  return u;
+  if (u.pulsesNeeded > 0)
+    u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget, closest);
+  return closest.refusal(u);
 }
 
 // The refusal with a reachable figure that, put in place of the target
 // that fails, is met: the limit itself, or the first of a few steps further
 // into what is reachable that a design meets; else without a figure.
 Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParameters& base,
-                     Budget& budget) {
-  if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses ||
-      u.why == Shortfall::StartNotBelowPeak)
-    return u;
+                     Budget& budget, ClosestDesign& closest) {
+  if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses)
+    return closest.refusal(u);
   const double limit = u.reachable;
   u.reachable = 0.0;
   for (const double step : kFigureSteps) {
@@ -643,11 +707,11 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     tried.reachable = u.atLeast ? limit * step : limit / step;
     if (budget.spent()) break;
     MoveTargets instead = targets;
-    setTarget(instead, u.target, reachableFigure(tried));
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
-    if (metDesign(instead, base, budget)) return tried;
+    setTarget(instead, u.target, reachableFigure(tried));
+    if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
   }
-  return u;
+  return closest.refusal(u);
 }
 
 }  // namespace
@@ -669,22 +733,32 @@ double reachableFigure(const Unreachable& u) {
 Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopRequest* stop) {
   Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
-  if (const auto problem = beyondTheChip(plan)) return verified(*problem, targets, base, budget);
+  ClosestDesign closest(plan);
+  const auto refused = [&](Unreachable u) -> Solution {
+    if (!u.closest && !budget.stopped())
+      if (std::optional<Design> first = modelDesign(plan)) {
+        closest.consider(std::move(*first));
+        u = closest.refusal(u);
+      }
+    if (budget.stopped()) return Stopped{};
+    return u;
+  };
+  if (const auto problem = beyondTheChip(plan))
+    return refused(verified(*problem, targets, base, budget, closest));
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more
     // pulses than the move has: no candidate is run.
-    Unreachable u = tooFewPulses(targets, base, rampPulses(plan.targets), budget);
-    if (budget.stopped()) return Stopped{};
-    return u;
+    return refused(tooFewPulses(targets, base, rampPulses(plan.targets), budget, closest));
   }
   const Search s = searchBoth(plan);
   if (budget.stopped()) return Stopped{};
-  if (s.problem) return verified(*s.problem, targets, base, budget);
+  if (s.problem) return refused(verified(*s.problem, targets, base, budget, closest));
   if (s.shortOfPulses) {
+    // Its run at the pulses asked for, triangle prevention cutting it, is
+    // the first closest design.
+    closest.consider(designOf(plan, *s.shortOfPulses));
     const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    Unreachable u = tooFewPulses(targets, base, static_cast<double>(fewest), budget);
-    if (budget.stopped()) return Stopped{};
-    return u;
+    return refused(tooFewPulses(targets, base, static_cast<double>(fewest), budget, closest));
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);

@@ -46,7 +46,7 @@ struct Design {
 // Why a move cannot be designed.
 enum class Shortfall {
   PeakOutOfReach,     // above one pulse per tick, or below the slowest; reachable: that limit
-  StartNotBelowPeak,  // reachable: the peak
+  StartNotBelowPeak,  // reachable: a start below the peak that a design meets
   StartTooLow,        // the counters cannot hold so low a start; reachable: the lowest
   TooShort,           // a time the counters cannot reach; reachable: the shortest
   TooLong,            // reachable: the longest
@@ -64,7 +64,10 @@ struct Unreachable {
   // seconds, pulses, range); 0 where nothing is.
   double reachable = 0.0;
   std::int64_t pulsesNeeded = 0;  // TooFewPulses: the fewest pulses for the peak
-  std::optional<Design> closest;  // OffTarget: the run that came closest
+  // The design whose run came closest to the targets, held against them:
+  // the best candidate, or a design met on the way to the reachable
+  // figure; nothing only where no candidate ran.
+  std::optional<Design> closest;
   // The reachable figure is a least one ("at least") rather than a most.
   bool atLeast = false;
 };

@@ -52,8 +52,12 @@ void expectMet(const design::MoveTargets& asked, const design::Design& d) {
   EXPECT_LT(f.startPulsesPerSecond(), f.peakPulsesPerSecond()) << move;
 }
 
-// A refusal's figure, in place of the target that fails, is met.
+// A refusal shows the closest design it found, held against the targets
+// asked for; its figure, in place of the target that fails, is met.
 void expectFigureMet(const design::MoveTargets& asked, const design::Unreachable& u) {
+  EXPECT_TRUE(u.closest && u.closest->targets.pulses == asked.pulses &&
+              u.closest->targets.peak == asked.peak)
+      << design::targetsText(asked);
   if (u.why == Shortfall::OffTarget || design::reachableFigure(u) <= 0.0) return;
   design::MoveTargets instead = asked;
   design::setTarget(instead, u.target, design::reachableFigure(u));
