@@ -31,6 +31,54 @@ Unreachable unreachable(Target target, Shortfall why, double reachable) {
   return u;
 }
 
+// How far the whole counts of a move from the initial speed counter
+// `initial` miss it, as a share of a ramp's time. The
+// drive speed is corrected to the start's ratio by the runs (fitSpeeds): the
+// counts are those it comes to. The timing counts rounded, the ramps ending
+// at a whole speed step (half a step's share of the rise on average), and
+// the start's ratio missed by the whole drive speed (in proportion to its
+// own tolerance).
+double roundingMissOf(const Plan& plan, double initial) {
+  const MoveTargets& t = plan.targets;
+  const double exactDrive = initial * t.peak / *t.start;
+  const double corrected = std::min(kSpeedCounterMax, std::max(1.0, std::round(exactDrive)));
+  const double rise = corrected - initial;
+  if (rise <= 0.0) return std::numeric_limits<double>::infinity();
+  const double startMiss =
+      std::fabs(corrected - exactDrive) / exactDrive * (kTimeTolerance / kStartTolerance);
+  // The deceleration's time ends a period of the start speed after its
+  // ramp: the pulse after the last one falls due then.
+  const double decelRamp = plan.decelTicks - units::ticksOfSeconds(1.0 / *t.start);
+  return std::max({roundingMiss(t, plan.accelTicks, rise), roundingMiss(t, decelRamp, rise),
+                   0.5 / rise, startMiss});
+}
+
+// `chosen`, unless its counts rounded would miss the times: then the drive
+// speed whose counts come out nearly whole, tried one by one, those that
+// compute quickly and have enough counts first, the largest first.
+template <typename InitialFor, typename StepFor>
+double wholeCountsDrive(const Plan& plan, double chosen, double highest,
+                        const InitialFor& initialFor, const StepFor& stepFor) {
+  double best = chosen;
+  double bestMiss = roundingMissOf(plan, initialFor(chosen));
+  if (bestMiss <= kRoundingMissAllowed) return chosen;
+  const double quick = std::min(highest, kQuickDriveCounts);
+  const std::pair<double, double> spans[] = {
+      {quick, kFewestDriveCounts}, {highest, quick + 1.0}, {kFewestDriveCounts - 1.0, 2.0}};
+  for (const auto& [from, to] : spans)
+    for (double drive = from; drive >= to; drive -= 1.0) {
+      const double initial = initialFor(drive);
+      if (!std::isfinite(stepFor(drive, initial))) continue;
+      const double miss = roundingMissOf(plan, initial);
+      if (miss < bestMiss) {
+        best = drive;
+        bestMiss = miss;
+      }
+      if (bestMiss <= kRoundingMissAllowed) return best;
+    }
+  return best;
+}
+
 // The speed counters and the range, before the ramps are fitted. The drive
 // speed counter is the largest whose ramps can be timed finely, or else the
 // one whose ramps can be timed most finely, both among the drive speeds of
@@ -94,6 +142,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       if (o.drive >= fewest && (!finest || o.step < finest->step)) finest = &o;
     if (chosen == 0.0 && finest) chosen = finest->drive;
   }
+  if (chosen > 0.0) chosen = wholeCountsDrive(plan, chosen, highest, initialFor, stepFor);
   if (chosen == 0.0 && feasible > 0.0)
     return unreachable(Target::Start, Shortfall::StartTooLow, t.peak / feasible);
   if (chosen == 0.0) {
@@ -211,23 +260,51 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
                            [&](const auto& a, const auto& b) { return miss(a) < miss(b); });
 }
 
+// The rise in speed counters that, at the timing counts of `fit`, would end
+// the acceleration at `aimTicks`: at a fixed rate a linear ramp's time goes
+// with its rise, an S-curve's without a stretch held with the root of it.
+double retimedRise(const MoveTargets& t, const AccelFit& fit, double aimTicks) {
+  const double rise = fit.peakCounter - fit.counts.initialSpeed;
+  const double ratio = aimTicks / static_cast<double>(fit.endTick);
+  return rise * (t.sCurve == 1.0 ? ratio * ratio : ratio);
+}
+
 // The fitted acceleration with the drive speed corrected so that the run
 // peaks where the start ratio (or the fixed range) wants it; the range then
-// follows from the peak counter.
+// follows from the peak counter. Where the timing counts cannot time the
+// ramp closely (a few jerk steps, the fastest rate), the rise is retimed
+// instead: the drive and initial speed counters scaled together.
 std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
   const MoveTargets& t = plan.targets;
   std::optional<AccelFit> fit;
+  const double ratio = *t.start / t.peak;
+  // No faster drive speed than the widest range lets the peak be.
+  const double highest =
+      t.range ? kSpeedCounterMax
+              : std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
   for (int round = 0; round < kPeakCorrectionRounds && !plan.budget->spent(); ++round) {
     fit = fitAcceleration(plan, c, aimTicks);
     if (!fit) return fit;
     const double wanted =
         t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
     const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
-    if (correction == 0 || c.driveSpeed + correction > kSpeedCounterMax ||
-        c.driveSpeed + correction <= c.initialSpeed)
-      break;
+    const bool correctable =
+        c.driveSpeed + correction <= highest && c.driveSpeed + correction > c.initialSpeed;
+    if (correction != 0 && correctable) {
+      c = fit->counts;
+      c.driveSpeed += correction;
+      continue;
+    }
+    const double miss = std::fabs(static_cast<double>(fit->endTick) - aimTicks);
+    if (t.range || miss <= aimTicks * kTimeTolerance * kRetimeBeyond) break;
+    // The initial speed counter first, the drive speed then at its ratio.
+    const double initial = std::max(
+        1.0, std::round(ratio * std::min(highest, retimedRise(t, *fit, aimTicks) / (1.0 - ratio))));
+    const double drive = std::min(highest, std::round(initial / ratio));
+    if (drive <= initial + 1.0 || drive == c.driveSpeed) break;
     c = fit->counts;
-    c.driveSpeed += correction;
+    c.driveSpeed = static_cast<std::int32_t>(drive);
+    c.initialSpeed = static_cast<std::int32_t>(initial);
   }
   if (!fit) return fit;
   if (!t.range)

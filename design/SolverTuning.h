@@ -57,6 +57,11 @@ inline constexpr double kRampHeadroom = 1.4;
 // The drive speed counters tried, from the largest down, each this much
 // smaller than the last.
 inline constexpr double kDriveSpeedScanStep = 1.08;
+// Where the counts of the drive speed chosen so would miss a ramp's time by
+// more than this share once rounded (a fifth of the time's tolerance, the
+// rest left for the runs to settle), every drive speed is tried for one
+// whose counts come out nearly whole.
+inline constexpr double kRoundingMissAllowed = 0.2 * 0.05;
 // A shortened run cruises at least kShortCruisePulses, and one more for
 // each kShortCruiseShare pulses of its acceleration, before it decelerates.
 inline constexpr double kShortCruisePulses = 64.0;
@@ -72,7 +77,10 @@ inline constexpr double kLargestFirstDragStep = 1e6;
 inline constexpr double kFewestPulsesReach = 1024.0;
 // Each try at a peak that the pulses reach is this much lower than the last.
 inline constexpr double kLowerPeakStep = 0.9;
-// Rounds in which the drive speed is corrected towards the peak.
-inline constexpr int kPeakCorrectionRounds = 3;
+// Rounds in which the drive speed is corrected towards the peak, or the
+// rise retimed where the timing counts fitted the acceleration no closer
+// than this share of the time's tolerance.
+inline constexpr int kPeakCorrectionRounds = 5;
+inline constexpr double kRetimeBeyond = 0.5;
 
 }  // namespace tarvex::design

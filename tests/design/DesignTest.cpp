@@ -130,6 +130,15 @@ const HardMove kHardMoves[] = {
     {"pulses=50000,peak=30000,accel_time=0.17,start=25000", std::nullopt},
     // A start typed as the one a blank start chooses (3800 pps).
     {"pulses=6261108,peak=48300,accel_time=0.00529,s_curve=1,start=3800", std::nullopt},
+    // Moves the chip makes that were once refused: a deceleration four times
+    // as long as a linear acceleration (rates 12 and 3, whole), a start at
+    // 81 % of the peak in 3.85 ms, ramps of 1 ms at 30,000 pps (jerk period
+    // 0, the deceleration held at a ceiling), ramps of 100 s at 60 pps (a
+    // jerk period of millions at the widest range).
+    {"pulses=3313527,peak=26100,accel_time=18,decel_time=70.3,s_curve=0", std::nullopt},
+    {"pulses=5951,peak=23300,accel_time=0.00385,start=18800,s_curve=1", std::nullopt},
+    {"pulses=20000,peak=30000,accel_time=0.001", std::nullopt},
+    {"pulses=8000,peak=60,accel_time=100,s_curve=1", std::nullopt},
 };
 
 TEST(Design, HardMoves) {
