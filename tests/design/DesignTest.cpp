@@ -112,7 +112,8 @@ TEST(Design, RampModel) {
 // small to tell apart (it never returned), a time too short for the
 // counters (its refusal once said too long), a start the period after the
 // last pulse needs above the peak, a fixed range too small, a move that
-// outlasts the longest run, too few pulses, and a start near the peak.
+// outlasts the longest run, too few pulses, a start above the peak (its
+// figure a start below it), and a start near the peak.
 struct HardMove {
   const char* targets;
   std::optional<Shortfall> refused;  // nothing: met
@@ -127,6 +128,8 @@ const HardMove kHardMoves[] = {
     {"pulses=20000,peak=30000,accel_time=0.17,range=100", Shortfall::RangeTooSmall, Target::Range},
     {"pulses=1000000000,peak=3000,accel_time=0.1", Shortfall::RunTooLong, Target::Pulses},
     {"pulses=5000,peak=30000,accel_time=0.17", Shortfall::TooFewPulses, Target::Pulses},
+    {"pulses=20000,peak=30000,accel_time=0.17,start=40000", Shortfall::StartNotBelowPeak,
+     Target::Start},
     {"pulses=50000,peak=30000,accel_time=0.17,start=25000", std::nullopt},
     // A start typed as the one a blank start chooses (3800 pps).
     {"pulses=6261108,peak=48300,accel_time=0.00529,s_curve=1,start=3800", std::nullopt},
