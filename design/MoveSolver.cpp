@@ -285,26 +285,29 @@ std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
   for (int round = 0; round < kPeakCorrectionRounds && !plan.budget->spent(); ++round) {
     fit = fitAcceleration(plan, c, aimTicks);
     if (!fit) return fit;
+    // A rise that the timing counts could not fit is retimed first.
+    const double miss = std::fabs(static_cast<double>(fit->endTick) - aimTicks);
+    if (!t.range && miss > aimTicks * kTimeTolerance * kRetimeBeyond) {
+      // The initial speed counter first, the drive speed then at its ratio.
+      const double initial = std::max(
+          1.0,
+          std::round(ratio * std::min(highest, retimedRise(t, *fit, aimTicks) / (1.0 - ratio))));
+      const double drive = std::min(highest, std::round(initial / ratio));
+      if (drive > initial + 1.0 && drive != c.driveSpeed) {
+        c = fit->counts;
+        c.driveSpeed = static_cast<std::int32_t>(drive);
+        c.initialSpeed = static_cast<std::int32_t>(initial);
+        continue;
+      }
+    }
     const double wanted =
         t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
     const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
     const bool correctable =
         c.driveSpeed + correction <= highest && c.driveSpeed + correction > c.initialSpeed;
-    if (correction != 0 && correctable) {
-      c = fit->counts;
-      c.driveSpeed += correction;
-      continue;
-    }
-    const double miss = std::fabs(static_cast<double>(fit->endTick) - aimTicks);
-    if (t.range || miss <= aimTicks * kTimeTolerance * kRetimeBeyond) break;
-    // The initial speed counter first, the drive speed then at its ratio.
-    const double initial = std::max(
-        1.0, std::round(ratio * std::min(highest, retimedRise(t, *fit, aimTicks) / (1.0 - ratio))));
-    const double drive = std::min(highest, std::round(initial / ratio));
-    if (drive <= initial + 1.0 || drive == c.driveSpeed) break;
+    if (correction == 0 || !correctable) break;
     c = fit->counts;
-    c.driveSpeed = static_cast<std::int32_t>(drive);
-    c.initialSpeed = static_cast<std::int32_t>(initial);
+    c.driveSpeed += correction;
   }
   if (!fit) return fit;
   if (!t.range)
