@@ -32,12 +32,11 @@ Unreachable unreachable(Target target, Shortfall why, double reachable) {
 }
 
 // How far the whole counts of a move from the initial speed counter
-// `initial` miss it, as a share of a ramp's time. The
-// drive speed is corrected to the start's ratio by the runs (fitSpeeds): the
-// counts are those it comes to. The timing counts rounded, the ramps ending
-// at a whole speed step (half a step's share of the rise on average), and
-// the start's ratio missed by the whole drive speed (in proportion to its
-// own tolerance).
+// `initial` miss it, as a share of a ramp's time. The runs correct the
+// drive speed to the start's ratio (fitSpeeds): the counts are those it
+// comes to. The misses: the timing counts rounded, the ramps ending at a
+// whole speed step (half a step's share of the rise), and the start's ratio
+// missed by the whole drive speed (in proportion to its own tolerance).
 double roundingMissOf(const Plan& plan, double initial) {
   const MoveTargets& t = plan.targets;
   const double exactDrive = initial * t.peak / *t.start;
