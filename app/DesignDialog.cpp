@@ -124,38 +124,37 @@ QString problemText(Target target, design::TargetProblem problem) {
   return {};
 }
 
-// Which target fails and what is reachable instead.
+// Which target fails and what is reachable instead: a figure only where
+// the design met it.
 QString unreachableText(const design::MoveTargets& t, const design::Unreachable& u) {
   const QString what = stated(t, u.target);
   const QString unit = u.target == Target::Pulses ? QStringLiteral(" パルス")
                        : u.target == Target::Range
                            ? QString()
                            : QStringLiteral(" ") + unitOf(u.target).section(QChar(u'（'), 0, 0);
-  const auto atLeast = [&](double v) { return limit(v, true) + unit + QStringLiteral(" 以上"); };
-  const auto atMost = [&](double v) { return limit(v, false) + unit + QStringLiteral(" 以下"); };
+  const QString instead =
+      u.reachable <= 0.0 ? QStringLiteral("満たせる値は見つかりませんでした。")
+                         : limit(u.reachable, u.atLeast) + unit +
+                               (u.atLeast ? QStringLiteral(" 以上") : QStringLiteral(" 以下")) +
+                               QStringLiteral("にしてください。");
   switch (u.why) {
     case Shortfall::PeakOutOfReach:
-      return what + QStringLiteral("はこのチップの速度の範囲外です。") +
-             (u.reachable < t.peak
-                  ? atMost(u.reachable) + QStringLiteral("（1 ティックに 1 パルス）")
-                  : atLeast(u.reachable)) +
-             QStringLiteral("にしてください。");
+      return what + QStringLiteral("はこのチップの速度の範囲外です") +
+             (u.atLeast ? QStringLiteral("。") : QStringLiteral("（1 ティックに 1 パルス）。")) +
+             instead;
     case Shortfall::StartNotBelowPeak:
-      return what + QStringLiteral("がピーク速度 %1 pps 以上です。").arg(number(t.peak));
+      return what + QStringLiteral("がピーク速度 %1 pps 以上です。").arg(number(t.peak)) + instead;
     case Shortfall::StartTooLow:
-      return what + QStringLiteral("はこの条件では低すぎます。") + atLeast(u.reachable) +
-             QStringLiteral("にしてください。");
+      return what + QStringLiteral("はこの条件では低すぎます。") + instead;
     case Shortfall::TooShort:
-      return what + QStringLiteral("は短すぎます。") + atLeast(u.reachable) +
-             QStringLiteral("にしてください。");
+      return what + QStringLiteral("は短すぎます。") + instead;
     case Shortfall::TooLong:
-      return what + QStringLiteral("は長すぎます。") + atMost(u.reachable) +
-             QStringLiteral("にしてください。");
+      return what + QStringLiteral("は長すぎます。") + instead;
     case Shortfall::RunTooLong:
       return what +
              QStringLiteral("は 1 回の演算の最長時間（%1 s）に収まりません。")
                  .arg(fromUtf8(units::summarySeconds(2147483647))) +
-             atMost(u.reachable) + QStringLiteral("にしてください。");
+             instead;
     case Shortfall::TooFewPulses: {
       QString text =
           what + QStringLiteral(
@@ -167,14 +166,13 @@ QString unreachableText(const design::MoveTargets& t, const design::Unreachable&
         text += QStringLiteral("%1 パルスならピーク速度 %2 pps まで可能です。")
                     .arg(t.pulses)
                     .arg(limit(u.reachable, false));
+      if (u.pulsesNeeded <= 0 && u.reachable <= 0.0) text += instead;
       return text;
     }
     case Shortfall::RangeTooSmall:
-      return what + QStringLiteral("は小さすぎます。") + atLeast(u.reachable) +
-             QStringLiteral("にしてください。");
+      return what + QStringLiteral("は小さすぎます。") + instead;
     case Shortfall::RangeTooLarge:
-      return what + QStringLiteral("ではピーク速度の速度カウンタが 32767 を超えます。") +
-             atMost(u.reachable) + QStringLiteral("にしてください。");
+      return what + QStringLiteral("ではピーク速度の速度カウンタが 32767 を超えます。") + instead;
     case Shortfall::OffTarget:
       return what + QStringLiteral(
                         "を許容範囲内で満たす設定は見つかりませんでした。"
@@ -454,10 +452,9 @@ void DesignDialog::calculate() {
   search->targets = *targets;
   search->base = readRunParameters(form_);
   search->thread = QThread::create([search] {
-    StopRunsOnThisThread stoppable(search->stop);
     // No exception may leave the thread: a failure is the verdict.
     try {
-      search->solution = design::solve(search->targets, search->base);
+      search->solution = design::solve(search->targets, search->base, &search->stop);
     } catch (const std::exception& e) {
       search->failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
@@ -522,8 +519,12 @@ void DesignDialog::searchEnded() {
     return;
   }
   const design::MoveTargets& targets = search->targets;
+  // A refusal shows the closest design found; it is offered for 適用 only
+  // where every target was tried and none stands out as beyond the chip.
+  bool applicable = true;
   if (const auto* u = std::get_if<design::Unreachable>(&*search->solution)) {
     if (u->closest) showDesign(*u->closest);
+    applicable = u->why == Shortfall::OffTarget;
     showVerdict(unreachableText(targets, *u), Tone::Failed);
   } else {
     showDesign(std::get<design::Design>(*search->solution));
@@ -531,7 +532,7 @@ void DesignDialog::searchEnded() {
                                "（演算は「演算開始」で行います）。"),
                 Tone::Met);
   }
-  if (design_) {
+  if (design_ && applicable) {
     apply_->setEnabled(true);
     apply_->setDefault(true);
     apply_->setFocus(Qt::OtherFocusReason);

@@ -17,8 +17,8 @@
 namespace tarvex::batch {
 namespace {
 
-// Set from a signal handler or from the console's own thread.
-std::atomic<bool> requested{false};
+// Asked from a signal handler or from the console's own thread.
+RunStopRequest requested;
 std::atomic<bool> finished{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -43,7 +43,7 @@ void stopWaitingForReaders() {
 BOOL WINAPI onConsoleEvent(DWORD event) {
   const bool closing =
       event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
-  const bool again = requested.exchange(true);
+  const bool again = !requested.request();
   if (!again) stopWaitingForReaders();
   if (!closing) return again ? FALSE : TRUE;  // FALSE: the default, which ends the process
   // The process is ended as soon as this returns: wait for the run to stop
@@ -74,7 +74,7 @@ void stopWaitingForReaders() {
 extern "C" void onStopSignal(int) {
   // The interrupted code may be about to read errno: it is left as it was.
   const int interruptedErrno = errno;
-  if (!requested.exchange(true)) stopWaitingForReaders();
+  if (requested.request()) stopWaitingForReaders();
   // The next one takes the default action and ends the process.
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
@@ -111,7 +111,11 @@ void leaveStopRequestsToOtherThreads() {
 }
 
 bool stopRequested() {
-  return requested.load();
+  return requested.requested();
+}
+
+RunStopRequest& stopRequest() {
+  return requested;
 }
 
 void finishedWithFiles() {
