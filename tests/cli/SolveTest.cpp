@@ -2,6 +2,7 @@
 // runner itself, moves that cannot be met, and nonsense.
 #include <gmock/gmock.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "BatchProcess.h"
@@ -145,12 +146,15 @@ bool catches(pid_t process, int signal) {
 // One Ctrl-C, SIGTERM or SIGHUP while a move is designed ends the design
 // as a stop: exit status 3, the message, nothing printed or saved. The
 // signal goes once the runner has taken the signals over; the design of
-// this move runs for a good share of a second after that.
+// this move runs for a good share of a second after that. A hangup ignored
+// when the runner started (nohup) stays ignored.
 TEST_F(Solve, CtrlCTermAndHangupStopADesign) {
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, -SIGHUP}) {
+    const bool hangupIgnored = signal < 0;
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      if (hangupIgnored) std::signal(SIGHUP, SIG_IGN);
       if (chdir(dir.path().c_str()) == 0 && std::freopen("stdout", "w", stdout) != nullptr &&
           std::freopen("stderr", "w", stderr) != nullptr)
         execl(TARVEX_BATCH, TARVEX_BATCH, "--solve",
@@ -159,8 +163,11 @@ TEST_F(Solve, CtrlCTermAndHangupStopADesign) {
       _exit(127);
     }
     int raw = 0;
-    while (!catches(child, signal) && waitpid(child, &raw, WNOHANG) == 0) usleep(1000);
-    kill(child, signal);
+    // The runner takes SIGINT, SIGTERM and SIGHUP over in this order.
+    const int lastTaken = hangupIgnored ? SIGTERM : SIGHUP;
+    while (!catches(child, lastTaken) && waitpid(child, &raw, WNOHANG) == 0) usleep(1000);
+    EXPECT_EQ(catches(child, SIGHUP), !hangupIgnored);
+    kill(child, hangupIgnored ? SIGINT : signal);
     ASSERT_EQ(waitpid(child, &raw, 0), child) << signal;
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 3) << signal << " " << raw;
     EXPECT_EQ(test::readFile(dir.file("stdout")), "") << signal;
