@@ -289,10 +289,9 @@ void DesignDialog::calculate() {
   search->targets = *targets;
   search->base = readRunParameters(form_);
   search->thread = QThread::create([search] {
-    StopRunsOnThisThread stoppable(search->stop);
     // No exception may leave the thread: a failure is the verdict.
     try {
-      search->solution = design::solve(search->targets, search->base);
+      search->solution = design::solve(search->targets, search->base, &search->stop);
     } catch (const std::exception& e) {
       search->failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
@@ -354,14 +353,18 @@ void DesignDialog::searchEnded() {
     return;
   }
   const design::MoveTargets& targets = search->targets;
+  // A refusal shows the closest design found; it is offered for 適用 only
+  // where every target was tried and none stands out as beyond the chip.
+  bool applicable = true;
   if (const auto* u = std::get_if<design::Unreachable>(&*search->solution)) {
     if (u->closest) showDesign(*u->closest);
+    applicable = u->why == Shortfall::OffTarget;
     showVerdict(fromUtf8(wording::unreachableText(targets, *u)), Tone::Failed);
   } else {
     showDesign(std::get<design::Design>(*search->solution));
     showVerdict(fromUtf8(wording::kMet), Tone::Met);
   }
-  if (design_) {
+  if (design_ && applicable) {
     apply_->setEnabled(true);
     apply_->setDefault(true);
     apply_->setFocus(Qt::OtherFocusReason);

@@ -389,7 +389,8 @@ or an output (log, points, plot, trace, this report) could not be written
 completely (the message on stderr); 2 bad usage, outputs that are one file, or
 a parameter file that cannot be loaded. A sweep: 0 when every run completed or
 stopped, 1 when any run failed. --solve: 0 when the proposal meets the
-targets, 1 when they cannot be met (or --save could not write), 2 bad usage.
+targets, 1 when they cannot be met (or --save could not write), 2 bad usage,
+3 when Ctrl-C, SIGTERM or SIGHUP stopped the design (nothing is written).
 )";
 }
 

@@ -155,7 +155,7 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
                               numberText(static_cast<double>(units::kTicksPerSecond)) + " pps") +
              ")" + (u.atLeast ? atLeast() : atMost());
     case Shortfall::StartNotBelowPeak:
-      return what + " is not below the peak of " + numberText(t.peak) + " pps";
+      return what + " is not below the peak of " + numberText(t.peak) + " pps" + atMost();
     case Shortfall::StartTooLow:
       return what + " is too low for a peak of " + numberText(t.peak) +
              " pps in these times (the run ends a start-speed period after its last pulse)" +
@@ -193,13 +193,15 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
 
 int runSolve(const BatchOptions& options) {
   const design::MoveTargets& targets = *options.solve;
-  const design::Solution solution = design::solve(targets, design::startupTexts(), stopRequested);
+  const design::Solution solution = design::solve(targets, design::startupTexts(), &stopRequest());
   if (std::holds_alternative<design::Stopped>(solution)) {
     writeMessage("the design was stopped before it was done; nothing was proposed");
     return kExitStopped;
   }
   if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
-    if (u->closest) {
+    // The closest run is printed where no target stands out as beyond the
+    // chip: every candidate ran, and none met the tolerances.
+    if (u->closest && u->why == Shortfall::OffTarget) {
       const std::string closest = options.json ? solveJson(*u->closest) : solveText(*u->closest);
       if (const std::string error = writeStandardOutput(closest); !error.empty())
         writeMessage("cannot write the closest run to standard output: " + error);

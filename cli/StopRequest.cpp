@@ -17,8 +17,8 @@
 namespace tarvex::batch {
 namespace {
 
-// Set from a signal handler or from the console's own thread.
-std::atomic<bool> requested{false};
+// Asked from a signal handler or from the console's own thread.
+RunStopRequest requested;
 std::atomic<bool> finished{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
@@ -43,7 +43,7 @@ void stopWaitingForReaders() {
 BOOL WINAPI onConsoleEvent(DWORD event) {
   const bool closing =
       event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
-  const bool again = requested.exchange(true);
+  const bool again = !requested.request();
   if (!again) stopWaitingForReaders();
   if (!closing) return again ? FALSE : TRUE;  // FALSE: the default, which ends the process
   // The process is ended as soon as this returns: wait for the run to stop
@@ -71,14 +71,20 @@ void stopWaitingForReaders() {
   }
 }
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 extern "C" void onStopSignal(int) {
   // The interrupted code may be about to read errno: it is left as it was.
   const int interruptedErrno = errno;
-  if (!requested.exchange(true)) stopWaitingForReaders();
+  if (requested.request()) stopWaitingForReaders();
   // The next one takes the default action and ends the process.
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
-  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &fallback, nullptr);
+  for (const int number : kStopSignals) {
+    struct sigaction current {};
+    if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == onStopSignal)
+      sigaction(number, &fallback, nullptr);
+  }
   errno = interruptedErrno;
 }
 
@@ -97,7 +103,13 @@ void catchStopRequests() {
   sigemptyset(&action.sa_mask);
   // No SA_RESTART: an open or a write that waits is interrupted, not resumed.
   action.sa_flags = 0;
-  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+  // A signal ignored when the runner started stays ignored: a run started
+  // with nohup goes on when its terminal closes.
+  for (const int number : kStopSignals) {
+    struct sigaction before {};
+    if (sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(number, &action, nullptr);
+  }
 #endif
 }
 
@@ -105,13 +117,17 @@ void leaveStopRequestsToOtherThreads() {
 #ifndef _WIN32
   sigset_t stops;
   sigemptyset(&stops);
-  for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, number);
+  for (const int number : kStopSignals) sigaddset(&stops, number);
   pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 #endif
 }
 
 bool stopRequested() {
-  return requested.load();
+  return requested.requested();
+}
+
+RunStopRequest& stopRequest() {
+  return requested;
 }
 
 void finishedWithFiles() {

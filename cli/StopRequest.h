@@ -7,6 +7,8 @@
 // names the output.
 #pragma once
 
+#include "RunStop.h"
+
 namespace tarvex::batch {
 
 // Catches the requests from now on, for the rest of the process.
@@ -19,6 +21,8 @@ void leaveStopRequestsToOtherThreads();
 
 // Whether a stop has been requested.
 bool stopRequested();
+// The request itself, for work that makes many runs (the design's search).
+RunStopRequest& stopRequest();
 
 // The runner is done with its files. A console that is closing waits for
 // this (at most the few seconds Windows allows) before the process ends.

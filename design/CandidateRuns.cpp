@@ -32,8 +32,10 @@ class CandidateReadouts final : public LiveReadouts {
     if (readout == Readout::SpeedCounter) lastSpeed = value;
     ++shown_;
   }
-  // A run that ends early yields at the first pulse of a new state too.
+  // A run that ends early yields at the first pulse of a new state too; a
+  // run once the stop is asked for, at its next pulse.
   YieldRequest nextYield(const RunMoment& at) override {
+    if (budget_.stopped()) return YieldRequest::everyPulse(at);
     return {at.pulses + kPulsesBetweenChecks, endsEarly_};
   }
   bool pulseYield(const RunMoment& at) override { return ends(at); }
@@ -100,6 +102,7 @@ Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
 }
 
 RunFigures proposalRun(const Proposal& proposal, Budget& budget) {
+  budget.chargeRun();
   CandidateReadouts readouts(budget, false, CandidateReadouts::Ends::OnStopOnly);
   return figuresOf(runProposal(proposal, readouts));
 }

@@ -15,22 +15,25 @@ namespace tarvex::design {
 
 // The work a design may do, in units of kStepsPerUnit steps of the engine:
 // each pulse's yield a step, each yield after a long stretch without pulses
-// many, and each
-// value the run shows (every change of speed, acceleration, state ...);
-// setting a run up costs kSetUpCharge. The engine's work follows these
-// events, whichever stretches it jumps over. A search that has spent it
-// stops with the best it has, the run it was in cut short at its next yield. A stop asked for
-// spends it at once.
+// many, and each value the run shows (every change of speed, acceleration,
+// state ...); setting a run up costs kSetUpCharge. The engine's work
+// follows these events, whichever stretches it jumps over. A search that
+// has spent it stops with the best it has, the run it was in cut short at
+// its next yield. A stop asked for spends it at once.
 class Budget {
  public:
-  Budget(double runs, const StopCheck& stop) : left_(runs), stop_(stop) {}
+  Budget(double runs, RunStopRequest* stop) : left_(runs), stop_(stop) {}
   // A share of `whole`, whose work it is too.
   Budget(Budget& whole, double runs) : left_(runs), stop_(whole.stop_), whole_(&whole) {}
-  void chargeRun() { charge(kSetUpCharge); }
+  // A candidate's run begins: counted under the stop request.
+  void chargeRun() {
+    charge(kSetUpCharge);
+    if (stop_) stop_->runBegun();
+  }
   void chargeSteps(std::int64_t steps) { charge(static_cast<double>(steps) / kStepsPerUnit); }
   bool spent() { return left_ <= 0.0 || (whole_ && whole_->spent()) || stopped(); }
   bool stopped() {
-    if (!stopped_ && stop_ && stop_()) stopped_ = true;
+    if (!stopped_ && stop_ && stop_->requested()) stopped_ = true;
     return stopped_;
   }
 
@@ -42,7 +45,7 @@ class Budget {
   static constexpr double kStepsPerUnit = 100000.0;
   static constexpr double kSetUpCharge = 0.1;
   double left_;
-  const StopCheck& stop_;
+  RunStopRequest* stop_;
   Budget* whole_ = nullptr;
   bool stopped_ = false;
 };
@@ -51,6 +54,11 @@ struct Plan {
   Budget* budget = nullptr;
   MoveTargets targets;  // with the deceleration time and the start filled in
   bool startChosen = false;
+  // The start's speed counter rounded to the nearest with the drive speed
+  // corrected to it afterwards, as for a chosen start; else rounded down
+  // with the drive speed rounded to the ratio at once, as a typed start is
+  // tried first.
+  bool startRounded = false;
   bool shareRaised = false;  // the S-curve share was below the smallest
   RunParameters base;        // texts of the fields the design leaves alone
   // Asymmetric drive: for unequal times, or where the pulse after the last

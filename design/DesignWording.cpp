@@ -167,25 +167,26 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
   const std::string unit = u.target == Target::Pulses  ? " パルス"
                            : u.target == Target::Range ? std::string()
                                                        : " " + unitOf(u.target);
-  const auto atLeast = [&](double v) { return limit(v, true) + unit + " 以上"; };
-  const auto atMost = [&](double v) { return limit(v, false) + unit + " 以下"; };
+  // A figure only where the design met it.
+  const std::string instead = u.reachable <= 0.0
+                                  ? "満たせる値は見つかりませんでした。"
+                                  : limit(u.reachable, u.atLeast) + unit +
+                                        (u.atLeast ? " 以上" : " 以下") + "にしてください。";
   switch (u.why) {
     case Shortfall::PeakOutOfReach:
-      return what + "はこのチップの速度の範囲外です。" +
-             (u.reachable < t.peak ? atMost(u.reachable) + "（1 ティックに 1 パルス）"
-                                   : atLeast(u.reachable)) +
-             "にしてください。";
+      return what + "はこのチップの速度の範囲外です" +
+             (u.atLeast ? "。" : "（1 ティックに 1 パルス）。") + instead;
     case Shortfall::StartNotBelowPeak:
-      return what + "がピーク速度 " + number(t.peak) + " pps 以上です。";
+      return what + "がピーク速度 " + number(t.peak) + " pps 以上です。" + instead;
     case Shortfall::StartTooLow:
-      return what + "はこの条件では低すぎます。" + atLeast(u.reachable) + "にしてください。";
+      return what + "はこの条件では低すぎます。" + instead;
     case Shortfall::TooShort:
-      return what + "は短すぎます。" + atLeast(u.reachable) + "にしてください。";
+      return what + "は短すぎます。" + instead;
     case Shortfall::TooLong:
-      return what + "は長すぎます。" + atMost(u.reachable) + "にしてください。";
+      return what + "は長すぎます。" + instead;
     case Shortfall::RunTooLong:
       return what + "は 1 回の演算の最長時間（" + units::summarySeconds(2147483647) +
-             " s）に収まりません。" + atMost(u.reachable) + "にしてください。";
+             " s）に収まりません。" + instead;
     case Shortfall::TooFewPulses: {
       std::string text = what + "では、" + number(t.accelTime) + " s で " + number(t.peak) +
                          " pps に達し " + number(t.decelTimeOrAccel()) +
@@ -194,13 +195,13 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
       if (u.reachable > 0.0)
         text += std::to_string(t.pulses) + " パルスならピーク速度 " + limit(u.reachable, false) +
                 " pps まで可能です。";
+      if (u.pulsesNeeded <= 0 && u.reachable <= 0.0) text += instead;
       return text;
     }
     case Shortfall::RangeTooSmall:
-      return what + "は小さすぎます。" + atLeast(u.reachable) + "にしてください。";
+      return what + "は小さすぎます。" + instead;
     case Shortfall::RangeTooLarge:
-      return what + "ではピーク速度の速度カウンタが 32767 を超えます。" + atMost(u.reachable) +
-             "にしてください。";
+      return what + "ではピーク速度の速度カウンタが 32767 を超えます。" + instead;
     case Shortfall::OffTarget:
       return what + "を許容範囲内で満たす設定は見つかりませんでした。最も近い結果を示します。";
   }

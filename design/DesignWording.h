@@ -62,7 +62,8 @@ inline constexpr const char* kApplied =
 inline constexpr const char* kUndone = "書き込む前の値に戻しました。";
 std::string progressText(std::int64_t candidatesRun);
 std::string internalErrorText(const std::string& what);
-// Which target fails and what is reachable instead.
+// Which target fails and what is reachable instead: a figure only where
+// the design met it.
 std::string unreachableText(const MoveTargets& targets, const Unreachable& unreachable);
 
 // A table row, and how it stands out: an off target in red, a changed value

@@ -31,6 +31,53 @@ Unreachable unreachable(Target target, Shortfall why, double reachable) {
   return u;
 }
 
+// How far the whole counts of a move from the initial speed counter
+// `initial` miss it, as a share of a ramp's time. The runs correct the
+// drive speed to the start's ratio (fitSpeeds): the counts are those it
+// comes to. The misses: the timing counts rounded, the ramps ending at a
+// whole speed step (half a step's share of the rise), and the start's ratio
+// missed by the whole drive speed (in proportion to its own tolerance).
+double roundingMissOf(const Plan& plan, double initial) {
+  const MoveTargets& t = plan.targets;
+  const double exactDrive = initial * t.peak / *t.start;
+  const double corrected = std::min(kSpeedCounterMax, std::max(1.0, std::round(exactDrive)));
+  const double rise = corrected - initial;
+  if (rise <= 0.0) return std::numeric_limits<double>::infinity();
+  const double startMiss =
+      std::fabs(corrected - exactDrive) / exactDrive * (kTimeTolerance / kStartTolerance);
+  // The deceleration's time ends a period of the start speed after its
+  // ramp: the pulse after the last one falls due then.
+  const double decelRamp = plan.decelTicks - units::ticksOfSeconds(1.0 / *t.start);
+  return std::max({roundingMiss(t, plan.accelTicks, rise), roundingMiss(t, decelRamp, rise),
+                   0.5 / rise, startMiss});
+}
+
+// `chosen`, unless its counts rounded would miss the times: then the drive
+// speed whose counts come out nearly whole, tried one by one, those that
+// compute quickly and have enough counts first, the largest first.
+template <typename InitialFor, typename StepFor>
+double wholeCountsDrive(const Plan& plan, double chosen, double highest,
+                        const InitialFor& initialFor, const StepFor& stepFor) {
+  double best = chosen;
+  double bestMiss = roundingMissOf(plan, initialFor(chosen));
+  if (bestMiss <= kRoundingMissAllowed) return chosen;
+  const double quick = std::min(highest, kQuickDriveCounts);
+  const std::pair<double, double> spans[] = {
+      {quick, kFewestDriveCounts}, {highest, quick + 1.0}, {kFewestDriveCounts - 1.0, 2.0}};
+  for (const auto& [from, to] : spans)
+    for (double drive = from; drive >= to; drive -= 1.0) {
+      const double initial = initialFor(drive);
+      if (!std::isfinite(stepFor(drive, initial))) continue;
+      const double miss = roundingMissOf(plan, initial);
+      if (miss < bestMiss) {
+        best = drive;
+        bestMiss = miss;
+      }
+      if (bestMiss <= kRoundingMissAllowed) return best;
+    }
+  return best;
+}
+
 // The speed counters and the range, before the ramps are fitted. The drive
 // speed counter is the largest whose ramps can be timed finely, or else the
 // one whose ramps can be timed most finely, both among the drive speeds of
@@ -53,9 +100,9 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     return c;
   }
   const double highest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
-  // A given start keeps its ratio to the peak; a chosen one at least one count.
+  // The start keeps its ratio to the peak, at least one count.
   const auto initialFor = [&](double drive) {
-    return plan.startChosen ? std::max(1.0, std::round(ratio * drive)) : std::floor(ratio * drive);
+    return std::max(1.0, plan.startRounded ? std::round(ratio * drive) : std::floor(ratio * drive));
   };
   double headroom = 1.0;
   const auto stepFor = [&](double drive, double initial) {
@@ -94,6 +141,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       if (o.drive >= fewest && (!finest || o.step < finest->step)) finest = &o;
     if (chosen == 0.0 && finest) chosen = finest->drive;
   }
+  if (chosen > 0.0) chosen = wholeCountsDrive(plan, chosen, highest, initialFor, stepFor);
   if (chosen == 0.0 && feasible > 0.0)
     return unreachable(Target::Start, Shortfall::StartTooLow, t.peak / feasible);
   if (chosen == 0.0) {
@@ -116,7 +164,7 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   }
   c.initialSpeed = static_cast<std::int32_t>(initialFor(chosen));
   c.driveSpeed = static_cast<std::int32_t>(
-      plan.startChosen ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
+      plan.startRounded ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
   c.range = static_cast<std::int32_t>(std::llround(rangeFor(c.driveSpeed, t.peak)));
   return c;
 }
@@ -211,21 +259,52 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
                            [&](const auto& a, const auto& b) { return miss(a) < miss(b); });
 }
 
+// The rise in speed counters that, at the timing counts of `fit`, would end
+// the acceleration at `aimTicks`: at a fixed rate a linear ramp's time goes
+// with its rise, an S-curve's without a stretch held with the root of it.
+double retimedRise(const MoveTargets& t, const AccelFit& fit, double aimTicks) {
+  const double rise = fit.peakCounter - fit.counts.initialSpeed;
+  const double ratio = aimTicks / static_cast<double>(fit.endTick);
+  return rise * (t.sCurve == 1.0 ? ratio * ratio : ratio);
+}
+
 // The fitted acceleration with the drive speed corrected so that the run
 // peaks where the start ratio (or the fixed range) wants it; the range then
-// follows from the peak counter.
+// follows from the peak counter. Where the timing counts cannot time the
+// ramp closely (a few jerk steps, the fastest rate), the rise is retimed
+// instead: the drive and initial speed counters scaled together.
 std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
   const MoveTargets& t = plan.targets;
   std::optional<AccelFit> fit;
+  const double ratio = *t.start / t.peak;
+  // No faster drive speed than the widest range lets the peak be.
+  const double highest =
+      t.range ? kSpeedCounterMax
+              : std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
   for (int round = 0; round < kPeakCorrectionRounds && !plan.budget->spent(); ++round) {
     fit = fitAcceleration(plan, c, aimTicks);
     if (!fit) return fit;
+    // A rise that the timing counts could not fit is retimed first.
+    const double miss = std::fabs(static_cast<double>(fit->endTick) - aimTicks);
+    if (!t.range && miss > aimTicks * kTimeTolerance * kRetimeBeyond) {
+      // The initial speed counter first, the drive speed then at its ratio.
+      const double initial = std::max(
+          1.0,
+          std::round(ratio * std::min(highest, retimedRise(t, *fit, aimTicks) / (1.0 - ratio))));
+      const double drive = std::min(highest, std::round(initial / ratio));
+      if (drive > initial + 1.0 && drive != c.driveSpeed) {
+        c = fit->counts;
+        c.driveSpeed = static_cast<std::int32_t>(drive);
+        c.initialSpeed = static_cast<std::int32_t>(initial);
+        continue;
+      }
+    }
     const double wanted =
         t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
     const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
-    if (correction == 0 || c.driveSpeed + correction > kSpeedCounterMax ||
-        c.driveSpeed + correction <= c.initialSpeed)
-      break;
+    const bool correctable =
+        c.driveSpeed + correction <= highest && c.driveSpeed + correction > c.initialSpeed;
+    if (correction == 0 || !correctable) break;
     c = fit->counts;
     c.driveSpeed += correction;
   }
@@ -491,13 +570,17 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
   if (plan.shareRaised) t.sCurve = kSmallestShare;
   if (!t.start) {
     plan.startChosen = true;
+    plan.startRounded = true;
     const double shorter = std::min(t.accelTime, *t.decelTime);
     const double start =
         std::min(t.peak * kHighestStartShare,
                  std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter));
-    // Two significant digits.
-    const double unit = std::pow(10.0, std::floor(std::log10(start)) - 1.0);
-    t.start = std::round(start / unit) * unit;
+    // Two significant digits, the double nearest to them ("7.8", never
+    // 7.800000000000001): a whole number of tenths is divided by ten.
+    const double exponent = std::floor(std::log10(start)) - 1.0;
+    t.start = exponent < 0.0
+                  ? std::round(start * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
+                  : std::round(start / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
   }
   return plan;
 }
@@ -540,12 +623,17 @@ std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t t
   return enough;
 }
 
+// The search found a run that meets every target.
+bool met(const Search& s) {
+  return s.best && s.best->score <= 1.0;
+}
+
 // The search, and where symmetric ramps cannot meet the times, asymmetric
 // ones: the deceleration ends with the pulse after the last one, a period
 // of the start speed that the acceleration has no counterpart for.
-Search searchBoth(Plan& plan) {
+Search searchSymmetries(Plan& plan) {
   Search s = search(plan);
-  if (plan.asymmetric || s.problem || s.shortOfPulses || (s.best && s.best->score <= 1.0)) return s;
+  if (plan.asymmetric || s.problem || s.shortOfPulses || met(s)) return s;
   Plan asymmetric = plan;
   asymmetric.asymmetric = true;
   Search other = search(asymmetric);
@@ -556,25 +644,107 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
-std::optional<Design> metDesign(const MoveTargets& targets, const RunParameters& base,
-                                Budget& whole) {
+// The searches of both symmetries; for a typed start that they do not meet,
+// again with its counts as a chosen start's, so that a start typed is met
+// wherever the same start chosen is.
+Search searchBoth(Plan& plan) {
+  Search s = searchSymmetries(plan);
+  if (plan.startRounded || met(s) || s.shortOfPulses || plan.budget->spent()) return s;
+  Plan rounded = plan;
+  rounded.startRounded = true;
+  rounded.asymmetric = plan.targets.asymmetric();
+  Search other = searchSymmetries(rounded);
+  if (met(other) || (!s.best && !s.problem && other.best) ||
+      (s.problem && !other.problem && other.best)) {
+    plan = rounded;
+    return other;
+  }
+  return s;
+}
+
+// The designs a refusal runs on the way, for other targets in place of the
+// one that fails: the one closest to the targets asked for is kept, held
+// against them, so that every refusal shows the run that came closest.
+class ClosestDesign {
+ public:
+  explicit ClosestDesign(const Plan& asked) : asked_(asked) {}
+
+  void consider(Design d) {
+    Plan against = asked_;
+    // A chosen start is the one the design chose for its own targets.
+    if (asked_.startChosen) against.targets.start = d.targets.start;
+    d.targets = against.targets;
+    d.startChosen = asked_.startChosen;
+    d.shareRaised = asked_.shareRaised;
+    d.deviations = deviationsOf(against, d.achieved);
+    double miss = 0.0;
+    for (const Deviation& one : d.deviations) miss = std::max(miss, missOf(one));
+    // Pulses off count as far as they are off, in units of a time's tolerance.
+    const double pulses = static_cast<double>(asked_.targets.pulses);
+    miss = std::max(miss, std::fabs(static_cast<double>(d.achieved.pulses) - pulses) /
+                              (kTimeTolerance * pulses));
+    if (!best_ || miss < bestMiss_) {
+      best_ = std::move(d);
+      bestMiss_ = miss;
+    }
+  }
+  bool found() const { return best_.has_value(); }
+  // The refusal with the closest design found.
+  Unreachable refusal(Unreachable u) {
+    if (!u.closest) u.closest = best_;
+    return u;
+  }
+
+ private:
+  const Plan& asked_;
+  std::optional<Design> best_;
+  double bestMiss_ = std::numeric_limits<double>::infinity();
+};
+
+// Whether a design meets `targets`. The design of its best run is offered
+// to `closest`: always where it meets them, and where none has been yet
+// where it does not (a proposal's own run is a full run of the move), even
+// one that triangle prevention cut.
+bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& whole,
+               ClosestDesign& closest) {
   Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
-  if (beyondTheChip(plan)) return std::nullopt;
+  if (beyondTheChip(plan)) return false;
   const Search s = searchBoth(plan);
-  if (!s.best || s.best->score > 1.0) return std::nullopt;
-  return designOf(plan, *s.best);
+  if (budget.stopped()) return false;
+  // A run cut by triangle prevention is a design too, the last resort.
+  const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
+  if (!best) return false;
+  const bool isMet = met(s);
+  if (isMet || !closest.found()) closest.consider(designOf(plan, *best));
+  return isMet;
+}
+
+// The model's first candidate for the move, its own run the figures: the
+// last resort of a refusal's closest design, where no search got as far as
+// a run within its work.
+std::optional<Design> modelDesign(const Plan& plan) {
+  if (plan.targets.pulses > kTickLimit) return std::nullopt;
+  const auto speeds = chooseSpeeds(plan);
+  const auto* counts = std::get_if<Counts>(&speeds);
+  if (!counts) return std::nullopt;
+  Counts c = *counts;
+  shapeAcceleration(plan.targets, plan.accelTicks, c);
+  shapeDeceleration(plan.targets, plan.asymmetric, plan.decelTicks / plan.accelTicks, c);
+  Trial trial{c, plan.targets.pulses, {}};
+  trial.run.figures = proposalRun(proposalOf(plan, c, plan.targets.pulses), *plan.budget);
+  return designOf(plan, trial);
 }
 
 // A peak that `targets` reach in their pulses, or 0: the pulses of the
 // ramps grow with the peak, so the peak they leave room for is tried first,
 // then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
-                     const RunParameters& base, Budget& budget) {
+                     const RunParameters& base, Budget& budget, ClosestDesign& closest) {
   MoveTargets lower = targets;
   lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
   for (int round = 0; round < kPeakSearchRounds; ++round) {
-    if ((!targets.start || *targets.start < lower.peak) && metDesign(lower, base, budget))
+    if ((!targets.start || *targets.start < lower.peak) && designMet(lower, base, budget, closest))
       return lower.peak;
     lower.peak *= kLowerPeakStep;
   }
@@ -585,30 +755,30 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
 // from about `estimate` upwards, and a lower peak that the pulses given
 // reach; each 0 where none was found within the budget.
 Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, double estimate,
-                         Budget& budget) {
+                         Budget& budget, ClosestDesign& closest) {
   Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
-  if (estimate <= 0.0) return u;
+  if (estimate <= 0.0) return closest.refusal(u);
   for (const double margin : kPulsesMargins) {
     MoveTargets more = targets;
     more.pulses = static_cast<std::int64_t>(std::ceil(estimate * margin));
     if (more.pulses > kInt32Max || budget.spent()) break;
-    if (metDesign(more, base, budget)) {
+    if (designMet(more, base, budget, closest)) {
       u.pulsesNeeded = more.pulses;
       break;
     }
   }
-  if (u.pulsesNeeded > 0) u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget);
-  return u;
+  if (u.pulsesNeeded > 0)
+    u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget, closest);
+  return closest.refusal(u);
 }
 
 // The refusal with a reachable figure that, put in place of the target
 // that fails, is met: the limit itself, or the first of a few steps further
 // into what is reachable that a design meets; else without a figure.
 Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParameters& base,
-                     Budget& budget) {
-  if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses ||
-      u.why == Shortfall::StartNotBelowPeak)
-    return u;
+                     Budget& budget, ClosestDesign& closest) {
+  if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses)
+    return closest.refusal(u);
   const double limit = u.reachable;
   u.reachable = 0.0;
   for (const double step : kFigureSteps) {
@@ -616,11 +786,11 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     tried.reachable = u.atLeast ? limit * step : limit / step;
     if (budget.spent()) break;
     MoveTargets instead = targets;
-    setTarget(instead, u.target, reachableFigure(tried));
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
-    if (metDesign(instead, base, budget)) return tried;
+    setTarget(instead, u.target, reachableFigure(tried));
+    if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
   }
-  return u;
+  return closest.refusal(u);
 }
 
 }  // namespace
@@ -639,25 +809,35 @@ double reachableFigure(const Unreachable& u) {
   return *targetNumber(limitText(u.reachable, u.atLeast));
 }
 
-Solution solve(const MoveTargets& targets, const RunParameters& base, const StopCheck& stop) {
+Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopRequest* stop) {
   Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
-  if (const auto problem = beyondTheChip(plan)) return verified(*problem, targets, base, budget);
+  ClosestDesign closest(plan);
+  const auto refused = [&](Unreachable u) -> Solution {
+    if (!u.closest && !budget.stopped())
+      if (std::optional<Design> first = modelDesign(plan)) {
+        closest.consider(std::move(*first));
+        u = closest.refusal(u);
+      }
+    if (budget.stopped()) return Stopped{};
+    return u;
+  };
+  if (const auto problem = beyondTheChip(plan))
+    return refused(verified(*problem, targets, base, budget, closest));
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more
     // pulses than the move has: no candidate is run.
-    Unreachable u = tooFewPulses(targets, base, rampPulses(plan.targets), budget);
-    if (budget.stopped()) return Stopped{};
-    return u;
+    return refused(tooFewPulses(targets, base, rampPulses(plan.targets), budget, closest));
   }
   const Search s = searchBoth(plan);
   if (budget.stopped()) return Stopped{};
-  if (s.problem) return verified(*s.problem, targets, base, budget);
+  if (s.problem) return refused(verified(*s.problem, targets, base, budget, closest));
   if (s.shortOfPulses) {
+    // Its run at the pulses asked for, triangle prevention cutting it, is
+    // the first closest design.
+    closest.consider(designOf(plan, *s.shortOfPulses));
     const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    Unreachable u = tooFewPulses(targets, base, static_cast<double>(fewest), budget);
-    if (budget.stopped()) return Stopped{};
-    return u;
+    return refused(tooFewPulses(targets, base, static_cast<double>(fewest), budget, closest));
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);

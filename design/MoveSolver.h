@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "MoveTargets.h"
 #include "Proposal.h"
 #include "RunFigures.h"
+#include "RunStop.h"
 
 namespace tarvex::design {
 
@@ -46,7 +46,7 @@ struct Design {
 // Why a move cannot be designed.
 enum class Shortfall {
   PeakOutOfReach,     // above one pulse per tick, or below the slowest; reachable: that limit
-  StartNotBelowPeak,  // reachable: the peak
+  StartNotBelowPeak,  // reachable: a start below the peak that a design meets
   StartTooLow,        // the counters cannot hold so low a start; reachable: the lowest
   TooShort,           // a time the counters cannot reach; reachable: the shortest
   TooLong,            // reachable: the longest
@@ -64,7 +64,10 @@ struct Unreachable {
   // seconds, pulses, range); 0 where nothing is.
   double reachable = 0.0;
   std::int64_t pulsesNeeded = 0;  // TooFewPulses: the fewest pulses for the peak
-  std::optional<Design> closest;  // OffTarget: the run that came closest
+  // The design whose run came closest to the targets, held against them:
+  // the best candidate, or a design met on the way to the reachable
+  // figure; nothing only where no candidate ran.
+  std::optional<Design> closest;
   // The reachable figure is a least one ("at least") rather than a most.
   bool atLeast = false;
 };
@@ -82,13 +85,12 @@ struct Stopped {};
 
 using Solution = std::variant<Design, Unreachable, Stopped>;
 
-// Whether a stop has been asked for. The design asks between candidates and
-// at every yield of a candidate's run, so that it ends soon after.
-using StopCheck = std::function<bool()>;
-
 // Designs the move. The fields the design leaves alone (the jerks in
 // linear drive, the manual deceleration point) keep their texts in `base`.
+// Every candidate's run is made under `stop`, when given: it counts itself
+// there, ends at its next yield once the stop is asked for (a run begun
+// after, at its first pulse), and the design then ends Stopped.
 Solution solve(const MoveTargets& targets, const RunParameters& base = startupTexts(),
-               const StopCheck& stop = {});
+               RunStopRequest* stop = nullptr);
 
 }  // namespace tarvex::design

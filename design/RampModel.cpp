@@ -16,6 +16,9 @@ constexpr double kSmallestJerkSteps = 0.5;
 constexpr double kRootOfPeriod = 0.5;
 // The ramp times tried for the shortest one, each this much longer.
 constexpr double kRampTimeScanStep = 1.25;
+// Below this many jerk steps a step more or less moves an S-curve ramp's
+// time by more than an eighth: the deceleration is held at a ceiling instead.
+constexpr double kFewJerkSteps = 4.0;
 
 }  // namespace
 
@@ -51,6 +54,32 @@ std::int32_t timingCount(const MoveTargets& t, const Counts& c) {
   return t.linear() ? c.accel : c.jerkAccel;
 }
 
+namespace {
+
+// With no stretch held a ramp of jerk steps J (the period K + 1) rising by
+// R lasts 2 sqrt(16 J R / s) ticks, s the speed steps per tick of one
+// count. A ceiling D below its apex holds the deceleration there: the ramp
+// then lasts 16 J D + R / (D s), the build-up and the rise at D. Where the
+// steps are few, rounding them would move the time by much: the
+// deceleration takes the whole steps below and the ceiling that adds the
+// rest, the smaller root of 16 J s D^2 - T s D + R = 0.
+void heldDeceleration(double stretch, double jerkSteps, Counts& c) {
+  const double rise = c.driveSpeed - c.initialSpeed;
+  const double perCount = units::speedStepsPerTick(1.0);
+  const double accelTicks =
+      2.0 * std::sqrt(units::ticksPerAccelStep(c.jerkAccel) * rise / perCount);
+  const double ticks = stretch * accelTicks;
+  const double steps = std::floor(jerkSteps);
+  const double a = static_cast<double>(units::ticksPerAccelStep(0)) * steps * perCount;
+  const double discriminant = ticks * perCount * ticks * perCount - 4.0 * a * rise;
+  if (discriminant < 0.0) return;
+  c.jerkDecel = static_cast<std::int32_t>(steps) - 1;
+  c.decel =
+      roundedWithin((ticks * perCount - std::sqrt(discriminant)) / (2.0 * a), 1.0, kAccelCeiling);
+}
+
+}  // namespace
+
 // The deceleration as the acceleration's shape stretched in time by
 // `stretch`: the rate divided by it, the jerk period multiplied by its
 // square. Symmetric drive takes the acceleration's own.
@@ -64,7 +93,10 @@ void shapeDeceleration(const MoveTargets& t, bool asymmetric, double stretch, Co
   // only weighs the deceleration estimate and may exceed the span.
   const bool ceilingReached = t.linear() || t.sCurve < 1.0;
   c.decel = roundedWithin(c.accel / stretch, 1.0, ceilingReached ? kAccelCeiling : kInt32Max);
-  c.jerkDecel = roundedWithin((c.jerkAccel + 1.0) * stretch * stretch - 1.0, 0.0, kInt32Max - 1.0);
+  const double jerkSteps = (c.jerkAccel + 1.0) * stretch * stretch;
+  c.jerkDecel = roundedWithin(jerkSteps - 1.0, 0.0, kInt32Max - 1.0);
+  if (t.sCurve == 1.0 && jerkSteps >= 1.0 && jerkSteps < kFewJerkSteps)
+    heldDeceleration(stretch, jerkSteps, c);
 }
 
 // How finely a ramp of `ticks` rising by `rise` can be timed: the share of
@@ -85,6 +117,25 @@ double timingStep(const MoveTargets& t, double ticks, double rise, double headro
   // second; with no stretch held the time grows with the root of the period.
   if (t.sCurve == 1.0) return kRootOfPeriod / jerkSteps;
   return std::max((1.0 - t.sCurve / 2.0) / held, t.sCurve / 2.0 / jerkSteps);
+}
+
+double roundingMiss(const MoveTargets& t, double ticks, double rise) {
+  constexpr double kNever = std::numeric_limits<double>::infinity();
+  const double buildUp = buildUpTicks(t, ticks);
+  const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
+  if (held > kAccelCeiling || held < kSmallestHeldCount) return kNever;
+  const auto off = [](double count) { return std::fabs(std::round(count) - count); };
+  // A linear ramp's time goes with the inverse of its rate.
+  if (t.linear()) return off(held) / held;
+  // An S-curve's with its jerk period's steps, K + 1: with no stretch held
+  // with their root, else its build-up in proportion and its rise at the
+  // held acceleration with the inverse of that.
+  const double apex = t.sCurve == 1.0 ? held : std::round(held);
+  const double jerk = jerkForTicksPerAccelStep(buildUp / apex);
+  if (jerk + 1.0 < kSmallestJerkSteps) return kNever;
+  const double jerkMiss = off(jerk) / (jerk + 1.0);
+  if (t.sCurve == 1.0) return kRootOfPeriod * jerkMiss;
+  return std::max((1.0 - t.sCurve / 2.0) * off(held) / held, t.sCurve / 2.0 * jerkMiss);
 }
 
 // The shortest ramp time in which the counts can rise by `rise`.

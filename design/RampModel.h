@@ -83,6 +83,13 @@ void shapeDeceleration(const MoveTargets& t, bool asymmetric, double stretch, Co
 // `headroom` times faster.
 double timingStep(const MoveTargets& t, double ticks, double rise, double headroom = 1.0);
 
+// How far a ramp of `ticks` rising by `rise` misses its time once its
+// counts are rounded to whole ones, as a share of the time; infinite where
+// the counts cannot make it. Where the timing counts are few (a slow
+// linear rate, a short jerk period) the rise decides it: one whose counts
+// come out whole times the ramp exactly.
+double roundingMiss(const MoveTargets& t, double ticks, double rise);
+
 // The shortest ramp time in which the counts can rise by `rise`; 0 where no
 // ramp within the longest run can.
 double shortestRampSeconds(const MoveTargets& t, double rise);

@@ -21,8 +21,9 @@ inline constexpr int kPeakSearchRounds = 4;
 // estimate: the first that a design meets is reported.
 inline constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
 // A limit that a design does not meet (another target fails with it) is
-// moved this many times further into what is reachable, until one is met.
-inline constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0};
+// moved this many times further into what is reachable, until one is met;
+// far enough that a refusal finds a design to show as its closest.
+inline constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0, 64.0, 256.0, 1024.0};
 // The work of a whole design (see Budget: a unit is about 4 ms of today's
 // engine, so that a design, the proposal's own run of up to ten million
 // pulses included, takes at most a second), of the rounds of one search
@@ -56,6 +57,11 @@ inline constexpr double kRampHeadroom = 1.4;
 // The drive speed counters tried, from the largest down, each this much
 // smaller than the last.
 inline constexpr double kDriveSpeedScanStep = 1.08;
+// Where the counts of the drive speed chosen so would miss a ramp's time by
+// more than this share once rounded (a fifth of the time's tolerance, the
+// rest left for the runs to settle), every drive speed is tried for one
+// whose counts come out nearly whole.
+inline constexpr double kRoundingMissAllowed = 0.2 * 0.05;
 // A shortened run cruises at least kShortCruisePulses, and one more for
 // each kShortCruiseShare pulses of its acceleration, before it decelerates.
 inline constexpr double kShortCruisePulses = 64.0;
@@ -71,7 +77,10 @@ inline constexpr double kLargestFirstDragStep = 1e6;
 inline constexpr double kFewestPulsesReach = 1024.0;
 // Each try at a peak that the pulses reach is this much lower than the last.
 inline constexpr double kLowerPeakStep = 0.9;
-// Rounds in which the drive speed is corrected towards the peak.
-inline constexpr int kPeakCorrectionRounds = 3;
+// Rounds in which the drive speed is corrected towards the peak, or the
+// rise retimed where the timing counts fitted the acceleration no closer
+// than this share of the time's tolerance.
+inline constexpr int kPeakCorrectionRounds = 5;
+inline constexpr double kRetimeBeyond = 0.5;
 
 }  // namespace tarvex::design

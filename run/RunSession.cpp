@@ -2,50 +2,7 @@
 
 #include <utility>
 
-#include "RunStop.h"
-
 namespace tarvex {
-namespace {
-
-// The stop request the runs of this thread answer to, if any.
-thread_local RunStopRequest* stopRequest = nullptr;
-
-// The readouts of a run that also ends once `request` is made.
-class StoppableReadouts final : public LiveReadouts {
- public:
-  StoppableReadouts(LiveReadouts& inner, const RunStopRequest& request)
-      : inner_(inner), request_(request) {}
-  void clearStop() override { inner_.clearStop(); }
-  void showReadout(Readout readout, std::int64_t value) override {
-    inner_.showReadout(readout, value);
-  }
-  // A run begun with the stop already requested ends at its first pulse;
-  // otherwise it sees the request at the next yield it makes anyway.
-  YieldRequest nextYield(const RunMoment& at) override {
-    return request_.requested() ? YieldRequest::everyPulse(at) : inner_.nextYield(at);
-  }
-  bool pulseYield(const RunMoment& at) override {
-    return inner_.pulseYield(at) || request_.requested();
-  }
-  bool idleYield(const RunMoment& at) override {
-    return inner_.idleYield(at) || request_.requested();
-  }
-
- private:
-  LiveReadouts& inner_;
-  const RunStopRequest& request_;
-};
-
-}  // namespace
-
-StopRunsOnThisThread::StopRunsOnThisThread(RunStopRequest& request) {
-  stopRequest = &request;
-}
-
-StopRunsOnThisThread::~StopRunsOnThisThread() {
-  stopRequest = nullptr;
-}
-
 RunSession::RunSession(FormControls& form, LiveReadouts& readouts)
     : form_(&form),
       formOptions_(std::in_place, form),
@@ -80,13 +37,7 @@ RunResult RunSession::run() {
 }
 
 RunResult RunSession::run(const RunParameters& params) {
-  std::optional<StoppableReadouts> stoppable;
-  if (stopRequest != nullptr) {
-    stopRequest->runBegun();
-    stoppable.emplace(readouts_, *stopRequest);
-  }
-  LiveReadouts& readouts = stoppable ? static_cast<LiveReadouts&>(*stoppable) : readouts_;
-  TickEngine engine(options_, readouts, *picture_, trace_, logPath_);
+  TickEngine engine(options_, readouts_, *picture_, trace_, logPath_);
   RunResult result;
   result.outcome = engine.run(params, mode_);
   result.phases = engine.phases().entries();

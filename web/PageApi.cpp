@@ -635,27 +635,34 @@ EMSCRIPTEN_KEEPALIVE const char* page_solveDesign() {
     return page::handOver("{\"verdict\":" + page::jsonString(problem->text) +
                           ",\"tone\":\"failed\",\"achieved\":[],\"proposal\":[],\"apply\":null}");
   const design::MoveTargets& targets = std::get<design::MoveTargets>(read);
-  RunStopRequest counted;
-  StopRunsOnThisThread counting(counted);
-  double lastShown = emscripten_get_now();
-  const auto progress = [&] {
-    if (emscripten_get_now() - lastShown >= 100.0) {
-      lastShown = emscripten_get_now();
-      page::jsDesignProgress(static_cast<double>(counted.runsBegun()));
-    }
-    return false;
-  };
+  // Its progress every 100 ms, counted as the candidates' runs begin.
+  struct Progress {
+    double lastShown = emscripten_get_now();
+  } progress;
+  RunStopRequest watched;
+  watched.observeRuns(
+      [](std::int64_t runs, void* context) {
+        auto& shown = *static_cast<Progress*>(context);
+        if (emscripten_get_now() - shown.lastShown < 100.0) return;
+        shown.lastShown = emscripten_get_now();
+        page::jsDesignProgress(static_cast<double>(runs));
+      },
+      &progress);
   const RunParameters base = readRunParameters(p.form);
   std::string verdict, tone = "failed";
   const design::Design* shown = nullptr;
   design::Solution solution;
   try {
-    solution = design::solve(targets, base, progress);
+    solution = design::solve(targets, base, &watched);
   } catch (const std::exception& e) {
     verdict = w::internalErrorText(e.what());
   }
+  // A refusal shows the closest design found; it is offered for 適用 only
+  // where every target was tried and none stands out as beyond the chip.
+  bool applicable = true;
   if (const auto* u = std::get_if<design::Unreachable>(&solution)) {
     if (u->closest) shown = &*u->closest;
+    applicable = u->why == design::Shortfall::OffTarget;
     verdict = w::unreachableText(targets, *u);
   } else if (const auto* met = std::get_if<design::Design>(&solution); met && verdict.empty()) {
     shown = met;
@@ -663,7 +670,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_solveDesign() {
     tone = "met";
   }
   std::string apply = "null";
-  if (shown != nullptr) {
+  if (shown != nullptr && applicable) {
     std::vector<std::string> texts;
     for (const ParameterField& field : kParameterFields)
       texts.push_back(shown->proposal.params[field.parameter]);

@@ -26,8 +26,7 @@ void BM_StopDuringSolve(benchmark::State& state) {
     RunStopRequest stop;
     std::chrono::steady_clock::time_point ended;
     std::thread worker([&] {
-      StopRunsOnThisThread stoppable(stop);
-      benchmark::DoNotOptimize(design::solve(parsed.targets));
+      benchmark::DoNotOptimize(design::solve(parsed.targets, design::startupTexts(), &stop));
       ended = std::chrono::steady_clock::now();
     });
     while (stop.runsBegun() < 3) std::this_thread::yield();

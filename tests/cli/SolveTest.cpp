@@ -2,6 +2,9 @@
 // runner itself, moves that cannot be met, and nonsense.
 #include <gmock/gmock.h>
 
+#include <csignal>
+#include <fstream>
+
 #include "BatchProcess.h"
 
 namespace tarvex {
@@ -128,6 +131,53 @@ TEST_F(Solve, UnreachableAndNonsenseTargets) {
     EXPECT_THAT(err, HasSubstr(reason)) << args;
   }
 }
+
+#ifdef __linux__
+// Whether the process has its own handler for `signal` (the mask of caught
+// signals in its status).
+bool catches(pid_t process, int signal) {
+  std::ifstream status("/proc/" + std::to_string(process) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigCgt:", 0) == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+  return false;
+}
+
+// One Ctrl-C, SIGTERM or SIGHUP while a move is designed ends the design
+// as a stop: exit status 3, the message, nothing printed or saved. The
+// signal goes once the runner has taken the signals over; the design of
+// this move runs for a good share of a second after that. A hangup ignored
+// when the runner started (nohup) stays ignored.
+TEST_F(Solve, CtrlCTermAndHangupStopADesign) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, -SIGHUP}) {
+    const bool hangupIgnored = signal < 0;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (hangupIgnored) std::signal(SIGHUP, SIG_IGN);
+      if (chdir(dir.path().c_str()) == 0 && std::freopen("stdout", "w", stdout) != nullptr &&
+          std::freopen("stderr", "w", stderr) != nullptr)
+        execl(TARVEX_BATCH, TARVEX_BATCH, "--solve",
+              "pulses=131805,peak=200000,accel_time=10.7,decel_time=16.2,start=3550,s_curve=0.234",
+              "--save", "never.prm", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int raw = 0;
+    // The runner takes SIGINT, SIGTERM and SIGHUP over in this order.
+    const int lastTaken = hangupIgnored ? SIGTERM : SIGHUP;
+    while (!catches(child, lastTaken) && waitpid(child, &raw, WNOHANG) == 0) usleep(1000);
+    EXPECT_EQ(catches(child, SIGHUP), !hangupIgnored);
+    kill(child, hangupIgnored ? SIGINT : signal);
+    ASSERT_EQ(waitpid(child, &raw, 0), child) << signal;
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 3) << signal << " " << raw;
+    EXPECT_EQ(test::readFile(dir.file("stdout")), "") << signal;
+    EXPECT_EQ(test::readFile(dir.file("stderr")),
+              "tarvex-batch: the design was stopped before it was done; nothing was proposed\n")
+        << signal;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("never.prm"))) << signal;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tarvex

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <thread>
 #include <variant>
 
 #include "DesignWording.h"
@@ -15,6 +16,7 @@
 #include "RandomMoves.h"
 #include "RunFigures.h"
 #include "RunSession.h"
+#include "RunStop.h"
 #include "StartupValues.h"
 
 namespace tarvex {
@@ -51,8 +53,12 @@ void expectMet(const design::MoveTargets& asked, const design::Design& d) {
   EXPECT_LT(f.startPulsesPerSecond(), f.peakPulsesPerSecond()) << move;
 }
 
-// A refusal's figure, in place of the target that fails, is met.
+// A refusal shows the closest design it found, held against the targets
+// asked for; its figure, in place of the target that fails, is met.
 void expectFigureMet(const design::MoveTargets& asked, const design::Unreachable& u) {
+  EXPECT_TRUE(u.closest && u.closest->targets.pulses == asked.pulses &&
+              u.closest->targets.peak == asked.peak)
+      << design::targetsText(asked);
   if (u.why == Shortfall::OffTarget || design::reachableFigure(u) <= 0.0) return;
   design::MoveTargets instead = asked;
   design::setTarget(instead, u.target, design::reachableFigure(u));
@@ -107,7 +113,8 @@ TEST(Design, RampModel) {
 // small to tell apart (it never returned), a time too short for the
 // counters (its refusal once said too long), a start the period after the
 // last pulse needs above the peak, a fixed range too small, a move that
-// outlasts the longest run, too few pulses, and a start near the peak.
+// outlasts the longest run, too few pulses, a start above the peak (its
+// figure a start below it), and a start near the peak.
 struct HardMove {
   const char* targets;
   std::optional<Shortfall> refused;  // nothing: met
@@ -122,7 +129,20 @@ const HardMove kHardMoves[] = {
     {"pulses=20000,peak=30000,accel_time=0.17,range=100", Shortfall::RangeTooSmall, Target::Range},
     {"pulses=1000000000,peak=3000,accel_time=0.1", Shortfall::RunTooLong, Target::Pulses},
     {"pulses=5000,peak=30000,accel_time=0.17", Shortfall::TooFewPulses, Target::Pulses},
+    {"pulses=20000,peak=30000,accel_time=0.17,start=40000", Shortfall::StartNotBelowPeak,
+     Target::Start},
     {"pulses=50000,peak=30000,accel_time=0.17,start=25000", std::nullopt},
+    // A start typed as the one a blank start chooses (3800 pps).
+    {"pulses=6261108,peak=48300,accel_time=0.00529,s_curve=1,start=3800", std::nullopt},
+    // Moves the chip makes that were once refused: a deceleration four times
+    // as long as a linear acceleration (rates 12 and 3, whole), a start at
+    // 81 % of the peak in 3.85 ms, ramps of 1 ms at 30,000 pps (jerk period
+    // 0, the deceleration held at a ceiling), ramps of 100 s at 60 pps (a
+    // jerk period of millions at the widest range).
+    {"pulses=3313527,peak=26100,accel_time=18,decel_time=70.3,s_curve=0", std::nullopt},
+    {"pulses=5951,peak=23300,accel_time=0.00385,start=18800,s_curve=1", std::nullopt},
+    {"pulses=20000,peak=30000,accel_time=0.001", std::nullopt},
+    {"pulses=8000,peak=60,accel_time=100,s_curve=1", std::nullopt},
 };
 
 TEST(Design, HardMoves) {
@@ -167,19 +187,28 @@ TEST(Design, RandomMovesAreMetOrTheirFiguresAre) {
   EXPECT_GE(met, 2);
 }
 
-// A stop asked for inside the first candidate's run ends the solve there:
-// the run asks no more than its next yield, the search no further run.
+// A stop asked for before the design ends it before any candidate's run
+// gets past its first pulse; one asked for from another thread while the
+// candidates run ends it too. Unasked, the same move is designed, its
+// candidates counted under the request.
 TEST(Design, AStopEndsTheSolve) {
   const design::MoveTargets t = parsed("pulses=2000000,peak=200000,accel_time=0.5,start=1000");
-  int asked = 0;
-  const design::Solution s =
-      design::solve(t, design::startupTexts(), [&asked] { return ++asked >= 50; });
-  EXPECT_TRUE(std::holds_alternative<design::Stopped>(s));
-  EXPECT_LE(asked, 60);
-  int never = 0;
-  EXPECT_TRUE(std::holds_alternative<design::Design>(
-      design::solve(t, design::startupTexts(), [&never] { return ++never < 0; })));
-  EXPECT_GT(never, 50);
+  RunStopRequest before;
+  before.request();
+  EXPECT_TRUE(
+      std::holds_alternative<design::Stopped>(design::solve(t, design::startupTexts(), &before)));
+  EXPECT_LE(before.runsBegun(), 1);
+  RunStopRequest during;
+  std::optional<design::Solution> s;
+  std::thread worker([&] { s = design::solve(t, design::startupTexts(), &during); });
+  while (during.runsBegun() < 3) std::this_thread::yield();
+  EXPECT_TRUE(during.request());
+  worker.join();
+  EXPECT_TRUE(std::holds_alternative<design::Stopped>(*s));
+  RunStopRequest never;
+  EXPECT_TRUE(
+      std::holds_alternative<design::Design>(design::solve(t, design::startupTexts(), &never)));
+  EXPECT_GT(never.runsBegun(), 3);
 }
 
 // The targets as typed, read as the dialogs read them: the first target that
