@@ -24,7 +24,9 @@
 #include <QVBoxLayout>
 
 #include "Conversions.h"
+#include "DesignWording.h"
 #include "FormRun.h"
+#include "PhysicalMeaning.h"
 #include "QtText.h"
 #include "RunStop.h"
 #include "Units.h"
@@ -36,169 +38,38 @@ namespace {
 
 using design::Shortfall;
 using design::Target;
+namespace wording = design::wording;
 
-constexpr std::array kTargetsShown{Target::Pulses,    Target::Peak,  Target::AccelTime,
-                                   Target::DecelTime, Target::Start, Target::SCurve,
-                                   Target::Range};
+using wording::kTargetsShown;
 
 QString captionOf(Target target) {
-  switch (target) {
-    case Target::Pulses:
-      return QStringLiteral("出力パルス数");
-    case Target::Peak:
-      return QStringLiteral("ピーク速度");
-    case Target::AccelTime:
-      return QStringLiteral("加速時間");
-    case Target::DecelTime:
-      return QStringLiteral("減速時間");
-    case Target::Start:
-      return QStringLiteral("初速度");
-    case Target::SCurve:
-      return QStringLiteral("Ｓ字の割合");
-    case Target::Range:
-      return QStringLiteral("レンジ");
-  }
-  return {};
+  return fromUtf8(wording::captionOf(target));
 }
 
 // The verdict's lines, under the targets.
 constexpr int kVerdictWidth = 440;
 
-QString unitOf(Target target) {
-  switch (target) {
-    case Target::Pulses:
-      return QStringLiteral("パルス");
-    case Target::Peak:
-      return QStringLiteral("pps");
-    case Target::AccelTime:
-      return QStringLiteral("s（開始から加速を終えるまで）");
-    case Target::DecelTime:
-      return QStringLiteral("s（減速開始から終了まで。\n空欄：加速時間と同じ）");
-    case Target::Start:
-      return QStringLiteral("pps（空欄：自動）");
-    case Target::SCurve:
-      return QStringLiteral("0：直線、0 より大きく 1 まで：Ｓ字\n（1：一定加速なし）");
-    case Target::Range:
-      return QStringLiteral("（空欄：自動）");
-  }
-  return {};
-}
-
-// A target's number as the outputs print it: never with an exponent.
-QString number(double value) {
-  return fromUtf8(design::numberText(value));
-}
-
-// A figure measured from a run, to seven significant digits.
-QString measured(double value) {
-  return number(QString::number(value, 'g', 7).toDouble());
-}
-
-QString limit(double value, bool roundUp) {
-  return fromUtf8(design::limitText(value, roundUp));
-}
-
-// "加速時間 0.17 s"
-QString stated(const design::MoveTargets& t, Target target) {
-  const double value = design::targetValue(t, target);
-  const QString unit = unitOf(target).section(QChar(u'（'), 0, 0);
-  return captionOf(target) + QStringLiteral(" ") + number(value) +
-         (target == Target::SCurve || target == Target::Range ? QString()
-                                                              : QStringLiteral(" ") + unit);
-}
-
-QString problemText(Target target, design::TargetProblem problem) {
-  const QString name = QStringLiteral("「%1」").arg(captionOf(target));
-  switch (problem) {
-    case design::TargetProblem::NotWhole:
-      return name + QStringLiteral("は 1 以上の整数で入力してください。");
-    case design::TargetProblem::NotPositive:
-      return name + QStringLiteral("は 0 より大きい値で入力してください。");
-    case design::TargetProblem::OutsideShare:
-      return name + QStringLiteral("は 0 から 1 の値で入力してください。");
-    case design::TargetProblem::TooWide:
-      return name + QStringLiteral("は 2147483647 以下で入力してください。");
-    case design::TargetProblem::None:
-      break;
-  }
-  return {};
-}
-
-// Which target fails and what is reachable instead: a figure only where
-// the design met it.
-QString unreachableText(const design::MoveTargets& t, const design::Unreachable& u) {
-  const QString what = stated(t, u.target);
-  const QString unit = u.target == Target::Pulses ? QStringLiteral(" パルス")
-                       : u.target == Target::Range
-                           ? QString()
-                           : QStringLiteral(" ") + unitOf(u.target).section(QChar(u'（'), 0, 0);
-  const QString instead =
-      u.reachable <= 0.0 ? QStringLiteral("満たせる値は見つかりませんでした。")
-                         : limit(u.reachable, u.atLeast) + unit +
-                               (u.atLeast ? QStringLiteral(" 以上") : QStringLiteral(" 以下")) +
-                               QStringLiteral("にしてください。");
-  switch (u.why) {
-    case Shortfall::PeakOutOfReach:
-      return what + QStringLiteral("はこのチップの速度の範囲外です") +
-             (u.atLeast ? QStringLiteral("。") : QStringLiteral("（1 ティックに 1 パルス）。")) +
-             instead;
-    case Shortfall::StartNotBelowPeak:
-      return what + QStringLiteral("がピーク速度 %1 pps 以上です。").arg(number(t.peak)) + instead;
-    case Shortfall::StartTooLow:
-      return what + QStringLiteral("はこの条件では低すぎます。") + instead;
-    case Shortfall::TooShort:
-      return what + QStringLiteral("は短すぎます。") + instead;
-    case Shortfall::TooLong:
-      return what + QStringLiteral("は長すぎます。") + instead;
-    case Shortfall::RunTooLong:
-      return what +
-             QStringLiteral("は 1 回の演算の最長時間（%1 s）に収まりません。")
-                 .arg(fromUtf8(units::summarySeconds(2147483647))) +
-             instead;
-    case Shortfall::TooFewPulses: {
-      QString text =
-          what + QStringLiteral(
-                     "では、%1 s で %2 pps に達し %3 s で減速できません"
-                     "（三角防止が作動します）。")
-                     .arg(number(t.accelTime), number(t.peak), number(t.decelTimeOrAccel()));
-      if (u.pulsesNeeded > 0) text += QStringLiteral("%1 パルス以上必要です。").arg(u.pulsesNeeded);
-      if (u.reachable > 0.0)
-        text += QStringLiteral("%1 パルスならピーク速度 %2 pps まで可能です。")
-                    .arg(t.pulses)
-                    .arg(limit(u.reachable, false));
-      if (u.pulsesNeeded <= 0 && u.reachable <= 0.0) text += instead;
-      return text;
-    }
-    case Shortfall::RangeTooSmall:
-      return what + QStringLiteral("は小さすぎます。") + instead;
-    case Shortfall::RangeTooLarge:
-      return what + QStringLiteral("ではピーク速度の速度カウンタが 32767 を超えます。") + instead;
-    case Shortfall::OffTarget:
-      return what + QStringLiteral(
-                        "を許容範囲内で満たす設定は見つかりませんでした。"
-                        "最も近い結果を示します。");
-  }
-  return what;
-}
-
-QTableWidget* table(QWidget* parent, const char* name, const QStringList& header) {
+QTableWidget* table(QWidget* parent, const char* name, const std::vector<std::string>& header) {
   auto* t = new QTableWidget(0, int(header.size()), parent);
   t->setObjectName(QString::fromLatin1(name));
-  t->setHorizontalHeaderLabels(header);
+  QStringList labels;
+  for (const std::string& label : header) labels << fromUtf8(label);
+  t->setHorizontalHeaderLabels(labels);
   t->verticalHeader()->hide();
   t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
   t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   return t;
 }
 
-// How a row stands out: an off target in red, a changed value in bold.
-enum class Mark { None, Changed, Off };
+using wording::Mark;
 
-void addRow(QTableWidget* t, const QStringList& cells, Mark mark = Mark::None) {
+// A row as the table shows it: an off target in red, a changed value in bold.
+void addRow(QTableWidget* t, const wording::TableRow& shown) {
+  const Mark mark = shown.mark;
   const int row = t->rowCount();
   t->insertRow(row);
-  for (int c = 0; c < cells.size(); ++c) {
-    auto* item = new QTableWidgetItem(cells[c]);
+  for (int c = 0; c < int(shown.cells.size()); ++c) {
+    auto* item = new QTableWidgetItem(fromUtf8(shown.cells[std::size_t(c)]));
     if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (mark == Mark::Off) item->setForeground(QColor(0xc0, 0x00, 0x00));
     if (mark != Mark::None) {
@@ -208,10 +79,6 @@ void addRow(QTableWidget* t, const QStringList& cells, Mark mark = Mark::None) {
     }
     t->setItem(row, c, item);
   }
-}
-
-QString onOff(bool on, const char* yes, const char* no) {
-  return QString::fromUtf8(on ? yes : no);
 }
 
 // An empty table is no stop for Tab.
@@ -255,7 +122,7 @@ void SettingsTargetMemory::remember(const TargetTexts& texts) {
 DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& lastRun,
                            TargetMemory& memory, QWidget* parent)
     : QDialog(parent), form_(form), memory_(memory) {
-  setWindowTitle(QStringLiteral("目標から設計"));
+  setWindowTitle(fromUtf8(wording::kTitle));
   // The targets, the buttons and the verdict on the left, the run's figures
   // and the proposal on the right.
   auto* columns = new QHBoxLayout(this);
@@ -264,7 +131,7 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
   columns->addLayout(layout, 0);
   columns->addLayout(results, 1);
 
-  auto* wanted = new QGroupBox(QStringLiteral("目標"), this);
+  auto* wanted = new QGroupBox(fromUtf8(wording::kTargetsGroup), this);
   auto* grid = new QGridLayout(wanted);
   for (int row = 0; row < int(kTargetsShown.size()); ++row) {
     const Target target = kTargetsShown[std::size_t(row)];
@@ -278,7 +145,7 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
     grid->addWidget(edit, row, 1);
     // Japanese wraps between any two characters, words too: the hints'
     // lines end where their phrases do, and nowhere else.
-    auto* unit = new QLabel(unitOf(target), wanted);
+    auto* unit = new QLabel(fromUtf8(wording::hintOf(target)), wanted);
     unit->setObjectName(QStringLiteral("hint"));
     grid->addWidget(unit, row, 2);
     targets_[std::size_t(target)] = edit;
@@ -311,7 +178,7 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
   auto* undoKey = new QShortcut(QKeySequence::Undo, this);
   connect(undoKey, &QShortcut::activated, this, &DesignDialog::undo);
 
-  verdict_ = new QLabel(QStringLiteral("目標を入力して「計算」を押してください。"), this);
+  verdict_ = new QLabel(fromUtf8(wording::kPrompt), this);
   verdict_->setObjectName(QStringLiteral("verdict"));
   verdict_->setMinimumWidth(kVerdictWidth);
   layout->addWidget(verdict_);
@@ -326,11 +193,8 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
   progress_->setInterval(100);
   connect(progress_, &QTimer::timeout, this, &DesignDialog::showProgress);
 
-  achieved_ = table(this, "achieved",
-                    {QStringLiteral("目標"), QStringLiteral("目標値"),
-                     QStringLiteral("提案の演算結果"), QStringLiteral("偏差")});
-  proposal_ = table(this, "proposal",
-                    {QStringLiteral("項目"), QStringLiteral("現在値"), QStringLiteral("提案値")});
+  achieved_ = table(this, "achieved", wording::achievedHeader());
+  proposal_ = table(this, "proposal", wording::proposalHeader());
   results->addWidget(achieved_, 8);
   results->addWidget(proposal_, 15);
   clearTables();
@@ -343,28 +207,12 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
   };
   if (const std::optional<TargetTexts> typed = memory_.recall()) {
     for (const Target target : kTargetsShown) set(target, (*typed)[std::size_t(target)]);
-  } else if (lastRun && lastRun->range > 0) {
-    set(Target::Pulses, QString::number(lastRun->pulses));
-    set(Target::Peak, measured(lastRun->peakPulsesPerSecond()));
-    if (lastRun->initialSpeed > 0) set(Target::Start, measured(lastRun->startPulsesPerSecond()));
-    if (const auto accel = lastRun->accelEndSeconds()) set(Target::AccelTime, measured(*accel));
-    if (const auto decel = lastRun->decelSeconds()) set(Target::DecelTime, measured(*decel));
   } else {
-    const RunParameters params = readRunParameters(form);
-    set(Target::Pulses, QString::fromLocal8Bit(params[Parameter::OutputPulses]).trimmed());
-    const Converted<std::int32_t> range = textToInt32(params[Parameter::Range]);
-    const Converted<std::int16_t> drive = textToInt16(params[Parameter::DriveSpeed]);
-    const Converted<std::int16_t> initial = textToInt16(params[Parameter::InitialSpeed]);
-    if (range.ok() && range.value > 0) {
-      if (drive.ok() && drive.value > 0)
-        set(Target::Peak, measured(units::pulsesPerSecond(drive.value, range.value)));
-      if (initial.ok() && initial.value > 0)
-        set(Target::Start, measured(units::pulsesPerSecond(initial.value, range.value)));
-    }
+    const wording::TargetTexts starting =
+        wording::startingTargets(lastRun, utf8Parameters(readRunParameters(form)),
+                                 form.optionValue(CheckBox::Check4) == kChecked);
+    for (const Target target : kTargetsShown) set(target, fromUtf8(starting[std::size_t(target)]));
   }
-  if (!memory_.recall())
-    set(Target::SCurve,
-        form.optionValue(CheckBox::Check4) == kChecked ? QStringLiteral("1") : QStringLiteral("0"));
   filling_ = false;
   resize(980, 600);
 }
@@ -406,37 +254,26 @@ void DesignDialog::targetsEdited() {
   clearTables();
   apply_->setEnabled(false);
   calculate_->setDefault(true);
-  showVerdict(QStringLiteral("目標が変わりました。「計算」（Enter）で設計し直します。"),
-              Tone::Plain);
+  showVerdict(fromUtf8(wording::kEdited), Tone::Plain);
 }
 
 std::optional<design::MoveTargets> DesignDialog::typedTargets() {
-  design::MoveTargets targets;
-  for (const Target target : kTargetsShown) {
-    QLineEdit* edit = targets_[std::size_t(target)];
+  wording::TargetTexts typed;
+  for (const Target target : kTargetsShown)
     // Full-width digits count as the digits they are.
-    const QString text = edit->text().normalized(QString::NormalizationForm_KC).trimmed();
-    QString problem;
-    if (text.isEmpty()) {
-      if (std::find(std::begin(design::kRequiredTargets), std::end(design::kRequiredTargets),
-                    target) == std::end(design::kRequiredTargets))
-        continue;
-      problem = QStringLiteral("「%1」を入力してください。").arg(captionOf(target));
-    } else if (const auto value = design::targetNumber(text.toStdString()); !value) {
-      problem = QStringLiteral("「%1」の「%2」は数値ではありません。").arg(captionOf(target), text);
-    } else if (const auto kind = design::problemOf(target, *value);
-               kind != design::TargetProblem::None) {
-      problem = problemText(target, kind);
-    } else {
-      design::setTarget(targets, target, *value);
-      continue;
-    }
-    showVerdict(problem, Tone::Failed);
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
-    return std::nullopt;
-  }
-  return targets;
+    typed[std::size_t(target)] = targets_[std::size_t(target)]
+                                     ->text()
+                                     .normalized(QString::NormalizationForm_KC)
+                                     .trimmed()
+                                     .toStdString();
+  const auto read = wording::readTargets(typed);
+  if (const auto* targets = std::get_if<design::MoveTargets>(&read)) return *targets;
+  const auto& problem = std::get<wording::TargetProblemText>(read);
+  showVerdict(fromUtf8(problem.text), Tone::Failed);
+  QLineEdit* edit = targets_[std::size_t(problem.target)];
+  edit->setFocus(Qt::OtherFocusReason);
+  edit->selectAll();
+  return std::nullopt;
 }
 
 void DesignDialog::calculate() {
@@ -475,7 +312,7 @@ void DesignDialog::setSearching(bool searching) {
   busy_->setVisible(searching);
   if (searching) {
     undo_->setEnabled(false);
-    showVerdict(QStringLiteral("計算中です…（Esc：キャンセル）"), Tone::Plain);
+    showVerdict(fromUtf8(wording::kSearching), Tone::Plain);
     progress_->start();
     close_->setFocus(Qt::OtherFocusReason);
   } else {
@@ -486,15 +323,13 @@ void DesignDialog::setSearching(bool searching) {
 
 void DesignDialog::showProgress() {
   if (!search_ || search_->stop.requested()) return;
-  showVerdict(QStringLiteral("計算中です…候補 %1 件を演算しました（Esc：キャンセル）")
-                  .arg(search_->stop.runsBegun()),
-              Tone::Plain);
+  showVerdict(fromUtf8(wording::progressText(search_->stop.runsBegun())), Tone::Plain);
 }
 
 void DesignDialog::cancel() {
   if (!search_) return;
   search_->stop.request();
-  showVerdict(QStringLiteral("キャンセルしています…"), Tone::Plain);
+  showVerdict(fromUtf8(wording::kCancelling), Tone::Plain);
 }
 
 void DesignDialog::reject() {
@@ -509,13 +344,12 @@ void DesignDialog::searchEnded() {
   const std::shared_ptr<DesignSearch> search = std::move(search_);
   setSearching(false);
   if (search->stop.requested()) {
-    showVerdict(QStringLiteral("計算をキャンセルしました。"), Tone::Plain);
+    showVerdict(fromUtf8(wording::kCancelled), Tone::Plain);
     targets_[0]->setFocus(Qt::OtherFocusReason);
     return;
   }
   if (!search->failure.isEmpty() || !search->solution) {
-    showVerdict(QStringLiteral("計算できませんでした（内部エラー：%1）").arg(search->failure),
-                Tone::Failed);
+    showVerdict(fromUtf8(wording::internalErrorText(search->failure.toStdString())), Tone::Failed);
     return;
   }
   const design::MoveTargets& targets = search->targets;
@@ -525,12 +359,10 @@ void DesignDialog::searchEnded() {
   if (const auto* u = std::get_if<design::Unreachable>(&*search->solution)) {
     if (u->closest) showDesign(*u->closest);
     applicable = u->why == Shortfall::OffTarget;
-    showVerdict(unreachableText(targets, *u), Tone::Failed);
+    showVerdict(fromUtf8(wording::unreachableText(targets, *u)), Tone::Failed);
   } else {
     showDesign(std::get<design::Design>(*search->solution));
-    showVerdict(QStringLiteral("すべての目標を満たしています。「適用」で各欄に書き込みます"
-                               "（演算は「演算開始」で行います）。"),
-                Tone::Met);
+    showVerdict(fromUtf8(wording::kMet), Tone::Met);
   }
   if (design_ && applicable) {
     apply_->setEnabled(true);
@@ -550,60 +382,11 @@ void DesignDialog::clearTables() {
 
 void DesignDialog::showDesign(const design::Design& design) {
   design_ = design;
-  const RunFigures& run = design.achieved;
-  for (const design::Deviation& d : design.deviations) {
-    const bool seconds = d.target == Target::AccelTime || d.target == Target::DecelTime;
-    const QString achieved = std::isnan(d.achieved)
-                                 ? QStringLiteral("-")
-                                 : fromUtf8(units::fixedDecimals(d.achieved, seconds ? 6 : 1));
-    const QString deviation =
-        std::isnan(d.achieved)
-            ? QStringLiteral("範囲外")
-            : QStringLiteral("%1%2 %  %3")
-                  .arg(d.percent() >= 0.0 ? QStringLiteral("+") : QString())
-                  .arg(fromUtf8(units::fixedDecimals(d.percent(), 2)))
-                  .arg(d.within ? QStringLiteral("範囲内") : QStringLiteral("範囲外"));
-    const QString unit = unitOf(d.target).section(QChar(u'（'), 0, 0);
-    addRow(achieved_,
-           {captionOf(d.target) + QStringLiteral(" [") + unit + QStringLiteral("]"),
-            number(d.wanted) + (d.target == Target::Start && design.startChosen
-                                    ? QStringLiteral("（自動）")
-                                    : QString()),
-            achieved, deviation},
-           d.within ? Mark::None : Mark::Off);
-  }
-  const bool pulsesExact = run.pulses == design.targets.pulses;
-  addRow(achieved_,
-         {captionOf(Target::Pulses), QString::number(design.targets.pulses),
-          QString::number(run.pulses),
-          pulsesExact ? QStringLiteral("一致") : QStringLiteral("範囲外")},
-         pulsesExact ? Mark::None : Mark::Off);
-  addRow(achieved_, {QStringLiteral("移動時間 [s]"), QString(),
-                     fromUtf8(units::summarySeconds(run.ticks)), QString()});
-  addRow(achieved_, {QStringLiteral("引きずりパルス数"), QString(), QString::number(run.dragPulses),
-                     QString()});
-  addRow(achieved_, {QStringLiteral("三角防止作動"), QString(), onOff(run.triangle, "あり", "なし"),
-                     QString()});
+  for (const wording::TableRow& row : wording::achievedRows(design)) addRow(achieved_, row);
   achieved_->resizeColumnsToContents();
-
-  for (const ParameterField& field : kParameterFields) {
-    QString caption = fromUtf8(field.caption);
-    caption.chop(1);  // the colon
-    const QString now = QString::fromLocal8Bit(form_.text(field.control));
-    const QString proposed = fromUtf8(design.proposal.params[field.parameter]);
-    addRow(proposal_, {caption, now, proposed},
-           now.trimmed() != proposed ? Mark::Changed : Mark::None);
-  }
-  const auto boxRow = [&](const char* caption, CheckBox box, bool proposedOn, const char* on,
-                          const char* off) {
-    const bool nowOn = form_.optionValue(box) == kChecked;
-    addRow(proposal_,
-           {QString::fromUtf8(caption), onOff(nowOn, on, off), onOff(proposedOn, on, off)},
-           nowOn != proposedOn ? Mark::Changed : Mark::None);
-  };
-  boxRow("Ｓ字加減速", CheckBox::Check4, !design.proposal.linear, "する", "しない（直線）");
-  boxRow("減速", CheckBox::Check2, true, "自動", "マニュアル");
-  boxRow("対称", CheckBox::Check7, !design.proposal.asymmetric, "対称", "非対称");
+  const RunParameters now = utf8Parameters(readRunParameters(form_));
+  for (const wording::TableRow& row : wording::proposalRows(design, now, form_))
+    addRow(proposal_, row);
   proposal_->resizeColumnsToContents();
   takeFocusWhenFilled(achieved_);
   takeFocusWhenFilled(proposal_);
@@ -630,9 +413,7 @@ void DesignDialog::apply() {
   beforeApply_ = before;
   apply_->setEnabled(false);
   undo_->setEnabled(true);
-  showVerdict(
-      QStringLiteral("各欄に書き込みました。「元に戻す」（Ctrl+Z）で書き込む前に戻します。"),
-      Tone::Met);
+  showVerdict(fromUtf8(wording::kApplied), Tone::Met);
   close_->setDefault(true);
   close_->setFocus(Qt::OtherFocusReason);
 }
@@ -648,7 +429,7 @@ void DesignDialog::undo() {
   beforeApply_.reset();
   undo_->setEnabled(false);
   apply_->setEnabled(design_.has_value());
-  showVerdict(QStringLiteral("書き込む前の値に戻しました。"), Tone::Plain);
+  showVerdict(fromUtf8(wording::kUndone), Tone::Plain);
 }
 
 void offerDesignInFieldMenus(const std::array<QLineEdit*, kTextBoxCount>& boxes,

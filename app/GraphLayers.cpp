@@ -10,9 +10,12 @@
 
 #include "Controls.h"
 #include "Conversions.h"
+#include "EarlierRuns.h"
 #include "PhysicalMeaning.h"
+#include "PointUnder.h"
 #include "QtText.h"
 #include "TraceCsv.h"
+#include "TraceCurve.h"
 #include "Units.h"
 #include "WindowFonts.h"
 
@@ -217,35 +220,19 @@ void paintInkOnly(QPainter& painter, const GraphPicture& picture, double scale) 
 }
 
 QColor earlierCurveColour(int colour) {
-  static const QColor colours[kEarlierColours] = {
-      QColor(0xf4, 0xa5, 0x82), QColor(0x92, 0xc5, 0xde), QColor(0x9c, 0xd0, 0x6a),
-      QColor(0xc2, 0xa5, 0xcf), QColor(0xe6, 0xc8, 0x5a), QColor(0xe7, 0x9c, 0xc3)};
-  return colours[std::size_t(std::max(colour, 0)) % kEarlierColours];
+  return QColor::fromRgb(
+      QRgb(earlier::kColours[std::size_t(std::max(colour, 0)) % earlier::kColours.size()]));
 }
 
 int freeColour(const std::vector<std::shared_ptr<const RecordedRun>>& runs) {
-  for (int colour = 0; colour < int(kEarlierColours); ++colour)
-    if (std::none_of(runs.begin(), runs.end(), [&](const auto& r) { return r->colour == colour; }))
-      return colour;
-  return 0;
+  std::vector<int> taken;
+  for (const auto& run : runs) taken.push_back(run->colour);
+  return earlier::freeColour(taken);
 }
 
 std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
                                                   const GraphScales& scales) {
-  std::vector<GraphPicture::TwipPoint> points;
-  if (run.range == 0) return points;
-  points.reserve(run.trace.points().size());
-  // At a run's own scales points past the last column stay on it, as the
-  // chip's graph keeps them; a zoomed view cuts the curve at its edges.
-  const bool pile = !scales.zoomed();
-  for (const TracePoint& p : run.trace.points()) {
-    const double x = scales.xOfTicks(p.tick);
-    const double y = scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range));
-    points.push_back(pile ? GraphPicture::TwipPoint{std::min(x, double(SpeedGraph::kLastColumn)),
-                                                    std::max(y, 0.0)}
-                          : GraphPicture::TwipPoint{x, y});
-  }
-  return points;
+  return curve::curveInTwips(run.trace, run.range, scales);
 }
 
 QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales,
@@ -286,115 +273,33 @@ bool sameRun(const RunRecipe& a, const RunRecipe& b) {
 
 namespace {
 
-bool isDisplayScale(Parameter p) {
-  return p == Parameter::TimeDisplayMax || p == Parameter::SpeedDisplayMax;
-}
-
-// A parameter's value as a legend names it: the caption, the value typed
-// and what it is in physical units.
-QString legendValue(Parameter p, const RecordedRun& run) {
-  const QString typed = fromUtf8(run.typed[p]);
-  QString unit;
-  const RunParameters& params = run.recipe.params;
-  switch (p) {
-    case Parameter::InitialSpeed:
-    case Parameter::DriveSpeed:
-    case Parameter::Acceleration:
-    case Parameter::Deceleration:
-      if (const QString value = physicalValue(p, params); !value.isEmpty())
-        unit = QStringLiteral("（%1）").arg(value);
-      break;
-    case Parameter::JerkAccel:
-    case Parameter::JerkDecel: {
-      const Converted<std::int32_t> jerk = textToInt32(params[p]);
-      const Converted<std::int32_t> rate = textToInt32(
-          params[p == Parameter::JerkAccel ? Parameter::Acceleration : Parameter::Deceleration]);
-      if (jerk.ok() && rate.ok() && jerk.value >= 0 && rate.value > 0)
-        unit = QStringLiteral("（立ち上がり %1 s）")
-                   .arg(fromUtf8(shortestText(
-                       std::round(units::buildUpSeconds(rate.value, jerk.value) * 1e4) / 1e4)));
-      break;
-    }
-    case Parameter::OutputPulses:
-    case Parameter::AccelOffset:
-    case Parameter::ManualDecelPoint:
-      unit = QStringLiteral(" パルス");
-      break;
-    default:
-      break;
-  }
-  return captionOf(p) + QLatin1Char(' ') + typed + unit;
-}
-
-struct Differing {
-  std::vector<Parameter> parameters;
-  bool sCurve = false, automatic = false, symmetric = false;
-};
-
-// What differs between any two of `runs`: the parameters as typed, the
-// display scales left out (they change how a curve is drawn, never the
-// move), and the options.
-Differing differing(const std::vector<const RecordedRun*>& runs) {
-  Differing d;
-  if (runs.empty()) return d;
-  const RecordedRun& first = *runs.front();
-  const auto any = [&](const auto& differs) {
-    return std::any_of(runs.begin(), runs.end(),
-                       [&](const RecordedRun* r) { return differs(*r, first); });
-  };
-  for (const ParameterField& field : kParameterFields)
-    if (!isDisplayScale(field.parameter) && any([&](const RecordedRun& r, const RecordedRun& f) {
-          return r.typed[field.parameter] != f.typed[field.parameter];
-        }))
-      d.parameters.push_back(field.parameter);
-  const auto checked = [](std::int16_t v) { return v == kChecked; };
-  d.sCurve = any([&](const RecordedRun& r, const RecordedRun& f) {
-    return checked(r.recipe.sCurve) != checked(f.recipe.sCurve);
-  });
-  d.automatic = any([&](const RecordedRun& r, const RecordedRun& f) {
-    return checked(r.recipe.startOptions.automatic) != checked(f.recipe.startOptions.automatic);
-  });
-  d.symmetric = any([&](const RecordedRun& r, const RecordedRun& f) {
-    return checked(r.recipe.startOptions.symmetric) != checked(f.recipe.startOptions.symmetric);
-  });
-  return d;
-}
-
-QString described(const RecordedRun& run, const Differing& d) {
-  QStringList words;
-  for (const Parameter p : d.parameters) words << legendValue(p, run);
-  const RunRecipe& r = run.recipe;
-  if (d.sCurve) words << onOff(r.sCurve, "Ｓ字加減速", "直線加減速");
-  if (d.automatic) words << onOff(r.startOptions.automatic, "自動減速", "マニュアル減速");
-  if (d.symmetric) words << onOff(r.startOptions.symmetric, "対称", "非対称");
-  return words.isEmpty() ? QStringLiteral("同じ設定") : words.join(QStringLiteral("、"));
-}
-
-QString timesRun(int runs) {
-  return runs > 1 ? QStringLiteral("（%1 回）").arg(runs) : QString();
+// What the legend reads of a run the window recorded.
+earlier::LegendRun legendRun(const RecordedRun& run) {
+  return {run.typed, run.recipe.sCurve, run.recipe.startOptions.automatic,
+          run.recipe.startOptions.symmetric, run.runs};
 }
 
 }  // namespace
 
 QString differences(const RecordedRun& earlier, const RecordedRun& current) {
-  return described(earlier, differing({&earlier, &current}));
+  return fromUtf8(earlier::differences(legendRun(earlier), legendRun(current)));
 }
 
 std::vector<LegendEntry> legendEntries(const std::vector<const RecordedRun*>& earlier,
                                        const RecordedRun& current) {
-  std::vector<const RecordedRun*> shown;
+  std::vector<earlier::LegendRun> runs;
+  runs.reserve(earlier.size());
+  std::vector<const earlier::LegendRun*> shown;
+  for (const RecordedRun* run : earlier) runs.push_back(legendRun(*run));
+  for (const earlier::LegendRun& run : runs) shown.push_back(&run);
   const bool currentShown = !current.trace.points().empty();
-  if (currentShown) shown.push_back(&current);
-  shown.insert(shown.end(), earlier.begin(), earlier.end());
-  // Every line names the same parameters: those in which the shown runs
-  // differ, each run with its own values.
-  const Differing d = differing(shown);
+  const std::vector<std::string> texts =
+      earlier::legendTexts(shown, legendRun(current), currentShown);
   std::vector<LegendEntry> entries;
-  if (currentShown)
-    entries.push_back(
-        {Qt::black, QStringLiteral("今回: ") + described(current, d) + timesRun(current.runs)});
+  std::size_t line = 0;
+  if (currentShown) entries.push_back({Qt::black, fromUtf8(texts[line++])});
   for (const RecordedRun* run : earlier)
-    entries.push_back({earlierCurveColour(run->colour), described(*run, d) + timesRun(run->runs)});
+    entries.push_back({earlierCurveColour(run->colour), fromUtf8(texts[line++])});
   return entries;
 }
 
@@ -534,69 +439,12 @@ GraphPicture zoomedPicture(const GraphPicture& run, const RunTrace& trace,
   return picture;
 }
 
-namespace {
-
-// In a zoomed view: the points whose time falls in the mouse's pixel column.
-const TracePoint* pointUnderInView(const RunTrace& trace, const GraphScales& view, QPointF pixel) {
-  const auto& points = trace.points();
-  const double column = std::floor(pixel.x()) * GraphPicture::kTwipsPerPixel;
-  const double from = view.ticksOfX(column),
-               to = view.ticksOfX(column + GraphPicture::kTwipsPerPixel);
-  const auto first =
-      std::lower_bound(points.begin(), points.end(), from,
-                       [](const TracePoint& p, double t) { return double(p.tick) < t; });
-  const double mouseY = pixel.y() * GraphPicture::kTwipsPerPixel;
-  const TracePoint* nearest = nullptr;
-  double distance = 0.0;
-  for (auto p = first; p != points.end() && double(p->tick) < to; ++p) {
-    const double y =
-        view.yOfPulsesPerSecond(units::pulsesPerSecond(p->speedCounter, trace.range()));
-    if (nearest == nullptr || std::fabs(y - mouseY) < distance) {
-      nearest = &*p;
-      distance = std::fabs(y - mouseY);
-    }
-  }
-  return nearest;
-}
-
-}  // namespace
-
 const TracePoint* pointUnder(const RunTrace& trace, const GraphScales& scales, QPointF pixel) {
-  const auto& points = trace.points();
-  if (points.empty() || trace.range() == 0) return nullptr;
-  if (scales.zoomed()) return pointUnderInView(trace, scales, pixel);
-  // The trace's own points lie one column apart, the k-th at x = min(k, 9990).
-  const double column = std::floor(pixel.x()) * GraphPicture::kTwipsPerPixel;
-  std::size_t first = std::size_t(std::max(0.0, column));
-  std::size_t last = std::size_t(std::max(0.0, column + GraphPicture::kTwipsPerPixel - 1));
-  if (last >= std::size_t(SpeedGraph::kLastColumn)) last = points.size() - 1;
-  if (first >= points.size()) return nullptr;
-  last = std::min(last, points.size() - 1);
-  const double mouseY = pixel.y() * GraphPicture::kTwipsPerPixel;
-  const TracePoint* nearest = nullptr;
-  double distance = 0.0;
-  for (std::size_t k = first; k <= last; ++k) {
-    const double y = std::max(
-        scales.yOfPulsesPerSecond(units::pulsesPerSecond(points[k].speedCounter, trace.range())),
-        0.0);
-    if (nearest == nullptr || std::fabs(y - mouseY) < distance) {
-      nearest = &points[k];
-      distance = std::fabs(y - mouseY);
-    }
-  }
-  return nearest;
+  return cursor::pointUnder(trace, scales, pixel.x(), pixel.y());
 }
 
 QString pointReadout(const TracePoint& p, std::int32_t range) {
-  return QStringLiteral(
-             "時間: %1 s\n速度: %2 pps（速度カウンタ %3）\n出力パルス: %4\n"
-             "加/減速度カウンタ: %5\n加減速ステート: %6")
-      .arg(fromUtf8(units::summarySeconds(p.tick)),
-           fromUtf8(units::summaryPulsesPerSecond(p.speedCounter, range)))
-      .arg(p.speedCounter)
-      .arg(p.pulses)
-      .arg(p.accelCounter)
-      .arg(stateNumber(p.state));
+  return fromUtf8(cursor::pointReadout(p, range));
 }
 
 QStringList parameterCaption(const RecordedRun& run) {

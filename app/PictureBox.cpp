@@ -19,6 +19,7 @@
 #include "GraphImage.h"
 #include "GraphLayers.h"
 #include "OutputFile.h"
+#include "PointUnder.h"
 #include "QtText.h"
 #include "RunReplay.h"
 #include "RunReport.h"
@@ -291,9 +292,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     hideCursor();
     return;
   }
-  const long index = long(point - trace->points().data());
-  cursorX_ = scales->zoomed() ? int(std::floor(pixelOfTwips(scales->xOfTicks(double(point->tick)))))
-                              : int(pixelOfTwips(std::min<long>(index, SpeedGraph::kLastColumn)));
+  cursorX_ = cursor::cursorColumn(*point, *trace, *scales);
   QToolTip::showText(event->globalPosition().toPoint(), pointReadout(*point, trace->range()), this);
   update();
 }

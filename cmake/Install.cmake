@@ -25,10 +25,16 @@ endif()
 # without it packages without it; tools/package makes it first.
 set(TARVEX_PAGE ${CMAKE_CURRENT_SOURCE_DIR}/build/web/tarvex-sim.html
     CACHE FILEPATH "The page to package beside the programs")
+# Beside it, a short README that says how to open it.
 if(WIN32)
-  install(FILES ${TARVEX_PAGE} DESTINATION ${CMAKE_INSTALL_BINDIR} OPTIONAL)
-elseif(NOT EMSCRIPTEN)
-  install(FILES ${TARVEX_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvex OPTIONAL)
+  set(TARVEX_PAGE_DIR ${CMAKE_INSTALL_BINDIR})
+else()
+  set(TARVEX_PAGE_DIR ${CMAKE_INSTALL_DATADIR}/tarvex)
+endif()
+if(NOT EMSCRIPTEN)
+  install(FILES ${TARVEX_PAGE} DESTINATION ${TARVEX_PAGE_DIR} OPTIONAL)
+  install(FILES web/README-page.txt DESTINATION ${TARVEX_PAGE_DIR}
+          RENAME tarvex-sim-README.txt)
 endif()
 
 set(CPACK_PACKAGE_NAME tarvex)

@@ -20,11 +20,25 @@ class RunStopRequest {
   bool requested() const { return requested_.load(std::memory_order_relaxed); }
   // The runs begun under this request so far.
   std::int64_t runsBegun() const { return runsBegun_.load(std::memory_order_relaxed); }
-  void runBegun() { runsBegun_.fetch_add(1, std::memory_order_relaxed); }
+  void runBegun() {
+    const std::int64_t runs = runsBegun_.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (observer_ != nullptr) observer_(runs, context_);
+  }
+
+  // Where the work is watched from somewhere that cannot read this request
+  // (the page's design worker, which shares no memory with the page): told
+  // of each run begun, on the thread doing the work. Set before the work.
+  using RunsObserver = void (*)(std::int64_t runsBegun, void* context);
+  void observeRuns(RunsObserver observer, void* context) {
+    observer_ = observer;
+    context_ = context;
+  }
 
  private:
   std::atomic<bool> requested_{false};
   std::atomic<std::int64_t> runsBegun_{0};
+  RunsObserver observer_ = nullptr;
+  void* context_ = nullptr;
   static_assert(std::atomic<bool>::is_always_lock_free);
   static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 };

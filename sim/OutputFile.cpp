@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <functional>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -136,7 +137,7 @@ bool isNullDevice(const struct stat& status) {
 int openedRefusal(int fd, const struct stat& status, Output output) {
   if (S_ISREG(status.st_mode)) return 0;
   if (S_ISDIR(status.st_mode)) return EISDIR;
-  if (S_ISFIFO(status.st_mode)) return mayStream(output) ? 0 : kNotRegularNamedPipe;
+  if (S_ISFIFO(status.st_mode)) return pipeRefusal(output);
   if (S_ISCHR(status.st_mode))
     return mayStream(output) && (isNullDevice(status) || ::isatty(fd)) ? 0 : kNotRegularDevice;
   if (S_ISBLK(status.st_mode)) return kNotRegularDevice;
@@ -147,6 +148,42 @@ int openedRefusal(int fd, const struct stat& status, Output output) {
 std::optional<int> refusalByName(const std::filesystem::path&, Output) {
   return std::nullopt;
 }
+
+#ifdef __EMSCRIPTEN__
+
+// Under WebAssembly the file system is the module's own (in memory, in a
+// page), so its only writers are this program's: the lock is kept here, by
+// the file's identity and the descriptor that holds it, since the system's
+// lock is an empty call there. A lock is held while its descriptor stays
+// open on the same file; a descriptor closed (or its number reused by this
+// very open) lets go of it.
+struct HeldLock {
+  int fd;
+  dev_t device;
+  ino_t file;
+};
+
+int lockForOneWriter(int fd, const struct stat& status) {
+  static std::vector<HeldLock> held;
+  std::erase_if(held, [fd](const HeldLock& lock) {
+    struct stat now {};
+    return lock.fd == fd || ::fstat(lock.fd, &now) != 0 || now.st_dev != lock.device ||
+           now.st_ino != lock.file;
+  });
+  for (const HeldLock& lock : held)
+    if (lock.device == status.st_dev && lock.file == status.st_ino) return EBUSY;
+  held.push_back({fd, status.st_dev, status.st_ino});
+  return 0;
+}
+
+#else
+
+int lockForOneWriter(int fd, const struct stat&) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+  return errno == EWOULDBLOCK ? EBUSY : errno;
+}
+
+#endif
 
 }  // namespace
 
@@ -172,7 +209,7 @@ std::FILE* openForWriting(const std::filesystem::path& path, Output output) {
   // Pipes and terminals are shared as they always are (two outputs on
   // /dev/null are fine); a regular file is locked for one writer.
   if (S_ISREG(status.st_mode)) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
+    if (const int refused = lockForOneWriter(fd, status); refused != 0) return fail(refused);
     if (::ftruncate(fd, 0) != 0) return fail(errno);
   }
   // From here on a write may wait, for a reader to catch up.
@@ -214,6 +251,18 @@ bool standardOutputAppends() {
 
 #endif
 
+int pipeRefusal(Output output) {
+  if (!mayStream(output)) return kNotRegularNamedPipe;
+#ifdef __EMSCRIPTEN__
+  // A WebAssembly module's files are its own: no reader could be on the
+  // other end of a named pipe (one from outside, under node, is refused
+  // rather than half served).
+  return kPipeNotAvailableHere;
+#else
+  return 0;
+#endif
+}
+
 bool mayStream(Output output) {
   switch (output) {
     case Output::DataLog:
@@ -248,7 +297,7 @@ int outputRefusal(const std::filesystem::path& path, Output output) {
   if (const std::optional<int> byName = refusalByName(path, output)) return *byName;
   std::error_code error;
   using Type = std::filesystem::file_type;
-  switch (const Type type = std::filesystem::status(path, error).type()) {
+  switch (std::filesystem::status(path, error).type()) {
     case Type::none:  // cannot be looked at: the open says why
     case Type::not_found:
     case Type::regular:
@@ -256,9 +305,9 @@ int outputRefusal(const std::filesystem::path& path, Output output) {
     case Type::directory:
       return EISDIR;
     case Type::fifo:
+      return pipeRefusal(output);
     case Type::character:
-      if (mayStream(output)) return 0;
-      return type == Type::fifo ? kNotRegularNamedPipe : kNotRegularDevice;
+      return mayStream(output) ? 0 : kNotRegularDevice;
     case Type::block:
       return kNotRegularDevice;
     case Type::socket:
@@ -294,6 +343,8 @@ std::string fileErrorReason(int error) {
       return "not a regular file (" + fileKindText(std::filesystem::file_type::socket) + ")";
     case kNotRegularOther:
       return "not a regular file";
+    case kPipeNotAvailableHere:
+      return fileKindText(std::filesystem::file_type::fifo) + " is not available here";
     case 0:
       return std::generic_category().message(EIO);
     case EBUSY:

@@ -32,6 +32,10 @@ enum class Output {
 // data log, which scripts read as they come (--trace /dev/stdout | ...). Any
 // other device, a socket or a folder takes no output at all.
 bool mayStream(Output output);
+// Why `output` may not go to a named pipe: 0 when it may (a streaming
+// output, where the system has pipes), else kNotRegularNamedPipe or
+// kPipeNotAvailableHere.
+int pipeRefusal(Output output);
 
 // errno-like codes for a path refused by what it names. Negative, so that no
 // system call ever sets one; fileErrorReason() says what they mean.
@@ -39,6 +43,8 @@ inline constexpr int kNotRegularNamedPipe = -2;
 inline constexpr int kNotRegularDevice = -3;
 inline constexpr int kNotRegularSocket = -4;
 inline constexpr int kNotRegularOther = -5;
+// A named pipe where the program has no pipes to share (WebAssembly).
+inline constexpr int kPipeNotAvailableHere = -6;
 
 // What a file that is not a regular one is, in a few words: "a directory",
 // "a named pipe", "a device", "a socket" or "not a regular file".
@@ -64,7 +70,9 @@ std::filesystem::path linkTarget(const std::filesystem::path& path, std::error_c
 // waits: a FIFO that nothing reads fails at once (ENXIO). A regular file is
 // held for this program alone as long as it stays open: a second run that
 // opens it meanwhile fails with EBUSY and leaves it as it is (on Windows no
-// other program may write it either). Only a regular file is emptied.
+// other program may write it either; under WebAssembly, whose files are the
+// module's own, no other writer of this module). Only a regular file is
+// emptied.
 std::FILE* openForWriting(const std::filesystem::path& path, Output output);
 
 // What makes a file the one it is, whatever name reaches it: the device and
@@ -81,7 +89,9 @@ struct FileIdentity {
 };
 
 // The identity of the file `path` names (through any links), if it exists
-// and can be looked at. Nothing is opened that could wait.
+// and can be looked at. Nothing is opened that could wait. Under
+// WebAssembly the module's own file system numbers its files as a disk
+// does, so the identity holds there too.
 std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
 // The identity of the file the standard output writes to, if any.
 std::optional<FileIdentity> standardOutputIdentity();

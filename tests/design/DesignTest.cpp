@@ -9,6 +9,7 @@
 #include <thread>
 #include <variant>
 
+#include "DesignWording.h"
 #include "FormModel.h"
 #include "MoveSolver.h"
 #include "RampModel.h"
@@ -208,6 +209,45 @@ TEST(Design, AStopEndsTheSolve) {
   EXPECT_TRUE(
       std::holds_alternative<design::Design>(design::solve(t, design::startupTexts(), &never)));
   EXPECT_GT(never.runsBegun(), 3);
+}
+
+// The targets as typed, read as the dialogs read them: the first target that
+// is missing or makes no sense is named, with what was typed.
+TEST(Design, TargetsAsTypedAndWhatIsWrongWithThem) {
+  namespace w = design::wording;
+  const struct {
+    w::TargetTexts typed;
+    const char* problem;  // empty: the move is read
+    Target target;
+  } cases[] = {
+      {{"20000", "30000", "0.17", "", "", "1", ""}, "", Target::Pulses},
+      {{"", "30000", "0.17", "", "", "1", ""},
+       "「出力パルス数」を入力してください。",
+       Target::Pulses},
+      {{"20000", "3万", "0.17", "", "", "1", ""},
+       "「ピーク速度」の「3万」は数値ではありません。",
+       Target::Peak},
+      {{"20000", "0", "0.17", "", "", "1", ""},
+       "「ピーク速度」は 0 より大きい値で入力してください。",
+       Target::Peak},
+      {{"2000.5", "30000", "0.17", "", "", "1", ""},
+       "「出力パルス数」は 1 以上の整数で入力してください。",
+       Target::Pulses},
+      {{"20000", "30000", "0.17", "", "", "1.5", ""},
+       "「Ｓ字の割合」は 0 から 1 の値で入力してください。",
+       Target::SCurve},
+      {{"20000", "30000", "0.17", "", "", "1", "3000000000"},
+       "「レンジ」は 2147483647 以下で入力してください。",
+       Target::Range},
+  };
+  for (const auto& c : cases) {
+    const auto read = w::readTargets(c.typed);
+    const auto* problem = std::get_if<w::TargetProblemText>(&read);
+    EXPECT_EQ(problem ? problem->text : "", c.problem);
+    if (problem) EXPECT_EQ(problem->target, c.target) << c.problem;
+  }
+  const auto move = std::get<design::MoveTargets>(w::readTargets(cases[0].typed));
+  EXPECT_EQ(design::targetsText(move), "pulses=20000,peak=30000,accel_time=0.17,s_curve=1");
 }
 
 }  // namespace

@@ -23,6 +23,9 @@
 
 #include <cstring>
 #endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace tarvex::test {
 
@@ -73,6 +76,25 @@ inline bool makeSocket(const std::filesystem::path& own) {
       fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   if (fd >= 0) ::close(fd);
   return made;
+}
+
+// A named pipe of the test's own at `own`. Under WebAssembly (node, on the
+// real file system) the system's mkfifo makes it, as the module cannot.
+inline bool makeFifo(const std::filesystem::path& own) {
+#ifdef __EMSCRIPTEN__
+  return EM_ASM_INT(
+             {
+               try {
+                 require("child_process").execFileSync("mkfifo", [UTF8ToString($0)]);
+                 return 1;
+               } catch (e) {
+                 return 0;
+               }
+             },
+             own.c_str()) != 0;
+#else
+  return ::mkfifo(own.c_str(), 0600) == 0;
+#endif
 }
 #endif
 
