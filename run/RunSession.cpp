@@ -30,6 +30,10 @@ class StoppableReadouts final : public LiveReadouts {
   bool idleYield(const RunMoment& at) override {
     return inner_.idleYield(at) || request_.requested();
   }
+  bool pausesAfterYield() override { return inner_.pausesAfterYield(); }
+  bool stopRequestedDuringPause() override {
+    return inner_.stopRequestedDuringPause() || request_.requested();
+  }
 
  private:
   LiveReadouts& inner_;
@@ -37,6 +41,21 @@ class StoppableReadouts final : public LiveReadouts {
 };
 
 }  // namespace
+
+// A run's engine, with the readouts it answers to: the session's, or those
+// that also end it on the thread's stop request.
+struct RunSession::ActiveRun {
+  explicit ActiveRun(RunSession& session)
+      : engine(session.options_, answering(session.readouts_), *session.picture_, session.trace_,
+               session.logPath_) {}
+  LiveReadouts& answering(LiveReadouts& readouts) {
+    if (stopRequest == nullptr) return readouts;
+    stopRequest->runBegun();
+    return stoppable.emplace(readouts, *stopRequest);
+  }
+  std::optional<StoppableReadouts> stoppable;
+  TickEngine engine;
+};
 
 StopRunsOnThisThread::StopRunsOnThisThread(RunStopRequest& request) {
   stopRequest = &request;
@@ -54,6 +73,8 @@ RunSession::RunSession(FormControls& form, LiveReadouts& readouts)
 
 RunSession::RunSession(RunOptionSource& options, LiveReadouts& readouts)
     : options_(options), readouts_(readouts) {}
+
+RunSession::~RunSession() = default;
 
 RunSession& RunSession::drawOn(GraphSurface& picture) {
   picture_ = &picture;
@@ -80,15 +101,27 @@ RunResult RunSession::run() {
 }
 
 RunResult RunSession::run(const RunParameters& params) {
-  std::optional<StoppableReadouts> stoppable;
-  if (stopRequest != nullptr) {
-    stopRequest->runBegun();
-    stoppable.emplace(readouts_, *stopRequest);
-  }
-  LiveReadouts& readouts = stoppable ? static_cast<LiveReadouts&>(*stoppable) : readouts_;
-  TickEngine engine(options_, readouts, *picture_, trace_, logPath_);
+  ActiveRun active(*this);
+  active.engine.run(params, mode_);
+  return resultOf(active.engine);
+}
+
+bool RunSession::start(const RunParameters& params) {
+  sliced_ = std::make_unique<ActiveRun>(*this);
+  return sliced_->engine.start(params, mode_);
+}
+
+bool RunSession::resume() {
+  return sliced_->engine.goOn();
+}
+
+RunResult RunSession::result() const {
+  return resultOf(sliced_->engine);
+}
+
+RunResult RunSession::resultOf(const TickEngine& engine) {
   RunResult result;
-  result.outcome = engine.run(params, mode_);
+  result.outcome = engine.outcome();
   result.phases = engine.phases().entries();
   result.range = engine.state().params.range;
   result.peakSpeed = engine.state().peakSpeed;

@@ -32,24 +32,65 @@ TickEngine::TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSu
       pointsKept_(trace != nullptr || surface.keepsPoints()) {}
 
 RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
+  for (bool ended = start(params, mode); !ended;) ended = goOn();
+  return outcome_;
+}
+
+bool TickEngine::start(const RunParameters& params, RunMode mode) {
   state_ = EngineState{};
   phases_.clear();
   inLoop_ = false;
-  RunOutcome outcome;
+  paused_ = false;
+  mode_ = mode;
+  outcome_ = RunOutcome{};
+  return slice(&params);
+}
+
+bool TickEngine::goOn() {
+  if (!paused_) return true;
+  paused_ = false;
+  return slice(nullptr);
+}
+
+bool TickEngine::slice(const RunParameters* params) {
   try {
-    setUp(params);
-    outcome.end = mode == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
-                                               : tickLoop<RunMode::TickByTick>();
+    LoopEnd end;
+    if (params != nullptr) {
+      setUp(*params);
+      end = loop();
+    } else {
+      end = goOnFromPause();
+    }
+    if (!end) {
+      paused_ = true;
+      return false;
+    }
+    outcome_.end = *end;
     log_.closeLog();
     if (trace_ != nullptr) trace_->runEnded(tracePoint(), state_.params.range);
   } catch (const RunErrorException& e) {
     log_.closeAfterFailure();
-    outcome.end = RunEnd::Failed;
-    outcome.failure = e.failure;
+    outcome_.end = RunEnd::Failed;
+    outcome_.failure = e.failure;
   }
-  outcome.ticks = state_.tickCount;
-  outcome.pulses = state_.outputPulseCount;
-  return outcome;
+  outcome_.ticks = state_.tickCount;
+  outcome_.pulses = state_.outputPulseCount;
+  return true;
+}
+
+// The rest of the yield the run paused at, then the rest of its tick, then
+// the loop, as though the run had never left it.
+TickEngine::LoopEnd TickEngine::goOnFromPause() {
+  const bool stop = liveReadouts_.stopRequestedDuringPause();
+  afterYield();
+  if (stop) return RunEnd::Stopped;
+  tickBody();
+  return loop();
+}
+
+TickEngine::LoopEnd TickEngine::loop() {
+  return mode_ == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
+                                       : tickLoop<RunMode::TickByTick>();
 }
 
 void TickEngine::setUp(const RunParameters& params) {
@@ -133,7 +174,7 @@ inline void TickEngine::tickBody() {
 }
 
 template <RunMode Mode>
-RunEnd TickEngine::tickLoop() {
+TickEngine::LoopEnd TickEngine::tickLoop() {
   EngineState& s = state_;
   inLoop_ = true;
   for (;;) {
@@ -143,9 +184,11 @@ RunEnd TickEngine::tickLoop() {
     if (s.pulseDue) {
       // Exit test: the requested pulses are out and the next one is due.
       if (s.outputPulseCount == s.params.outputPulses) return RunEnd::Completed;
-      if (pulseStep()) return RunEnd::Stopped;
+      if (const Yielded y = pulseStep(); y != Yielded::GoesOn) [[unlikely]]
+        return y == Yielded::Stops ? LoopEnd(RunEnd::Stopped) : std::nullopt;
     } else if (schedule_.idleYieldDue(s.tickCount)) [[unlikely]] {
-      if (idleStep()) return RunEnd::Stopped;
+      if (const Yielded y = idleStep(); y != Yielded::GoesOn)
+        return y == Yielded::Stops ? LoopEnd(RunEnd::Stopped) : std::nullopt;
     }
     tickBody();
   }
@@ -170,23 +213,27 @@ void TickEngine::pointPlotted() {
                         static_cast<float>(graph_.plotY()), state_.params.range});
 }
 
-bool TickEngine::pulseStep() {
+TickEngine::Yielded TickEngine::pulseStep() {
   EngineState& s = state_;
   machine_.accelerationPulseBookkeeping();
   ++s.outputPulseCount;
   liveReadouts_.showReadout(Readout::OutputPulses, s.outputPulseCount);
   machine_.afterOutputPulse();
   if (!schedule_.pulseYields(s.outputPulseCount, s.tickCount, phases_.entries().size()))
-    return false;
-  const bool stop = liveReadouts_.pulseYield(moment());
-  afterYield();
-  return stop;
+    return Yielded::GoesOn;
+  return answered(liveReadouts_.pulseYield(moment()));
 }
 
-bool TickEngine::idleStep() {
-  const bool stop = liveReadouts_.idleYield(moment());
+TickEngine::Yielded TickEngine::idleStep() {
+  return answered(liveReadouts_.idleYield(moment()));
+}
+
+// A pause leaves the rest of the yield for when the run goes on
+// (goOnFromPause).
+TickEngine::Yielded TickEngine::answered(bool stop) {
+  if (!stop && liveReadouts_.pausesAfterYield()) return Yielded::Pauses;
   afterYield();
-  return stop;
+  return stop ? Yielded::Stops : Yielded::GoesOn;
 }
 
 // The user may have changed the options during the yield.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 #include "AccelStateMachine.h"
 #include "CycleCounters.h"
@@ -41,6 +42,17 @@ class TickEngine {
   // ends the run as a failed RunOutcome, with the data log closed.
   RunOutcome run(const RunParameters& params, RunMode mode = RunMode::FastForward);
 
+  // The same run in slices, for a caller that must have control back while
+  // the run goes on: start() sets up and computes until the run ends or its
+  // readouts pause it at a yield (LiveReadouts::pausesAfterYield); goOn()
+  // carries on from the pause. Both return whether the run has ended; its
+  // outcome is then outcome(). A run paused and gone on at any yields is the
+  // run that run() computes, in every observable way.
+  bool start(const RunParameters& params, RunMode mode = RunMode::FastForward);
+  bool goOn();
+  bool paused() const { return paused_; }
+  const RunOutcome& outcome() const { return outcome_; }
+
   // What the run left: its state, the states it entered, its graph and its
   // log, as they stood at its end.
   const EngineState& state() const { return state_; }
@@ -53,9 +65,19 @@ class TickEngine {
   std::int64_t currentTick() const { return inLoop_ ? std::int64_t{state_.tickCount} + 1 : 0; }
 
  private:
+  // How a yield was answered.
+  enum class Yielded : std::uint8_t { GoesOn, Stops, Pauses };
+  // The loop's end: nullopt when the run has paused.
+  using LoopEnd = std::optional<RunEnd>;
+
+  // One slice: from set-up (`params`) or from the pause (nullptr) to the
+  // run's end or its next pause; whether the run has ended.
+  bool slice(const RunParameters* params);
+  LoopEnd goOnFromPause();
   void setUp(const RunParameters& params);
+  LoopEnd loop();
   template <RunMode Mode>
-  RunEnd tickLoop();
+  LoopEnd tickLoop();
   void tickBody();
   // Fast-forward (Stretch.cpp): how many ticks from the current one on can
   // be applied at once, and applying that many.
@@ -65,8 +87,9 @@ class TickEngine {
   RunMoment moment() const;
   TracePoint tracePoint() const;
   void pointPlotted();
-  bool pulseStep();
-  bool idleStep();
+  Yielded pulseStep();
+  Yielded idleStep();
+  Yielded answered(bool stop);
   void afterYield();
   void speedStep();
   void raiseSpeed();
@@ -88,6 +111,9 @@ class TickEngine {
   // Whether the plotted points go anywhere; points nobody keeps are counted.
   bool pointsKept_ = true;
   bool inLoop_ = false;
+  bool paused_ = false;
+  RunMode mode_ = RunMode::FastForward;
+  RunOutcome outcome_;
   // The cycles' directions, renewed in the cycle step after a change of
   // state (EngineState::phaseChanged).
   CycleDirection speedCycleDirection_ = CycleDirection::Hold;
