@@ -37,8 +37,6 @@ namespace tarvex::page {
 EM_JS(void, jsShowReadouts, (const double* values, std::uint32_t changed),
       { Module.page.showReadouts(HEAPF64.subarray(values >> 3, (values >> 3) + 8), changed); });
 EM_JS(void, jsDrawGraph, (), { Module.page.drawGraph(); });
-EM_JS(void, jsYieldToBrowser, (),
-      { Asyncify.handleSleep(function(wakeUp) { Module.page.yieldToBrowser(wakeUp); }); });
 
 void showReadouts(const std::array<std::int64_t, kReadoutCount>& values, std::uint32_t changed) {
   std::array<double, kReadoutCount> shown{};
@@ -47,9 +45,6 @@ void showReadouts(const std::array<std::int64_t, kReadoutCount>& values, std::ui
 }
 void drawGraph() {
   jsDrawGraph();
-}
-void yieldToBrowser() {
-  jsYieldToBrowser();
 }
 double nowMs() {
   return emscripten_get_now();
@@ -94,7 +89,9 @@ struct Page {
   CountedPicture picture;
   std::uint64_t changesDrawn = ~std::uint64_t{0};
   RunTrace trace;
-  PageReadouts* readouts = nullptr;  // during a run
+  // During a run: its readouts and the run itself, computed in slices.
+  std::optional<PageReadouts> readouts;
+  std::optional<RunSession> run;
   RunOutcome outcome;
   RunParameters typed;
   std::vector<std::uint8_t> rgba;
@@ -150,6 +147,21 @@ const char* kindName(ControlKind kind) {
       return "Line";
   }
   return "";
+}
+
+// What page_startRun and page_resumeRun return: how the run ended (0
+// completed, 1 stopped, 2 failed), or kRunPaused while it pauses for the
+// browser's turn.
+constexpr int kRunPaused = 3;
+
+int runSliceEnded(bool ended) {
+  Page& p = thePage();
+  if (!ended) return kRunPaused;
+  p.readouts->showChangedValues();
+  p.outcome = p.run->result().outcome;
+  p.run.reset();
+  p.readouts.reset();
+  return static_cast<int>(p.outcome.end);
 }
 
 }  // namespace
@@ -211,21 +223,20 @@ EMSCRIPTEN_KEEPALIVE void page_clickOption(int box) {
   form.setOptionValue(clicked, form.optionValue(clicked) == kUnchecked ? kChecked : kUnchecked);
 }
 
-// One run of the controls as they stand, the page handling its events at
-// the run's yields. Returns 0 completed, 1 stopped, 2 failed.
-EMSCRIPTEN_KEEPALIVE int page_run() {
+// One run of the controls as they stand, computed in slices: each call
+// computes until the run ends or pauses for the browser's turn (kRunPaused),
+// then page_resumeRun goes on after the turn.
+EMSCRIPTEN_KEEPALIVE int page_startRun() {
   page::Page& p = thePage();
-  page::PageReadouts readouts;
-  p.readouts = &readouts;
   p.trace.clear();
-  RunSession session(p.form, readouts);
-  session.drawOn(p.picture).traceTo(&p.trace).logTo(DataLog::kDefaultPath);
+  p.readouts.emplace();
+  p.run.emplace(p.form, *p.readouts);
+  p.run->drawOn(p.picture).traceTo(&p.trace).logTo(DataLog::kDefaultPath);
   p.typed = readRunParameters(p.form);
-  const RunResult result = session.run(p.typed);
-  readouts.showChangedValues();
-  p.readouts = nullptr;
-  p.outcome = result.outcome;
-  return static_cast<int>(result.outcome.end);
+  return page::runSliceEnded(p.run->start(p.typed));
+}
+EMSCRIPTEN_KEEPALIVE int page_resumeRun() {
+  return page::runSliceEnded(thePage().run->resume());
 }
 
 // A run nobody sees, right after the page has opened: the browser compiles
@@ -242,7 +253,7 @@ EMSCRIPTEN_KEEPALIVE void page_warmUp() {
 }
 
 EMSCRIPTEN_KEEPALIVE void page_requestStop() {
-  if (thePage().readouts != nullptr) thePage().readouts->requestStop();
+  if (thePage().readouts) thePage().readouts->requestStop();
 }
 
 // The last run's failure: the message, the engine's step, and the field to
