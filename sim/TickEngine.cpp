@@ -54,18 +54,10 @@ bool TickEngine::goOn() {
 
 bool TickEngine::slice(const RunParameters* params) {
   try {
-    LoopEnd end;
-    if (params != nullptr) {
-      setUp(*params);
-      end = loop();
-    } else {
-      end = goOnFromPause();
-    }
-    if (!end) {
-      paused_ = true;
-      return false;
-    }
-    outcome_.end = *end;
+    if (params != nullptr) setUp(*params);
+    const RunEnd end = params == nullptr && stoppedDuringPause() ? RunEnd::Stopped : loop();
+    if (paused_) return false;
+    outcome_.end = end;
     log_.closeLog();
     if (trace_ != nullptr) trace_->runEnded(tracePoint(), state_.params.range);
   } catch (const RunErrorException& e) {
@@ -78,17 +70,17 @@ bool TickEngine::slice(const RunParameters* params) {
   return true;
 }
 
-// The rest of the yield the run paused at, then the rest of its tick, then
-// the loop, as though the run had never left it.
-TickEngine::LoopEnd TickEngine::goOnFromPause() {
+// The rest of the yield the run paused at and, unless it ends there, the
+// rest of its tick: the loop then goes on as though the run had never left
+// it.
+bool TickEngine::stoppedDuringPause() {
   const bool stop = liveReadouts_.stopRequestedDuringPause();
   afterYield();
-  if (stop) return RunEnd::Stopped;
-  tickBody();
-  return loop();
+  if (!stop) tickBody();
+  return stop;
 }
 
-TickEngine::LoopEnd TickEngine::loop() {
+inline RunEnd TickEngine::loop() {
   return mode_ == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
                                        : tickLoop<RunMode::TickByTick>();
 }
@@ -174,7 +166,7 @@ inline void TickEngine::tickBody() {
 }
 
 template <RunMode Mode>
-TickEngine::LoopEnd TickEngine::tickLoop() {
+RunEnd TickEngine::tickLoop() {
   EngineState& s = state_;
   inLoop_ = true;
   for (;;) {
@@ -184,11 +176,9 @@ TickEngine::LoopEnd TickEngine::tickLoop() {
     if (s.pulseDue) {
       // Exit test: the requested pulses are out and the next one is due.
       if (s.outputPulseCount == s.params.outputPulses) return RunEnd::Completed;
-      if (const Yielded y = pulseStep(); y != Yielded::GoesOn) [[unlikely]]
-        return y == Yielded::Stops ? LoopEnd(RunEnd::Stopped) : std::nullopt;
+      if (pulseStep()) return RunEnd::Stopped;
     } else if (schedule_.idleYieldDue(s.tickCount)) [[unlikely]] {
-      if (const Yielded y = idleStep(); y != Yielded::GoesOn)
-        return y == Yielded::Stops ? LoopEnd(RunEnd::Stopped) : std::nullopt;
+      if (idleStep()) return RunEnd::Stopped;
     }
     tickBody();
   }
@@ -213,27 +203,27 @@ void TickEngine::pointPlotted() {
                         static_cast<float>(graph_.plotY()), state_.params.range});
 }
 
-TickEngine::Yielded TickEngine::pulseStep() {
+bool TickEngine::pulseStep() {
   EngineState& s = state_;
   machine_.accelerationPulseBookkeeping();
   ++s.outputPulseCount;
   liveReadouts_.showReadout(Readout::OutputPulses, s.outputPulseCount);
   machine_.afterOutputPulse();
   if (!schedule_.pulseYields(s.outputPulseCount, s.tickCount, phases_.entries().size()))
-    return Yielded::GoesOn;
+    return false;
   return answered(liveReadouts_.pulseYield(moment()));
 }
 
-TickEngine::Yielded TickEngine::idleStep() {
+bool TickEngine::idleStep() {
   return answered(liveReadouts_.idleYield(moment()));
 }
 
 // A pause leaves the rest of the yield for when the run goes on
 // (goOnFromPause).
-TickEngine::Yielded TickEngine::answered(bool stop) {
-  if (!stop && liveReadouts_.pausesAfterYield()) return Yielded::Pauses;
+bool TickEngine::answered(bool stop) {
+  if (!stop && liveReadouts_.pausesAfterYield()) return paused_ = true;
   afterYield();
-  return stop ? Yielded::Stops : Yielded::GoesOn;
+  return stop;
 }
 
 // The user may have changed the options during the yield.

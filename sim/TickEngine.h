@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 
 #include "AccelStateMachine.h"
 #include "CycleCounters.h"
@@ -65,19 +64,16 @@ class TickEngine {
   std::int64_t currentTick() const { return inLoop_ ? std::int64_t{state_.tickCount} + 1 : 0; }
 
  private:
-  // How a yield was answered.
-  enum class Yielded : std::uint8_t { GoesOn, Stops, Pauses };
-  // The loop's end: nullopt when the run has paused.
-  using LoopEnd = std::optional<RunEnd>;
-
   // One slice: from set-up (`params`) or from the pause (nullptr) to the
   // run's end or its next pause; whether the run has ended.
   bool slice(const RunParameters* params);
-  LoopEnd goOnFromPause();
+  bool stoppedDuringPause();
   void setUp(const RunParameters& params);
-  LoopEnd loop();
+  // The tick loop, until the run ends or pauses (then paused_ is set and
+  // what it returns means nothing).
+  RunEnd loop();
   template <RunMode Mode>
-  LoopEnd tickLoop();
+  RunEnd tickLoop();
   void tickBody();
   // Fast-forward (Stretch.cpp): how many ticks from the current one on can
   // be applied at once, and applying that many.
@@ -87,9 +83,10 @@ class TickEngine {
   RunMoment moment() const;
   TracePoint tracePoint() const;
   void pointPlotted();
-  Yielded pulseStep();
-  Yielded idleStep();
-  Yielded answered(bool stop);
+  // Whether the run leaves the loop at this step: stopped or paused.
+  bool pulseStep();
+  bool idleStep();
+  bool answered(bool stop);
   void afterYield();
   void speedStep();
   void raiseSpeed();
