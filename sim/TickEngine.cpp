@@ -219,7 +219,7 @@ bool TickEngine::idleStep() {
 }
 
 // A pause leaves the rest of the yield for when the run goes on
-// (goOnFromPause).
+// (stoppedDuringPause).
 bool TickEngine::answered(bool stop) {
   if (!stop && liveReadouts_.pausesAfterYield()) return paused_ = true;
   afterYield();

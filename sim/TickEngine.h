@@ -49,7 +49,6 @@ class TickEngine {
   // run that run() computes, in every observable way.
   bool start(const RunParameters& params, RunMode mode = RunMode::FastForward);
   bool goOn();
-  bool paused() const { return paused_; }
   const RunOutcome& outcome() const { return outcome_; }
 
   // What the run left: its state, the states it entered, its graph and its
