@@ -3,6 +3,14 @@
 #include <utility>
 
 namespace tarvex {
+// A run's engine, kept while the run goes on in slices.
+struct RunSession::ActiveRun {
+  explicit ActiveRun(RunSession& session)
+      : engine(session.options_, session.readouts_, *session.picture_, session.trace_,
+               session.logPath_) {}
+  TickEngine engine;
+};
+
 RunSession::RunSession(FormControls& form, LiveReadouts& readouts)
     : form_(&form),
       formOptions_(std::in_place, form),
@@ -11,6 +19,8 @@ RunSession::RunSession(FormControls& form, LiveReadouts& readouts)
 
 RunSession::RunSession(RunOptionSource& options, LiveReadouts& readouts)
     : options_(options), readouts_(readouts) {}
+
+RunSession::~RunSession() = default;
 
 RunSession& RunSession::drawOn(GraphSurface& picture) {
   picture_ = &picture;
@@ -37,9 +47,27 @@ RunResult RunSession::run() {
 }
 
 RunResult RunSession::run(const RunParameters& params) {
-  TickEngine engine(options_, readouts_, *picture_, trace_, logPath_);
+  ActiveRun active(*this);
+  active.engine.run(params, mode_);
+  return resultOf(active.engine);
+}
+
+bool RunSession::start(const RunParameters& params) {
+  sliced_ = std::make_unique<ActiveRun>(*this);
+  return sliced_->engine.start(params, mode_);
+}
+
+bool RunSession::resume() {
+  return sliced_->engine.goOn();
+}
+
+RunResult RunSession::result() const {
+  return resultOf(sliced_->engine);
+}
+
+RunResult RunSession::resultOf(const TickEngine& engine) {
   RunResult result;
-  result.outcome = engine.run(params, mode_);
+  result.outcome = engine.outcome();
   result.phases = engine.phases().entries();
   result.range = engine.state().params.range;
   result.peakSpeed = engine.state().peakSpeed;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -43,6 +44,7 @@ class RunSession {
   RunSession(FormControls& form, LiveReadouts& readouts);
   // A run whose options come from `options`.
   RunSession(RunOptionSource& options, LiveReadouts& readouts);
+  ~RunSession();
   RunSession(const RunSession&) = delete;
   RunSession& operator=(const RunSession&) = delete;
 
@@ -57,7 +59,20 @@ class RunSession {
   RunResult run();
   RunResult run(const RunParameters& params);
 
+  // The same run in slices, for a caller that must have control back while
+  // the run goes on (the page, which gives the browser its turns between
+  // slices): start() sets up and computes until the run ends or its readouts
+  // pause it at a yield (LiveReadouts::pausesAfterYield); resume() carries on
+  // from the pause. Both return whether the run has ended; result() is then
+  // what run() would have returned.
+  bool start(const RunParameters& params);
+  bool resume();
+  RunResult result() const;
+
  private:
+  struct ActiveRun;
+  static RunResult resultOf(const TickEngine& engine);
+
   FormControls* form_ = nullptr;
   std::optional<FormOptions> formOptions_;
   RunOptionSource& options_;
@@ -67,6 +82,7 @@ class RunSession {
   TraceSink* trace_ = nullptr;
   std::filesystem::path logPath_;
   RunMode mode_ = RunMode::FastForward;
+  std::unique_ptr<ActiveRun> sliced_;  // the run start() began
 };
 
 }  // namespace tarvex

@@ -60,6 +60,11 @@ class ScreenPacing {
     turnPending_ = false;
   }
   std::int64_t lastTurnNs() const { return lastTurnNs_; }
+  // The run has paused between two turns without the screen taking one (a
+  // page lets the browser handle its events more often than it shows the
+  // readouts); `nowNs` is when the pause ended. The pause does not count as
+  // computation.
+  void pausedBetweenTurns(std::int64_t nowNs) { lastLookNs_ = nowNs; }
 
  private:
   std::int64_t turnIntervalNs_;

@@ -62,6 +62,15 @@ class LiveReadouts {
   // ticks, so that a run stays stoppable and responsive however few pulses
   // it asks to yield at.
   virtual bool idleYield(const RunMoment& at) = 0;
+  // After a yield that has not stopped the run: whether the run pauses
+  // there. A paused run returns from TickEngine::start or goOn with its state
+  // intact, so that whoever computes it can hand others their turn (the page
+  // lets the browser handle its events); goOn then carries on from the yield
+  // as though the yield had lasted all that time. Asked only at yields.
+  virtual bool pausesAfterYield() { return false; }
+  // As a paused run goes on: whether a stop has been requested during the
+  // pause. The run then ends at the yield it paused at.
+  virtual bool stopRequestedDuringPause() { return false; }
 };
 
 // Readouts that show nothing and never stop: for runs nobody watches.

@@ -32,24 +32,57 @@ TickEngine::TickEngine(RunOptionSource& options, LiveReadouts& readouts, GraphSu
       pointsKept_(trace != nullptr || surface.keepsPoints()) {}
 
 RunOutcome TickEngine::run(const RunParameters& params, RunMode mode) {
+  for (bool ended = start(params, mode); !ended;) ended = goOn();
+  return outcome_;
+}
+
+bool TickEngine::start(const RunParameters& params, RunMode mode) {
   state_ = EngineState{};
   phases_.clear();
   inLoop_ = false;
-  RunOutcome outcome;
+  paused_ = false;
+  mode_ = mode;
+  outcome_ = RunOutcome{};
+  return slice(&params);
+}
+
+bool TickEngine::goOn() {
+  if (!paused_) return true;
+  paused_ = false;
+  return slice(nullptr);
+}
+
+bool TickEngine::slice(const RunParameters* params) {
   try {
-    setUp(params);
-    outcome.end = mode == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
-                                               : tickLoop<RunMode::TickByTick>();
+    if (params != nullptr) setUp(*params);
+    const RunEnd end = params == nullptr && stoppedDuringPause() ? RunEnd::Stopped : loop();
+    if (paused_) return false;
+    outcome_.end = end;
     log_.closeLog();
     if (trace_ != nullptr) trace_->runEnded(tracePoint(), state_.params.range);
   } catch (const RunErrorException& e) {
     log_.closeAfterFailure();
-    outcome.end = RunEnd::Failed;
-    outcome.failure = e.failure;
+    outcome_.end = RunEnd::Failed;
+    outcome_.failure = e.failure;
   }
-  outcome.ticks = state_.tickCount;
-  outcome.pulses = state_.outputPulseCount;
-  return outcome;
+  outcome_.ticks = state_.tickCount;
+  outcome_.pulses = state_.outputPulseCount;
+  return true;
+}
+
+// The rest of the yield the run paused at and, unless it ends there, the
+// rest of its tick: the loop then goes on as though the run had never left
+// it.
+bool TickEngine::stoppedDuringPause() {
+  const bool stop = liveReadouts_.stopRequestedDuringPause();
+  afterYield();
+  if (!stop) tickBody();
+  return stop;
+}
+
+inline RunEnd TickEngine::loop() {
+  return mode_ == RunMode::FastForward ? tickLoop<RunMode::FastForward>()
+                                       : tickLoop<RunMode::TickByTick>();
 }
 
 void TickEngine::setUp(const RunParameters& params) {
@@ -178,13 +211,17 @@ bool TickEngine::pulseStep() {
   machine_.afterOutputPulse();
   if (!schedule_.pulseYields(s.outputPulseCount, s.tickCount, phases_.entries().size()))
     return false;
-  const bool stop = liveReadouts_.pulseYield(moment());
-  afterYield();
-  return stop;
+  return answered(liveReadouts_.pulseYield(moment()));
 }
 
 bool TickEngine::idleStep() {
-  const bool stop = liveReadouts_.idleYield(moment());
+  return answered(liveReadouts_.idleYield(moment()));
+}
+
+// A pause leaves the rest of the yield for when the run goes on
+// (stoppedDuringPause).
+bool TickEngine::answered(bool stop) {
+  if (!stop && liveReadouts_.pausesAfterYield()) return paused_ = true;
   afterYield();
   return stop;
 }

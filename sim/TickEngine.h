@@ -41,6 +41,16 @@ class TickEngine {
   // ends the run as a failed RunOutcome, with the data log closed.
   RunOutcome run(const RunParameters& params, RunMode mode = RunMode::FastForward);
 
+  // The same run in slices, for a caller that must have control back while
+  // the run goes on: start() sets up and computes until the run ends or its
+  // readouts pause it at a yield (LiveReadouts::pausesAfterYield); goOn()
+  // carries on from the pause. Both return whether the run has ended; its
+  // outcome is then outcome(). A run paused and gone on at any yields is the
+  // run that run() computes, in every observable way.
+  bool start(const RunParameters& params, RunMode mode = RunMode::FastForward);
+  bool goOn();
+  const RunOutcome& outcome() const { return outcome_; }
+
   // What the run left: its state, the states it entered, its graph and its
   // log, as they stood at its end.
   const EngineState& state() const { return state_; }
@@ -53,7 +63,14 @@ class TickEngine {
   std::int64_t currentTick() const { return inLoop_ ? std::int64_t{state_.tickCount} + 1 : 0; }
 
  private:
+  // One slice: from set-up (`params`) or from the pause (nullptr) to the
+  // run's end or its next pause; whether the run has ended.
+  bool slice(const RunParameters* params);
+  bool stoppedDuringPause();
   void setUp(const RunParameters& params);
+  // The tick loop, until the run ends or pauses (then paused_ is set and
+  // what it returns means nothing).
+  RunEnd loop();
   template <RunMode Mode>
   RunEnd tickLoop();
   void tickBody();
@@ -65,8 +82,10 @@ class TickEngine {
   RunMoment moment() const;
   TracePoint tracePoint() const;
   void pointPlotted();
+  // Whether the run leaves the loop at this step: stopped or paused.
   bool pulseStep();
   bool idleStep();
+  bool answered(bool stop);
   void afterYield();
   void speedStep();
   void raiseSpeed();
@@ -88,6 +107,9 @@ class TickEngine {
   // Whether the plotted points go anywhere; points nobody keeps are counted.
   bool pointsKept_ = true;
   bool inLoop_ = false;
+  bool paused_ = false;
+  RunMode mode_ = RunMode::FastForward;
+  RunOutcome outcome_;
   // The cycles' directions, renewed in the cycle step after a change of
   // state (EngineState::phaseChanged).
   CycleDirection speedCycleDirection_ = CycleDirection::Hold;

@@ -47,8 +47,6 @@ namespace tarvex::page {
 EM_JS(void, jsShowReadouts, (const double* values, std::uint32_t changed),
       { Module.page.showReadouts(HEAPF64.subarray(values >> 3, (values >> 3) + 8), changed); });
 EM_JS(void, jsDrawGraph, (), { Module.page.drawGraph(); });
-EM_JS(void, jsYieldToBrowser, (),
-      { Asyncify.handleSleep(function(wakeUp) { Module.page.yieldToBrowser(wakeUp); }); });
 
 // The design's worker tells the page how far its search has come.
 EM_JS(void, jsDesignProgress, (double candidatesRun), { postMessage({progress : candidatesRun}); });
@@ -60,9 +58,6 @@ void showReadouts(const std::array<std::int64_t, kReadoutCount>& values, std::ui
 }
 void drawGraph() {
   jsDrawGraph();
-}
-void yieldToBrowser() {
-  jsYieldToBrowser();
 }
 double nowMs() {
   return emscripten_get_now();
@@ -133,7 +128,9 @@ struct Page {
   CountedPicture picture;
   std::uint64_t changesDrawn = ~std::uint64_t{0};
   RunTrace trace;
-  PageReadouts* readouts = nullptr;  // during a run
+  // During a run: its readouts and the run itself, computed in slices.
+  std::optional<PageReadouts> readouts;
+  std::optional<RunSession> run;
   RunOutcome outcome;
   RunParameters typed;
   std::vector<std::uint8_t> rgba;
@@ -206,10 +203,10 @@ void recordRunEnd(Page& p, const RunResult& result) {
 // The run the graph shows, the earlier ones under it: the one going on, or
 // the last; nothing before the first. Whether it has drawn a curve.
 const KeptRun* shownRun(const Page& p) {
-  return p.readouts != nullptr ? &p.starting : p.current ? &*p.current : nullptr;
+  return p.readouts ? &p.starting : p.current ? &*p.current : nullptr;
 }
 bool drewCurve(const Page& p) {
-  return !(p.readouts != nullptr ? p.trace : p.current->trace).points().empty();
+  return !(p.readouts ? p.trace : p.current->trace).points().empty();
 }
 
 // The earlier runs shown: none unless they are kept, and none where the
@@ -287,6 +284,24 @@ const char* kindName(ControlKind kind) {
   return "";
 }
 
+// What page_startRun and page_resumeRun return: how the run ended (0
+// completed, 1 stopped, 2 failed), or kRunPaused while it pauses for the
+// browser's turn.
+constexpr int kRunPaused = 3;
+
+int runSliceEnded(bool ended) {
+  Page& p = thePage();
+  if (!ended) return kRunPaused;
+  p.readouts->showChangedValues();
+  const RunResult result = p.run->result();
+  p.outcome = result.outcome;
+  p.result = result;
+  recordRunEnd(p, result);
+  p.run.reset();
+  p.readouts.reset();
+  return static_cast<int>(p.outcome.end);
+}
+
 }  // namespace
 }  // namespace tarvex::page
 
@@ -348,31 +363,28 @@ EMSCRIPTEN_KEEPALIVE void page_clickOption(int box) {
   FormModel& form = thePage().form;
   const CheckBox clicked = checkBoxNumber(box);
   form.setOptionValue(clicked, form.optionValue(clicked) == kUnchecked ? kChecked : kUnchecked);
-  if (thePage().readouts != nullptr && form.optionValue(CheckBox::Check7) != kChecked)
+  if (thePage().readouts && form.optionValue(CheckBox::Check7) != kChecked)
     thePage().symmetric = false;
-  if (thePage().readouts != nullptr) thePage().starting.optionsChanged = true;
+  if (thePage().readouts) thePage().starting.optionsChanged = true;
 }
 
-// One run of the controls as they stand, the page handling its events at
-// the run's yields. Returns 0 completed, 1 stopped, 2 failed.
-EMSCRIPTEN_KEEPALIVE int page_run() {
+// One run of the controls as they stand, computed in slices: each call
+// computes until the run ends or pauses for the browser's turn (kRunPaused),
+// then page_resumeRun goes on after the turn.
+EMSCRIPTEN_KEEPALIVE int page_startRun() {
   page::Page& p = thePage();
-  page::PageReadouts readouts;
-  p.readouts = &readouts;
   p.trace.clear();
-  RunSession session(p.form, readouts);
-  session.drawOn(p.picture).traceTo(&p.trace).logTo(DataLog::kDefaultPath);
+  p.readouts.emplace();
+  p.run.emplace(p.form, *p.readouts);
+  p.run->drawOn(p.picture).traceTo(&p.trace).logTo(DataLog::kDefaultPath);
   p.typed = readRunParameters(p.form);
   p.sCurve = p.form.optionValue(CheckBox::Check4) == kChecked;
   p.symmetric = p.form.optionValue(CheckBox::Check7) == kChecked;
   page::keepLastRun(p);
-  const RunResult result = session.run(p.typed);
-  readouts.showChangedValues();
-  p.readouts = nullptr;
-  p.outcome = result.outcome;
-  p.result = result;
-  page::recordRunEnd(p, result);
-  return static_cast<int>(result.outcome.end);
+  return page::runSliceEnded(p.run->start(p.typed));
+}
+EMSCRIPTEN_KEEPALIVE int page_resumeRun() {
+  return page::runSliceEnded(thePage().run->resume());
 }
 
 // A run nobody sees, right after the page has opened: the browser compiles
@@ -389,7 +401,7 @@ EMSCRIPTEN_KEEPALIVE void page_warmUp() {
 }
 
 EMSCRIPTEN_KEEPALIVE void page_requestStop() {
-  if (thePage().readouts != nullptr) thePage().readouts->requestStop();
+  if (thePage().readouts) thePage().readouts->requestStop();
 }
 
 // The last run's failure: the message, the engine's step, and the field to

@@ -9,10 +9,12 @@ import { pathToFileURL } from "node:url";
 
 const root = resolve(new URL("../..", import.meta.url).pathname);
 const { chromium } = await import(pathToFileURL(`${root}/tests/web/node_modules/playwright-core/index.mjs`));
-const nativeTimes = `${root}/build/release/bench/web/tick_loop_times`;
-const wasmTimes = `${root}/build/web/bench/web/tick_loop_times.js`;
+// Other builds of the same programs may be named, to compare them side by
+// side: TARVEX_NATIVE_TIMES, TARVEX_WASM_TIMES, TARVEX_PAGE.
+const nativeTimes = process.env.TARVEX_NATIVE_TIMES ?? `${root}/build/release/bench/web/tick_loop_times`;
+const wasmTimes = process.env.TARVEX_WASM_TIMES ?? `${root}/build/web/bench/web/tick_loop_times.js`;
 const batch = `${root}/build/release/cli/tarvex-batch`;
-const page = pathToFileURL(`${root}/build/web/tarvex-sim.html`).href;
+const page = pathToFileURL(process.env.TARVEX_PAGE ?? `${root}/build/web/tarvex-sim.html`).href;
 
 const parse = (text) => Object.fromEntries(text.trim().split("\n").map((l) => l.split(" ")).map(([k, v]) => [k, Number(v)]));
 const native = parse(execFileSync(nativeTimes).toString());

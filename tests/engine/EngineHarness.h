@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -59,6 +60,10 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
   // with the last value shown of every readout instead of every readout.
   std::function<YieldRequest(const RunMoment&)> yieldPlan;
   std::array<std::int64_t, kReadoutCount> latest{};
+  // When set, the run pauses after every yield, and the yield's answer (the
+  // stop, the changes of duringYield) is given only as it goes on, as a page
+  // answers after the browser's turn.
+  bool pauseAtYields = false;
 
   void clearStop() override { note("clearStop"); }
   void showReadout(Readout r, std::int64_t value) override {
@@ -89,17 +94,23 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
                         (yieldPlan ? latestShown() : ""));
     else
       yields.push_back({Readout::OutputPulses, pulse, engine->currentTick(), engine->state()});
-    if (duringYield) duringYield(pulse);
-    return pulse == stopAtPulse || pastTickBudget();
+    return answer([this, pulse] {
+      if (duringYield) duringYield(pulse);
+      return pulse == stopAtPulse || pastTickBudget();
+    });
   }
   bool idleYield(const RunMoment& at) override {
     idleYieldTicks.push_back(at.tick);
-    if (duringIdleYield) duringIdleYield();
     if (events)
       events->push_back("idle@" + std::to_string(engine->currentTick()) +
                         (yieldPlan ? latestShown() : ""));
-    return static_cast<int>(idleYieldTicks.size()) == stopAtIdleYield || pastTickBudget();
+    return answer([this] {
+      if (duringIdleYield) duringIdleYield();
+      return static_cast<int>(idleYieldTicks.size()) == stopAtIdleYield || pastTickBudget();
+    });
   }
+  bool pausesAfterYield() override { return pauseAtYields; }
+  bool stopRequestedDuringPause() override { return std::exchange(pendingAnswer_, {})(); }
   void clearGraph() override { note("clearGraph"); }
   void drawLine(float x1, float y1, float x2, float y2) override {
     note("line " + std::to_string(int(x1)) + "," + std::to_string(int(y1)) + " " +
@@ -111,6 +122,12 @@ class Recorder final : public LiveReadouts, public GraphSurface, public TraceSin
   void setTimeAxisCaption(std::string_view c) override { note("caption " + std::string(c)); }
 
  private:
+  std::function<bool()> pendingAnswer_;
+  bool answer(std::function<bool()> answer) {
+    if (!pauseAtYields) return answer();
+    pendingAnswer_ = std::move(answer);
+    return false;
+  }
   bool pastTickBudget() const {
     return stopAfterTick >= 0 && engine->currentTick() > stopAfterTick;
   }
@@ -166,6 +183,13 @@ struct EngineRun {
     return *this;
   }
   RunOutcome run(RunMode mode = RunMode::FastForward) { return outcome = engine.run(params, mode); }
+  // The run in slices, paused at every yield (Recorder::pauseAtYields), as
+  // a page computes it.
+  RunOutcome runInSlices(RunMode mode) {
+    rec.pauseAtYields = true;
+    for (bool ended = engine.start(params, mode); !ended; ended = engine.goOn()) ++pauses;
+    return outcome = engine.outcome();
+  }
   std::vector<Shown> of(Readout r) const {
     std::vector<Shown> out;
     for (const Shown& s : rec.shown)
@@ -193,6 +217,7 @@ struct EngineRun {
   NullGraphSurface nowhere;
   TickEngine engine;
   RunOutcome outcome;
+  int pauses = 0;
 };
 
 }  // namespace tarvex::test

@@ -1,6 +1,7 @@
 // Fast-forward against tick by tick on seeded random runs and on long moves:
 // the same outcome, readouts, yields, phases, points and log bytes, whether
-// the readouts ask for a yield at every pulse or only at a few.
+// the readouts ask for a yield at every pulse or only at a few, and whether
+// the run is computed at once or in slices, paused at every yield.
 #include <random>
 #include <sstream>
 
@@ -92,6 +93,7 @@ struct Trace {
   std::vector<std::string> events;
   std::vector<Point> points;
   std::string log;
+  int pauses = 0;
 };
 
 // The next pulse after `pulses` among the case's changes and its stop.
@@ -103,7 +105,7 @@ YieldRequest sparsePlan(const Case& c, std::int64_t pulses) {
   return {next, c.yieldAfterStateChange};
 }
 
-Trace runCase(const Case& c, RunMode mode) {
+Trace runCase(const Case& c, RunMode mode, bool inSlices = false) {
   EngineRun r({}, c.tracePoints);
   if (c.sparseYields)
     r.rec.yieldPlan = [&c](const RunMoment& at) { return sparsePlan(c, at.pulses); };
@@ -122,7 +124,8 @@ Trace runCase(const Case& c, RunMode mode) {
   };
   Trace t;
   r.rec.events = &t.events;
-  t.outcome = r.run(mode);
+  t.outcome = inSlices ? r.runInSlices(mode) : r.run(mode);
+  t.pauses = r.pauses;
   t.points = std::move(r.rec.points);
   t.log = readFile(r.logPath);
   // What stays of the run: the last readouts, the phases and the graph.
@@ -137,22 +140,48 @@ Trace runCase(const Case& c, RunMode mode) {
   return t;
 }
 
-// How the run ended, both ways alike.
-RunEnd expectSameRun(const Case& c) {
-  const Trace fast = runCase(c, RunMode::FastForward);
-  const Trace slow = runCase(c, RunMode::TickByTick);
-  EXPECT_EQ(std::tie(fast.outcome.end, fast.outcome.ticks, fast.outcome.pulses),
+void expectSame(const Trace& run, const Trace& slow) {
+  EXPECT_EQ(std::tie(run.outcome.end, run.outcome.ticks, run.outcome.pulses),
             std::tie(slow.outcome.end, slow.outcome.ticks, slow.outcome.pulses));
-  EXPECT_EQ(fast.outcome.failure, slow.outcome.failure);
-  EXPECT_EQ(fast.events, slow.events);
-  EXPECT_EQ(fast.points, slow.points);
-  EXPECT_EQ(fast.log, slow.log);
-  return slow.outcome.end;
+  EXPECT_EQ(run.outcome.failure, slow.outcome.failure);
+  EXPECT_EQ(run.events, slow.events);
+  EXPECT_EQ(run.points, slow.points);
+  EXPECT_EQ(run.log, slow.log);
+}
+
+struct SameRun {
+  RunEnd end;
+  int pauses;  // of the runs in slices
+};
+
+// How the run ended, every way alike: tick by tick at once against fast-
+// forward at once and in slices, and (`slowInSlices`, every other random run)
+// tick by tick in slices.
+SameRun expectSameRun(const Case& c, bool slowInSlices) {
+  const Trace slow = runCase(c, RunMode::TickByTick);
+  SameRun same{slow.outcome.end, 0};
+  {
+    SCOPED_TRACE("fast-forward");
+    expectSame(runCase(c, RunMode::FastForward), slow);
+  }
+  {
+    SCOPED_TRACE("fast-forward in slices");
+    const Trace sliced = runCase(c, RunMode::FastForward, true);
+    expectSame(sliced, slow);
+    same.pauses += sliced.pauses;
+  }
+  if (slowInSlices) {
+    SCOPED_TRACE("tick by tick in slices");
+    const Trace sliced = runCase(c, RunMode::TickByTick, true);
+    expectSame(sliced, slow);
+    same.pauses += sliced.pauses;
+  }
+  return same;
 }
 
 TEST(FastForward, AgreesWithTickByTickOnRandomRuns) {
   const int cases = static_cast<int>(setting("TARVEX_FF_CASES", 300));
-  int ends[3] = {};
+  int ends[3] = {}, pauses = 0;
   for (int i = 0; i < cases; ++i) {
     const std::uint64_t seed = setting("TARVEX_FF_FIRST_SEED", 1) + static_cast<std::uint64_t>(i);
     const Case c = makeCase(seed);
@@ -163,20 +192,26 @@ TEST(FastForward, AgreesWithTickByTickOnRandomRuns) {
                  std::to_string(int(c.options.automatic)) +
                  std::to_string(int(c.options.symmetricDecel)) + " sparse " +
                  std::to_string(c.sparseYields) + std::to_string(c.yieldAfterStateChange) +
-                 " changes" + [&c] {
+                 " changes" +
+                 [&c] {
                    std::string t;
                    for (const auto& [pulse, option, value] : c.changes)
                      t += " " + std::to_string(pulse) + ":" + std::to_string(option) + ":" +
                           std::to_string(int(value));
                    return t;
-                 }() + " stop " + std::to_string(c.stopAtPulse));
-    ++ends[static_cast<int>(expectSameRun(c))];
+                 }() +
+                 " stop " + std::to_string(c.stopAtPulse));
+    const SameRun same = expectSameRun(c, seed % 2 == 1);
+    ++ends[static_cast<int>(same.end)];
+    pauses += same.pauses;
     if (HasFailure()) return;
   }
   std::printf("%d cases: %d completed, %d stopped, %d failed\n", cases, ends[0], ends[1], ends[2]);
   // The generator must reach all three ends, or the comparison proves little.
   if (cases >= 100)
     for (const int n : ends) EXPECT_GT(n, cases / 20);
+  // Runs in slices pause at each of their yields.
+  EXPECT_GT(pauses, cases);
 }
 
 }  // namespace
@@ -253,8 +288,9 @@ TEST(FastForward, AgreesWithTickByTickOnLongMoves) {
       {false, "R=2147483647 A=5 D=0 AO=2147000000 SV=108 V=32767 P=2147483647 asymmetric"},
       {false, "R=2147483647 A=5 D=-3 AO=2147000000 SV=108 V=32767 P=2147483647 asymmetric counted"},
       // Asymmetric estimate steps still due when the speed is reached.
-      {false, "R=37957 A=3252 D=1913 AO=-3 K=287 L=66 SV=52 V=49 P=407 DP=1011 time=3.701 "
-              "pps=61541 linear asymmetric"},
+      {false,
+       "R=37957 A=3252 D=1913 AO=-3 K=287 L=66 SV=52 V=49 P=407 DP=1011 time=3.701 "
+       "pps=61541 linear asymmetric"},
       // The acceleration pulses overflow in the middle of a stretch.
       {false,
        "R=100000 A=200 K=3000 V=10000 AO=2147000000 P=2147483647 DP=2147483647 manual "
@@ -268,7 +304,7 @@ TEST(FastForward, AgreesWithTickByTickOnLongMoves) {
   for (const auto& move : moves) {
     if (move.long_ && !all) continue;
     SCOPED_TRACE(move.words);
-    expectSameRun(longMove(move.words));
+    expectSameRun(longMove(move.words), false);
     if (HasFailure()) return;
   }
 }
