@@ -195,13 +195,13 @@ std::string overrunSvg(double markerY) {
 }
 
 double lastColumnY(const RecordedRun& run, const GraphScales& scales) {
-  if (run.trace.points().empty() || run.range == 0) return 0.0;
+  if (run.trace.points().empty() || run.result.range == 0) return 0.0;
   // Where the curve reaches the last column, before its pile there.
   const auto& points = run.trace.points();
   const TracePoint& last =
       points[std::min(points.size() - 1, std::size_t(SpeedGraph::kLastColumn))];
   return pixelOfTwips(std::max(
-      scales.yOfPulsesPerSecond(units::pulsesPerSecond(last.speedCounter, run.range)), 0.0));
+      scales.yOfPulsesPerSecond(units::pulsesPerSecond(last.speedCounter, run.result.range)), 0.0));
 }
 
 void paintInkOnly(QPainter& painter, const GraphPicture& picture, double scale) {
@@ -233,14 +233,15 @@ int freeColour(const std::vector<std::shared_ptr<const RecordedRun>>& runs) {
 std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
                                                   const GraphScales& scales) {
   std::vector<GraphPicture::TwipPoint> points;
-  if (run.range == 0) return points;
+  if (run.result.range == 0) return points;
   points.reserve(run.trace.points().size());
   // At a run's own scales points past the last column stay on it, as the
   // chip's graph keeps them; a zoomed view cuts the curve at its edges.
   const bool pile = !scales.zoomed();
   for (const TracePoint& p : run.trace.points()) {
     const double x = scales.xOfTicks(p.tick);
-    const double y = scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.range));
+    const double y =
+        scales.yOfPulsesPerSecond(units::pulsesPerSecond(p.speedCounter, run.result.range));
     points.push_back(pile ? GraphPicture::TwipPoint{std::min(x, double(SpeedGraph::kLastColumn)),
                                                     std::max(y, 0.0)}
                           : GraphPicture::TwipPoint{x, y});

@@ -509,17 +509,17 @@ void PictureBox::clearEarlierRuns() {
 }
 
 void PictureBox::fitToRun() {
-  if (runActive_ || !run_ || run_->trace.points().empty() || run_->range == 0) return;
+  if (runActive_ || !run_ || run_->trace.points().empty() || run_->result.range == 0) return;
   // The time scale ends with the longest shown run, the speed scale a tenth
   // above the highest peak.
   std::vector<const RecordedRun*> shown = shownEarlierRuns();
   shown.push_back(run_.get());
   double seconds = 0.0, peak = 0.0;
   for (const RecordedRun* run : shown) {
-    seconds = std::max(seconds, units::secondsOfTicks(run->outcome.ticks));
-    if (run->range != 0)
+    seconds = std::max(seconds, units::secondsOfTicks(run->result.outcome.ticks));
+    if (run->result.range != 0)
       for (const TracePoint& p : run->trace.points())
-        peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run->range)));
+        peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run->result.range)));
   }
   const std::optional<GraphScales> field = scalesOf(run_->recipe);
   const double pps = peak > 0.0 ? peak * kPeakMargin : field ? field->pulsesPerSecond : 1.0;

@@ -28,11 +28,11 @@ QString speed(std::int64_t speedCounter, std::int32_t range) {
 }
 
 QString outcomeText(const RecordedRun& run) {
-  switch (run.outcome.end) {
+  switch (run.result.outcome.end) {
     case RunEnd::Completed:
       return QStringLiteral("完了");
     case RunEnd::Stopped:
-      return QStringLiteral("停止（出力パルス %1 で停止）").arg(run.outcome.pulses);
+      return QStringLiteral("停止（出力パルス %1 で停止）").arg(run.result.outcome.pulses);
     case RunEnd::Failed:
       break;
   }
@@ -58,11 +58,11 @@ QList<QStringList> summaryRows(const RecordedRun& run) {
   const auto shown = [&](Readout r) { return run.readouts[static_cast<std::size_t>(r)]; };
   QList<QStringList> rows{
       {QStringLiteral("結果"), outcomeText(run)},
-      {QStringLiteral("移動時間 [s]"), seconds(run.outcome.ticks)},
-      {QStringLiteral("ティック数"), QString::number(run.outcome.ticks)},
-      {QStringLiteral("出力パルス"), QString::number(run.outcome.pulses)},
-      {QStringLiteral("ピーク速度（速度カウンタ）"), QString::number(run.peakSpeed)},
-      {QStringLiteral("ピーク速度 [pps]"), speed(run.peakSpeed, run.range)},
+      {QStringLiteral("移動時間 [s]"), seconds(run.result.outcome.ticks)},
+      {QStringLiteral("ティック数"), QString::number(run.result.outcome.ticks)},
+      {QStringLiteral("出力パルス"), QString::number(run.result.outcome.pulses)},
+      {QStringLiteral("ピーク速度（速度カウンタ）"), QString::number(run.result.peakSpeed)},
+      {QStringLiteral("ピーク速度 [pps]"), speed(run.result.peakSpeed, run.result.range)},
       {QStringLiteral("加速パルス"), shown(Readout::AccelPulses)},
       {QStringLiteral("引きずりパルス数"), shown(Readout::DragPulses)},
       {QStringLiteral("三角防止作動"), shown(Readout::TriangleIndicator) == QLatin1String("1")
@@ -106,8 +106,8 @@ std::optional<Figure> peakRate(const RecordedRun& run, bool deceleration) {
   forRampPoints(run.trace, deceleration, [&](const TracePoint& p) {
     if (!peak || p.accelCounter > *peak) peak = p.accelCounter;
   });
-  if (!peak || run.range <= 0) return std::nullopt;
-  return figureOf(units::pulsesPerSecondSquared(*peak, run.range), QStringLiteral("pps/s"));
+  if (!peak || run.result.range <= 0) return std::nullopt;
+  return figureOf(units::pulsesPerSecondSquared(*peak, run.result.range), QStringLiteral("pps/s"));
 }
 
 // The jerk of an S-curve ramp as the run made it: how fast the acceleration
@@ -122,9 +122,9 @@ std::optional<Figure> jerkOf(const RecordedRun& run, bool deceleration) {
       if (!first) first = &p;
       last = &p;
     }
-  if (!first || last->tick == first->tick || run.range <= 0) return std::nullopt;
+  if (!first || last->tick == first->tick || run.result.range <= 0) return std::nullopt;
   const double perSecond =
-      units::pulsesPerSecondSquared(last->accelCounter - first->accelCounter, run.range);
+      units::pulsesPerSecondSquared(last->accelCounter - first->accelCounter, run.result.range);
   return figureOf(perSecond / units::secondsOfTicks(last->tick - first->tick),
                   QStringLiteral("pps/s²"));
 }
@@ -169,8 +169,8 @@ QString runReportText(const RecordedRun& run) {
   text += '\n' + kRegisterHeader.join(QLatin1Char('\t')) + '\n';
   for (const QStringList& row : registerRows(run)) text += row.join(QLatin1Char('\t')) + '\n';
   text += '\n' + kPhaseHeader.join(QLatin1Char('\t')) + '\n';
-  for (const PhaseEntry& p : run.phases)
-    text += phaseRow(p, run.range).join(QLatin1Char('\t')) + '\n';
+  for (const PhaseEntry& p : run.result.phases)
+    text += phaseRow(p, run.result.range).join(QLatin1Char('\t')) + '\n';
   return text;
 }
 
@@ -213,13 +213,13 @@ void showRunReport(QWidget* parent, const RecordedRun& run) {
                            meanings->verticalHeader()->length() + 4);
   layout->addWidget(meanings);
 
-  auto* phases = new QTableWidget(int(run.phases.size()), int(kPhaseHeader.size()), &dialog);
+  auto* phases = new QTableWidget(int(run.result.phases.size()), int(kPhaseHeader.size()), &dialog);
   phases->setObjectName(QStringLiteral("phases"));
   phases->verticalHeader()->setDefaultSectionSize(rowHeight);
   phases->setHorizontalHeaderLabels(kPhaseHeader);
   phases->verticalHeader()->hide();
-  for (int r = 0; r < int(run.phases.size()); ++r) {
-    const QStringList row = phaseRow(run.phases[std::size_t(r)], run.range);
+  for (int r = 0; r < int(run.result.phases.size()); ++r) {
+    const QStringList row = phaseRow(run.result.phases[std::size_t(r)], run.result.range);
     for (int c = 0; c < row.size(); ++c) {
       auto* item = new QTableWidgetItem(row[c]);
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -230,7 +230,7 @@ void showRunReport(QWidget* parent, const RecordedRun& run) {
   phases->resizeColumnsToContents();
   phases->horizontalHeader()->setStretchLastSection(true);
   phases->setMinimumHeight(phases->horizontalHeader()->height() +
-                           rowHeight * std::min(int(run.phases.size()), 9) + 4);
+                           rowHeight * std::min(int(run.result.phases.size()), 9) + 4);
   layout->addWidget(phases);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);

@@ -1,5 +1,6 @@
 #include "RunSession.h"
 
+#include <optional>
 #include <utility>
 
 #include "RunStop.h"
@@ -46,40 +47,30 @@ StopRunsOnThisThread::~StopRunsOnThisThread() {
   stopRequest = nullptr;
 }
 
-RunSession::RunSession(FormControls& form, LiveReadouts& readouts)
-    : form_(&form),
-      formOptions_(std::in_place, form),
-      options_(*formOptions_),
-      readouts_(readouts) {}
-
-RunSession::RunSession(RunOptionSource& options, LiveReadouts& readouts)
+SourcedRunSession::SourcedRunSession(RunOptionSource& options, LiveReadouts& readouts)
     : options_(options), readouts_(readouts) {}
 
-RunSession& RunSession::drawOn(GraphSurface& picture) {
+SourcedRunSession& SourcedRunSession::drawOn(GraphSurface& picture) {
   picture_ = &picture;
   return *this;
 }
 
-RunSession& RunSession::traceTo(TraceSink* trace) {
+SourcedRunSession& SourcedRunSession::traceTo(TraceSink* trace) {
   trace_ = trace;
   return *this;
 }
 
-RunSession& RunSession::logTo(std::filesystem::path path) {
+SourcedRunSession& SourcedRunSession::logTo(std::filesystem::path path) {
   logPath_ = std::move(path);
   return *this;
 }
 
-RunSession& RunSession::computeEveryTick(bool everyTick) {
+SourcedRunSession& SourcedRunSession::computeEveryTick(bool everyTick) {
   mode_ = everyTick ? RunMode::TickByTick : RunMode::FastForward;
   return *this;
 }
 
-RunResult RunSession::run() {
-  return run(readRunParameters(*form_));
-}
-
-RunResult RunSession::run(const RunParameters& params) {
+RunResult SourcedRunSession::run(const RunParameters& params) {
   std::optional<StoppableReadouts> stoppable;
   if (stopRequest != nullptr) {
     stopRequest->runBegun();

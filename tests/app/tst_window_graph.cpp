@@ -136,12 +136,33 @@ class WindowGraph : public test::WindowTest {
     NullGraphSurface nowhere;
     const RunOutcome outcome = window::replayRun(run.recipe, "1.2", "40000", nowhere, again);
     QCOMPARE(outcome.end, RunEnd::Stopped);
-    QCOMPARE(outcome.ticks, run.outcome.ticks);
+    QCOMPARE(outcome.ticks, run.result.outcome.ticks);
     QVERIFY(again.points() == run.trace.points());
   }
 
   // Earlier curves, their legend and the scales are laid over the graph
   // shown; the plain export stays the picture alone, the one with context
+  // A completed run keeps all it left: the figures the design starts from
+  // hold its drag pulses and its triangle prevention as the readouts showed
+  // them (the start-up run: one drag pulse; 3000 pulses: the triangle).
+  void theWholeResultIsKept() {
+    const struct {
+      const char* pulses;
+      int dragPulses;
+      bool triangle;
+    } runs[] = {{"20000", 1, false}, {"3000", 0, true}};
+    for (const auto& r : runs) {
+      control<QLineEdit>("Text6")->selectAll();
+      QTest::keyClicks(control("Text6"), r.pulses);
+      click("Command1");
+      QCOMPARE(shown("Text16"), QString::number(r.dragPulses));
+      const std::optional<RunFigures> figures = form->lastCompletedRunFigures();
+      QVERIFY(figures);
+      QCOMPARE(figures->dragPulses, r.dragPulses);
+      QCOMPARE(figures->triangle, r.triangle);
+    }
+  }
+
   // adds the scales and the parameters.
   void layersStayOutOfThePlainExport() {
     choose(Qt::Key_K);
