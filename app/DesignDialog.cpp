@@ -365,8 +365,9 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
     }
   }
   if (!memory_.recall())
-    set(Target::SCurve,
-        form.optionValue(CheckBox::Check4) == kChecked ? QStringLiteral("1") : QStringLiteral("0"));
+    set(Target::SCurve, form.optionValue(pairOf(RunOption::SCurve).on) == kChecked
+                            ? QStringLiteral("1")
+                            : QStringLiteral("0"));
   filling_ = false;
   resize(980, 600);
 }
@@ -600,9 +601,10 @@ void DesignDialog::showDesign(const design::Design& design) {
            {QString::fromUtf8(caption), onOff(nowOn, on, off), onOff(proposedOn, on, off)},
            nowOn != proposedOn ? Mark::Changed : Mark::None);
   };
-  boxRow("Ｓ字加減速", CheckBox::Check4, !design.proposal.linear, "する", "しない（直線）");
-  boxRow("減速", CheckBox::Check2, true, "自動", "マニュアル");
-  boxRow("対称", CheckBox::Check7, !design.proposal.asymmetric, "対称", "非対称");
+  boxRow("Ｓ字加減速", pairOf(RunOption::SCurve).on, !design.proposal.linear, "する",
+         "しない（直線）");
+  boxRow("減速", pairOf(RunOption::AutomaticDeceleration).on, true, "自動", "マニュアル");
+  boxRow("対称", pairOf(RunOption::Symmetric).on, !design.proposal.asymmetric, "対称", "非対称");
   proposal_->resizeColumnsToContents();
   takeFocusWhenFilled(achieved_);
   takeFocusWhenFilled(proposal_);

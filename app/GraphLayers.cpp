@@ -42,8 +42,10 @@ QFont smallFont() {
   return font;
 }
 
-QString onOff(std::int16_t value, const char* on, const char* off) {
-  return QString::fromUtf8(value == kChecked ? on : off);
+// The words of an option as its "on" box's value leaves it.
+QString optionWord(RunOption option, std::int16_t value) {
+  const OptionPair& pair = pairOf(option);
+  return fromUtf8(value == kChecked ? pair.onCaption : pair.offCaption);
 }
 
 // The caption beside a field, without its colon.
@@ -73,9 +75,9 @@ QImage inkImage(const GraphPicture::Pixel* pixels, int width, int height) {
 }
 
 QString optionWords(const RunRecipe& r) {
-  return onOff(r.sCurve, "Ｓ字加減速", "直線加減速") + QStringLiteral("、") +
-         onOff(r.startOptions.automatic, "自動減速", "マニュアル減速") + QStringLiteral("、") +
-         onOff(r.startOptions.symmetric, "対称", "非対称");
+  return optionWord(RunOption::SCurve, r.sCurve) + QStringLiteral("、") +
+         optionWord(RunOption::AutomaticDeceleration, r.startOptions.automatic) +
+         QStringLiteral("、") + optionWord(RunOption::Symmetric, r.startOptions.symmetric);
 }
 
 }  // namespace
@@ -365,9 +367,9 @@ QString described(const RecordedRun& run, const Differing& d) {
   QStringList words;
   for (const Parameter p : d.parameters) words << legendValue(p, run);
   const RunRecipe& r = run.recipe;
-  if (d.sCurve) words << onOff(r.sCurve, "Ｓ字加減速", "直線加減速");
-  if (d.automatic) words << onOff(r.startOptions.automatic, "自動減速", "マニュアル減速");
-  if (d.symmetric) words << onOff(r.startOptions.symmetric, "対称", "非対称");
+  if (d.sCurve) words << optionWord(RunOption::SCurve, r.sCurve);
+  if (d.automatic) words << optionWord(RunOption::AutomaticDeceleration, r.startOptions.automatic);
+  if (d.symmetric) words << optionWord(RunOption::Symmetric, r.startOptions.symmetric);
   return words.isEmpty() ? QStringLiteral("同じ設定") : words.join(QStringLiteral("、"));
 }
 

@@ -26,9 +26,8 @@ RunParameters typedTexts(const RunParameters& params) {
 std::shared_ptr<RecordedRun> recordRunStart(const Form1& form) {
   auto record = std::make_shared<RecordedRun>();
   record->recipe.params = readRunParameters(form);
-  record->recipe.sCurve = form.optionValue(CheckBox::Check4);
-  record->recipe.startOptions = {form.optionValue(CheckBox::Check2),
-                                 form.optionValue(CheckBox::Check7)};
+  record->recipe.sCurve = form.optionValue(pairOf(RunOption::SCurve).on);
+  record->recipe.startOptions = liveOptionValues(form);
   record->typed = typedTexts(record->recipe.params);
   return record;
 }

@@ -75,10 +75,10 @@ const OptionRule kOptionRules[] = {
     {"--version", Takes::Nothing, true, raiseFlag<&BatchOptions::version>},
     {"--json", Takes::Nothing, true, raiseFlag<&BatchOptions::json>},
     {"--tick-by-tick", Takes::Nothing, true, raiseFlag<&BatchOptions::tickByTick>},
-    {"--linear", Takes::Nothing, true, tickBox<CheckBox::Check5>},
-    {"--manual", Takes::Nothing, true, tickBox<CheckBox::Check3>},
-    {"--asymmetric", Takes::Nothing, true, tickBox<CheckBox::Check6>},
-    {"--record", Takes::Nothing, true, tickBox<CheckBox::Check1>},
+    {"--linear", Takes::Nothing, true, tickBox<pairOf(RunOption::SCurve).off>},
+    {"--manual", Takes::Nothing, true, tickBox<pairOf(RunOption::AutomaticDeceleration).off>},
+    {"--asymmetric", Takes::Nothing, true, tickBox<pairOf(RunOption::Symmetric).off>},
+    {"--record", Takes::Nothing, true, tickBox<kRecordingBox>},
     {"--set", Takes::Text, true,
      [](BatchOptions& o, const std::string& v) {
        const auto eq = v.find('=');
@@ -206,7 +206,7 @@ std::string sweepUsageError(const BatchOptions& options, const std::set<std::str
     if (given.count(option))
       return std::string(option) +
              " cannot be used with --vary (a sweep writes no data log, no points and no trace)";
-  const auto recording = [](const SetBox& s) { return s.box == CheckBox::Check1 && s.value != 0; };
+  const auto recording = [](const SetBox& s) { return s.box == kRecordingBox && s.value != 0; };
   for (const auto& step : options.setup)
     if (const auto* box = std::get_if<SetBox>(&step); box && recording(*box))
       return "--box Check1 (data recording) cannot be used with --vary";
