@@ -25,13 +25,6 @@ constexpr double kMarkPixels = 4.0;
 // legend's tooltip.
 constexpr int kLegendTextPixels = 380;
 
-// The canvas of the exports with context, in twips from the picture's
-// top-left corner: room for the speed caption to the left and above, the
-// time caption to the right and below, and the caption lines under it.
-constexpr int kCanvasLeft = -480, kCanvasTop = -120, kCanvasRight = 10572, kCanvasBottom = 4332;
-constexpr int kCaptionBelow = 420;      // the first caption line's baseline under the picture
-constexpr int kCaptionLineTwips = 210;  // 14 pixels from line to line
-constexpr int kCaptionRoomTwips = 360;  // under the picture for one caption line
 // Half-width character cells of a caption line (6 pixels each in the 12-pixel
 // gothic), so that a line ends within the canvas.
 constexpr int kCaptionCells = 110;
@@ -621,8 +614,8 @@ QStringList parameterCaption(const RecordedRun& run) {
 
 QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
                         const QStringList& caption, const ContextLayers& layers) {
-  const int bottom = kCanvasBottom + kCaptionRoomTwips +
-                     kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1);
+  using namespace graph;
+  const int bottom = canvasBottomWithCaption(int(caption.size()));
   const auto pixels = [](int twips) {
     return (twips + GraphPicture::kTwipsPerPixel - 1) / GraphPicture::kTwipsPerPixel;
   };
@@ -644,12 +637,9 @@ QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphSc
   // at the canvas's top, so that it shows whole.
   painter.drawText(QRectF(pixelOfTwips(kCanvasLeft), pixelOfTwips(kCanvasTop), 200, 20),
                    Qt::AlignLeft | Qt::AlignTop, fromUtf8(picture.speedAxisCaption()));
-  text(9840, 4240, fromUtf8(picture.timeAxisCaption()));
+  text(kTimeCaptionX, kTimeCaptionY, fromUtf8(picture.timeAxisCaption()));
   for (int i = 0; i < caption.size(); ++i)
-    text(0,
-         GraphPicture::kHeight * GraphPicture::kTwipsPerPixel + kCaptionBelow +
-             kCaptionLineTwips * i,
-         caption[i]);
+    text(0, kPictureHeightTwips + kCaptionBelow + kCaptionLineTwips * i, caption[i]);
   return image;
 }
 
@@ -658,10 +648,11 @@ std::string svgWithContext(const GraphPicture& picture, const std::optional<Grap
   std::string additions = layers.overrunY ? overrunSvg(*layers.overrunY) : std::string();
   if (scales) additions += scalesSvg(*scales);
   for (int i = 0; i < caption.size(); ++i)
-    additions += captionSvg(caption[i].toStdString(), kCaptionBelow + kCaptionLineTwips * i);
-  return picture.toSvg(
-      additions, kCaptionRoomTwips + kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1),
-      layers.grid && scales ? gridSvg(*scales) : std::string());
+    additions +=
+        captionSvg(caption[i].toStdString(), graph::kCaptionBelow + graph::kCaptionLineTwips * i);
+  return picture.toSvg(additions,
+                       graph::canvasBottomWithCaption(int(caption.size())) - graph::kCanvasBottom,
+                       layers.grid && scales ? gridSvg(*scales) : std::string());
 }
 
 }  // namespace tarvex::window

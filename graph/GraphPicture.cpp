@@ -12,8 +12,8 @@
 namespace tarvex {
 namespace {
 
-constexpr double kPictureWidthTwips = GraphPicture::kWidth * GraphPicture::kTwipsPerPixel;
-constexpr double kPictureHeightTwips = GraphPicture::kHeight * GraphPicture::kTwipsPerPixel;
+constexpr double kPictureWidthTwips = graph::kPictureWidthTwips;
+constexpr double kPictureHeightTwips = graph::kPictureHeightTwips;
 
 struct Segment {
   double x1, y1, x2, y2;
@@ -426,9 +426,10 @@ std::string GraphPicture::curveSvg(const std::vector<TwipPoint>& points, Pixel i
 GraphPicture::LegendBox GraphPicture::legendBox() const {
   // A legend at the bottom stays clear of the time axis's scale labels.
   constexpr double kAboveTimeLabels = 240;
-  constexpr double cell = kLegendFontSize / 2, padding = 90, margin = 90;
-  constexpr double nearRight = SpeedGraph::kLastColumn - margin,
-                   nearBottom = SpeedGraph::kTimeAxisY - kAboveTimeLabels;
+  constexpr double cell = kLegendFontSize / 2, padding = graph::kLegendPadding,
+                   margin = graph::kLegendMargin;
+  constexpr double nearRight = graph::kLastColumn - margin,
+                   nearBottom = graph::kTimeAxisY - kAboveTimeLabels;
   double width = 0;
   bool inks = false;
   for (const LegendLine& line : legend_) {
@@ -519,12 +520,10 @@ std::string GraphPicture::toSvg(std::string_view additions, int extraBottom,
 
 std::string GraphPicture::svgStart(int extraBottom, std::string_view underCurve) const {
   // The canvas holds the picture and the two axis captions beside it, as
-  // the window places them: the speed caption 480 twips left of and 120
-  // above the picture's corner, the time caption 9840 right of and 4080
-  // below it. Units are twips, with the picture's top-left corner at 0 0;
-  // one pixel of the picture is 15 units.
-  constexpr int left = -480, top = -120, right = 10572;
-  const int bottom = 4332 + extraBottom;
+  // the window places them. Units are twips, with the picture's top-left
+  // corner at 0 0; one pixel of the picture is 15 units.
+  constexpr int left = graph::kCanvasLeft, top = graph::kCanvasTop, right = graph::kCanvasRight;
+  const int bottom = graph::kCanvasBottom + extraBottom;
   const Box picture{0.0, 0.0, kPictureWidthTwips, kPictureHeightTwips};
 
   PathData frame(kSvgCut);
@@ -565,9 +564,13 @@ std::string GraphPicture::svgEnd(std::string_view additions) const {
   std::string svg = "</g>\n";
   const std::string font(kSvgFont);
   if (!speedCaption_.empty())
-    svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
+    svg += "<text x=\"" + std::to_string(graph::kSpeedCaptionX) + "\" y=\"" +
+           std::to_string(graph::kSpeedCaptionY) + "\" " + font + ">" + escapedXml(speedCaption_) +
+           "</text>\n";
   if (!timeCaption_.empty())
-    svg += "<text x=\"9840\" y=\"4240\" " + font + ">" + escapedXml(timeCaption_) + "</text>\n";
+    svg += "<text x=\"" + std::to_string(graph::kTimeCaptionX) + "\" y=\"" +
+           std::to_string(graph::kTimeCaptionY) + "\" " + font + ">" + escapedXml(timeCaption_) +
+           "</text>\n";
   if (!legend_.empty()) svg += legendSvg(legend_, legendBox(), font);
   svg += additions;
   svg += "</svg>\n";

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "GraphGeometry.h"
 #include "SpeedGraph.h"
 
 namespace tarvex {
@@ -32,9 +33,9 @@ std::string escapedXml(std::string_view typed);
 
 class GraphPicture final : public GraphSurface {
  public:
-  static constexpr int kTwipsPerPixel = 15;
-  static constexpr int kWidth = 668;
-  static constexpr int kHeight = 268;
+  static constexpr int kTwipsPerPixel = graph::kTwipsPerPixel;
+  static constexpr int kWidth = graph::kPictureWidth;
+  static constexpr int kHeight = graph::kPictureHeight;
   // Pixels as 0xAARRGGBB, row by row, kWidth to a row.
   using Pixel = std::uint32_t;
   static constexpr Pixel kGround = 0xffffffff;  // the window's background
