@@ -235,10 +235,13 @@ std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
 // brush 1 the picture's own pixels.
 class DeviceInk {
  public:
+  explicit DeviceInk(const GraphPicture::Canvas& canvas)
+      : c_(canvas),
+        twipsPerPixel_(GraphPicture::kTwipsPerPixel / canvas.scale),
+        brush_(std::max(1, static_cast<int>(std::lround(canvas.scale)))) {}
   DeviceInk(GraphPicture::Raster& raster, double scale)
-      : r_(raster),
-        twipsPerPixel_(GraphPicture::kTwipsPerPixel / scale),
-        brush_(std::max(1, static_cast<int>(std::lround(scale)))) {}
+      : DeviceInk(GraphPicture::Canvas{raster.pixels.data(), raster.width, raster.height,
+                                       raster.width, scale}) {}
 
   void point(double twipX, double twipY, GraphPicture::Pixel ink) {
     if (!(twipX >= 0.0 && twipX < kPictureWidthTwips && twipY >= 0.0 &&
@@ -273,19 +276,18 @@ class DeviceInk {
   // The device pixel holding a twip inside the picture, held at the edge
   // where rounding leaves it a hair outside.
   int column(double x) const {
-    return std::clamp(static_cast<int>(std::floor(x / twipsPerPixel_)), 0, r_.width - 1);
+    return std::clamp(static_cast<int>(std::floor(x / twipsPerPixel_)), 0, c_.width - 1);
   }
   int row(double y) const {
-    return std::clamp(static_cast<int>(std::floor(y / twipsPerPixel_)), 0, r_.height - 1);
+    return std::clamp(static_cast<int>(std::floor(y / twipsPerPixel_)), 0, c_.height - 1);
   }
   void mark(int x, int y, GraphPicture::Pixel ink) {
-    for (int j = y; j < std::min(y + brush_, r_.height); ++j)
-      for (int i = x; i < std::min(x + brush_, r_.width); ++i)
-        r_.pixels[static_cast<std::size_t>(j) * static_cast<std::size_t>(r_.width) +
-                  static_cast<std::size_t>(i)] = ink;
+    for (int j = y; j < std::min(y + brush_, c_.height); ++j)
+      for (int i = x; i < std::min(x + brush_, c_.width); ++i)
+        c_.pixels[static_cast<std::ptrdiff_t>(j) * c_.stride + i] = ink;
   }
 
-  GraphPicture::Raster& r_;
+  GraphPicture::Canvas c_;
   double twipsPerPixel_;
   int brush_;
 };
@@ -342,12 +344,24 @@ void GraphPicture::drawPoint(float x, float y) {
   // the curve; a point in a new column starts the next stretch.
   if (!curve_.empty() && curve_.back().x == x) {
     Column& c = curve_.back();
+    const float low = c.low, high = c.high;
     c.low = std::min(c.low, y);
     c.high = std::max(c.high, y);
     c.last = y;
+    if (follower_ && follower_->scale != 1.0) {
+      // The stretch grows by the part beyond its ends; together the parts
+      // ink what the whole stretch inks.
+      DeviceInk ink(*follower_);
+      if (y < low)
+        if (const auto part = clipped({x, y, x, low}, kInside)) ink.line(*part, curveInk_);
+      if (y > high)
+        if (const auto part = clipped({x, high, x, y}, kInside)) ink.line(*part, curveInk_);
+    }
   } else {
     curve_.push_back({x, y, y, y, y});
+    if (follower_ && follower_->scale != 1.0) DeviceInk(*follower_).point(x, y, curveInk_);
   }
+  if (follower_ && follower_->scale == 1.0) DeviceInk(*follower_).point(x, y, curveInk_);
 }
 
 void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
@@ -358,15 +372,22 @@ void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   raster.pixels.swap(pixels_);
   DeviceInk(raster, 1.0).line(*part, kInk);
   raster.pixels.swap(pixels_);
+  if (follower_) DeviceInk(*follower_).line(*part, kInk);
 }
 
-GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
-  Raster raster;
-  raster.width = static_cast<int>(std::ceil(kWidth * scale));
-  raster.height = static_cast<int>(std::ceil(kHeight * scale));
-  raster.pixels.assign(
-      static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height), kGround);
-  DeviceInk ink(raster, scale);
+void GraphPicture::inkOnto(const Canvas& canvas) const {
+  if (canvas.scale == 1.0) {
+    for (int y = 0; y < std::min(kHeight, canvas.height); ++y)
+      for (int x = 0; x < std::min(kWidth, canvas.width); ++x)
+        if (const Pixel p = pixels_[index(x, y)]; p != kGround)
+          canvas.pixels[static_cast<std::ptrdiff_t>(y) * canvas.stride + x] = p;
+    return;
+  }
+  inkStrokes(canvas);
+}
+
+void GraphPicture::inkStrokes(const Canvas& canvas) const {
+  DeviceInk ink(canvas);
   for (const Line& l : lines_)
     if (const auto part = clipped({l.x1, l.y1, l.x2, l.y2}, kInside)) ink.line(*part, kInk);
   for (const Column& c : curve_) {
@@ -376,6 +397,15 @@ GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
     else if (const auto part = clipped({c.x, c.low, c.x, c.high}, kInside))
       ink.line(*part, curveInk_);
   }
+}
+
+GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
+  Raster raster;
+  raster.width = static_cast<int>(std::ceil(kWidth * scale));
+  raster.height = static_cast<int>(std::ceil(kHeight * scale));
+  raster.pixels.assign(
+      static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height), kGround);
+  inkStrokes({raster.pixels.data(), raster.width, raster.height, raster.width, scale});
   return raster;
 }
 
