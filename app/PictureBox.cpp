@@ -81,16 +81,24 @@ void PictureBox::setTimeAxisCaption(std::string_view caption) {
   emit timeAxisCaptionChanged(fromUtf8(caption));
 }
 
-// The picture inks the canvas too; Qt gathers the requests into one paint
-// at the window's pace however fast a run draws.
+// The picture inks the canvas too. Only a drawing that changed the canvas
+// asks for a paint (most points of a long run land on ink), or a point in
+// the last column a pixel higher or lower than the one before (the overrun
+// marker follows it); Qt gathers the requests into one paint at the
+// window's pace.
 void PictureBox::drawLine(float x1, float y1, float x2, float y2) {
+  const std::uint64_t before = picture_.canvasChanges();
   picture_.drawLine(x1, y1, x2, y2);
-  update();
+  if (canvas_.isNull() || picture_.canvasChanges() != before) update();
 }
 
 void PictureBox::drawPoint(float x, float y) {
+  const std::uint64_t before = picture_.canvasChanges();
   picture_.drawPoint(x, y);
-  update();
+  const int row = int(std::floor(pixelOfTwips(y)));
+  const bool markerMoves = x >= float(SpeedGraph::kLastColumn) && row != lastPointRow_;
+  lastPointRow_ = row;
+  if (canvas_.isNull() || picture_.canvasChanges() != before || markerMoves) update();
 }
 
 QImage PictureBox::image() const {

@@ -185,6 +185,7 @@ class PictureBox : public QWidget, public GraphSurface {
   QPointF dragTo_;
   int cursorX_ = -1;  // pixel column of the point under the mouse
   QImage canvas_;
+  int lastPointRow_ = -1;  // the pixel row of the last point plotted
   std::optional<GraphPicture::LegendCorner> legendCorner_;
 };
 

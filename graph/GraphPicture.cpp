@@ -235,8 +235,10 @@ std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
 // brush 1 the picture's own pixels.
 class DeviceInk {
  public:
-  explicit DeviceInk(const GraphPicture::Canvas& canvas)
+  // `changed`, if given, counts the device pixels whose colour changes.
+  explicit DeviceInk(const GraphPicture::Canvas& canvas, std::uint64_t* changed = nullptr)
       : c_(canvas),
+        changed_(changed),
         twipsPerPixel_(GraphPicture::kTwipsPerPixel / canvas.scale),
         brush_(std::max(1, static_cast<int>(std::lround(canvas.scale)))) {}
   DeviceInk(GraphPicture::Raster& raster, double scale)
@@ -283,11 +285,15 @@ class DeviceInk {
   }
   void mark(int x, int y, GraphPicture::Pixel ink) {
     for (int j = y; j < std::min(y + brush_, c_.height); ++j)
-      for (int i = x; i < std::min(x + brush_, c_.width); ++i)
-        c_.pixels[static_cast<std::ptrdiff_t>(j) * c_.stride + i] = ink;
+      for (int i = x; i < std::min(x + brush_, c_.width); ++i) {
+        GraphPicture::Pixel& p = c_.pixels[static_cast<std::ptrdiff_t>(j) * c_.stride + i];
+        if (changed_ != nullptr && p != ink) ++*changed_;
+        p = ink;
+      }
   }
 
   GraphPicture::Canvas c_;
+  std::uint64_t* changed_;
   double twipsPerPixel_;
   int brush_;
 };
@@ -351,7 +357,7 @@ void GraphPicture::drawPoint(float x, float y) {
     if (follower_ && follower_->scale != 1.0) {
       // The stretch grows by the part beyond its ends; together the parts
       // ink what the whole stretch inks.
-      DeviceInk ink(*follower_);
+      DeviceInk ink(*follower_, &followerChanges_);
       if (y < low)
         if (const auto part = clipped({x, y, x, low}, kInside)) ink.line(*part, curveInk_);
       if (y > high)
@@ -359,9 +365,11 @@ void GraphPicture::drawPoint(float x, float y) {
     }
   } else {
     curve_.push_back({x, y, y, y, y});
-    if (follower_ && follower_->scale != 1.0) DeviceInk(*follower_).point(x, y, curveInk_);
+    if (follower_ && follower_->scale != 1.0)
+      DeviceInk(*follower_, &followerChanges_).point(x, y, curveInk_);
   }
-  if (follower_ && follower_->scale == 1.0) DeviceInk(*follower_).point(x, y, curveInk_);
+  if (follower_ && follower_->scale == 1.0)
+    DeviceInk(*follower_, &followerChanges_).point(x, y, curveInk_);
 }
 
 void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
@@ -372,7 +380,7 @@ void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   raster.pixels.swap(pixels_);
   DeviceInk(raster, 1.0).line(*part, kInk);
   raster.pixels.swap(pixels_);
-  if (follower_) DeviceInk(*follower_).line(*part, kInk);
+  if (follower_) DeviceInk(*follower_, &followerChanges_).line(*part, kInk);
 }
 
 void GraphPicture::inkOnto(const Canvas& canvas) const {

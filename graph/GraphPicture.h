@@ -163,6 +163,9 @@ class GraphPicture final : public GraphSurface {
   // drawn, as inkOnto would ink it (with the curve in the frame's ink), until
   // inkAlsoOnto(nullopt). The canvas must stay while it is followed.
   void inkAlsoOnto(std::optional<Canvas> canvas) { follower_ = canvas; }
+  // How many of the followed canvas's device pixels have changed colour so
+  // far: a drawing that changes none needs no new paint.
+  std::uint64_t canvasChanges() const { return followerChanges_; }
 
  private:
   // Points plotted one after another in one column: the curve passes from
@@ -184,6 +187,7 @@ class GraphPicture final : public GraphSurface {
 
   std::vector<Pixel> pixels_;
   std::optional<Canvas> follower_;
+  std::uint64_t followerChanges_ = 0;
   std::vector<Line> lines_;
   std::vector<Column> curve_;
   Pixel curveInk_ = kInk;
