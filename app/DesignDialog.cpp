@@ -594,17 +594,19 @@ void DesignDialog::showDesign(const design::Design& design) {
     addRow(proposal_, {caption, now, proposed},
            now.trimmed() != proposed ? Mark::Changed : Mark::None);
   }
-  const auto boxRow = [&](const char* caption, CheckBox box, bool proposedOn, const char* on,
-                          const char* off) {
+  const auto boxRow = [&](std::string_view caption, CheckBox box, bool proposedOn,
+                          std::string_view on, std::string_view off) {
     const bool nowOn = form_.optionValue(box) == kChecked;
-    addRow(proposal_,
-           {QString::fromUtf8(caption), onOff(nowOn, on, off), onOff(proposedOn, on, off)},
+    const auto word = [&](bool isOn) { return fromUtf8(isOn ? on : off); };
+    addRow(proposal_, {fromUtf8(caption), word(nowOn), word(proposedOn)},
            nowOn != proposedOn ? Mark::Changed : Mark::None);
   };
-  boxRow("Ｓ字加減速", pairOf(RunOption::SCurve).on, !design.proposal.linear, "する",
-         "しない（直線）");
+  const OptionPair& symmetric = pairOf(RunOption::Symmetric);
+  boxRow(pairOf(RunOption::SCurve).onCaption, pairOf(RunOption::SCurve).on, !design.proposal.linear,
+         "する", "しない（直線）");
   boxRow("減速", pairOf(RunOption::AutomaticDeceleration).on, true, "自動", "マニュアル");
-  boxRow("対称", pairOf(RunOption::Symmetric).on, !design.proposal.asymmetric, "対称", "非対称");
+  boxRow(symmetric.onCaption, symmetric.on, !design.proposal.asymmetric, symmetric.onCaption,
+         symmetric.offCaption);
   proposal_->resizeColumnsToContents();
   takeFocusWhenFilled(achieved_);
   takeFocusWhenFilled(proposal_);

@@ -290,8 +290,9 @@ bool applyParameterFields(const ParameterFields& fields, FormControls& form) {
     else
       form.setOptionValue(std::get<CheckBox>(control), textToInt16(text).value);
   }
-  form.setOptionValue(CheckBox::Check7,
-                      form.optionValue(CheckBox::Check6) == kUnchecked ? kChecked : kUnchecked);
+  const OptionPair& symmetric = pairOf(RunOption::Symmetric);
+  form.setOptionValue(symmetric.on,
+                      form.optionValue(symmetric.off) == kUnchecked ? kChecked : kUnchecked);
   return true;
 }
 

@@ -1,4 +1,6 @@
 // Failed runs: the error, its step, the parameters blamed; and the messages.
+#include <type_traits>
+
 #include "EngineHarness.h"
 #include "FailureText.h"
 #include "RunSession.h"
