@@ -71,8 +71,12 @@ GraphPicture framedGraph() {
 TEST(GraphPicture, SvgHoldsFrameCurveAndCaptionsAsClippedVectorsInTwips) {
   GraphPicture p = framedGraph();
   std::string svg = p.toSvg();
+  // The canvas: 480 twips left of the picture and 120 above for the speed
+  // caption, to 10572 and 4332 for the time caption at 9840 4240.
   for (const char* part : {"M1 3950", "L9990 3950", "M1 0", "L1 3950", "M9990 3850", "M1 1",
-                           "L100 1", "M0 1000", "L1 2000L2 1000", "L999 2000", ">速度<", ">時間<"})
+                           "L100 1", "M0 1000", "L1 2000L2 1000", "L999 2000", ">速度<", ">時間<",
+                           "width=\"737\" height=\"297\" viewBox=\"-480 -120 11052 4452\"",
+                           "<text x=\"-480\" y=\"40\" ", "<text x=\"9840\" y=\"4240\" "})
     EXPECT_NE(svg.find(part), std::string::npos) << part;
   EXPECT_LT(std::count(svg.begin(), svg.end(), '<'), 20) << svg;  // not an element per point
   const std::size_t framed = svg.size();
