@@ -1,15 +1,13 @@
 // The graph area's paint cost, measured inside the window's own painting (a
 // filter on the graph times each paint event it passes on):
-//   GraphPaint/LongRun  a long run with live readouts, its curve drawn on
-//                       across the graph (2.5 s to the time axis's end,
-//                       stopped after two seconds), over an earlier run's
-//                       curve, with the scales and the grid shown: every
-//                       paint during the run and at its end;
+//   GraphPaint/LongRun  a long run with live readouts (a point at every
+//                       fourth tick, stopped after two seconds), over an
+//                       earlier run's curve, with the scales and the grid
+//                       shown: every paint during the run and at its end;
 //   GraphPaint/Resize   after that run, the graph painted again 200 times,
 //                       as after a resize or an uncovering, nothing new
 //                       drawn.
-// Counters: paints, paint_ms (all of them, over the iterations), paint_us
-// (the mean of one).
+// Counters: paints, paint_ms (all of them), paint_us (the mean of one).
 // Run it also at a scaled screen, e.g. QT_SCALE_FACTOR=1.5.
 #include <benchmark/benchmark.h>
 
@@ -75,7 +73,7 @@ struct GraphWindow {
     graph->setGridShown(true);
     start->click();  // the start-up run, kept under the long one
     form->setText(TextBox::Text6, "2000000000");
-    form->setText(TextBox::Text11, "2.5");
+    form->setText(TextBox::Text11, "0.004");
   }
   ~GraphWindow() {
     graph->setKeepingEarlierRuns(false);
