@@ -210,7 +210,7 @@ DesignDialog::DesignDialog(FormControls& form, const std::optional<RunFigures>& 
   } else {
     const wording::TargetTexts starting =
         wording::startingTargets(lastRun, utf8Parameters(readRunParameters(form)),
-                                 form.optionValue(CheckBox::Check4) == kChecked);
+                                 form.optionValue(pairOf(RunOption::SCurve).on) == kChecked);
     for (const Target target : kTargetsShown) set(target, fromUtf8(starting[std::size_t(target)]));
   }
   filling_ = false;

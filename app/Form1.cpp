@@ -323,7 +323,8 @@ void Form1::start() {
   guarded(this, [this] { runSimulation(); });
   // The message comes once the window is ready again, so that focus can go
   // to the field it names.
-  if (const RecordedRun* run = graph_->lastRun(); run && run->outcome.failed() && !closeRequested_)
+  if (const RecordedRun* run = graph_->lastRun();
+      run && run->result.outcome.failed() && !closeRequested_)
     showRunFailure(*run);
   if (closeRequested_) {
     closeRequested_ = false;
@@ -353,31 +354,29 @@ void Form1::runSimulation() {
   const Converted<std::int32_t> range = textToInt32(record->recipe.params[Parameter::Range]);
   readoutRange_ = range.ok() ? range.value : 0;
   makeRun(*this, *graph_, *record);
-  lastOutcome_ = record->outcome;
+  lastOutcome_ = record->result.outcome;
 }
 
 void Form1::showRunFailure(const RecordedRun& run) {
-  showRunFailureMessage(this, run.outcome, run.failureMessage);
-  const std::optional<TextBox> field = fieldToCorrect(run.outcome);
+  showRunFailureMessage(this, run.result.outcome, run.failureMessage);
+  const std::optional<TextBox> field = fieldToCorrect(run.result.outcome);
   if (!field) return;
   activateWindow();
   textBox(*field)->setFocus(Qt::OtherFocusReason);
   textBox(*field)->selectAll();
 }
 
+std::optional<RunFigures> Form1::lastCompletedRunFigures() const {
+  const RecordedRun* run = graph_->lastRun();
+  if (!run || run->result.outcome.end != RunEnd::Completed) return std::nullopt;
+  return figuresOf(run->result);
+}
+
 void Form1::openDesign() {
   if (runActive_) return;
   guarded(this, [this] {
     // The targets start from the ramp times of the last completed run.
-    std::optional<RunFigures> lastRun;
-    if (const RecordedRun* run = graph_->lastRun(); run && run->outcome.end == RunEnd::Completed) {
-      RunResult result;
-      result.outcome = run->outcome;
-      result.phases = run->phases;
-      result.range = run->range;
-      result.peakSpeed = run->peakSpeed;
-      lastRun = figuresOf(result);
-    }
+    const std::optional<RunFigures> lastRun = lastCompletedRunFigures();
     if (!designTargets_) designTargets_ = std::make_unique<SettingsTargetMemory>();
     DesignDialog dialog(*this, lastRun, *designTargets_, this);
     dialog.exec();

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "FormControls.h"
+#include "RunFigures.h"
 #include "RunOutcome.h"
 
 class QLabel;
@@ -61,6 +62,9 @@ class Form1 : public QWidget, public FormControls {
   // 目標から設計 (Ctrl+D, the graph's and the parameter fields' menus): the
   // dialog, unless a run is active.
   void openDesign();
+  // The figures of the last run, when it completed: the design's targets
+  // start from them.
+  std::optional<RunFigures> lastCompletedRunFigures() const;
 
   // The stop request: made by Stop (or by closing the window during a run),
   // seen by the run at its next yield, withdrawn at the start of every run.

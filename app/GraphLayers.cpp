@@ -28,13 +28,6 @@ constexpr double kMarkPixels = 4.0;
 // legend's tooltip.
 constexpr int kLegendTextPixels = 380;
 
-// The canvas of the exports with context, in twips from the picture's
-// top-left corner: room for the speed caption to the left and above, the
-// time caption to the right and below, and the caption lines under it.
-constexpr int kCanvasLeft = -480, kCanvasTop = -120, kCanvasRight = 10572, kCanvasBottom = 4332;
-constexpr int kCaptionBelow = 420;      // the first caption line's baseline under the picture
-constexpr int kCaptionLineTwips = 210;  // 14 pixels from line to line
-constexpr int kCaptionRoomTwips = 360;  // under the picture for one caption line
 // Half-width character cells of a caption line (6 pixels each in the 12-pixel
 // gothic), so that a line ends within the canvas.
 constexpr int kCaptionCells = 110;
@@ -45,8 +38,8 @@ QFont smallFont() {
   return font;
 }
 
-QString onOff(std::int16_t value, const char* on, const char* off) {
-  return QString::fromUtf8(value == kChecked ? on : off);
+QString optionWord(RunOption option, std::int16_t value) {
+  return fromUtf8(optionCaption(option, value));
 }
 
 // The caption beside a field, without its colon.
@@ -76,9 +69,9 @@ QImage inkImage(const GraphPicture::Pixel* pixels, int width, int height) {
 }
 
 QString optionWords(const RunRecipe& r) {
-  return onOff(r.sCurve, "Ｓ字加減速", "直線加減速") + QStringLiteral("、") +
-         onOff(r.startOptions.automatic, "自動減速", "マニュアル減速") + QStringLiteral("、") +
-         onOff(r.startOptions.symmetric, "対称", "非対称");
+  return optionWord(RunOption::SCurve, r.sCurve) + QStringLiteral("、") +
+         optionWord(RunOption::AutomaticDeceleration, r.startOptions.automatic) +
+         QStringLiteral("、") + optionWord(RunOption::Symmetric, r.startOptions.symmetric);
 }
 
 }  // namespace
@@ -198,13 +191,13 @@ std::string overrunSvg(double markerY) {
 }
 
 double lastColumnY(const RecordedRun& run, const GraphScales& scales) {
-  if (run.trace.points().empty() || run.range == 0) return 0.0;
+  if (run.trace.points().empty() || run.result.range == 0) return 0.0;
   // Where the curve reaches the last column, before its pile there.
   const auto& points = run.trace.points();
   const TracePoint& last =
       points[std::min(points.size() - 1, std::size_t(SpeedGraph::kLastColumn))];
   return pixelOfTwips(std::max(
-      scales.yOfPulsesPerSecond(units::pulsesPerSecond(last.speedCounter, run.range)), 0.0));
+      scales.yOfPulsesPerSecond(units::pulsesPerSecond(last.speedCounter, run.result.range)), 0.0));
 }
 
 void paintInkOnly(QPainter& painter, const GraphPicture& picture, double scale) {
@@ -232,7 +225,7 @@ int freeColour(const std::vector<std::shared_ptr<const RecordedRun>>& runs) {
 
 std::vector<GraphPicture::TwipPoint> curveInTwips(const RecordedRun& run,
                                                   const GraphScales& scales) {
-  return curve::curveInTwips(run.trace, run.range, scales);
+  return curve::curveInTwips(run.trace, run.result.range, scales);
 }
 
 QImage earlierCurves(const std::vector<const RecordedRun*>& earlier, const GraphScales& scales,
@@ -466,8 +459,8 @@ QStringList parameterCaption(const RecordedRun& run) {
 
 QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphScales>& scales,
                         const QStringList& caption, const ContextLayers& layers) {
-  const int bottom = kCanvasBottom + kCaptionRoomTwips +
-                     kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1);
+  using namespace graph;
+  const int bottom = canvasBottomWithCaption(int(caption.size()));
   const auto pixels = [](int twips) {
     return (twips + GraphPicture::kTwipsPerPixel - 1) / GraphPicture::kTwipsPerPixel;
   };
@@ -489,12 +482,9 @@ QImage imageWithContext(const GraphPicture& picture, const std::optional<GraphSc
   // at the canvas's top, so that it shows whole.
   painter.drawText(QRectF(pixelOfTwips(kCanvasLeft), pixelOfTwips(kCanvasTop), 200, 20),
                    Qt::AlignLeft | Qt::AlignTop, fromUtf8(picture.speedAxisCaption()));
-  text(9840, 4240, fromUtf8(picture.timeAxisCaption()));
+  text(kTimeCaptionX, kTimeCaptionY, fromUtf8(picture.timeAxisCaption()));
   for (int i = 0; i < caption.size(); ++i)
-    text(0,
-         GraphPicture::kHeight * GraphPicture::kTwipsPerPixel + kCaptionBelow +
-             kCaptionLineTwips * i,
-         caption[i]);
+    text(0, kPictureHeightTwips + kCaptionBelow + kCaptionLineTwips * i, caption[i]);
   return image;
 }
 
@@ -503,10 +493,11 @@ std::string svgWithContext(const GraphPicture& picture, const std::optional<Grap
   std::string additions = layers.overrunY ? overrunSvg(*layers.overrunY) : std::string();
   if (scales) additions += scalesSvg(*scales);
   for (int i = 0; i < caption.size(); ++i)
-    additions += captionSvg(caption[i].toStdString(), kCaptionBelow + kCaptionLineTwips * i);
-  return picture.toSvg(
-      additions, kCaptionRoomTwips + kCaptionLineTwips * std::max<int>(0, int(caption.size()) - 1),
-      layers.grid && scales ? gridSvg(*scales) : std::string());
+    additions +=
+        captionSvg(caption[i].toStdString(), graph::kCaptionBelow + graph::kCaptionLineTwips * i);
+  return picture.toSvg(additions,
+                       graph::canvasBottomWithCaption(int(caption.size())) - graph::kCanvasBottom,
+                       layers.grid && scales ? gridSvg(*scales) : std::string());
 }
 
 }  // namespace tarvex::window

@@ -46,6 +46,13 @@ constexpr double kLowestSpeedSpan = 0.01, kHighestSpeedSpan = 1e12;
 // A drag shorter than this in either direction is a click.
 constexpr double kSmallestBox = 4.0;
 
+// An image of the screen's as pixels the picture inks.
+GraphPicture::Canvas canvasOf(QImage& image) {
+  return {reinterpret_cast<GraphPicture::Pixel*>(image.bits()), image.width(), image.height(),
+          image.bytesPerLine() / std::ptrdiff_t(sizeof(GraphPicture::Pixel)),
+          image.devicePixelRatio()};
+}
+
 }  // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
@@ -60,7 +67,9 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 
 void PictureBox::clearGraph() {
   picture_.clearGraph();
-  changed();
+  dropCanvas();
+  ensureCanvas();
+  update();
 }
 
 void PictureBox::setSpeedAxisCaption(std::string_view caption) {
@@ -73,14 +82,24 @@ void PictureBox::setTimeAxisCaption(std::string_view caption) {
   emit timeAxisCaptionChanged(fromUtf8(caption));
 }
 
+// The picture inks the canvas too. Only a drawing that changed the canvas
+// asks for a paint (most points of a long run land on ink), or a point in
+// the last column a pixel higher or lower than the one before (the overrun
+// marker follows it); Qt gathers the requests into one paint at the
+// window's pace.
 void PictureBox::drawLine(float x1, float y1, float x2, float y2) {
+  const std::uint64_t before = picture_.canvasChanges();
   picture_.drawLine(x1, y1, x2, y2);
-  changed();
+  if (canvas_.isNull() || picture_.canvasChanges() != before) update();
 }
 
 void PictureBox::drawPoint(float x, float y) {
+  const std::uint64_t before = picture_.canvasChanges();
   picture_.drawPoint(x, y);
-  changed();
+  const int row = int(std::floor(pixelOfTwips(y)));
+  const bool markerMoves = x >= float(SpeedGraph::kLastColumn) && row != lastPointRow_;
+  lastPointRow_ = row;
+  if (canvas_.isNull() || picture_.canvasChanges() != before || markerMoves) update();
 }
 
 QImage PictureBox::image() const {
@@ -148,18 +167,34 @@ std::vector<const RecordedRun*> PictureBox::shownEarlierRuns() const {
   return runs;
 }
 
-void PictureBox::changed() {
-  // One repaint request until the picture has been painted: the window
-  // repaints at its own pace however fast a run draws.
-  if (updatePending_) return;
-  updatePending_ = true;
-  update();
+QImage PictureBox::canvasAt(double scale) const {
+  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
+  const std::optional<GraphScales> scales = shownScales();
+  QImage canvas;
+  if ((earlier.empty() && !gridShown_) || !scales || !run_) {
+    canvas = QImage(int(std::ceil(GraphPicture::kWidth * scale)),
+                    int(std::ceil(GraphPicture::kHeight * scale)), QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(scale);
+    canvas.fill(Qt::white);
+  } else {
+    canvas = earlierCurves(earlier, *scales, scale, gridShown_);
+  }
+  shownPicture().inkOnto(canvasOf(canvas));
+  return canvas;
+}
+
+void PictureBox::ensureCanvas() {
+  const double scale = devicePixelRatioF();
+  if (!canvas_.isNull() && canvas_.devicePixelRatio() == scale) return;
+  dropCanvas();
+  canvas_ = canvasAt(scale);
+  if (&shownPicture() == &picture_) picture_.inkAlsoOnto(canvasOf(canvas_));
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-  updatePending_ = false;
+  ensureCanvas();
   QPainter painter(this);
-  paintGraph(painter, devicePixelRatioF());
+  paintGraph(painter, canvas_);
   if (cursorX_ >= 0) {
     // One pixel of the picture wide, in whole device pixels.
     const double scale = devicePixelRatioF();
@@ -184,30 +219,11 @@ void PictureBox::paintEvent(QPaintEvent*) {
   }
 }
 
-void PictureBox::paintGraph(QPainter& painter, double scale) {
-  const std::vector<const RecordedRun*> earlier = shownEarlierRuns();
+void PictureBox::paintGraph(QPainter& painter, const QImage& canvas) {
   const std::optional<GraphScales> scales = shownScales();
-  if ((earlier.empty() && !gridShown_) || !scales || !run_) {
-    // A plain run: the picture exactly as drawn, or on a scaled screen drawn
-    // again at its resolution.
-    const GraphPicture& shown = shownPicture();
-    GraphPicture::Raster raster;
-    if (scale != 1.0) raster = shown.rasterAt(scale);
-    const bool scaled = scale != 1.0;
-    QImage view(reinterpret_cast<const uchar*>(scaled ? raster.pixels.data() : shown.pixels()),
-                scaled ? raster.width : GraphPicture::kWidth,
-                scaled ? raster.height : GraphPicture::kHeight,
-                (scaled ? raster.width : GraphPicture::kWidth) * int(sizeof(GraphPicture::Pixel)),
-                QImage::Format_RGB32);
-    view.setDevicePixelRatio(scale);
-    painter.drawImage(QPointF(0, 0), view);
-  } else {
-    if (earlierLayer_.isNull() || earlierLayer_.devicePixelRatio() != scale)
-      earlierLayer_ = earlierCurves(earlier, *scales, scale, gridShown_);
-    painter.drawImage(QPointF(0, 0), earlierLayer_);
-    paintInkOnly(painter, shownPicture(), scale);
-    if (!earlier.empty()) paintLegend(painter, shownLegend(), legendCorner(), scalesShown_);
-  }
+  painter.drawImage(QPointF(0, 0), canvas);
+  if (run_ && scales && !shownEarlierRuns().empty())
+    paintLegend(painter, shownLegend(), legendCorner(), scalesShown_);
   if (const std::optional<double> y = overrunY()) paintOverrun(painter, *y);
   if (scalesShown_ && scales) paintScales(painter, *scales);
 }
@@ -242,7 +258,7 @@ GraphPicture::LegendCorner PictureBox::legendCorner() {
 QImage PictureBox::imageAsShown() {
   QImage image(GraphPicture::kWidth, GraphPicture::kHeight, QImage::Format_RGB32);
   QPainter painter(&image);
-  paintGraph(painter, 1.0);
+  paintGraph(painter, canvasAt(1.0));
   return image;
 }
 
@@ -292,9 +308,10 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     hideCursor();
     return;
   }
+  updateCursorColumn();
   cursorX_ = cursor::cursorColumn(*point, *trace, *scales);
   QToolTip::showText(event->globalPosition().toPoint(), pointReadout(*point, trace->range()), this);
-  update();
+  updateCursorColumn();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
@@ -393,9 +410,15 @@ void PictureBox::leaveEvent(QEvent*) {
 
 void PictureBox::hideCursor() {
   if (cursorX_ < 0) return;
+  updateCursorColumn();
   cursorX_ = -1;
   QToolTip::hideText();
-  update();
+}
+
+void PictureBox::updateCursorColumn() {
+  // The dotted line is a pixel of the picture wide; a device pixel more on
+  // each side for the screen's rounding.
+  if (cursorX_ >= 0) update(QRect(cursorX_ - 1, 0, 3, height()));
 }
 
 void PictureBox::contextMenuEvent(QContextMenuEvent* event) {
@@ -508,17 +531,17 @@ void PictureBox::clearEarlierRuns() {
 }
 
 void PictureBox::fitToRun() {
-  if (runActive_ || !run_ || run_->trace.points().empty() || run_->range == 0) return;
+  if (runActive_ || !run_ || run_->trace.points().empty() || run_->result.range == 0) return;
   // The time scale ends with the longest shown run, the speed scale a tenth
   // above the highest peak.
   std::vector<const RecordedRun*> shown = shownEarlierRuns();
   shown.push_back(run_.get());
   double seconds = 0.0, peak = 0.0;
   for (const RecordedRun* run : shown) {
-    seconds = std::max(seconds, units::secondsOfTicks(run->outcome.ticks));
-    if (run->range != 0)
+    seconds = std::max(seconds, units::secondsOfTicks(run->result.outcome.ticks));
+    if (run->result.range != 0)
       for (const TracePoint& p : run->trace.points())
-        peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run->range)));
+        peak = std::max(peak, std::fabs(units::pulsesPerSecond(p.speedCounter, run->result.range)));
   }
   const std::optional<GraphScales> field = scalesOf(run_->recipe);
   const double pps = peak > 0.0 ? peak * kPeakMargin : field ? field->pulsesPerSecond : 1.0;

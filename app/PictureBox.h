@@ -130,12 +130,17 @@ class PictureBox : public QWidget, public GraphSurface {
 
   enum class Export { Plain, WithContext, AsShown };
 
-  void changed();
   void offerMenu(const QPoint& where);
   void saveAs(const QString& format, Export what);
+  // The graph as drawn at `scale` device pixels per pixel: the earlier
+  // runs' curves and the grid, if shown, under the shown picture's ink.
+  QImage canvasAt(double scale) const;
+  // The canvas at the screen's scale, drawn anew if it is not there; while
+  // it shows the run's own picture, the run inks it as it draws.
+  void ensureCanvas();
   // Everything the graph area shows but the cursor line and the focus mark,
-  // at `scale` device pixels per pixel.
-  void paintGraph(QPainter& painter, double scale);
+  // painted from `canvas`.
+  void paintGraph(QPainter& painter, const QImage& canvas);
   std::vector<LegendEntry> shownLegend() const;
   // The height of the overrun marker, when the current run goes on past the
   // time axis's end at the scales shown.
@@ -150,15 +155,21 @@ class PictureBox : public QWidget, public GraphSurface {
   std::vector<const RecordedRun*> shownEarlierRuns() const;
   const RunTrace* shownTrace() const;
   void hideCursor();
-  // The earlier curves change only with the runs kept and the view's scales:
-  // drawn once, painted from the copy.
+  // The canvas changes only with the runs kept, the grid, the picture shown
+  // and the view's scales: drawn once then, inked as the run draws, painted
+  // from.
   void earlierRunsChanged() {
-    earlierLayer_ = QImage();
+    dropCanvas();
     legendCorner_.reset();
   }
+  void dropCanvas() {
+    picture_.inkAlsoOnto(std::nullopt);
+    canvas_ = QImage();
+  }
+  // The cursor line's column, to be painted again.
+  void updateCursorColumn();
 
   GraphPicture picture_;
-  bool updatePending_ = false;
   bool runActive_ = false;
   std::shared_ptr<RecordedRun> run_;
   // The most recent first; one more than kEarlierRuns while a run is made,
@@ -173,7 +184,8 @@ class PictureBox : public QWidget, public GraphSurface {
   std::optional<QPointF> dragFrom_;
   QPointF dragTo_;
   int cursorX_ = -1;  // pixel column of the point under the mouse
-  QImage earlierLayer_;
+  QImage canvas_;
+  int lastPointRow_ = -1;  // the pixel row of the last point plotted
   std::optional<GraphPicture::LegendCorner> legendCorner_;
 };
 

@@ -10,20 +10,16 @@
 #include <QString>
 
 #include "LiveReadouts.h"
-#include "RunEvents.h"
-#include "RunOutcome.h"
 #include "RunReplay.h"
+#include "RunSession.h"
 #include "RunTrace.h"
 
 namespace tarvex::window {
 
 struct RecordedRun {
   RunRecipe recipe;
-  RunOutcome outcome;
-  std::int32_t range = 0;      // as converted; 0 when set-up failed before it
-  std::int32_t peakSpeed = 0;  // the peak speed counter
+  RunResult result;  // all the run left, as its session returned it
   RunTrace trace;
-  std::vector<PhaseEntry> phases;
   // The texts of the readouts at the end, by Readout ("1" or "0" for the
   // triangle-prevention indicator).
   std::array<QString, kReadoutCount> readouts;

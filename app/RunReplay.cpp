@@ -75,7 +75,7 @@ RunOutcome replayRun(const RunRecipe& recipe, const std::string& timeDisplayMax,
   params[Parameter::SpeedDisplayMax] = speedDisplayMax;
   ReplayOptions options(recipe);
   ReplayReadouts readouts(recipe, options);
-  RunSession session(options, readouts);
+  SourcedRunSession session(options, readouts);
   return session.drawOn(surface).traceTo(&trace).run(params).outcome;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FormControls.h"
 #include "Parameters.h"
 #include "RunOutcome.h"
 #include "SpeedGraph.h"
@@ -19,13 +20,17 @@
 namespace tarvex::window {
 
 // The options a run reads while it goes on and that shape its curve:
-// automatic deceleration (Check2) and symmetric deceleration (Check7), as
-// box values.
+// automatic and symmetric deceleration, as the values of their "on" boxes.
 struct LiveOptionValues {
   std::int16_t automatic = 0;
   std::int16_t symmetric = 0;
   friend bool operator==(const LiveOptionValues&, const LiveOptionValues&) = default;
 };
+
+inline LiveOptionValues liveOptionValues(const OptionBoxes& boxes) {
+  return {boxes.optionValue(pairOf(RunOption::AutomaticDeceleration).on),
+          boxes.optionValue(pairOf(RunOption::Symmetric).on)};
+}
 
 // The user changed the options during the yield at the end of `tick` ticks,
 // with `pulses` output.
@@ -37,7 +42,7 @@ struct LiveOptionChange {
 
 struct RunRecipe {
   RunParameters params;
-  std::int16_t sCurve = 0;  // Check4 at set-up
+  std::int16_t sCurve = 0;  // the S-curve box at set-up
   LiveOptionValues startOptions;
   std::vector<LiveOptionChange> changes;
   // A stopped run: the tick count of the yield that saw Stop, and its pulses.

@@ -35,11 +35,11 @@ struct WindowReported {
         run{.params = params,
             .sCurve = run.recipe.sCurve == kChecked,
             .symmetric = symmetricRun(run),
-            .outcome = run.outcome,
-            .range = run.range,
-            .peakSpeed = run.peakSpeed,
+            .outcome = run.result.outcome,
+            .range = run.result.range,
+            .peakSpeed = run.result.peakSpeed,
             .trace = run.trace,
-            .phases = run.phases,
+            .phases = run.result.phases,
             .readouts = {},
             .failureMessage = run.failureMessage.toStdString()} {
     for (std::size_t i = 0; i < kReadoutCount; ++i)
@@ -109,13 +109,14 @@ void showRunReport(QWidget* parent, const RecordedRun& run) {
                            meanings->verticalHeader()->length() + 4);
   layout->addWidget(meanings);
 
-  auto* phases = new QTableWidget(int(run.phases.size()), int(kPhaseHeader.size()), &dialog);
+  auto* phases = new QTableWidget(int(run.result.phases.size()), int(kPhaseHeader.size()), &dialog);
   phases->setObjectName(QStringLiteral("phases"));
   phases->verticalHeader()->setDefaultSectionSize(rowHeight);
   phases->setHorizontalHeaderLabels(kPhaseHeader);
   phases->verticalHeader()->hide();
-  for (int r = 0; r < int(run.phases.size()); ++r) {
-    const QStringList row = cells(report::phaseRow(run.phases[std::size_t(r)], run.range));
+  for (int r = 0; r < int(run.result.phases.size()); ++r) {
+    const QStringList row =
+        cells(report::phaseRow(run.result.phases[std::size_t(r)], run.result.range));
     for (int c = 0; c < row.size(); ++c) {
       auto* item = new QTableWidgetItem(row[c]);
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -126,7 +127,7 @@ void showRunReport(QWidget* parent, const RecordedRun& run) {
   phases->resizeColumnsToContents();
   phases->horizontalHeader()->setStretchLastSection(true);
   phases->setMinimumHeight(phases->horizontalHeader()->height() +
-                           rowHeight * std::min(int(run.phases.size()), 9) + 4);
+                           rowHeight * std::min(int(run.result.phases.size()), 9) + 4);
   layout->addWidget(phases);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);

@@ -7,7 +7,7 @@
 namespace tarvex::window {
 
 WindowReadouts::WindowReadouts(Form1& form) : form_(form) {
-  options_ = {form.optionValue(CheckBox::Check2), form.optionValue(CheckBox::Check7)};
+  options_ = liveOptionValues(form);
   clock_.start();
 }
 
@@ -61,8 +61,7 @@ void WindowReadouts::handleEvents(const RunMoment& at) {
 
 void WindowReadouts::noteOptionChanges(const RunMoment& at) {
   paintedSinceYield_ = false;
-  const LiveOptionValues now{form_.optionValue(CheckBox::Check2),
-                             form_.optionValue(CheckBox::Check7)};
+  const LiveOptionValues now = liveOptionValues(form_);
   if (now == options_) return;
   options_ = now;
   optionChanges_.push_back({at.tick, at.pulses, now});

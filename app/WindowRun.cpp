@@ -26,9 +26,8 @@ RunParameters typedTexts(const RunParameters& params) {
 std::shared_ptr<RecordedRun> recordRunStart(const Form1& form) {
   auto record = std::make_shared<RecordedRun>();
   record->recipe.params = readRunParameters(form);
-  record->recipe.sCurve = form.optionValue(CheckBox::Check4);
-  record->recipe.startOptions = {form.optionValue(CheckBox::Check2),
-                                 form.optionValue(CheckBox::Check7)};
+  record->recipe.sCurve = form.optionValue(pairOf(RunOption::SCurve).on);
+  record->recipe.startOptions = liveOptionValues(form);
   record->typed = typedTexts(record->recipe.params);
   return record;
 }
@@ -37,19 +36,15 @@ void makeRun(Form1& form, PictureBox& graph, RecordedRun& record) {
   WindowReadouts readouts(form);
   RunSession session(form, readouts);
   session.drawOn(graph).traceTo(&record.trace).logTo(DataLog::kDefaultPath);
-  const RunResult result = session.run(record.recipe.params);
+  record.result = session.run(record.recipe.params);
   readouts.showChangedValues();
 
-  const RunOutcome& outcome = result.outcome;
-  record.outcome = outcome;
+  const RunOutcome& outcome = record.result.outcome;
   record.recipe.changes = readouts.optionChanges();
   if (outcome.end == RunEnd::Stopped) {
     record.recipe.stopTick = outcome.ticks;
     record.recipe.stopPulses = outcome.pulses;
   }
-  record.range = result.range;
-  record.peakSpeed = result.peakSpeed;
-  record.phases = result.phases;
   for (const ReadoutControl& control : kReadoutControls)
     record.readouts[static_cast<std::size_t>(control.readout)] =
         control.box ? form.textBox(*control.box)->text()

@@ -110,7 +110,7 @@ QImage scene(const char* name, Form1& form) {
   if (scene == "input-box")
     return pictureOf([&] { form.findChild<QPushButton*>(QStringLiteral("Command3"))->click(); });
   if (scene == "drag-pulses") {
-    form.setOptionValue(tarvex::CheckBox::Check6, tarvex::kChecked);
+    form.setOptionValue(tarvex::pairOf(tarvex::RunOption::Symmetric).off, tarvex::kChecked);
     set(form, TextBox::Text13, "2000");
     set(form, TextBox::Text6, "100000");
   }

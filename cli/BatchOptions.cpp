@@ -75,10 +75,10 @@ const OptionRule kOptionRules[] = {
     {"--version", Takes::Nothing, true, raiseFlag<&BatchOptions::version>},
     {"--json", Takes::Nothing, true, raiseFlag<&BatchOptions::json>},
     {"--tick-by-tick", Takes::Nothing, true, raiseFlag<&BatchOptions::tickByTick>},
-    {"--linear", Takes::Nothing, true, tickBox<CheckBox::Check5>},
-    {"--manual", Takes::Nothing, true, tickBox<CheckBox::Check3>},
-    {"--asymmetric", Takes::Nothing, true, tickBox<CheckBox::Check6>},
-    {"--record", Takes::Nothing, true, tickBox<CheckBox::Check1>},
+    {"--linear", Takes::Nothing, true, tickBox<pairOf(RunOption::SCurve).off>},
+    {"--manual", Takes::Nothing, true, tickBox<pairOf(RunOption::AutomaticDeceleration).off>},
+    {"--asymmetric", Takes::Nothing, true, tickBox<pairOf(RunOption::Symmetric).off>},
+    {"--record", Takes::Nothing, true, tickBox<kRecordingBox>},
     {"--set", Takes::Text, true,
      [](BatchOptions& o, const std::string& v) {
        const auto eq = v.find('=');
@@ -206,7 +206,7 @@ std::string sweepUsageError(const BatchOptions& options, const std::set<std::str
     if (given.count(option))
       return std::string(option) +
              " cannot be used with --vary (a sweep writes no data log, no points and no trace)";
-  const auto recording = [](const SetBox& s) { return s.box == CheckBox::Check1 && s.value != 0; };
+  const auto recording = [](const SetBox& s) { return s.box == kRecordingBox && s.value != 0; };
   for (const auto& step : options.setup)
     if (const auto* box = std::get_if<SetBox>(&step); box && recording(*box))
       return "--box Check1 (data recording) cannot be used with --vary";
@@ -276,7 +276,7 @@ Design from a target move:
                        status is 1 with the target that fails and what is
                        reachable instead. --json prints one object: "set" (the
                        texts for --set), "flags", "achieved" (the engine's run,
-                       figures as in a sweep's rows), "targets"
+                       its figures in full), "targets"
   --save FILE.prm      with --solve: save the proposal as a parameter file, the
                        display scales rounded up to 1-2-5 steps to fit the move
   Example, 20,000 pulses cruising at 30,000 pps, 0.17 s to reach it:
@@ -327,6 +327,24 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
   return result;
 }
 
+// "Options that come once: --stop-at, ...", every option a second time
+// refuses, in lines of at most 78 characters.
+std::string onceOptionsText() {
+  std::vector<std::string> words{"Options", "that", "come", "once:"};
+  for (const OptionRule& rule : kOptionRules)
+    if (!rule.repeatable) words.push_back(std::string(rule.name) + ",");
+  words.back().back() = '.';
+  std::string text, line;
+  for (const std::string& word : words) {
+    if (!line.empty() && line.size() + 1 + word.size() > 78) {
+      text += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  return text + line;
+}
+
 std::string usageText() {
   return R"(Usage: tarvex-batch [FILE.prm] [options]
        tarvex-batch [options] -- FILE.prm
@@ -338,8 +356,8 @@ Runs one simulation of the acceleration/deceleration generator, tick by tick
 a freshly opened window: the start-up parameters, S-curve, automatic and
 symmetric deceleration, recording off. FILE.prm, if given, is loaded as the
 Load button would; the options below are then applied in the order given.
-Options that take no list (--stop-at, --log, --plot, --points, --trace,
---jobs) come once.
+)" + onceOptionsText() +
+         R"(
 
 Parameters:
   --set NAME=TEXT      set a parameter field's text exactly as typed. NAME is

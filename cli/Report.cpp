@@ -13,32 +13,33 @@ using units::summarySeconds;
 
 }  // namespace
 
-std::string jsonReport(const RunReport& r) {
-  std::string json = "{\"outcome\": \"" + std::string(endName(r.outcome.end)) + "\", \"error\": ";
+void writeRunMembers(JsonWriter& json, const RunReport& r) {
+  json.key("outcome").string(endName(r.outcome.end)).key("error");
   if (r.outcome.failure)
-    json += "\"" + std::string(errorName(r.outcome.failure->error)) + "\"";
+    json.string(errorName(r.outcome.failure->error));
+  else if (r.failedOutputs.empty())
+    json.null();
   else
-    json += r.failedOutputs.empty() ? "null" : "\"file\"";
-  json += ", \"ticks\": " + intToText(r.outcome.ticks);
-  json += ", \"pulses\": " + intToText(r.outcome.pulses);
-  json += ", \"readouts\": {";
-  for (const ReadoutControl& control : kReadoutControls) {
-    if (control.box)
-      json +=
-          "\"" + std::string(control.name) + "\": " + jsonString(r.form.text(*control.box)) + ", ";
-  }
-  json += "\"Option1\": ";
-  json += r.form.indicator() ? "true" : "false";
-  json += "}, \"plotPoints\": " + intToText(r.result.pointsPlotted);
-  json += ", \"logLines\": " + intToText(r.result.logRecords);
+    json.string("file");
+  json.key("ticks").integer(r.outcome.ticks).key("pulses").integer(r.outcome.pulses);
+  json.key("readouts").beginObject();
+  for (const ReadoutControl& control : kReadoutControls)
+    if (control.box) json.key(control.name).string(r.form.text(*control.box));
+  json.key("Option1").boolean(r.form.indicator()).endObject();
+  json.key("plotPoints").integer(r.result.pointsPlotted);
+  json.key("logLines").integer(r.result.logRecords);
   if (!r.failedOutputs.empty()) {
-    json += ", \"failedOutputs\": [";
-    for (std::size_t i = 0; i < r.failedOutputs.size(); ++i)
-      json += (i > 0 ? ", " : "") + jsonString(r.failedOutputs[i]);
-    json += "]";
+    json.key("failedOutputs").beginArray();
+    for (const std::string& output : r.failedOutputs) json.string(output);
+    json.endArray();
   }
-  json += "}\n";
-  return json;
+}
+
+std::string jsonReport(const RunReport& r) {
+  JsonWriter json;
+  json.beginObject();
+  writeRunMembers(json, r);
+  return json.endObject().line();
 }
 
 std::string textReport(const RunReport& r) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FormModel.h"
+#include "JsonWriter.h"
 #include "RunOutcome.h"
 #include "RunSession.h"
 
@@ -22,6 +23,8 @@ struct RunReport {
 // (if the run itself had none) and "failedOutputs" lists them; "logLines"
 // counts the records that reached the log.
 std::string jsonReport(const RunReport& report);
+// The members of that object, for an object that holds more.
+void writeRunMembers(JsonWriter& json, const RunReport& report);
 // The readable summary: outcome, time, readouts, peak speed, phase table.
 std::string textReport(const RunReport& report);
 

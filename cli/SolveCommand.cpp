@@ -5,6 +5,7 @@
 #include "Console.h"
 #include "Conversions.h"
 #include "FormModel.h"
+#include "JsonWriter.h"
 #include "OutputFile.h"
 #include "ParameterFile.h"
 #include "PrintableText.h"
@@ -101,34 +102,30 @@ std::string solveText(const design::Design& d) {
 
 std::string solveJson(const design::Design& d) {
   const design::MoveTargets& t = d.targets;
-  std::string json = "{\"set\": {";
-  bool first = true;
-  for (const Parameter p : design::kRunParameters) {
-    json += (first ? "" : ", ") + jsonString(parameterName(p)) + ": " +
-            jsonString(d.proposal.params[p]);
-    first = false;
-  }
-  json += "}, \"flags\": [";
-  first = true;
-  for (const std::string& flag : design::batchFlags(d.proposal)) {
-    json += (first ? "" : ", ") + jsonString(flag);
-    first = false;
-  }
-  const RunFigureTexts f = tableTexts(d.achieved);
-  const auto number = [](const std::string& figure) { return figure.empty() ? "null" : figure; };
-  json += "], \"achieved\": {\"peak_pps\": " + number(f.peakPulsesPerSecond) +
-          ", \"accel_end_s\": " + number(f.accelEnd) +
-          ", \"decel_start_s\": " + number(f.decelStart) + ", \"seconds\": " + f.seconds +
-          ", \"pulses\": " + std::to_string(d.achieved.pulses) +
-          ", \"triangle\": " + (d.achieved.triangle ? "true" : "false") +
-          ", \"drag_pulses\": " + std::to_string(d.achieved.dragPulses) + "}";
-  json += ", \"targets\": {\"pulses\": " + std::to_string(t.pulses) +
-          ", \"peak\": " + numberText(t.peak) + ", \"accel_time\": " + numberText(t.accelTime) +
-          ", \"decel_time\": " + numberText(t.decelTimeOrAccel()) +
-          ", \"start\": " + numberText(t.start.value_or(0.0)) +
-          ", \"s_curve\": " + numberText(t.sCurve) +
-          ", \"range\": " + (t.range ? std::to_string(*t.range) : "null") + "}}\n";
-  return json;
+  const RunFigures& f = d.achieved;
+  JsonWriter json;
+  json.beginObject().key("set").beginObject();
+  for (const Parameter p : design::kRunParameters)
+    json.key(parameterName(p)).string(d.proposal.params[p]);
+  json.endObject().key("flags").beginArray();
+  for (const std::string& flag : design::batchFlags(d.proposal)) json.string(flag);
+  json.endArray();
+  json.key("achieved").beginObject();
+  json.key("peak_pps").number(f.range != 0 ? std::optional(f.peakPulsesPerSecond()) : std::nullopt);
+  json.key("accel_end_s").number(f.accelEndSeconds());
+  json.key("decel_start_s").number(f.decelStartSeconds());
+  json.key("seconds").number(f.seconds());
+  json.key("pulses").integer(f.pulses).key("triangle").boolean(f.triangle);
+  json.key("drag_pulses").integer(f.dragPulses).endObject();
+  json.key("targets").beginObject();
+  json.key("pulses").integer(t.pulses).key("peak").number(t.peak);
+  json.key("accel_time").number(t.accelTime).key("decel_time").number(t.decelTimeOrAccel());
+  json.key("start").number(t.start.value_or(0.0)).key("s_curve").number(t.sCurve).key("range");
+  if (t.range)
+    json.integer(*t.range);
+  else
+    json.null();
+  return json.endObject().endObject().line();
 }
 
 std::string unreachableText(const design::MoveTargets& t, const design::Unreachable& u) {

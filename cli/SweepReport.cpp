@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "Conversions.h"
+#include "JsonWriter.h"
 #include "PrintableText.h"
 #include "RunFigures.h"
 #include "WrittenText.h"
@@ -21,10 +22,6 @@ std::string csvField(std::string_view typed) {
     out += c;
   }
   return out + "\"";
-}
-
-std::string jsonNumber(const std::string& figure) {
-  return figure.empty() ? "null" : figure;
 }
 
 }  // namespace
@@ -53,17 +50,16 @@ std::string csvRow(const std::vector<std::string_view>& texts, const RunReport& 
 
 std::string jsonRow(const std::vector<Variation>& variations,
                     const std::vector<std::string_view>& texts, const RunReport& r) {
-  std::string json = jsonReport(r);
-  json.resize(json.rfind('}'));  // the single run's object, still open
-  json += ", \"vary\": {";
-  for (std::size_t i = 0; i < variations.size(); ++i)
-    json +=
-        (i ? ", " : "") + jsonString(variations[i].name) + ": " + jsonString(std::string(texts[i]));
+  JsonWriter json;
+  json.beginObject();
+  writeRunMembers(json, r);
+  json.key("vary").beginObject();
+  for (std::size_t i = 0; i < variations.size(); ++i) json.key(variations[i].name).string(texts[i]);
+  json.endObject();
   const RunFigureTexts f = tableTexts(figuresOf(r.result));
-  json += "}, \"seconds\": " + f.seconds + ", \"peak_pps\": " + jsonNumber(f.peakPulsesPerSecond) +
-          ", \"accel_end_s\": " + jsonNumber(f.accelEnd) +
-          ", \"decel_start_s\": " + jsonNumber(f.decelStart);
-  return json + "}\n";
+  json.key("seconds").figure(f.seconds).key("peak_pps").figure(f.peakPulsesPerSecond);
+  json.key("accel_end_s").figure(f.accelEnd).key("decel_start_s").figure(f.decelStart);
+  return json.endObject().line();
 }
 
 }  // namespace tarvex::batch

@@ -255,15 +255,19 @@ std::vector<TableRow> proposalRows(const Design& design, const RunParameters& no
     rows.push_back({{meaning::captionOf(field.parameter), shown, proposed},
                     meaning::trimmed(shown) != proposed ? Mark::Changed : Mark::None});
   }
-  const auto boxRow = [&](const char* caption, CheckBox box, bool proposedOn, const char* on,
-                          const char* off) {
+  const auto boxRow = [&](std::string_view caption, CheckBox box, bool proposedOn,
+                          std::string_view on, std::string_view off) {
     const bool nowOn = form.optionValue(box) == kChecked;
-    rows.push_back({{caption, onOff(nowOn, on, off), onOff(proposedOn, on, off)},
-                    nowOn != proposedOn ? Mark::Changed : Mark::None});
+    rows.push_back(
+        {{std::string(caption), std::string(nowOn ? on : off), std::string(proposedOn ? on : off)},
+         nowOn != proposedOn ? Mark::Changed : Mark::None});
   };
-  boxRow("Ｓ字加減速", CheckBox::Check4, !design.proposal.linear, "する", "しない（直線）");
-  boxRow("減速", CheckBox::Check2, true, "自動", "マニュアル");
-  boxRow("対称", CheckBox::Check7, !design.proposal.asymmetric, "対称", "非対称");
+  const OptionPair& symmetric = pairOf(RunOption::Symmetric);
+  boxRow(pairOf(RunOption::SCurve).onCaption, pairOf(RunOption::SCurve).on, !design.proposal.linear,
+         "する", "しない（直線）");
+  boxRow("減速", pairOf(RunOption::AutomaticDeceleration).on, true, "自動", "マニュアル");
+  boxRow(symmetric.onCaption, symmetric.on, !design.proposal.asymmetric, symmetric.onCaption,
+         symmetric.offCaption);
   return rows;
 }
 

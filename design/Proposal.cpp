@@ -24,9 +24,12 @@ std::vector<std::string> batchFlags(const Proposal& proposal) {
 void applyProposal(const Proposal& proposal, FormControls& form) {
   for (const ParameterField& field : kParameterFields)
     form.setText(field.control, proposal.params[field.parameter]);
-  form.setOptionValue(CheckBox::Check2, kChecked);
-  form.setOptionValue(proposal.linear ? CheckBox::Check5 : CheckBox::Check4, kChecked);
-  form.setOptionValue(proposal.asymmetric ? CheckBox::Check6 : CheckBox::Check7, kChecked);
+  const auto tick = [&](RunOption option, bool on) {
+    form.setOptionValue(on ? pairOf(option).on : pairOf(option).off, kChecked);
+  };
+  tick(RunOption::AutomaticDeceleration, true);
+  tick(RunOption::SCurve, !proposal.linear);
+  tick(RunOption::Symmetric, !proposal.asymmetric);
 }
 
 double roundUpToOneTwoFive(double value) {

@@ -62,31 +62,71 @@ constexpr TextBox textBoxNumber(int n) {
   return static_cast<TextBox>(n);
 }
 
+// The options a run reads from the boxes. Recording stands alone in Check1;
+// each of the other three is a pair of complementary boxes.
+enum class RunOption : std::uint8_t { AutomaticDeceleration, SCurve, Symmetric };
+inline constexpr CheckBox kRecordingBox = CheckBox::Check1;
+
+// A pair: the box ticked while the option is on, its partner ticked while it
+// is off, and the words for each side: Japanese (UTF-8) as the window's
+// captions have them without the colon, and English for the batch runner.
+struct OptionPair {
+  RunOption option;
+  CheckBox on, off;
+  std::string_view onCaption, offCaption;
+  std::string_view onName, offName;
+};
+
+inline constexpr std::array<OptionPair, 3> kOptionPairs{{
+    {RunOption::AutomaticDeceleration, CheckBox::Check2, CheckBox::Check3, "自動減速",
+     "マニュアル減速", "automatic deceleration", "manual deceleration"},
+    {RunOption::SCurve, CheckBox::Check4, CheckBox::Check5, "Ｓ字加減速", "直線加減速", "S-curve",
+     "linear"},
+    {RunOption::Symmetric, CheckBox::Check7, CheckBox::Check6, "対称", "非対称", "symmetric",
+     "asymmetric"},
+}};
+
+constexpr const OptionPair& pairOf(RunOption option) {
+  return kOptionPairs[static_cast<std::size_t>(option)];
+}
+
+// The pair a box belongs to, or nothing for Check1.
+constexpr const OptionPair* pairHolding(CheckBox box) {
+  for (const OptionPair& pair : kOptionPairs)
+    if (pair.on == box || pair.off == box) return &pair;
+  return nullptr;
+}
+
 // The partner of a paired box, or nothing for Check1.
 constexpr std::optional<CheckBox> partnerOf(CheckBox c) {
-  switch (c) {
-    case CheckBox::Check2:
-      return CheckBox::Check3;
-    case CheckBox::Check3:
-      return CheckBox::Check2;
-    case CheckBox::Check4:
-      return CheckBox::Check5;
-    case CheckBox::Check5:
-      return CheckBox::Check4;
-    case CheckBox::Check6:
-      return CheckBox::Check7;
-    case CheckBox::Check7:
-      return CheckBox::Check6;
-    case CheckBox::Check1:
-      return std::nullopt;
-  }
-  return std::nullopt;
+  const OptionPair* pair = pairHolding(c);
+  if (pair == nullptr) return std::nullopt;
+  return pair->on == c ? pair->off : pair->on;
+}
+
+// The words of a paired box's side of its option, e.g. "直線加減速" and
+// "linear" for Check5; empty for Check1.
+constexpr std::string_view captionOf(CheckBox box) {
+  const OptionPair* pair = pairHolding(box);
+  return pair == nullptr   ? std::string_view()
+         : pair->on == box ? pair->onCaption
+                           : pair->offCaption;
+}
+constexpr std::string_view nameOf(CheckBox box) {
+  const OptionPair* pair = pairHolding(box);
+  return pair == nullptr ? std::string_view() : pair->on == box ? pair->onName : pair->offName;
 }
 
 // Check box values: 0 clear, 1 ticked, 2 grayed. Only 1 counts as "on".
 inline constexpr std::int16_t kUnchecked = 0;
 inline constexpr std::int16_t kChecked = 1;
 inline constexpr std::int16_t kGrayed = 2;
+
+// The caption that says how an option stands: its "on" box's when that box
+// holds `onValue` ticked, else its partner's.
+constexpr std::string_view optionCaption(RunOption option, std::int16_t onValue) {
+  return onValue == kChecked ? pairOf(option).onCaption : pairOf(option).offCaption;
+}
 
 // "Text7", "Check2".
 std::string controlName(TextBox box);

@@ -1,6 +1,6 @@
 // A run made from the window's controls: the parameter texts as the fields
-// hold them, and the options as the boxes hold them (S-curve Check4,
-// recording Check1, automatic deceleration Check2, symmetric Check7).
+// hold them, and the options as the boxes hold them (kOptionPairs: an
+// option is on while its pair's "on" box is ticked; kRecordingBox).
 #pragma once
 
 #include "FormControls.h"
@@ -16,16 +16,17 @@ class FormOptions final : public RunOptionSource {
  public:
   explicit FormOptions(OptionBoxes& boxes) : boxes_(boxes) {}
 
-  Tristate sCurve() const override { return read(CheckBox::Check4); }
-  Tristate recording() const override { return read(CheckBox::Check1); }
-  Tristate automaticDeceleration() const override { return read(CheckBox::Check2); }
-  Tristate symmetric() const override { return read(CheckBox::Check7); }
-  // Clears Check1, as a click would.
-  void stopRecording() override { boxes_.setOptionValue(CheckBox::Check1, kUnchecked); }
+  Tristate sCurve() const override { return read(RunOption::SCurve); }
+  Tristate recording() const override { return read(kRecordingBox); }
+  Tristate automaticDeceleration() const override { return read(RunOption::AutomaticDeceleration); }
+  Tristate symmetric() const override { return read(RunOption::Symmetric); }
+  // Clears the recording box, as a click would.
+  void stopRecording() override { boxes_.setOptionValue(kRecordingBox, kUnchecked); }
 
  private:
   // 0 off, 1 on; any other value a box can hold is grayed, neither on nor
   // off.
+  Tristate read(RunOption option) const { return read(pairOf(option).on); }
   Tristate read(CheckBox box) const {
     const std::int16_t value = boxes_.optionValue(box);
     return value == kChecked     ? Tristate::On

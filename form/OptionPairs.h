@@ -1,6 +1,4 @@
-// The interlock of the three option pairs: automatic/manual deceleration
-// (Check2/Check3), S-curve/linear (Check4/Check5), asymmetric/symmetric
-// (Check6/Check7).
+// The interlock of the three option pairs of kOptionPairs.
 #pragma once
 
 #include "FormControls.h"

@@ -163,7 +163,7 @@ std::string gridSvg(const GraphScales& s) {
 }
 
 std::string captionSvg(std::string_view caption, int belowTwips) {
-  constexpr int bottom = GraphPicture::kHeight * GraphPicture::kTwipsPerPixel;
+  constexpr int bottom = graph::kPictureHeightTwips;
   return "<text x=\"0\" y=\"" + std::to_string(bottom + belowTwips) + "\" " + kFont + ">" +
          escapedXml(caption) + "</text>\n";
 }

@@ -12,8 +12,8 @@
 namespace tarvex {
 namespace {
 
-constexpr double kPictureWidthTwips = GraphPicture::kWidth * GraphPicture::kTwipsPerPixel;
-constexpr double kPictureHeightTwips = GraphPicture::kHeight * GraphPicture::kTwipsPerPixel;
+constexpr double kPictureWidthTwips = graph::kPictureWidthTwips;
+constexpr double kPictureHeightTwips = graph::kPictureHeightTwips;
 
 struct Segment {
   double x1, y1, x2, y2;
@@ -235,10 +235,15 @@ std::string legendSvg(const std::vector<GraphPicture::LegendLine>& lines,
 // brush 1 the picture's own pixels.
 class DeviceInk {
  public:
+  // `changed`, if given, counts the device pixels whose colour changes.
+  explicit DeviceInk(const GraphPicture::Canvas& canvas, std::uint64_t* changed = nullptr)
+      : c_(canvas),
+        changed_(changed),
+        twipsPerPixel_(GraphPicture::kTwipsPerPixel / canvas.scale),
+        brush_(std::max(1, static_cast<int>(std::lround(canvas.scale)))) {}
   DeviceInk(GraphPicture::Raster& raster, double scale)
-      : r_(raster),
-        twipsPerPixel_(GraphPicture::kTwipsPerPixel / scale),
-        brush_(std::max(1, static_cast<int>(std::lround(scale)))) {}
+      : DeviceInk(GraphPicture::Canvas{raster.pixels.data(), raster.width, raster.height,
+                                       raster.width, scale}) {}
 
   void point(double twipX, double twipY, GraphPicture::Pixel ink) {
     if (!(twipX >= 0.0 && twipX < kPictureWidthTwips && twipY >= 0.0 &&
@@ -273,19 +278,22 @@ class DeviceInk {
   // The device pixel holding a twip inside the picture, held at the edge
   // where rounding leaves it a hair outside.
   int column(double x) const {
-    return std::clamp(static_cast<int>(std::floor(x / twipsPerPixel_)), 0, r_.width - 1);
+    return std::clamp(static_cast<int>(std::floor(x / twipsPerPixel_)), 0, c_.width - 1);
   }
   int row(double y) const {
-    return std::clamp(static_cast<int>(std::floor(y / twipsPerPixel_)), 0, r_.height - 1);
+    return std::clamp(static_cast<int>(std::floor(y / twipsPerPixel_)), 0, c_.height - 1);
   }
   void mark(int x, int y, GraphPicture::Pixel ink) {
-    for (int j = y; j < std::min(y + brush_, r_.height); ++j)
-      for (int i = x; i < std::min(x + brush_, r_.width); ++i)
-        r_.pixels[static_cast<std::size_t>(j) * static_cast<std::size_t>(r_.width) +
-                  static_cast<std::size_t>(i)] = ink;
+    for (int j = y; j < std::min(y + brush_, c_.height); ++j)
+      for (int i = x; i < std::min(x + brush_, c_.width); ++i) {
+        GraphPicture::Pixel& p = c_.pixels[static_cast<std::ptrdiff_t>(j) * c_.stride + i];
+        if (changed_ != nullptr && p != ink) ++*changed_;
+        p = ink;
+      }
   }
 
-  GraphPicture::Raster& r_;
+  GraphPicture::Canvas c_;
+  std::uint64_t* changed_;
   double twipsPerPixel_;
   int brush_;
 };
@@ -342,12 +350,26 @@ void GraphPicture::drawPoint(float x, float y) {
   // the curve; a point in a new column starts the next stretch.
   if (!curve_.empty() && curve_.back().x == x) {
     Column& c = curve_.back();
+    const float low = c.low, high = c.high;
     c.low = std::min(c.low, y);
     c.high = std::max(c.high, y);
     c.last = y;
+    if (follower_ && follower_->scale != 1.0) {
+      // The stretch grows by the part beyond its ends; together the parts
+      // ink what the whole stretch inks.
+      DeviceInk ink(*follower_, &followerChanges_);
+      if (y < low)
+        if (const auto part = clipped({x, y, x, low}, kInside)) ink.line(*part, curveInk_);
+      if (y > high)
+        if (const auto part = clipped({x, high, x, y}, kInside)) ink.line(*part, curveInk_);
+    }
   } else {
     curve_.push_back({x, y, y, y, y});
+    if (follower_ && follower_->scale != 1.0)
+      DeviceInk(*follower_, &followerChanges_).point(x, y, curveInk_);
   }
+  if (follower_ && follower_->scale == 1.0)
+    DeviceInk(*follower_, &followerChanges_).point(x, y, curveInk_);
 }
 
 void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
@@ -358,15 +380,22 @@ void GraphPicture::drawLine(float x1, float y1, float x2, float y2) {
   raster.pixels.swap(pixels_);
   DeviceInk(raster, 1.0).line(*part, kInk);
   raster.pixels.swap(pixels_);
+  if (follower_) DeviceInk(*follower_, &followerChanges_).line(*part, kInk);
 }
 
-GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
-  Raster raster;
-  raster.width = static_cast<int>(std::ceil(kWidth * scale));
-  raster.height = static_cast<int>(std::ceil(kHeight * scale));
-  raster.pixels.assign(
-      static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height), kGround);
-  DeviceInk ink(raster, scale);
+void GraphPicture::inkOnto(const Canvas& canvas) const {
+  if (canvas.scale == 1.0) {
+    for (int y = 0; y < std::min(kHeight, canvas.height); ++y)
+      for (int x = 0; x < std::min(kWidth, canvas.width); ++x)
+        if (const Pixel p = pixels_[index(x, y)]; p != kGround)
+          canvas.pixels[static_cast<std::ptrdiff_t>(y) * canvas.stride + x] = p;
+    return;
+  }
+  inkStrokes(canvas);
+}
+
+void GraphPicture::inkStrokes(const Canvas& canvas) const {
+  DeviceInk ink(canvas);
   for (const Line& l : lines_)
     if (const auto part = clipped({l.x1, l.y1, l.x2, l.y2}, kInside)) ink.line(*part, kInk);
   for (const Column& c : curve_) {
@@ -376,6 +405,15 @@ GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
     else if (const auto part = clipped({c.x, c.low, c.x, c.high}, kInside))
       ink.line(*part, curveInk_);
   }
+}
+
+GraphPicture::Raster GraphPicture::rasterAt(double scale) const {
+  Raster raster;
+  raster.width = static_cast<int>(std::ceil(kWidth * scale));
+  raster.height = static_cast<int>(std::ceil(kHeight * scale));
+  raster.pixels.assign(
+      static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height), kGround);
+  inkStrokes({raster.pixels.data(), raster.width, raster.height, raster.width, scale});
   return raster;
 }
 
@@ -426,9 +464,10 @@ std::string GraphPicture::curveSvg(const std::vector<TwipPoint>& points, Pixel i
 GraphPicture::LegendBox GraphPicture::legendBox() const {
   // A legend at the bottom stays clear of the time axis's scale labels.
   constexpr double kAboveTimeLabels = 240;
-  constexpr double cell = kLegendFontSize / 2, padding = 90, margin = 90;
-  constexpr double nearRight = SpeedGraph::kLastColumn - margin,
-                   nearBottom = SpeedGraph::kTimeAxisY - kAboveTimeLabels;
+  constexpr double cell = kLegendFontSize / 2, padding = graph::kLegendPadding,
+                   margin = graph::kLegendMargin;
+  constexpr double nearRight = graph::kLastColumn - margin,
+                   nearBottom = graph::kTimeAxisY - kAboveTimeLabels;
   double width = 0;
   bool inks = false;
   for (const LegendLine& line : legend_) {
@@ -519,12 +558,10 @@ std::string GraphPicture::toSvg(std::string_view additions, int extraBottom,
 
 std::string GraphPicture::svgStart(int extraBottom, std::string_view underCurve) const {
   // The canvas holds the picture and the two axis captions beside it, as
-  // the window places them: the speed caption 480 twips left of and 120
-  // above the picture's corner, the time caption 9840 right of and 4080
-  // below it. Units are twips, with the picture's top-left corner at 0 0;
-  // one pixel of the picture is 15 units.
-  constexpr int left = -480, top = -120, right = 10572;
-  const int bottom = 4332 + extraBottom;
+  // the window places them. Units are twips, with the picture's top-left
+  // corner at 0 0; one pixel of the picture is 15 units.
+  constexpr int left = graph::kCanvasLeft, top = graph::kCanvasTop, right = graph::kCanvasRight;
+  const int bottom = graph::kCanvasBottom + extraBottom;
   const Box picture{0.0, 0.0, kPictureWidthTwips, kPictureHeightTwips};
 
   PathData frame(kSvgCut);
@@ -565,9 +602,13 @@ std::string GraphPicture::svgEnd(std::string_view additions) const {
   std::string svg = "</g>\n";
   const std::string font(kSvgFont);
   if (!speedCaption_.empty())
-    svg += "<text x=\"-480\" y=\"40\" " + font + ">" + escapedXml(speedCaption_) + "</text>\n";
+    svg += "<text x=\"" + std::to_string(graph::kSpeedCaptionX) + "\" y=\"" +
+           std::to_string(graph::kSpeedCaptionY) + "\" " + font + ">" + escapedXml(speedCaption_) +
+           "</text>\n";
   if (!timeCaption_.empty())
-    svg += "<text x=\"9840\" y=\"4240\" " + font + ">" + escapedXml(timeCaption_) + "</text>\n";
+    svg += "<text x=\"" + std::to_string(graph::kTimeCaptionX) + "\" y=\"" +
+           std::to_string(graph::kTimeCaptionY) + "\" " + font + ">" + escapedXml(timeCaption_) +
+           "</text>\n";
   if (!legend_.empty()) svg += legendSvg(legend_, legendBox(), font);
   svg += additions;
   svg += "</svg>\n";

@@ -15,12 +15,14 @@
 // however many runs it holds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "GraphGeometry.h"
 #include "SpeedGraph.h"
 
 namespace tarvex {
@@ -32,9 +34,9 @@ std::string escapedXml(std::string_view typed);
 
 class GraphPicture final : public GraphSurface {
  public:
-  static constexpr int kTwipsPerPixel = 15;
-  static constexpr int kWidth = 668;
-  static constexpr int kHeight = 268;
+  static constexpr int kTwipsPerPixel = graph::kTwipsPerPixel;
+  static constexpr int kWidth = graph::kPictureWidth;
+  static constexpr int kHeight = graph::kPictureHeight;
   // Pixels as 0xAARRGGBB, row by row, kWidth to a row.
   using Pixel = std::uint32_t;
   static constexpr Pixel kGround = 0xffffffff;  // the window's background
@@ -145,6 +147,26 @@ class GraphPicture final : public GraphSurface {
   };
   Raster rasterAt(double scale) const;
 
+  // Pixels held elsewhere (a screen's image), rows `stride` pixels apart, at
+  // `scale` device pixels per pixel of the picture.
+  struct Canvas {
+    Pixel* pixels = nullptr;
+    int width = 0, height = 0;
+    std::ptrdiff_t stride = 0;
+    double scale = 1.0;
+  };
+  // Inks the drawing onto `canvas` as a screen shows it, leaving its ground
+  // as it is: at scale 1 every inked pixel of the picture, at another scale
+  // the marks of rasterAt.
+  void inkOnto(const Canvas& canvas) const;
+  // From now on every line and point is also inked onto `canvas` as it is
+  // drawn, as inkOnto would ink it (with the curve in the frame's ink), until
+  // inkAlsoOnto(nullopt). The canvas must stay while it is followed.
+  void inkAlsoOnto(std::optional<Canvas> canvas) { follower_ = canvas; }
+  // How many of the followed canvas's device pixels have changed colour so
+  // far: a drawing that changes none needs no new paint.
+  std::uint64_t canvasChanges() const { return followerChanges_; }
+
  private:
   // Points plotted one after another in one column: the curve passes from
   // first through every y between low and high to last.
@@ -159,9 +181,13 @@ class GraphPicture final : public GraphSurface {
     return static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x);
   }
   void inkPixel(double twipX, double twipY, Pixel ink);
+  // The frame's lines, then each column's stretch of the curve.
+  void inkStrokes(const Canvas& canvas) const;
   std::string curvePath(double tolerance = 0) const;
 
   std::vector<Pixel> pixels_;
+  std::optional<Canvas> follower_;
+  std::uint64_t followerChanges_ = 0;
   std::vector<Line> lines_;
   std::vector<Column> curve_;
   Pixel curveInk_ = kInk;

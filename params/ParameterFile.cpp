@@ -290,8 +290,9 @@ bool applyParameterFields(const ParameterFields& fields, FormControls& form) {
     else
       form.setOptionValue(std::get<CheckBox>(control), textToInt16(text).value);
   }
-  form.setOptionValue(CheckBox::Check7,
-                      form.optionValue(CheckBox::Check6) == kUnchecked ? kChecked : kUnchecked);
+  const OptionPair& symmetric = pairOf(RunOption::Symmetric);
+  form.setOptionValue(symmetric.on,
+                      form.optionValue(symmetric.off) == kUnchecked ? kChecked : kUnchecked);
   return true;
 }
 
@@ -325,36 +326,14 @@ std::string fileFieldCaption(int index) {
     if (caption.ends_with(colon)) caption.resize(caption.size() - colon.size());
     return caption;
   }
-  switch (std::get<CheckBox>(control)) {
-    case CheckBox::Check2:
-      return "自動減速";
-    case CheckBox::Check3:
-      return "マニュアル減速";
-    case CheckBox::Check4:
-      return "Ｓ字加減速";
-    case CheckBox::Check5:
-      return "直線加減速";
-    default:
-      return "非対称";
-  }
+  return std::string(captionOf(std::get<CheckBox>(control)));
 }
 
 std::string fileFieldName(int index) {
   const ParameterFieldControl& control = kParameterFileFields[static_cast<std::size_t>(index)];
   if (const auto* box = std::get_if<TextBox>(&control))
     return std::string(parameterName(*parameterIn(*box)));
-  switch (std::get<CheckBox>(control)) {
-    case CheckBox::Check2:
-      return "automatic deceleration";
-    case CheckBox::Check3:
-      return "manual deceleration";
-    case CheckBox::Check4:
-      return "S-curve";
-    case CheckBox::Check5:
-      return "linear";
-    default:
-      return "asymmetric";
-  }
+  return std::string(nameOf(std::get<CheckBox>(control)));
 }
 
 std::string shortened(std::string_view text, std::size_t limit) {

@@ -11,8 +11,8 @@
 namespace tarvex::earlier {
 namespace {
 
-std::string onOff(std::int16_t value, const char* on, const char* off) {
-  return value == kChecked ? on : off;
+std::string optionWord(RunOption option, std::int16_t value) {
+  return std::string(optionCaption(option, value));
 }
 
 bool isDisplayScale(Parameter p) {
@@ -91,9 +91,9 @@ Differing differing(const std::vector<const LegendRun*>& runs) {
 std::string described(const LegendRun& run, const Differing& d) {
   std::vector<std::string> words;
   for (const Parameter p : d.parameters) words.push_back(legendValue(p, run));
-  if (d.sCurve) words.push_back(onOff(run.sCurve, "Ｓ字加減速", "直線加減速"));
-  if (d.automatic) words.push_back(onOff(run.automatic, "自動減速", "マニュアル減速"));
-  if (d.symmetric) words.push_back(onOff(run.symmetric, "対称", "非対称"));
+  if (d.sCurve) words.push_back(optionWord(RunOption::SCurve, run.sCurve));
+  if (d.automatic) words.push_back(optionWord(RunOption::AutomaticDeceleration, run.automatic));
+  if (d.symmetric) words.push_back(optionWord(RunOption::Symmetric, run.symmetric));
   if (words.empty()) return "同じ設定";
   std::string text;
   for (const std::string& word : words) text += (text.empty() ? "" : "、") + word;

@@ -3,69 +3,60 @@
 #include <utility>
 
 namespace tarvex {
+
 // A run's engine, kept while the run goes on in slices.
-struct RunSession::ActiveRun {
-  explicit ActiveRun(RunSession& session)
+struct SourcedRunSession::ActiveRun {
+  explicit ActiveRun(SourcedRunSession& session)
       : engine(session.options_, session.readouts_, *session.picture_, session.trace_,
                session.logPath_) {}
   TickEngine engine;
 };
 
-RunSession::RunSession(FormControls& form, LiveReadouts& readouts)
-    : form_(&form),
-      formOptions_(std::in_place, form),
-      options_(*formOptions_),
-      readouts_(readouts) {}
-
-RunSession::RunSession(RunOptionSource& options, LiveReadouts& readouts)
+SourcedRunSession::SourcedRunSession(RunOptionSource& options, LiveReadouts& readouts)
     : options_(options), readouts_(readouts) {}
 
-RunSession::~RunSession() = default;
+SourcedRunSession::~SourcedRunSession() = default;
 
-RunSession& RunSession::drawOn(GraphSurface& picture) {
+SourcedRunSession& SourcedRunSession::drawOn(GraphSurface& picture) {
   picture_ = &picture;
   return *this;
 }
 
-RunSession& RunSession::traceTo(TraceSink* trace) {
+SourcedRunSession& SourcedRunSession::traceTo(TraceSink* trace) {
   trace_ = trace;
   return *this;
 }
 
-RunSession& RunSession::logTo(std::filesystem::path path) {
+SourcedRunSession& SourcedRunSession::logTo(std::filesystem::path path) {
   logPath_ = std::move(path);
   return *this;
 }
 
-RunSession& RunSession::computeEveryTick(bool everyTick) {
+SourcedRunSession& SourcedRunSession::computeEveryTick(bool everyTick) {
   mode_ = everyTick ? RunMode::TickByTick : RunMode::FastForward;
   return *this;
 }
 
-RunResult RunSession::run() {
-  return run(readRunParameters(*form_));
-}
-
-RunResult RunSession::run(const RunParameters& params) {
+RunResult SourcedRunSession::run(const RunParameters& params) {
   ActiveRun active(*this);
   active.engine.run(params, mode_);
   return resultOf(active.engine);
 }
 
-bool RunSession::start(const RunParameters& params) {
+bool SourcedRunSession::start(const RunParameters& params) {
   sliced_ = std::make_unique<ActiveRun>(*this);
   return sliced_->engine.start(params, mode_);
 }
 
-bool RunSession::resume() {
+bool SourcedRunSession::resume() {
   return sliced_->engine.goOn();
 }
 
-RunResult RunSession::result() const {
+RunResult SourcedRunSession::result() const {
   return resultOf(sliced_->engine);
 }
 
-RunResult RunSession::resultOf(const TickEngine& engine) {
+RunResult SourcedRunSession::resultOf(const TickEngine& engine) {
   RunResult result;
   result.outcome = engine.outcome();
   result.phases = engine.phases().entries();

@@ -2,7 +2,8 @@
 // engine is built, for the window's Start, the batch runner (a single run and
 // every run of a sweep) and the quiet replay behind the graph's fitted view.
 //
-// The parts: where the options are read (the window's boxes, or a recipe),
+// The parts: where the options are read (the window's boxes, or a recipe:
+// only a session of a form reads the texts of its fields),
 // where the readouts go and the yields are answered, the picture the graph
 // is drawn on, where the plotted points go, the data log's path and whether
 // quiet ticks are jumped over. Everything the run leaves comes back as one
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "FormControls.h"
@@ -37,26 +37,22 @@ struct RunResult {
   std::int64_t logRecords = 0;     // records that reached the data log
 };
 
-class RunSession {
+// A run whose options come from a source: a recipe's, or a form's boxes.
+// It holds no form, so it runs only the parameter texts it is given.
+class SourcedRunSession {
  public:
-  // A run of a form's controls: the options as its boxes hold them while
-  // the run goes on.
-  RunSession(FormControls& form, LiveReadouts& readouts);
-  // A run whose options come from `options`.
-  RunSession(RunOptionSource& options, LiveReadouts& readouts);
-  ~RunSession();
-  RunSession(const RunSession&) = delete;
-  RunSession& operator=(const RunSession&) = delete;
+  SourcedRunSession(RunOptionSource& options, LiveReadouts& readouts);
+  ~SourcedRunSession();
+  SourcedRunSession(const SourcedRunSession&) = delete;
+  SourcedRunSession& operator=(const SourcedRunSession&) = delete;
 
   // Unless told otherwise a run draws nowhere, keeps no points, writes no
   // data log and jumps over quiet ticks.
-  RunSession& drawOn(GraphSurface& picture);
-  RunSession& traceTo(TraceSink* trace);
-  RunSession& logTo(std::filesystem::path path);
-  RunSession& computeEveryTick(bool everyTick);
+  SourcedRunSession& drawOn(GraphSurface& picture);
+  SourcedRunSession& traceTo(TraceSink* trace);
+  SourcedRunSession& logTo(std::filesystem::path path);
+  SourcedRunSession& computeEveryTick(bool everyTick);
 
-  // The run of the parameter texts the form's fields hold now.
-  RunResult run();
   RunResult run(const RunParameters& params);
 
   // The same run in slices, for a caller that must have control back while
@@ -73,8 +69,6 @@ class RunSession {
   struct ActiveRun;
   static RunResult resultOf(const TickEngine& engine);
 
-  FormControls* form_ = nullptr;
-  std::optional<FormOptions> formOptions_;
   RunOptionSource& options_;
   LiveReadouts& readouts_;
   NullGraphSurface nowhere_;
@@ -83,6 +77,30 @@ class RunSession {
   std::filesystem::path logPath_;
   RunMode mode_ = RunMode::FastForward;
   std::unique_ptr<ActiveRun> sliced_;  // the run start() began
+};
+
+namespace detail {
+// The boxes of a form as a run's option source, made before the session
+// that reads them.
+struct FormOptionsOf {
+  explicit FormOptionsOf(FormControls& form) : formOptions(form) {}
+  FormOptions formOptions;
+};
+}  // namespace detail
+
+// A run of a form's controls: the options as its boxes hold them while the
+// run goes on, and the parameter texts its fields hold, unless given others.
+class RunSession : private detail::FormOptionsOf, public SourcedRunSession {
+ public:
+  RunSession(FormControls& form, LiveReadouts& readouts)
+      : FormOptionsOf(form), SourcedRunSession(formOptions, readouts), form_(form) {}
+
+  using SourcedRunSession::run;
+  // The run of the parameter texts the form's fields hold now.
+  RunResult run() { return run(readRunParameters(form_)); }
+
+ private:
+  FormControls& form_;
 };
 
 }  // namespace tarvex

@@ -136,8 +136,29 @@ class WindowGraph : public test::WindowTest {
     NullGraphSurface nowhere;
     const RunOutcome outcome = window::replayRun(run.recipe, "1.2", "40000", nowhere, again);
     QCOMPARE(outcome.end, RunEnd::Stopped);
-    QCOMPARE(outcome.ticks, run.outcome.ticks);
+    QCOMPARE(outcome.ticks, run.result.outcome.ticks);
     QVERIFY(again.points() == run.trace.points());
+  }
+
+  // A completed run keeps all it left: the figures the design starts from
+  // hold its drag pulses and its triangle prevention as the readouts showed
+  // them (the start-up run: one drag pulse; 3000 pulses: the triangle).
+  void theWholeResultIsKept() {
+    const struct {
+      const char* pulses;
+      int dragPulses;
+      bool triangle;
+    } runs[] = {{"20000", 1, false}, {"3000", 0, true}};
+    for (const auto& r : runs) {
+      control<QLineEdit>("Text6")->selectAll();
+      QTest::keyClicks(control("Text6"), r.pulses);
+      click("Command1");
+      QCOMPARE(shown("Text16"), QString::number(r.dragPulses));
+      const std::optional<RunFigures> figures = form->lastCompletedRunFigures();
+      QVERIFY(figures);
+      QCOMPARE(figures->dragPulses, r.dragPulses);
+      QCOMPARE(figures->triangle, r.triangle);
+    }
   }
 
   // Earlier curves, their legend and the scales are laid over the graph
@@ -374,6 +395,7 @@ class WindowGraph : public test::WindowTest {
     // whole.
     const std::int64_t longTicks = form->lastOutcome()->ticks;
     form->setText(TextBox::Text6, "20000");
+    form->setText(TextBox::Text11, "1.2");
     click("Command1");
     choose(Qt::Key_F);
     QVERIFY(graph()->shownScales()->seconds * 8e6 >= double(longTicks));
@@ -391,22 +413,55 @@ class WindowGraph : public test::WindowTest {
   // At 100 % the graph is its picture; at 200 % (run again with
   // QT_SCALE_FACTOR=2) it is drawn at the screen's resolution: not every 2 x 2
   // block is one colour, as in the picture doubled, and the time axis at 3950
-  // twips lies in device rows 526 and 527.
+  // twips lies in device rows 526 and 527. Halfway through a run, inked as
+  // the run drew, it is the graph drawn anew, also over an earlier run and
+  // the grid.
   void graphAtTheScreensResolution() {
+    const auto grabbed = [&] {
+      return graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    // Halfway through a run the graph as shown, and drawn anew by the grid
+    // laid over it and taken away again (`grid` false), or the other way.
+    const auto liveAndAnew = [&](bool grid) {
+      QImage live, anew;
+      graph()->setGridShown(grid);
+      form->setText(TextBox::Text6, test::kEndless);
+      form->setText(TextBox::Text11, "10");  // a column's points over several pixels
+      once([&] { return pulsesShown() > 5000; },
+           [&] {
+             live = grabbed();
+             graph()->setGridShown(!grid);
+             graph()->setGridShown(grid);
+             anew = grabbed();
+             click("Command2");
+           });
+      click("Command1");
+      QVERIFY(!live.isNull());
+      QCOMPARE(live, anew);
+    };
+    liveAndAnew(false);
+    if (QTest::currentTestFailed()) return;
+    form->setText(TextBox::Text6, "20000");
+    form->setText(TextBox::Text11, "1.2");
     click("Command1");
     control("Command1")->setFocus();
-    const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = grabbed();
     if (graph()->devicePixelRatioF() == 1.0) {
       QCOMPARE(shown, graph()->image());
-      return;
+    } else {
+      QCOMPARE(shown.size(), QSize(1336, 536));
+      int split = 0;
+      for (int y = 0; y < 536; y += 2)
+        for (int x = 0; x < 1336; x += 2) split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
+      QVERIFY2(split > 500, qPrintable(QString::number(split)));
+      for (int y = 524; y < 530; ++y)
+        QCOMPARE(shown.pixel(700, y) == qRgb(0, 0, 0), y == 526 || y == 527);
     }
-    QCOMPARE(shown.size(), QSize(1336, 536));
-    int split = 0;
-    for (int y = 0; y < 536; y += 2)
-      for (int x = 0; x < 1336; x += 2) split += shown.pixel(x, y) != shown.pixel(x + 1, y + 1);
-    QVERIFY2(split > 500, qPrintable(QString::number(split)));
-    for (int y = 524; y < 530; ++y)
-      QCOMPARE(shown.pixel(700, y) == qRgb(0, 0, 0), y == 526 || y == 527);
+    graph()->setKeepingEarlierRuns(true);
+    form->setText(TextBox::Text3, "300");
+    liveAndAnew(true);
+    graph()->setKeepingEarlierRuns(false);
+    graph()->setGridShown(false);
   }
 };
 

@@ -44,6 +44,17 @@ TEST(BatchCommandLine, RefusesBadUsageAndAcceptsTheGoodCounterparts) {
             std::filesystem::path("--odd.prm"));
 }
 
+// The usage names every option a second time refuses, and only those.
+TEST(BatchCommandLine, UsageNamesTheOptionsThatComeOnce) {
+  EXPECT_THAT(usageText(),
+              ::testing::HasSubstr("Options that come once: --stop-at, --log, --plot, --points, "
+                                   "--trace, --jobs,\n--solve, --save.\n"));
+  for (const char* twice : {"--solve pulses=1,peak=1,accel_time=1 --solve pulses=1",
+                            "--solve pulses=1,peak=1,accel_time=1 --save a.prm --save b.prm"})
+    EXPECT_THAT(parseCommandLine(words(twice)).error, ::testing::HasSubstr("is given twice"))
+        << twice;
+}
+
 // One rule for every output: what is not a character that JSON, XML and a
 // terminal can all hold (bytes that are not UTF-8, overlong forms,
 // surrogates, values past U+10FFFF, U+FFFE, U+FFFF) is U+FFFD, one for each

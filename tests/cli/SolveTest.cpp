@@ -16,10 +16,11 @@ using Solve = test::BatchProcess;
 struct Move {
   const char* targets;
   const char* set;   // NAME=TEXT for --set, in order, then the flags
-  const char* peak;  // the figures of the proposal's run
+  const char* peak;  // the figures of the proposal's run, as a sweep's rows print them
   const char* accelEnd;
   const char* decelStart;
   const char* seconds;
+  const char* shortestPeak;  // the peak as the solve's JSON has it
 };
 
 // 20,000 pulses at 30,000 pps reached in 0.17 s from 100 pps, S-shaped; the
@@ -29,25 +30,25 @@ const Move kMoves[] = {
     {"pulses=20000,peak=30000,accel_time=0.17,start=100",
      "range=1119733 acceleration=8000 deceleration=8000 jerkAccel=107 jerkDecel=107 "
      "initialSpeed=14 driveSpeed=4200 outputPulses=20000 accelOffset=0 manualDecelPoint=1000",
-     "30000.009", "0.169878125", "0.666090500", "0.840029125"},
+     "30000.009", "0.169878125", "0.666090500", "0.840029125", "30000.008930700445"},
     {"pulses=50000,peak=100000,accel_time=0.05,s_curve=0",
      "range=600000 acceleration=1223 deceleration=1223 jerkAccel=600 jerkDecel=600 "
      "initialSpeed=30 driveSpeed=7500 outputPulses=50000 accelOffset=0 manualDecelPoint=1000 "
      "--linear",
-     "100000.000", "0.048863125", "0.499807000", "0.549580125"},
+     "100000.000", "0.048863125", "0.499807000", "0.549580125", "100000"},
     {"pulses=20000,peak=30000,accel_time=0.17,decel_time=0.3",
      "range=1200267 acceleration=8000 deceleration=4533 jerkAccel=102 jerkDecel=320 "
      "initialSpeed=18 driveSpeed=4501 outputPulses=20000 accelOffset=-71 manualDecelPoint=1000 "
      "--asymmetric",
-     "29999.992", "0.170200125", "0.605083125", "0.903942625"},
+     "29999.992", "0.170200125", "0.605083125", "0.903942625", "29999.991668520423"},
     {"pulses=8000,peak=12000,accel_time=0.1,decel_time=0.08,s_curve=0.5,range=400000,start=200",
      "range=400000 acceleration=63 deceleration=81 jerkAccel=213 jerkDecel=129 initialSpeed=10 "
      "driveSpeed=600 outputPulses=8000 accelOffset=5 manualDecelPoint=1000 --asymmetric",
-     "12000.000", "0.099907125", "0.677370125", "0.755472875"},
+     "12000.000", "0.099907125", "0.677370125", "0.755472875", "12000"},
     {"pulses=2000000,peak=200000,accel_time=0.5,start=1000",
      "range=296000 acceleration=8000 deceleration=8000 jerkAccel=539 jerkDecel=539 "
      "initialSpeed=37 driveSpeed=7400 outputPulses=2000000 accelOffset=-3 manualDecelPoint=1000",
-     "200000.000", "0.499818125", "10.001074875", "10.498414000"},
+     "200000.000", "0.499818125", "10.001074875", "10.498414000", "200000"},
 };
 
 // The proposal's texts as --set options, or in the JSON's "set".
@@ -68,6 +69,13 @@ std::string jsonSet(const std::string& set) {
   return json + "]";
 }
 
+// A time of whole ticks has at most 9 decimals: its shortest form is the
+// table's without the trailing zeros.
+std::string shortest(std::string figure) {
+  while (figure.back() == '0') figure.pop_back();
+  return figure;
+}
+
 // Each move's proposal as the design prints it, and the same figures from
 // a sweep of the runner over its --set texts: the proposal's own run.
 TEST_F(Solve, MovesAndTheRunOfTheirProposals) {
@@ -78,7 +86,10 @@ TEST_F(Solve, MovesAndTheRunOfTheirProposals) {
     run(std::string("--solve ") + m.targets + " --json");
     EXPECT_EQ(status, 0) << m.targets << err;
     EXPECT_THAT(out, HasSubstr(jsonSet(m.set))) << m.targets;
-    EXPECT_THAT(out, HasSubstr("\"achieved\": {" + figures + ", \"seconds\": " + m.seconds))
+    EXPECT_THAT(out, HasSubstr("\"achieved\": {\"peak_pps\": " + std::string(m.shortestPeak) +
+                               ", \"accel_end_s\": " + shortest(m.accelEnd) +
+                               ", \"decel_start_s\": " + shortest(m.decelStart) +
+                               ", \"seconds\": " + shortest(m.seconds) + ", "))
         << m.targets;
     const std::string pulses = std::string(m.set).substr(std::string(m.set).find("outputPulses"));
     run(options(m.set) + " --json --vary " + pulses.substr(0, pulses.find(' ')));

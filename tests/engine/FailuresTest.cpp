@@ -1,6 +1,9 @@
 // Failed runs: the error, its step, the parameters blamed; and the messages.
+#include <type_traits>
+
 #include "EngineHarness.h"
 #include "FailureText.h"
+#include "RunSession.h"
 
 namespace tarvex::test {
 namespace {
@@ -185,6 +188,20 @@ TEST(FailureMessages, NameTheFieldsOrTheStep) {
             "演算ステップ: speedScale（Text1 range、Text10 speedDisplayMax、経過 1234 "
             "ティック、出力パルス 5）");
   EXPECT_EQ(describeFailure(RunOutcome{}), "");
+}
+
+// A session made from an option source holds no form: asking it for the
+// texts of a form's fields cannot even be written.
+template <class Session>
+constexpr bool readsAFormItHasNot =
+    std::is_constructible_v<Session, RunOptionSource&, LiveReadouts&>&& requires(Session& s) {
+  s.run();
+};
+
+TEST(RunSessionTest, OnlyASessionOfAFormReadsItsFields) {
+  EXPECT_FALSE(readsAFormItHasNot<RunSession>);
+  EXPECT_FALSE(readsAFormItHasNot<SourcedRunSession>);
+  EXPECT_TRUE((requires(RunSession & s) { s.run(); }));
 }
 
 }  // namespace

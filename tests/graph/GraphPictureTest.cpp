@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -70,8 +71,12 @@ GraphPicture framedGraph() {
 TEST(GraphPicture, SvgHoldsFrameCurveAndCaptionsAsClippedVectorsInTwips) {
   GraphPicture p = framedGraph();
   std::string svg = p.toSvg();
+  // The canvas: 480 twips left of the picture and 120 above for the speed
+  // caption, to 10572 and 4332 for the time caption at 9840 4240.
   for (const char* part : {"M1 3950", "L9990 3950", "M1 0", "L1 3950", "M9990 3850", "M1 1",
-                           "L100 1", "M0 1000", "L1 2000L2 1000", "L999 2000", ">速度<", ">時間<"})
+                           "L100 1", "M0 1000", "L1 2000L2 1000", "L999 2000", ">速度<", ">時間<",
+                           "width=\"737\" height=\"297\" viewBox=\"-480 -120 11052 4452\"",
+                           "<text x=\"-480\" y=\"40\" ", "<text x=\"9840\" y=\"4240\" "})
     EXPECT_NE(svg.find(part), std::string::npos) << part;
   EXPECT_LT(std::count(svg.begin(), svg.end(), '<'), 20) << svg;  // not an element per point
   const std::size_t framed = svg.size();
@@ -155,6 +160,37 @@ TEST(GraphPicture, DrawsAtDeviceResolutionOnScaledScreens) {
   const GraphPicture::Raster half = p.rasterAt(1.5);  // 1002 x 402, marks two device pixels
   EXPECT_EQ(half.width * 1000 + half.height, 1002 * 1000 + 402);
   for (int y = 393; y < 399; ++y) EXPECT_EQ(inkedAt(half, 700, y), y == 395 || y == 396) << y;
+}
+
+// A screen's canvas inked as the drawing is made holds, at every scale, what
+// the finished drawing inks: at 100 % the picture's pixels, else its marks at
+// device resolution; also for columns that grow up and down, run out of the
+// picture and come back, and after the picture is cleared.
+TEST(GraphPicture, ACanvasInkedAsItIsDrawnHoldsTheFinishedDrawing) {
+  for (const double scale : {1.0, 1.25, 1.5, 2.0}) {
+    const GraphPicture::Raster ground = GraphPicture().rasterAt(scale);
+    GraphPicture p;
+    p.drawPoint(3, 3);  // before the canvas: inked by inkOnto
+    std::vector<GraphPicture::Pixel> canvas = ground.pixels;
+    const GraphPicture::Canvas c{canvas.data(), ground.width, ground.height, ground.width, scale};
+    p.inkOnto(c);
+    p.inkAlsoOnto(c);
+    p.drawLine(0, 3950, 9990, 3950);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> y(-400.0f, 4400.0f);
+    for (int x = 0; x < 3000; x += 7)
+      for (int k = 0; k < 1 + x % 5; ++k) p.drawPoint(float(x), y(random));
+    const auto holdsTheDrawing = [&] {
+      return scale == 1.0 ? std::equal(canvas.begin(), canvas.end(), p.pixels())
+                          : canvas == p.rasterAt(scale).pixels;
+    };
+    EXPECT_TRUE(holdsTheDrawing()) << scale;
+    p.clearGraph();
+    std::fill(canvas.begin(), canvas.end(), 0xffffffffu);
+    p.drawPoint(40, 80);
+    p.drawPoint(40, 40);
+    EXPECT_TRUE(holdsTheDrawing()) << scale;
+  }
 }
 
 // A family's SVG keeps of a curve only the points that change what is
