@@ -24,22 +24,6 @@ bool isTerminalControl(char32_t code) {
 
 }  // namespace
 
-std::string jsonString(std::string_view typed) {
-  const std::string text = writtenText(typed);
-  std::string out = "\"";
-  for (std::size_t at = 0; at < text.size();) {
-    const Utf8Character c = firstUtf8Character(std::string_view(text).substr(at));
-    if (c.code < 0x20) {
-      out += hexEscape("\\u%04x", static_cast<unsigned char>(text[at++]));
-      continue;
-    }
-    if (c.code == '"' || c.code == '\\') out += '\\';
-    out += text.substr(at, c.length);
-    at += c.length;
-  }
-  return out + "\"";
-}
-
 std::string terminalText(std::string_view typed) {
   const std::string text = writtenText(typed);
   std::string out;

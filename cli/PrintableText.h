@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "WrittenText.h"
+
 namespace tarvex::batch {
 
-// The text as a quoted JSON string. Quotes, backslashes and control
-// characters are escaped as JSON has it.
-std::string jsonString(std::string_view text);
+using tarvex::jsonString;  // WrittenText.h
 
 // The text for a terminal: control characters (C0, DEL, C1) and the
 // bidirectional controls (U+202A to U+202E, U+2066 to U+2069) are shown as

@@ -1,5 +1,7 @@
 #include "WrittenText.h"
 
+#include <cstdio>
+
 namespace tarvex {
 
 Utf8Character firstUtf8Character(std::string_view text) {
@@ -41,6 +43,25 @@ std::string writtenText(std::string_view text) {
     at += c.length;
   }
   return out;
+}
+
+std::string jsonString(std::string_view typed) {
+  const std::string text = writtenText(typed);
+  std::string out = "\"";
+  for (std::size_t at = 0; at < text.size();) {
+    const Utf8Character c = firstUtf8Character(std::string_view(text).substr(at));
+    if (c.code < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c.code));
+      out += escaped;
+      at += c.length;
+      continue;
+    }
+    if (c.code == '"' || c.code == '\\') out += '\\';
+    out += text.substr(at, c.length);
+    at += c.length;
+  }
+  return out + "\"";
 }
 
 }  // namespace tarvex

@@ -29,4 +29,9 @@ inline constexpr std::string_view kReplacementCharacter = "\xef\xbf\xbd";  // U+
 // U+FFFD, and so do U+FFFE and U+FFFF; everything else stays as it is.
 std::string writtenText(std::string_view text);
 
+// The written text as a quoted JSON string: quotes, backslashes and control
+// characters escaped as JSON has it. The one JSON quoting of the runner's
+// outputs and of the page's answers to its script.
+std::string jsonString(std::string_view text);
+
 }  // namespace tarvex

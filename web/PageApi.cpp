@@ -40,6 +40,7 @@
 #include "StartupValues.h"
 #include "TraceCsv.h"
 #include "TraceCurve.h"
+#include "WrittenText.h"
 
 namespace tarvex::page {
 
@@ -226,25 +227,6 @@ const char* handOver(std::string text) {
   return thePage().text.c_str();
 }
 
-// A text for a JSON document: quotes, backslashes and control characters
-// escaped.
-std::string jsonString(std::string_view text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      json += escaped;
-    } else {
-      json += c;
-    }
-  }
-  return json + '"';
-}
-
 std::string jsonList(const std::vector<std::string>& items) {
   std::string json = "[";
   for (const std::string& item : items) json += (json.size() > 1 ? "," : "") + jsonString(item);
@@ -317,8 +299,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_design() {
   std::string json =
       "{\"timeAxisY\":" +
       std::to_string(static_cast<int>(SpeedGraph::kTimeAxisY / GraphPicture::kTwipsPerPixel)) +
-      ",\"caption\":" + page::jsonString(kForm1Caption) +
-      ",\"width\":" + std::to_string(kClientWidth) +
+      ",\"caption\":" + jsonString(kForm1Caption) + ",\"width\":" + std::to_string(kClientWidth) +
       ",\"height\":" + std::to_string(kClientHeight) + ",\"controls\":[";
   bool first = true;
   for (const ControlDesign& c : kControls) {
@@ -326,8 +307,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_design() {
     first = false;
     const int left = twipsToPixels(c.left), top = twipsToPixels(c.top);
     const int right = twipsToPixels(c.left + c.width), bottom = twipsToPixels(c.top + c.height);
-    json += "{\"name\":" + page::jsonString(c.name) + ",\"kind\":\"" + page::kindName(c.kind) +
-            "\",\"text\":" + page::jsonString(c.text) + ",\"left\":" + std::to_string(left) +
+    json += "{\"name\":" + jsonString(c.name) + ",\"kind\":\"" + page::kindName(c.kind) +
+            "\",\"text\":" + jsonString(c.text) + ",\"left\":" + std::to_string(left) +
             ",\"top\":" + std::to_string(top) + ",\"width\":" + std::to_string(right - left) +
             ",\"height\":" + std::to_string(bottom - top) +
             ",\"tabIndex\":" + std::to_string(c.tabIndex) + ",\"m9\":" + (c.m9 ? "true" : "false") +
@@ -335,11 +316,11 @@ EMSCRIPTEN_KEEPALIVE const char* page_design() {
   }
   json += "],\"readouts\":[";
   for (const ReadoutControl& r : kReadoutControls)
-    json += std::string(&r == &kReadoutControls.front() ? "" : ",") + page::jsonString(r.name);
+    json += std::string(&r == &kReadoutControls.front() ? "" : ",") + jsonString(r.name);
   json += "],\"parameterFields\":[";
   for (const ParameterField& f : kParameterFields)
     json += std::string(&f == &kParameterFields.front() ? "" : ",") +
-            page::jsonString(controlName(f.control));
+            jsonString(controlName(f.control));
   return page::handOver(json + "]}");
 }
 
@@ -478,19 +459,19 @@ EMSCRIPTEN_KEEPALIVE const char* page_runReport() {
     for (const report::Row& row : table) {
       json += json.size() > 1 ? ",[" : "[";
       for (const std::string& cell : row)
-        json += (&cell == &row.front() ? "" : ",") + page::jsonString(cell);
+        json += (&cell == &row.front() ? "" : ",") + jsonString(cell);
       json += "]";
     }
     return json + "]";
   };
   std::vector<report::Row> phases;
   for (const PhaseEntry& phase : run.phases) phases.push_back(report::phaseRow(phase, run.range));
-  return page::handOver("{\"title\":" + page::jsonString(report::kTitle) +
+  return page::handOver("{\"title\":" + jsonString(report::kTitle) +
                         ",\"summary\":" + rows(report::summaryRows(run)) +
                         ",\"registerHeader\":" + rows({report::registerHeader()}) +
                         ",\"registers\":" + rows(report::registerRows(run)) + ",\"phaseHeader\":" +
                         rows({report::phaseHeader()}) + ",\"phases\":" + rows(phases) +
-                        ",\"text\":" + page::jsonString(report::reportText(run)) + "}");
+                        ",\"text\":" + jsonString(report::reportText(run)) + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* page_speedAxisCaption() {
@@ -591,19 +572,17 @@ EMSCRIPTEN_KEEPALIVE const char* page_designWords() {
   std::string targets = "[";
   for (const design::Target target : w::kTargetsShown)
     targets += std::string(targets.size() > 1 ? "," : "") +
-               "{\"name\":" + page::jsonString(design::targetName(target)) +
-               ",\"caption\":" + page::jsonString(w::captionOf(target)) +
-               ",\"hint\":" + page::jsonString(w::hintOf(target)) + "}";
-  return page::handOver("{\"title\":" + page::jsonString(w::kTitle) + ",\"group\":" +
-                        page::jsonString(w::kTargetsGroup) + ",\"targets\":" + targets + "]" +
-                        ",\"prompt\":" + page::jsonString(w::kPrompt) +
-                        ",\"edited\":" + page::jsonString(w::kEdited) +
-                        ",\"searching\":" + page::jsonString(w::kSearching) +
-                        ",\"cancelled\":" + page::jsonString(w::kCancelled) +
-                        ",\"applied\":" + page::jsonString(w::kApplied) +
-                        ",\"undone\":" + page::jsonString(w::kUndone) +
-                        ",\"achievedHeader\":" + page::jsonList(w::achievedHeader()) +
-                        ",\"proposalHeader\":" + page::jsonList(w::proposalHeader()) + "}");
+               "{\"name\":" + jsonString(design::targetName(target)) +
+               ",\"caption\":" + jsonString(w::captionOf(target)) +
+               ",\"hint\":" + jsonString(w::hintOf(target)) + "}";
+  return page::handOver(
+      "{\"title\":" + jsonString(w::kTitle) + ",\"group\":" + jsonString(w::kTargetsGroup) +
+      ",\"targets\":" + targets + "]" + ",\"prompt\":" + jsonString(w::kPrompt) +
+      ",\"edited\":" + jsonString(w::kEdited) + ",\"searching\":" + jsonString(w::kSearching) +
+      ",\"cancelled\":" + jsonString(w::kCancelled) + ",\"applied\":" + jsonString(w::kApplied) +
+      ",\"undone\":" + jsonString(w::kUndone) +
+      ",\"achievedHeader\":" + page::jsonList(w::achievedHeader()) +
+      ",\"proposalHeader\":" + page::jsonList(w::proposalHeader()) + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* page_startingTargets() {
@@ -623,7 +602,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_readTargets() {
   const auto read = design::wording::readTargets(thePage().targets);
   const auto* problem = std::get_if<design::wording::TargetProblemText>(&read);
   if (problem == nullptr) return page::handOver("");
-  return page::handOver("{\"text\":" + page::jsonString(problem->text) +
+  return page::handOver("{\"text\":" + jsonString(problem->text) +
                         ",\"target\":" + std::to_string(static_cast<int>(problem->target)) + "}");
 }
 
@@ -644,7 +623,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_solveDesign() {
   page::Page& p = thePage();
   const auto read = w::readTargets(p.targets);
   if (const auto* problem = std::get_if<w::TargetProblemText>(&read))
-    return page::handOver("{\"verdict\":" + page::jsonString(problem->text) +
+    return page::handOver("{\"verdict\":" + jsonString(problem->text) +
                           ",\"tone\":\"failed\",\"achieved\":[],\"proposal\":[],\"apply\":null}");
   const design::MoveTargets& targets = std::get<design::MoveTargets>(read);
   // Its progress every 100 ms, counted as the candidates' runs begin.
@@ -691,7 +670,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_solveDesign() {
             ",\"asymmetric\":" + (shown->proposal.asymmetric ? "true" : "false") + "}";
   }
   return page::handOver(
-      "{\"verdict\":" + page::jsonString(verdict) + ",\"tone\":\"" + tone + "\",\"achieved\":" +
+      "{\"verdict\":" + jsonString(verdict) + ",\"tone\":\"" + tone + "\",\"achieved\":" +
       page::jsonRows(shown ? w::achievedRows(*shown) : std::vector<w::TableRow>{}) +
       ",\"proposal\":" +
       page::jsonRows(shown ? w::proposalRows(*shown, base, p.form) : std::vector<w::TableRow>{}) +
@@ -786,7 +765,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_legend() {
                            ? 0
                            : page_earlierColour(static_cast<int>(line - (currentShown ? 1 : 0)));
     json += std::string(line ? "," : "") + "{\"colour\":" + std::to_string(colour) +
-            ",\"text\":" + page::jsonString(texts[line]) + "}";
+            ",\"text\":" + jsonString(texts[line]) + "}";
   }
   return page::handOver(json + "]");
 }

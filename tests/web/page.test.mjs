@@ -522,7 +522,9 @@ describe("earlier runs kept under the current one", () => {
     // A short time axis keeps the long move going while the legend is read.
     await setFields(page, { Text6: "6000000", Text11: "0.1" });
     await page.click("#Command1");
-    await page.waitForFunction(() => Number(document.getElementById("Text7").value) > 1000);
+    // Past the 2000 pulses the last run left in the readout: shown at a turn
+    // that has drawn the graph and its legend.
+    await page.waitForFunction(() => Number(document.getElementById("Text7").value) > 2000);
     assert.deepEqual((await legend(page)).map(([text]) => text),
                      ["今回: 出力パルス数 6000000 パルス", "出力パルス数 2000 パルス（2 回）"]);
     await page.click("#Command2");
