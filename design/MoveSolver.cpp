@@ -608,14 +608,27 @@ std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t t
     return moveComplete(wholeRun(plan, counts, pulses));
   };
   std::int64_t enough = tooFew;
-  do {
+  for (;;) {
     tooFew = enough;
     enough *= 2;
     if (enough > std::numeric_limits<std::int32_t>::max() ||
         enough > kFewestPulsesReach * static_cast<double>(plan.targets.pulses))
       return 0;
     if (plan.budget->spent()) return 0;
-  } while (!complete(enough));
+    const WholeRun run = wholeRun(plan, counts, enough);
+    if (moveComplete(run)) break;
+    if (!run.failed) continue;
+    // Twice the pulses outlast the longest run: where the ramps need more
+    // than triangle prevention leaves them and the run is slow, the pulses
+    // that complete the move lie in a narrow band between; it is scanned.
+    std::int64_t more = tooFew;
+    while ((more = static_cast<std::int64_t>(std::ceil(more * kFewestPulsesScanStep))) < enough &&
+           !plan.budget->spent() && !complete(more))
+      tooFew = more;
+    if (more >= enough || plan.budget->spent()) return 0;
+    enough = more;
+    break;
+  }
   while (enough - tooFew > 1 && !plan.budget->spent()) {
     const std::int64_t middle = tooFew + (enough - tooFew) / 2;
     (complete(middle) ? enough : tooFew) = middle;
