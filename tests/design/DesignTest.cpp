@@ -143,6 +143,19 @@ const HardMove kHardMoves[] = {
     {"pulses=5951,peak=23300,accel_time=0.00385,start=18800,s_curve=1", std::nullopt},
     {"pulses=20000,peak=30000,accel_time=0.001", std::nullopt},
     {"pulses=8000,peak=60,accel_time=100,s_curve=1", std::nullopt},
+    // Ramps of 1 ms at 500,000 pps from 5 % of the peak: the shortest jerk
+    // period alone rises in 0.95 ms, held at a ceiling below its apex 1 ms.
+    {"pulses=200000,peak=500000,accel_time=0.001,start=25000", std::nullopt},
+    // From 3 % of the peak the speed counters rise 1 to 33 at least, and at
+    // the shortest jerk period that takes 1.39 ms: too short, whatever the
+    // range (its figure, 0.001393 s, is met).
+    {"pulses=200000,peak=500000,accel_time=0.001,start=15000", Shortfall::TooShort,
+     Target::AccelTime},
+    // Ramps of 100 s at 70 pps, S-curve 0.3: triangle prevention counts 3
+    // pulses to go for each one of the held acceleration, so the move needs
+    // about 10,600 pulses, and the longest run holds fewer than 11,800 (the
+    // figure, the fewest found in that band, is met).
+    {"pulses=8000,peak=70,accel_time=100,s_curve=0.3", Shortfall::TooFewPulses, Target::Pulses},
 };
 
 TEST(Design, HardMoves) {
@@ -158,6 +171,7 @@ TEST(Design, HardMoves) {
     ASSERT_TRUE(u) << m.targets;
     EXPECT_EQ(u->why, *m.refused) << m.targets;
     EXPECT_EQ(u->target, m.failing) << m.targets;
+    EXPECT_GT(design::reachableFigure(*u), 0.0) << m.targets;  // a figure is given
     expectFigureMet(t, *u);
   }
   // Below the smallest share the design says it used that share.
