@@ -208,6 +208,30 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   return std::nullopt;
 }
 
+// An S-curve acceleration that, at the shortest jerk period, still ends
+// before `aimTicks` (ramps of about a millisecond at high speed) is held at
+// a ceiling below its apex, found by halving: the lower the ceiling, the
+// longer the ramp. Nothing where the fit needs no ceiling or none is closer.
+std::optional<AccelFit> heldBelowItsApex(const Plan& plan, const AccelFit& fit, double aimTicks) {
+  const auto miss = [aimTicks](const AccelFit& f) {
+    return std::fabs(static_cast<double>(f.endTick) - aimTicks);
+  };
+  if (plan.targets.sCurve != 1.0 || fit.counts.jerkAccel != 0 ||
+      static_cast<double>(fit.endTick) >= aimTicks || miss(fit) <= aimTicks * kFitCloseEnough)
+    return std::nullopt;
+  std::optional<AccelFit> best;
+  std::int32_t low = 1, high = static_cast<std::int32_t>(kAccelCeiling);
+  while (high - low > 1 && !plan.budget->spent()) {
+    Counts c = fit.counts;
+    c.accel = low + (high - low) / 2;
+    const std::optional<AccelFit> held = accelerationOf(plan, c);
+    if (!held) break;
+    if (miss(*held) < miss(best ? *best : fit)) best = held;
+    (static_cast<double>(held->endTick) < aimTicks ? high : low) = c.accel;
+  }
+  return best;
+}
+
 // The acceleration counts whose run ends its acceleration closest to
 // `aimTicks`, the speed counters as in `c`: the shape from the model, then
 // its timing count by the secant through the runs so far.
@@ -255,8 +279,9 @@ std::optional<AccelFit> fitAcceleration(const Plan& plan, Counts c, double aimTi
     timingCount(t, c) = count;
   }
   if (runs.empty()) return std::nullopt;
-  return *std::min_element(runs.begin(), runs.end(),
-                           [&](const auto& a, const auto& b) { return miss(a) < miss(b); });
+  const AccelFit best = *std::min_element(
+      runs.begin(), runs.end(), [&](const auto& a, const auto& b) { return miss(a) < miss(b); });
+  return heldBelowItsApex(plan, best, aimTicks).value_or(best);
 }
 
 // The rise in speed counters that, at the timing counts of `fit`, would end
@@ -608,19 +633,44 @@ std::int64_t fewestPulses(const Plan& plan, const Counts& counts, std::int64_t t
     return moveComplete(wholeRun(plan, counts, pulses));
   };
   std::int64_t enough = tooFew;
-  do {
+  for (;;) {
     tooFew = enough;
     enough *= 2;
     if (enough > std::numeric_limits<std::int32_t>::max() ||
         enough > kFewestPulsesReach * static_cast<double>(plan.targets.pulses))
       return 0;
     if (plan.budget->spent()) return 0;
-  } while (!complete(enough));
+    const WholeRun run = wholeRun(plan, counts, enough);
+    if (moveComplete(run)) break;
+    if (!run.failed) continue;
+    // Twice the pulses outlast the longest run: where the ramps need more
+    // than triangle prevention leaves them and the run is slow, the pulses
+    // that complete the move lie in a narrow band between; it is scanned.
+    std::int64_t more = tooFew;
+    while ((more = static_cast<std::int64_t>(std::ceil(more * kFewestPulsesScanStep))) < enough &&
+           !plan.budget->spent() && !complete(more))
+      tooFew = more;
+    if (more >= enough || plan.budget->spent()) return 0;
+    enough = more;
+    break;
+  }
   while (enough - tooFew > 1 && !plan.budget->spent()) {
     const std::int64_t middle = tooFew + (enough - tooFew) / 2;
     (complete(middle) ? enough : tooFew) = middle;
   }
   return enough;
+}
+
+// The closest run's ramp behind `worst`, a time longer than wanted, runs at
+// the fastest its counts allow: the shortest jerk period in S-curve drive,
+// the acceleration's ceiling in linear drive.
+bool rampAtItsFastest(const Plan& plan, const Counts& c, const Deviation& worst) {
+  const bool accel = worst.target == Target::AccelTime;
+  if ((!accel && worst.target != Target::DecelTime) || worst.within ||
+      !(worst.achieved > worst.wanted))
+    return false;
+  if (plan.targets.linear()) return (accel ? c.accel : c.decel) >= kAccelCeiling;
+  return (accel ? c.jerkAccel : c.jerkDecel) == 0;
 }
 
 // The search found a run that meets every target.
@@ -850,6 +900,14 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
       [](const Deviation& a, const Deviation& b) { return missOf(a) < missOf(b); });
   u.target = worst->target;
   u.reachable = worst->achieved;
+  if (rampAtItsFastest(plan, s.best->counts, *worst)) {
+    // The ramp that is too slow already changes its speed as fast as the
+    // counters allow between the start and the peak: the time is too
+    // short for them, and the time it took is the figure to try.
+    u.why = Shortfall::TooShort;
+    u.atLeast = true;
+    return refused(verified(u, targets, base, budget, closest));
+  }
   if (worst->within) {
     // Every figure is within its tolerance: the run did not output the
     // pulses, or triangle prevention cut it.

@@ -75,6 +75,11 @@ inline constexpr double kLargestFirstDragStep = 1e6;
 // The fewest pulses a move needs are looked for up to this many times the
 // pulses given.
 inline constexpr double kFewestPulsesReach = 1024.0;
+// Below a count of pulses whose run outlasts the longest run, the pulses
+// tried for the fewest a move needs grow by this much at a time: slow moves
+// complete only in a band of pulses a few tens of percent wide, above what
+// triangle prevention needs and below what the longest run holds.
+inline constexpr double kFewestPulsesScanStep = 1.03;
 // Each try at a peak that the pulses reach is this much lower than the last.
 inline constexpr double kLowerPeakStep = 0.9;
 // Rounds in which the drive speed is corrected towards the peak, or the

@@ -119,13 +119,14 @@ struct HardMove {
   const char* targets;
   std::optional<Shortfall> refused;  // nothing: met
   Target failing = Target::Pulses;
+  bool figureGiven = true;  // a refusal's figure (none where no design meets one)
 };
 const HardMove kHardMoves[] = {
     {"pulses=20000,peak=30000,accel_time=0.17,s_curve=0.0000001", std::nullopt},
     {"pulses=20000,peak=30000,accel_time=0.17,s_curve=0.002", std::nullopt},
     {"pulses=20000,peak=30000,accel_time=0.00001", Shortfall::TooShort, Target::AccelTime},
     {"pulses=20000,peak=30,accel_time=0.01,decel_time=0.02,start=1", Shortfall::TooShort,
-     Target::DecelTime},
+     Target::DecelTime, false},
     {"pulses=20000,peak=30000,accel_time=0.17,range=100", Shortfall::RangeTooSmall, Target::Range},
     {"pulses=1000000000,peak=3000,accel_time=0.1", Shortfall::RunTooLong, Target::Pulses},
     {"pulses=5000,peak=30000,accel_time=0.17", Shortfall::TooFewPulses, Target::Pulses},
@@ -143,6 +144,19 @@ const HardMove kHardMoves[] = {
     {"pulses=5951,peak=23300,accel_time=0.00385,start=18800,s_curve=1", std::nullopt},
     {"pulses=20000,peak=30000,accel_time=0.001", std::nullopt},
     {"pulses=8000,peak=60,accel_time=100,s_curve=1", std::nullopt},
+    // Ramps of 1 ms at 500,000 pps from 5 % of the peak: the shortest jerk
+    // period alone rises in 0.95 ms, held at a ceiling below its apex 1 ms.
+    {"pulses=200000,peak=500000,accel_time=0.001,start=25000", std::nullopt},
+    // From 3 % of the peak the speed counters rise 1 to 33 at least, and at
+    // the shortest jerk period that takes 1.39 ms: too short, whatever the
+    // range (its figure, 0.001393 s, is met).
+    {"pulses=200000,peak=500000,accel_time=0.001,start=15000", Shortfall::TooShort,
+     Target::AccelTime},
+    // Ramps of 100 s at 70 pps, S-curve 0.3: triangle prevention counts 3
+    // pulses to go for each one of the held acceleration, so the move needs
+    // about 10,600 pulses, and the longest run holds fewer than 11,800 (the
+    // figure, the fewest found in that band, is met).
+    {"pulses=8000,peak=70,accel_time=100,s_curve=0.3", Shortfall::TooFewPulses, Target::Pulses},
 };
 
 TEST(Design, HardMoves) {
@@ -158,6 +172,7 @@ TEST(Design, HardMoves) {
     ASSERT_TRUE(u) << m.targets;
     EXPECT_EQ(u->why, *m.refused) << m.targets;
     EXPECT_EQ(u->target, m.failing) << m.targets;
+    EXPECT_EQ(design::reachableFigure(*u) > 0.0, m.figureGiven) << m.targets;
     expectFigureMet(t, *u);
   }
   // Below the smallest share the design says it used that share.
