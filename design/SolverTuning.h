@@ -23,7 +23,8 @@ inline constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
 // A limit that a design does not meet (another target fails with it) is
 // moved this many times further into what is reachable, until one is met;
 // far enough that a refusal finds a design to show as its closest.
-inline constexpr double kFigureSteps[] = {1.0, 1.25, 2.0, 4.0, 16.0, 64.0, 256.0, 1024.0};
+inline constexpr double kFigureSteps[] = {1.0, 1.03, 1.1,  1.25,  2.0,
+                                          4.0, 16.0, 64.0, 256.0, 1024.0};
 // The work of a whole design (see Budget: a unit is about 4 ms of today's
 // engine, so that a design, the proposal's own run of up to ten million
 // pulses included, takes at most a second), of the rounds of one search
