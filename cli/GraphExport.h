@@ -81,10 +81,10 @@ class BatchGraph final : public GraphSurface, public TraceSink {
   // Puts the lines of the last point not yet in the buffer into it, writing
   // the buffer whenever it fills; false as writePendingPoints.
   bool putRepeatedLines();
-  // Writes the buffer to the file; false as writePendingPoints.
-  bool writeBuffer();
+  // Writes the buffer's first `bytes` to the file; false as writePendingPoints.
+  bool writeBuffer(std::size_t bytes);
 
-  // The points file is written about this many bytes at a time, from one
+  // The points file is written this many bytes at a time, from one
   // buffer made when the file is created.
   static constexpr std::size_t kPendingPointsBytes = 64 * 1024;
   // The longest line of the points file: "x y" and the line end.
