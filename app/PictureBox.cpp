@@ -591,7 +591,7 @@ void PictureBox::saveAs(const QString& format, Export what) {
   if (!error.empty())
     QMessageBox::warning(
         this, QStringLiteral("グラフの保存"),
-        QStringLiteral("グラフを保存できませんでした。\n\n%1").arg(fromUtf8(error)));
+        QStringLiteral("グラフを保存できませんでした。\n\n%1").arg(whyNotSaved(name)));
 }
 
 void PictureBox::saveTrace() {
@@ -602,8 +602,9 @@ void PictureBox::saveTrace() {
   if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) name += QStringLiteral(".csv");
   const std::string error = writeTraceCsv(run_->trace, toPath(name));
   if (!error.empty()) {
-    QMessageBox::warning(this, QStringLiteral("CSV 保存"),
-                         QStringLiteral("CSV を保存できませんでした。\n\n%1").arg(fromUtf8(error)));
+    QMessageBox::warning(
+        this, QStringLiteral("CSV 保存"),
+        QStringLiteral("CSV を保存できませんでした。\n\n%1").arg(whyNotSaved(name)));
   } else if (!run_->trace.complete()) {
     QMessageBox::warning(this, QStringLiteral("CSV 保存"),
                          QStringLiteral("演算が長いため、最初の %1 点だけを保存しました。\n"

@@ -11,7 +11,12 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <filesystem>
+#include <system_error>
 
+#include "OutputFile.h"
+#include "ParameterFileMessages.h"
+#include "QtText.h"
 #include "WindowSettings.h"
 
 namespace tarvex::window {
@@ -79,6 +84,25 @@ QString askFileToSave(QWidget* parent, const QString& title, const QString& name
   const QString chosen = dialog.selectedFiles().constFirst();
   WindowSettings::setValue(Setting::LastFolder, QFileInfo(chosen).absolutePath());
   return chosen;
+}
+
+QString whyNotSaved(const QString& name) {
+  namespace fs = std::filesystem;
+  const fs::path path = toPath(name);
+  const QString shown = QDir::toNativeSeparators(name);
+  std::error_code error;
+  const fs::file_type type = fs::status(path, error).type();
+  if (type != fs::file_type::regular && type != fs::file_type::not_found &&
+      type != fs::file_type::none)
+    return QStringLiteral("「%1」は通常のファイルではありません（%2）。")
+        .arg(shown, fromUtf8(fileKindJapanese(fileKindText(type))));
+  if (path.has_parent_path() && !fs::is_directory(path.parent_path(), error))
+    return QStringLiteral("保存先のフォルダー「%1」がありません。")
+        .arg(QDir::toNativeSeparators(QFileInfo(name).path()));
+  return QStringLiteral(
+             "「%1」に書き込めませんでした。書き込みの権限とディスクの空き容量を"
+             "確認してください。")
+      .arg(shown);
 }
 
 QString brokenBetweenPhrases(const QString& text, const QFontMetrics& metrics, int width) {
