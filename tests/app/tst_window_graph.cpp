@@ -184,6 +184,35 @@ class WindowGraph : public test::WindowTest {
     QCOMPARE(pixelsNeitherBlackNorWhite(), 0);
   }
 
+  // A scale label lies on a white ground of its own, never on a curve: an
+  // earlier linear ramp at 500,000 pps/s (加速度 400) climbs through the
+  // labels 10000 and 20000 (pixel rows 198 to 211 and 132 to 145, from
+  // column 6) about columns 11 and 22; with the scales shown a pixel of it
+  // in nearly every row of the two labels' grounds is hidden.
+  void scaleLabelsHideTheCurvesUnderThem() {
+    choose(Qt::Key_K);
+    click("Check4");  // linear
+    form->setText(TextBox::Text2, "400");
+    click("Command1");
+    click("Check4");
+    form->setText(TextBox::Text2, "8000");
+    click("Command1");
+    const auto earlierInk = [&] {
+      control("Command1")->setFocus();
+      const QImage shown = graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      int ink = 0;
+      for (int y = 125; y <= 212; ++y)
+        for (int x = 0; x <= 40; ++x) ink += qRed(shown.pixel(x, y)) != qBlue(shown.pixel(x, y));
+      return ink;
+    };
+    const int bare = earlierInk();
+    choose(Qt::Key_M);
+    // The steep ramp has a pixel in nearly every row of the two grounds.
+    const int hidden = bare - earlierInk();
+    QVERIFY2(bare > 20 && hidden >= 20, qPrintable(QString::number(hidden)));
+    choose(Qt::Key_M);
+  }
+
   // An earlier run keeps its colour; one made again the same way takes no
   // place and is counted; 今回 shows its own values; a failed run has no
   // line; the last five that differ are kept.
