@@ -7,10 +7,12 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QTreeView>
 #include <filesystem>
 #include <system_error>
 
@@ -21,6 +23,9 @@
 
 namespace tarvex::window {
 namespace {
+
+// The file dialog's dates, as the system's own file lists write them.
+const QString kDateFormat = QStringLiteral("yyyy/MM/dd HH:mm");
 
 QLocale japanese() {
   return QLocale(QLocale::Japanese, QLocale::Japan);
@@ -51,7 +56,7 @@ class JapaneseFileList final : public QIdentityProxyModel {
         return info.suffix().isEmpty() ? QStringLiteral("ファイル")
                                        : QStringLiteral("%1 ファイル").arg(info.suffix());
       case 3:
-        return japanese().toString(info.lastModified(), QStringLiteral("yyyy/MM/dd HH:mm"));
+        return japanese().toString(info.lastModified(), kDateFormat);
       default:
         return QIdentityProxyModel::data(index, role);
     }
@@ -80,6 +85,14 @@ QString askFileToSave(QWidget* parent, const QString& title, const QString& name
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setLocale(japanese());
   dialog.setProxyModel(new JapaneseFileList(&dialog));
+  // The list's date column at least as wide as a whole date and time: Qt
+  // sizes it for its own shorter dates, or as it was left last time.
+  if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    const QString widest =
+        japanese().toString(QDateTime(QDate(2000, 12, 31), QTime(23, 59)), kDateFormat);
+    const int whole = list->fontMetrics().horizontalAdvance(widest) + 16;
+    if (list->header()->sectionSize(3) < whole) list->header()->resizeSection(3, whole);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   const QString chosen = dialog.selectedFiles().constFirst();
   WindowSettings::setValue(Setting::LastFolder, QFileInfo(chosen).absolutePath());

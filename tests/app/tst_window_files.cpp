@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QTreeView>
 #include <QXmlStreamReader>
 #include <tuple>
 
@@ -159,7 +161,8 @@ class WindowFiles : public test::WindowTest {
   }
 
   // The graph's file dialog lists folders and files with Japanese kinds
-  // and dates, and opens in the folder of the last file saved.
+  // and dates, and opens in the folder of the last file saved; a date column
+  // the user left too narrow for a whole date opens wide enough again.
   void theFileDialogSpeaksJapanese() {
     click("Command1");
     std::filesystem::create_directory(dir->file("pictures"));
@@ -167,6 +170,7 @@ class WindowFiles : public test::WindowTest {
     std::filesystem::create_directory(dir->file("pictures/sub"));
     QStringList kinds;
     QString folder;
+    int narrowed = 0, reopened = 0, date = 0;
     QTimer poll;
     connect(&poll, &QTimer::timeout, [&] {
       if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
@@ -178,11 +182,23 @@ class WindowFiles : public test::WindowTest {
           static_cast<QFileSystemModel*>(files->proxyModel()->sourceModel())
               ->index(files->directory().absolutePath()));
       if (list->rowCount(root) < 2) return;  // the folder is still being read
+      QHeaderView* header = files->findChild<QTreeView*>("treeView")->header();
+      if (!folder.isEmpty()) {
+        reopened = header->sectionSize(3);
+        date = header->fontMetrics().horizontalAdvance(list->index(0, 3, root).data().toString());
+        return files->reject();
+      }
       folder = files->directory().absolutePath();
       for (int row = 0; row < list->rowCount(root); ++row)
         kinds << list->index(row, 0, root).data().toString() + ":" +
                      list->index(row, 2, root).data().toString() + ":" +
                      QString::number(list->index(row, 3, root).data().toString().count('/'));
+      // The date column's right edge dragged 80 pixels to the left.
+      const int edge = header->sectionViewportPosition(3) + header->sectionSize(3) - 1;
+      QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, 5));
+      QTest::mouseMove(header->viewport(), QPoint(edge - 80, 5));
+      QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(edge - 80, 5));
+      narrowed = header->sectionSize(3);
       files->reject();
     });
     poll.start(10);
@@ -190,6 +206,8 @@ class WindowFiles : public test::WindowTest {
     QCOMPARE(folder, QFileInfo(file("pictures/a.png")).absolutePath());
     kinds.sort();
     QCOMPARE(kinds, (QStringList{"a.png:png ファイル:2", "sub:フォルダー:2"}));
+    openGraphMenu();
+    QVERIFY2(narrowed < date && reopened > date, qPrintable(QString::number(narrowed)));
   }
 
   // Saving over a file asks first: Escape keeps the file, Yes replaces it.
