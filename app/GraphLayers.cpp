@@ -165,15 +165,19 @@ void paintOverrun(QPainter& painter, double markerY) {
   painter.drawPolygon(triangle);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setFont(smallFont());
-  const QFontMetrics metrics(painter.font());
-  const QString hint = overrunHint();
-  const double axis = pixelOfTwips(SpeedGraph::kTimeAxisY);
-  const QRectF box(right - 12 - metrics.horizontalAdvance(hint) - 4, axis - 20 - metrics.height(),
-                   metrics.horizontalAdvance(hint) + 4, metrics.height());
+  const QRectF box = overrunHintBox();
   painter.fillRect(box, Qt::white);
   painter.setPen(QColor::fromRgb(kOverrunInk));
-  painter.drawText(box, Qt::AlignCenter, hint);
+  painter.drawText(box, Qt::AlignCenter, overrunHint());
   painter.restore();
+}
+
+QRectF overrunHintBox() {
+  const QFontMetrics metrics(smallFont());
+  const double width = metrics.horizontalAdvance(overrunHint()) + 4;
+  const double right = GraphPicture::kWidth - 1.0 - 12;
+  return QRectF(right - width, pixelOfTwips(SpeedGraph::kTimeAxisY) - 20 - metrics.height(), width,
+                metrics.height());
 }
 
 std::string overrunSvg(double markerY) {
@@ -300,8 +304,28 @@ QString elidedLegendText(const QString& text) {
   return QFontMetrics(smallFont()).elidedText(text, Qt::ElideRight, kLegendTextPixels);
 }
 
+LegendClearance legendClearance(const GraphScales* scalesShown, bool overrunHintShown) {
+  LegendClearance clear;
+  const int axis = int(pixelOfTwips(SpeedGraph::kTimeAxisY));
+  if (scalesShown) {
+    // The speed labels start 3 pixels right of their marks, each on a
+    // ground a pixel wider on either side; the time labels end 6 pixels
+    // above the axis, and reach up a line.
+    const QFontMetrics metrics(smallFont());
+    int widest = 0;
+    for (const AxisTick& t : speedTicks(*scalesShown))
+      widest = std::max(widest, metrics.horizontalAdvance(fromUtf8(t.label)));
+    clear.left = std::max(kSpeedLabelRoom, int(kMarkPixels) + 3 + widest + 1 + 4);
+    clear.above = 22;
+  }
+  // A legend at the bottom lies above the hint, 3 pixels clear of it.
+  if (overrunHintShown)
+    clear.above = std::max(clear.above, axis - int(std::floor(overrunHintBox().top())) + 3);
+  return clear;
+}
+
 QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner,
-                bool scalesShown) {
+                const LegendClearance& clear) {
   const QFontMetrics metrics(smallFont());
   int width = 0;
   for (const LegendEntry& e : entries)
@@ -311,21 +335,17 @@ QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCor
   using C = GraphPicture::LegendCorner;
   const bool right = corner == C::TopRight || corner == C::BottomRight;
   const bool top = corner == C::TopRight || corner == C::TopLeft;
-  // With the scales shown, clear of the speed labels along the left edge and
-  // of the time labels above the axis.
-  const int left = scalesShown ? kSpeedLabelRoom : 4;
-  const int above = scalesShown ? 22 : 16;
-  return QRect(right ? GraphPicture::kWidth - width - 34 : left, top ? 3 : axis - boxHeight - above,
-               boxWidth, boxHeight);
+  return QRect(right ? GraphPicture::kWidth - width - 34 : clear.left,
+               top ? 3 : axis - boxHeight - clear.above, boxWidth, boxHeight);
 }
 
 GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& entries,
-                                               const QImage& shown, bool scalesShown) {
+                                               const QImage& shown, const LegendClearance& clear) {
   using C = GraphPicture::LegendCorner;
   C best = C::TopRight;
   long fewest = -1;
   for (const C corner : {C::TopRight, C::TopLeft, C::BottomRight, C::BottomLeft}) {
-    const QRect box = legendBox(entries, corner, scalesShown) & shown.rect();
+    const QRect box = legendBox(entries, corner, clear) & shown.rect();
     long covered = 0;
     for (int y = box.top(); y <= box.bottom(); ++y)
       for (int x = box.left(); x <= box.right(); ++x)
@@ -336,12 +356,12 @@ GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& e
 }
 
 void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
-                 GraphPicture::LegendCorner corner, bool scalesShown) {
+                 GraphPicture::LegendCorner corner, const LegendClearance& clear) {
   if (entries.empty()) return;
   painter.save();
   painter.setFont(smallFont());
   const QFontMetrics metrics(painter.font());
-  const QRect box = legendBox(entries, corner, scalesShown);
+  const QRect box = legendBox(entries, corner, clear);
   const int rowHeight = metrics.height();
   painter.fillRect(box, Qt::white);
   painter.setPen(QColor(0xc0, 0xc0, 0xc0));

@@ -29,7 +29,7 @@ inline double pixelOfTwips(double twips) {
 }
 
 // Room along the left edge for the speed scale's labels, in pixels: a legend
-// keeps clear of it while the scales are shown.
+// keeps clear of it while the scales are shown, more when a label is wider.
 inline constexpr int kSpeedLabelRoom = 70;
 
 // The scales a recorded run was drawn with.
@@ -48,8 +48,15 @@ void paintGrid(QPainter& painter, const GraphScales& scales);
 bool overrunsTimeAxis(const RunTrace& trace, const GraphScales& scales);
 double lastColumnY(const RecordedRun& run, const GraphScales& scales);
 QString overrunHint();
+// Where the hint lies, in pixels of the graph: above the time axis at the
+// right.
+QRectF overrunHintBox();
 void paintOverrun(QPainter& painter, double markerY);
 std::string overrunSvg(double markerY);
+// Twips a legend at the bottom of the SVG rises further for the hint, whose
+// letters (150 twips, on a halo of 23) stand on a baseline 330 twips above
+// the time axis: its bottom is then 510 twips above the axis.
+inline constexpr double kOverrunHintSvgRoom = 270;
 
 // The run's curve from its trace in a zoomed view: the frame of `run` and
 // the curve as lines between the points, cut at the picture's edges.
@@ -94,14 +101,23 @@ std::vector<LegendEntry> legendEntries(const std::vector<const RecordedRun*>& ea
 QString elidedLegendText(const QString& text);
 // The legend's box at 1:1 in the corner given, clear of the scales' labels
 // when they are shown.
+// What a legend keeps clear of, in pixels: the room along the left edge
+// (the speed scale's labels, when shown) and above the time axis (the time
+// scale's labels, the overrun hint).
+struct LegendClearance {
+  int left = 4;
+  int above = 16;
+};
+LegendClearance legendClearance(const GraphScales* scalesShown, bool overrunHintShown);
 QRect legendBox(const std::vector<LegendEntry>& entries, GraphPicture::LegendCorner corner,
-                bool scalesShown = false);
+                const LegendClearance& clear = {});
 // The corner where the legend covers the fewest pixels of `shown` that are
 // not white; the top right when several are as good.
 GraphPicture::LegendCorner leastCoveringCorner(const std::vector<LegendEntry>& entries,
-                                               const QImage& shown, bool scalesShown = false);
+                                               const QImage& shown,
+                                               const LegendClearance& clear = {});
 void paintLegend(QPainter& painter, const std::vector<LegendEntry>& entries,
-                 GraphPicture::LegendCorner corner, bool scalesShown = false);
+                 GraphPicture::LegendCorner corner, const LegendClearance& clear = {});
 // "同じ設定" or the differences, e.g. "加増加率 300（立ち上がり 0.25 s）、直線加減速";
 // the display scales are never a difference.
 QString differences(const RecordedRun& earlier, const RecordedRun& current);

@@ -223,7 +223,7 @@ void PictureBox::paintGraph(QPainter& painter, const QImage& canvas) {
   const std::optional<GraphScales> scales = shownScales();
   painter.drawImage(QPointF(0, 0), canvas);
   if (run_ && scales && !shownEarlierRuns().empty())
-    paintLegend(painter, shownLegend(), legendCorner(), scalesShown_);
+    paintLegend(painter, shownLegend(), legendCorner(), clearance());
   if (const std::optional<double> y = overrunY()) paintOverrun(painter, *y);
   if (scalesShown_ && scales) paintScales(painter, *scales);
 }
@@ -233,6 +233,11 @@ std::optional<double> PictureBox::overrunY() const {
   const RunTrace* trace = shownTrace();
   if (!run_ || !scales || !trace || !overrunsTimeAxis(*trace, *scales)) return std::nullopt;
   return lastColumnY(*run_, *scales);
+}
+
+LegendClearance PictureBox::clearance() const {
+  const std::optional<GraphScales> scales = shownScales();
+  return legendClearance(scalesShown_ && scales ? &*scales : nullptr, overrunY().has_value());
 }
 
 std::vector<LegendEntry> PictureBox::shownLegend() const {
@@ -250,7 +255,7 @@ GraphPicture::LegendCorner PictureBox::legendCorner() {
     paintInkOnly(painter, shownPicture());
     if (scalesShown_) paintScales(painter, *scales);
     painter.end();
-    legendCorner_ = leastCoveringCorner(shownLegend(), covered, scalesShown_);
+    legendCorner_ = leastCoveringCorner(shownLegend(), covered, clearance());
   }
   return *legendCorner_;
 }
@@ -274,9 +279,11 @@ std::string PictureBox::svgAsShown() {
     std::vector<GraphPicture::LegendLine> lines;
     for (const LegendEntry& entry : shownLegend())
       lines.push_back({entry.colour.rgb(), elidedLegendText(entry.text).toStdString()});
-    // Clear of the speed scale's labels, as on screen.
+    // Clear of the speed scale's labels and of the overrun hint, as on
+    // screen.
     picture.setLegend(std::move(lines), legendCorner(),
-                      scalesShown_ ? kSpeedLabelRoom * GraphPicture::kTwipsPerPixel : 0.0);
+                      scalesShown_ ? clearance().left * GraphPicture::kTwipsPerPixel : 0.0,
+                      overrunY() ? kOverrunHintSvgRoom : 0.0);
   }
   std::string additions;
   if (const std::optional<double> y = overrunY()) additions += overrunSvg(*y);
@@ -293,7 +300,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
   // Over the legend: its lines whole.
   if (const std::vector<LegendEntry> legend = shownLegend();
       !legend.empty() &&
-      legendBox(legend, legendCorner(), scalesShown_).contains(event->position().toPoint())) {
+      legendBox(legend, legendCorner(), clearance()).contains(event->position().toPoint())) {
     QStringList lines;
     for (const LegendEntry& e : legend) lines << e.text;
     hideCursor();
@@ -591,7 +598,7 @@ void PictureBox::saveAs(const QString& format, Export what) {
   if (!error.empty())
     QMessageBox::warning(
         this, QStringLiteral("グラフの保存"),
-        QStringLiteral("グラフを保存できませんでした。\n\n%1").arg(fromUtf8(error)));
+        QStringLiteral("グラフを保存できませんでした。\n\n%1").arg(whyNotSaved(name)));
 }
 
 void PictureBox::saveTrace() {
@@ -602,8 +609,9 @@ void PictureBox::saveTrace() {
   if (!name.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) name += QStringLiteral(".csv");
   const std::string error = writeTraceCsv(run_->trace, toPath(name));
   if (!error.empty()) {
-    QMessageBox::warning(this, QStringLiteral("CSV 保存"),
-                         QStringLiteral("CSV を保存できませんでした。\n\n%1").arg(fromUtf8(error)));
+    QMessageBox::warning(
+        this, QStringLiteral("CSV 保存"),
+        QStringLiteral("CSV を保存できませんでした。\n\n%1").arg(whyNotSaved(name)));
   } else if (!run_->trace.complete()) {
     QMessageBox::warning(this, QStringLiteral("CSV 保存"),
                          QStringLiteral("演算が長いため、最初の %1 点だけを保存しました。\n"

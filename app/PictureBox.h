@@ -63,7 +63,7 @@ class PictureBox : public QWidget, public GraphSurface {
   // The legend as shown, and its corner.
   std::vector<LegendEntry> legendShown() const { return shownLegend(); }
   // Where the legend is drawn, in pixels of the graph.
-  QRect legendArea() { return legendBox(shownLegend(), legendCorner(), scalesShown_); }
+  QRect legendArea() { return legendBox(shownLegend(), legendCorner(), clearance()); }
 
   // A run begins, recorded into `run` as it goes; it ends with runEnded().
   // While a run is active the menu is not offered.
@@ -142,6 +142,8 @@ class PictureBox : public QWidget, public GraphSurface {
   // painted from `canvas`.
   void paintGraph(QPainter& painter, const QImage& canvas);
   std::vector<LegendEntry> shownLegend() const;
+  // What the legend keeps clear of: the scales' labels, the overrun hint.
+  LegendClearance clearance() const;
   // The height of the overrun marker, when the current run goes on past the
   // time axis's end at the scales shown.
   std::optional<double> overrunY() const;

@@ -7,15 +7,25 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QTreeView>
+#include <filesystem>
+#include <system_error>
 
+#include "OutputFile.h"
+#include "ParameterFileMessages.h"
+#include "QtText.h"
 #include "WindowSettings.h"
 
 namespace tarvex::window {
 namespace {
+
+// The file dialog's dates, as the system's own file lists write them.
+const QString kDateFormat = QStringLiteral("yyyy/MM/dd HH:mm");
 
 QLocale japanese() {
   return QLocale(QLocale::Japanese, QLocale::Japan);
@@ -46,7 +56,7 @@ class JapaneseFileList final : public QIdentityProxyModel {
         return info.suffix().isEmpty() ? QStringLiteral("ファイル")
                                        : QStringLiteral("%1 ファイル").arg(info.suffix());
       case 3:
-        return japanese().toString(info.lastModified(), QStringLiteral("yyyy/MM/dd HH:mm"));
+        return japanese().toString(info.lastModified(), kDateFormat);
       default:
         return QIdentityProxyModel::data(index, role);
     }
@@ -75,10 +85,37 @@ QString askFileToSave(QWidget* parent, const QString& title, const QString& name
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setLocale(japanese());
   dialog.setProxyModel(new JapaneseFileList(&dialog));
+  // The list's date column at least as wide as a whole date and time: Qt
+  // sizes it for its own shorter dates, or as it was left last time.
+  if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    const QString widest =
+        japanese().toString(QDateTime(QDate(2000, 12, 31), QTime(23, 59)), kDateFormat);
+    const int whole = list->fontMetrics().horizontalAdvance(widest) + 16;
+    if (list->header()->sectionSize(3) < whole) list->header()->resizeSection(3, whole);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   const QString chosen = dialog.selectedFiles().constFirst();
   WindowSettings::setValue(Setting::LastFolder, QFileInfo(chosen).absolutePath());
   return chosen;
+}
+
+QString whyNotSaved(const QString& name) {
+  namespace fs = std::filesystem;
+  const fs::path path = toPath(name);
+  const QString shown = QDir::toNativeSeparators(name);
+  std::error_code error;
+  const fs::file_type type = fs::status(path, error).type();
+  if (type != fs::file_type::regular && type != fs::file_type::not_found &&
+      type != fs::file_type::none)
+    return QStringLiteral("「%1」は通常のファイルではありません（%2）。")
+        .arg(shown, fromUtf8(fileKindJapanese(fileKindText(type))));
+  if (path.has_parent_path() && !fs::is_directory(path.parent_path(), error))
+    return QStringLiteral("保存先のフォルダー「%1」がありません。")
+        .arg(QDir::toNativeSeparators(QFileInfo(name).path()));
+  return QStringLiteral(
+             "「%1」に書き込めませんでした。書き込みの権限とディスクの空き容量を"
+             "確認してください。")
+      .arg(shown);
 }
 
 QString brokenBetweenPhrases(const QString& text, const QFontMetrics& metrics, int width) {

@@ -26,6 +26,12 @@ bool installJapaneseDialogs(QCoreApplication& app);
 QString askFileToSave(QWidget* parent, const QString& title, const QString& name,
                       const QString& filter);
 
+// Why the file `name` chosen for a save of the graph or the run could not
+// be written, in Japanese, told from what is there once the save has
+// failed: something that is not a regular file (by its kind), a folder that
+// is not there, else the advice to look at the rights and the free space.
+QString whyNotSaved(const QString& name);
+
 // `text` with its lines broken only after a phrase (after 。、）：, a blank
 // or a line break of its own), as many phrases on a line as fit `width`
 // pixels of `metrics`: Japanese would otherwise break between any two

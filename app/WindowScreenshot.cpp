@@ -23,15 +23,19 @@
 //                      ramp's top (the picture as shown)
 //   overrun            a 200,000-pulse run, longer than 時間表示最大値 (the
 //                      picture as shown)
+//   save-dialog        the file dialog of グラフを PNG 形式で保存, chosen from the
+//                      graph's menu by its key, after the default run
 #include <cstdio>
 #include <cstring>
 #include <functional>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -183,6 +187,25 @@ QImage scene(const char* name, Form1& form) {
   if (scene == "scales") graph->setScalesShown(true);
   if (scene == "fitted") graph->fitToRun(), graph->setScalesShown(true);
   if (scene == "report") return pictureOf([&] { graph->showReport(); });
+  if (scene == "save-dialog") {
+    // The working folder with a folder and the data log in it; the menu's
+    // item by its key once the menu is open; the picture while the file
+    // dialog it opens is shown.
+    QDir().mkdir(QStringLiteral("グラフ"));
+    form.setOptionValue(tarvex::CheckBox::Check1, tarvex::kChecked);
+    run(form);
+    QTimer::singleShot(300, [] {
+      if (QWidget* menu = QApplication::activePopupWidget()) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_P, Qt::NoModifier, QStringLiteral("p"));
+        QApplication::sendEvent(menu, &key);
+      }
+    });
+    return pictureOf([&] {
+      QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(20, 20),
+                             graph->mapToGlobal(QPoint(20, 20)));
+      QApplication::sendEvent(graph, &open);
+    });
+  }
   return pictureOf([] {});
 }
 

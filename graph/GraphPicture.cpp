@@ -481,7 +481,7 @@ GraphPicture::LegendBox GraphPicture::legendBox() const {
   const double right = onRight ? nearRight : margin + legendLeftInset_ + width + 2 * padding;
   const double left = right - width - 2 * padding;
   const double height = 2 * padding + kLegendLineHeight * static_cast<double>(legend_.size());
-  const double top = onTop ? margin : nearBottom - height;
+  const double top = onTop ? margin : nearBottom - legendBottomInset_ - height;
   return {left,
           top,
           right,

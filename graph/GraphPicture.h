@@ -93,12 +93,15 @@ class GraphPicture final : public GraphSurface {
   static constexpr double kLegendFontSize = 180;    // 12 pixels
   static constexpr double kLegendSwatch = 300;
   // `leftInset` twips keep a legend in a left corner clear of what lies
-  // along the left edge (the speed scale's labels).
+  // along the left edge (the speed scale's labels), `bottomInset` twips one
+  // in a bottom corner clear of what lies above the time axis's labels (a
+  // hint).
   void setLegend(std::vector<LegendLine> lines, LegendCorner corner = LegendCorner::TopRight,
-                 double leftInset = 0) {
+                 double leftInset = 0, double bottomInset = 0) {
     legend_ = std::move(lines);
     legendCorner_ = corner;
     legendLeftInset_ = leftInset;
+    legendBottomInset_ = bottomInset;
   }
   const std::vector<LegendLine>& legend() const { return legend_; }
   LegendBox legendBox() const;
@@ -194,6 +197,7 @@ class GraphPicture final : public GraphSurface {
   std::vector<LegendLine> legend_;
   LegendCorner legendCorner_ = LegendCorner::TopRight;
   double legendLeftInset_ = 0;
+  double legendBottomInset_ = 0;
   std::string speedCaption_;
   std::string timeCaption_;
 };

@@ -109,8 +109,10 @@ class WindowTest : public QObject {
   void init() {
     dir = std::make_unique<TempDir>();
     std::filesystem::current_path(dir->path());
-    // What the window remembers stays in the test's folder.
+    // What the window remembers stays in the test's folder, and so does
+    // what Qt's file dialog remembers (its folders, its list's columns).
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, file("settings"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, file("settings"));
     form = std::make_unique<Form1>();
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));

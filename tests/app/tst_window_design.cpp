@@ -4,6 +4,7 @@
 // readouts' tooltips in physical units as the user types; the run report's
 // registers against the run.
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QSettings>
 #include <QTableWidget>
@@ -243,16 +244,35 @@ class WindowDesign : public test::WindowTest {
     QCOMPARE(shown("Text6"), QStringLiteral("50000"));
   }
 
-  // Targets kept in the settings come back as typed in a later start, none
-  // before any were kept.
+  // Targets typed come back as typed in a later start, full-width digits
+  // too, the fields at their start-up values; 表示の設定を既定に戻す in the
+  // graph's menu forgets them: the targets start again from the fields.
   void targetsKeptInSettings() {
-    const window::TargetTexts typed{"20000100", "30000", "0.17", "", "１００", "1", ""};
-    QVERIFY(!window::SettingsTargetMemory().recall());
-    window::SettingsTargetMemory().remember(typed);
-    QCOMPARE(window::SettingsTargetMemory().recall(), typed);
-    // 表示の設定を既定に戻す forgets them too.
-    window::WindowSettings::restoreDefaults();
-    QVERIFY(!window::SettingsTargetMemory().recall());
+    const QStringList typed{"20000100", "30000", "0.17", "", "１００", "1", ""};
+    QVERIFY(withDesign([&](window::DesignDialog& d) {
+      typeTargets(d, {"20000100", "30000", "0.17", "", "", "1", ""});
+      // The full-width digits as an input method hands them over.
+      QTest::keyClick(d.focusWidget(), Qt::Key_5, Qt::AltModifier);
+      QInputMethodEvent japanese;
+      japanese.setCommitString("１００");
+      QApplication::sendEvent(d.focusWidget(), &japanese);
+    }));
+    const auto targetsShown = [&] {
+      QStringList seen;
+      withDesign([&](window::DesignDialog& d) {
+        for (const char* name :
+             {"pulses", "peak", "accel_time", "decel_time", "start", "s_curve", "range"})
+          seen << target(d, name)->text();
+      });
+      return seen;
+    };
+    form = std::make_unique<Form1>();
+    form->show();
+    QCOMPARE(targetsShown(), typed);
+    QCOMPARE(shown("Text6"), QStringLiteral("20000"));
+    clickAt(control("Picture1"), Qt::LeftButton, QPoint(600, 20));
+    QVERIFY(answering([&] { pressMenuKey(false); }, {}, Qt::Key_T).contains("menu"));
+    QCOMPARE(targetsShown().value(0), QStringLiteral("20000"));
   }
 
   // The graph's menu and a field's menu offer it too; a move from 100 pps

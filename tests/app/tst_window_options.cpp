@@ -41,13 +41,18 @@ class WindowOptions : public test::WindowTest {
     QVERIFY(marked != control("Command2")->grab().toImage());
   }
 
-  // The menu key and Shift+F10 open a field's menu, a readout's too.
+  // The menu key and Shift+F10 open a field's menu, a readout's too; a
+  // field's menu shows the key of 目標から設計, Ctrl+D.
   void fieldMenusOpenFromTheKeyboard() {
     for (const char* field : {"Text1", "Text17"})
       for (bool shiftF10 : {false, true}) {
         clickAt(control(field), Qt::LeftButton, {5, 5});
         pressMenuKey(shiftF10);
         QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        QString designKey;
+        for (const QAction* a : QApplication::activePopupWidget()->actions())
+          if (a->text().startsWith("目標から設計")) designKey = a->shortcut().toString();
+        QCOMPARE(designKey, field == std::string_view("Text1") ? "Ctrl+D" : "");
         QApplication::activePopupWidget()->close();
       }
   }
