@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FailureText.h"
 #include "OutputFile.h"
 #include "ParameterFileMessages.h"
 #include "QtText.h"

@@ -1,5 +1,10 @@
 #include "FailureText.h"
 
+#include <cerrno>
+#include <filesystem>
+
+#include "OutputFile.h"
+
 #include "Controls.h"
 
 namespace tarvex {
@@ -221,12 +226,67 @@ std::string describeFailure(const RunOutcome& outcome, const RunParameters& type
   return text + ": '" + typed[outcome.failure->causes.front()] + "'";
 }
 
+std::string fileKindJapanese(std::string_view kind) {
+  if (kind == "a directory") return "フォルダー";
+  if (kind == "a named pipe") return "名前付きパイプ";
+  if (kind == "a device") return "デバイス";
+  if (kind == "a socket") return "ソケット";
+  return "通常のファイル以外";
+}
+
+std::string fileErrorReasonJapanese(int error) {
+  namespace fs = std::filesystem;
+  const auto notRegular = [](fs::file_type type) {
+    return "通常のファイルではありません（" + fileKindJapanese(fileKindText(type)) + "）";
+  };
+  switch (error) {
+    case kNotRegularNamedPipe:
+      return notRegular(fs::file_type::fifo);
+    case kNotRegularDevice:
+      return notRegular(fs::file_type::character);
+    case kNotRegularSocket:
+      return notRegular(fs::file_type::socket);
+    case kNotRegularOther:
+      return "通常のファイルではありません";
+    case kPipeNotAvailableHere:
+      return "名前付きパイプはここでは使えません";
+    case EBUSY:
+      return "ほかの演算かプログラムが書き込んでいます";
+    case ENXIO:
+      return "名前付きパイプを読み出すプログラムがありません";
+    case EINTR:
+    case EAGAIN:
+      return "読み出す側を待つ間に停止されました";
+    case EACCES:
+    case EPERM:
+      return "書き込みの権限がありません";
+    case EROFS:
+      return "読み取り専用の場所です";
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return "ディスクの空き容量が足りません";
+    case EFBIG:
+      return "ファイルが大きすぎます";
+    case ENOENT:
+    case ENOTDIR:
+      return "保存先のフォルダーがありません";
+    case EISDIR:
+      return "同じ名前のフォルダーがあります";
+    default:
+      return "システムのエラーです: " + fileErrorReason(error);
+  }
+}
+
 std::string describeFailureJapanese(const RunOutcome& outcome, const RunParameters& typed) {
   if (!outcome.failure) return {};
   const RunFailure& f = *outcome.failure;
   std::string advice;
   if (f.error == RunError::File)
-    advice = "データ ログを書き込めません。\n（" + f.detail + "）";
+    advice = "データ ログ「" + f.file + "」を書き込めません（" +
+             fileErrorReasonJapanese(f.fileError) +
+             "）。\nその原因を取り除いてから、もう一度演算を開始してください。";
   else if (f.error == RunError::DivisionByZero)
     advice = joined(f.causes, "と", quotedCaption) + "が 0 です。0 以外の値を入力してください。";
   else if (!f.causes.empty() && isConversion(f))

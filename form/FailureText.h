@@ -19,6 +19,13 @@ std::string describeFailure(const RunOutcome& outcome);
 // e.g. "...: the text is not a number: 'abc'".
 std::string describeFailure(const RunOutcome& outcome, const RunParameters& typed);
 
+// A kind of file in the words of the loader and the output check ("a
+// directory", "a named pipe", "a device", "a socket"), in Japanese.
+std::string fileKindJapanese(std::string_view kind);
+// Why a file could not be written, from its code (an errno or one of the
+// output check's own), in Japanese: what the user can look at.
+std::string fileErrorReasonJapanese(int error);
+
 // The window's message in Japanese (UTF-8): the error in the runtime's own
 // words, a blank line, then what the user can do about it. A failure caused
 // by a field names the field by its caption as the window shows it and quotes

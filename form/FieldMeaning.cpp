@@ -214,7 +214,10 @@ std::string notANumberAdvice(Parameter parameter, const RunParameters& params) {
   if (textToDouble(params[parameter]).status != ConversionStatus::TypeMismatch) return {};
   RunOutcome outcome;
   outcome.end = RunEnd::Failed;
-  outcome.failure = RunFailure{RunError::TypeMismatch, Step::ConvertParameter, {parameter}, {}};
+  outcome.failure = RunFailure();
+  outcome.failure->error = RunError::TypeMismatch;
+  outcome.failure->step = Step::ConvertParameter;
+  outcome.failure->causes = {parameter};
   const std::string message = describeFailureJapanese(outcome, params);
   const std::size_t advice = message.find("\n\n");
   return advice == std::string::npos ? message : message.substr(advice + 2);

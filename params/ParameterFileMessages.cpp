@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "Controls.h"
+#include "FailureText.h"
 
 namespace tarvex {
 
@@ -13,14 +14,6 @@ std::string fieldCaptionWithoutColon(TextBox box) {
   constexpr std::string_view kColon = "：";
   if (caption.ends_with(kColon)) caption.resize(caption.size() - kColon.size());
   return caption;
-}
-
-std::string fileKindJapanese(std::string_view kind) {
-  if (kind == "a directory") return "フォルダー";
-  if (kind == "a named pipe") return "名前付きパイプ";
-  if (kind == "a device") return "デバイス";
-  if (kind == "a socket") return "ソケット";
-  return "通常のファイル以外";
 }
 
 SaveFailureText saveFailureTextJapanese(std::string_view name, const SaveResult& result) {

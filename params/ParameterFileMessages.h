@@ -18,10 +18,6 @@ struct SaveFailureText {
   std::string message;
 };
 
-// A kind of file in the words of the loader and the output check ("a
-// directory", "a named pipe", "a device", "a socket"), in Japanese.
-std::string fileKindJapanese(std::string_view kind);
-
 // A save that failed: a text with a double quote names its field; a path
 // that names no regular file is refused with its kind; a file that could not
 // be written is named as the user typed it (`name`, UTF-8) with the system's

@@ -55,8 +55,7 @@ char* printNumber(char* out, std::int64_t value) {
 }  // namespace
 
 void DataLog::raiseFileError(Step step, const char* what, int error) const {
-  raiseRunError(RunError::File, step, {},
-                std::string(what) + " " + pathText(path_) + ": " + fileErrorReason(error));
+  tarvex::raiseFileError(step, what, pathText(path_), error);
 }
 
 DataLog::~DataLog() {

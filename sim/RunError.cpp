@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "OutputFile.h"
+
 namespace tarvex {
 namespace {
 
@@ -120,7 +122,18 @@ std::string_view stepName(Step step) {
 void raiseRunError(RunError error, Step step, std::vector<Parameter> causes, std::string detail) {
   const StepInfo step_info = info(step);
   if (causes.empty() && step_info.from) causes.push_back(*step_info.from);
-  throw RunErrorException{RunFailure{error, step, std::move(causes), std::move(detail)}};
+  RunFailure failure;
+  failure.error = error;
+  failure.step = step;
+  failure.causes = std::move(causes);
+  failure.detail = std::move(detail);
+  throw RunErrorException{std::move(failure)};
+}
+
+void raiseFileError(Step step, std::string_view what, std::string file, int fileError) {
+  std::string detail = std::string(what) + " " + file + ": " + fileErrorReason(fileError);
+  throw RunErrorException{
+      RunFailure{RunError::File, step, {}, std::move(detail), std::move(file), fileError}};
 }
 
 }  // namespace tarvex

@@ -75,8 +75,12 @@ struct RunFailure {
   // display scale (or the range) of the graph. Empty when the failure comes
   // from the course of the run rather than from one value.
   std::vector<Parameter> causes;
-  // For a file error: the file and the system's reason.
+  // For a file error: the file and the system's reason, in one line; the
+  // file's name as text; the reason's code (an errno or one of the output
+  // check's own, see OutputFile.h).
   std::string detail;
+  std::string file;
+  int fileError = 0;
 
   friend bool operator==(const RunFailure&, const RunFailure&) = default;
 };
@@ -92,5 +96,8 @@ struct RunErrorException {
 // parameter is blamed when no cause is given.
 [[noreturn]] void raiseRunError(RunError error, Step step, std::vector<Parameter> causes = {},
                                 std::string detail = {});
+// A file error at `step`: `what` the file could not be done ("cannot
+// write"), the file's name and the reason's code.
+[[noreturn]] void raiseFileError(Step step, std::string_view what, std::string file, int fileError);
 
 }  // namespace tarvex

@@ -110,6 +110,8 @@ TEST(FailureFiles, ALogAnotherRunWritesIsRefusedUntilItIsClosed) {
   ASSERT_TRUE(second.run().failed());
   EXPECT_EQ(second.outcome.failure->step, Step::OpenLog);
   EXPECT_NE(second.outcome.failure->detail.find("another run"), std::string::npos);
+  EXPECT_EQ(second.outcome.failure->fileError, EBUSY);
+  EXPECT_EQ(second.outcome.failure->file, pathText(second.logPath));
   first.closeLog();
   EXPECT_FALSE(second.run().failed());
   EXPECT_FALSE(second.run().failed());  // its own log let go of at its end
@@ -135,8 +137,10 @@ TEST(FailureFiles, ALogToANamedPipeEndsTheRunBeforeTheGraph) {
 #endif
 
 TEST(FailureMessages, NameTheFieldsOrTheStep) {
-  const auto outcome = [](E error, Step step, std::vector<P> causes, std::string detail = {}) {
-    return RunOutcome{RunEnd::Failed, RunFailure{error, step, std::move(causes), detail}, 1234, 5};
+  const auto outcome = [](E error, Step step, std::vector<P> causes, std::string detail = {},
+                          std::string file = {}, int fileError = 0) {
+    return RunOutcome{RunEnd::Failed,
+                      RunFailure{error, step, std::move(causes), detail, file, fileError}, 1234, 5};
   };
   RunParameters typed;
   typed[P::JerkDecel] = "６００";
@@ -173,9 +177,13 @@ TEST(FailureMessages, NameTheFieldsOrTheStep) {
        "オーバーフローしました。\n\n演算の途中（経過 1234 ティック、出力パルス 5）で、速度カウンタ（-32768 ～ 32767）が範囲を超えました。\n「ドライブ速度」・「初速度」の値を見直してください。"},
       {outcome(E::Overflow, Step::TickCount, {}), "",
        "オーバーフローしました。\n\n演算の途中（経過 1234 ティック、出力パルス 5）で、経過ティック数（上限 2147483647 ティック、約 268 秒）が範囲を超えました。\n「出力パルス数」・「初速度」・「加速度」・「レンジ」の値を見直してください。"},
-      {outcome(E::File, Step::WriteLog, {}, "cannot write x: No space left on device"),
+      {outcome(E::File, Step::WriteLog, {}, "cannot write x: No space left on device", "x", ENOSPC),
        "File error: cannot write x: No space left on device",
-       "ファイル エラーが発生しました。\n\nデータ ログを書き込めません。\n（cannot write x: No space left on device）"},
+       "ファイル エラーが発生しました。\n\nデータ ログ「x」を書き込めません（ディスクの空き容量が足りません）。\nその原因を取り除いてから、もう一度演算を開始してください。"},
+      {outcome(E::File, Step::OpenLog, {}, "", "DATA_LOG.txt", EBUSY), "",
+       "ファイル エラーが発生しました。\n\nデータ ログ「DATA_LOG.txt」を書き込めません（ほかの演算かプログラムが書き込んでいます）。\nその原因を取り除いてから、もう一度演算を開始してください。"},
+      {outcome(E::File, Step::OpenLog, {}, "", "DATA_LOG.txt", kNotRegularNamedPipe), "",
+       "ファイル エラーが発生しました。\n\nデータ ログ「DATA_LOG.txt」を書き込めません（通常のファイルではありません（名前付きパイプ））。\nその原因を取り除いてから、もう一度演算を開始してください。"},
   };
   // clang-format on
   for (const auto& [out, english, japanese] : cases) {
