@@ -259,7 +259,7 @@ std::string fileErrorReasonJapanese(int error) {
       return "読み出す側を待つ間に停止されました";
     case EACCES:
     case EPERM:
-      return "書き込みの権限がありません";
+      return "アクセスの権限がありません";
     case EROFS:
       return "読み取り専用の場所です";
     case ENOSPC:
@@ -271,12 +271,19 @@ std::string fileErrorReasonJapanese(int error) {
       return "ファイルが大きすぎます";
     case ENOENT:
     case ENOTDIR:
-      return "保存先のフォルダーがありません";
+      return "そのフォルダーがありません";
     case EISDIR:
       return "同じ名前のフォルダーがあります";
     default:
       return "システムのエラーです: " + fileErrorReason(error);
   }
+}
+
+std::string fileErrorReasonJapanese(const std::error_code& error) {
+  const std::error_condition condition = error.default_error_condition();
+  if (condition.category() == std::generic_category())
+    return fileErrorReasonJapanese(condition.value());
+  return "システムのエラーです: " + error.message();
 }
 
 std::string describeFailureJapanese(const RunOutcome& outcome, const RunParameters& typed) {

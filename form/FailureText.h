@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "Controls.h"
 #include "Parameters.h"
@@ -25,6 +26,8 @@ std::string fileKindJapanese(std::string_view kind);
 // Why a file could not be written, from its code (an errno or one of the
 // output check's own), in Japanese: what the user can look at.
 std::string fileErrorReasonJapanese(int error);
+// The same for a file operation's error code, whatever the platform's codes.
+std::string fileErrorReasonJapanese(const std::error_code& error);
 
 // The window's message in Japanese (UTF-8): the error in the runtime's own
 // words, a blank line, then what the user can do about it. A failure caused

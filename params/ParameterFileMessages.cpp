@@ -26,8 +26,8 @@ SaveFailureText saveFailureTextJapanese(std::string_view name, const SaveResult&
                                       "」は通常のファイルではないため保存できません。\n（" +
                                       fileKindJapanese(result.fileKind) + "）"};
   return {"ファイル保存エラー", "パラメータファイル「" + std::string(name) +
-                                    "」を保存できませんでした。\n（" + result.error.message() +
-                                    "）"};
+                                    "」を保存できませんでした。\n（" +
+                                    fileErrorReasonJapanese(result.error) + "）"};
 }
 
 std::string loadFailureTextJapanese(std::string_view name, const LoadResult& result) {
@@ -44,7 +44,8 @@ std::string loadFailureTextJapanese(std::string_view name, const LoadResult& res
              fileKindJapanese(result.fileKind) + "）";
       break;
     case LoadFailure::NotReadable:
-      text = "ファイル「" + file + "」を読み出せません。\n（" + result.error.message() + "）";
+      text = "ファイル「" + file + "」を読み出せません。\n（" +
+             fileErrorReasonJapanese(result.error) + "）";
       break;
     case LoadFailure::NotParameterFile: {
       const std::string field = std::to_string(result.line) + " 行目の項目 " +

@@ -7,6 +7,7 @@
 #endif
 
 #include "ParameterFile.h"
+#include "ParameterFileMessages.h"
 #include "TestSupport.h"
 
 namespace tarvex {
@@ -129,7 +130,10 @@ TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
   form = test::startupForm();
   fs::create_directory(dir.file("folder.prm"));
   EXPECT_EQ(saveParameterFile(dir.file("folder.prm"), form).status, SaveStatus::CannotWrite);
-  EXPECT_EQ(saveParameterFile(dir.file("no") / "x.prm", form).status, SaveStatus::CannotWrite);
+  const SaveResult noFolder = saveParameterFile(dir.file("no") / "x.prm", form);
+  EXPECT_EQ(noFolder.status, SaveStatus::CannotWrite);
+  EXPECT_EQ(saveFailureTextJapanese("x.prm", noFolder).message,
+            "パラメータファイル「x.prm」を保存できませんでした。\n（そのフォルダーがありません）");
   fs::permissions(old, fs::perms::owner_read);
   EXPECT_EQ(saveParameterFile(old, form).status, SaveStatus::CannotWrite);
   fs::permissions(old, fs::perms::owner_all);
@@ -139,8 +143,11 @@ TEST(ParameterFile, SaveReplacesAnOldFileWholeOrNotAtAll) {
   getrlimit(RLIMIT_FSIZE, &limit);
   const rlimit small{20, limit.rlim_max};
   setrlimit(RLIMIT_FSIZE, &small);
-  EXPECT_EQ(saveParameterFile(old, form).status, SaveStatus::CannotWrite);
+  const SaveResult tooBig = saveParameterFile(old, form);
   setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_EQ(tooBig.status, SaveStatus::CannotWrite);
+  EXPECT_EQ(saveFailureTextJapanese("PARAM1.prm", tooBig).message,
+            "パラメータファイル「PARAM1.prm」を保存できませんでした。\n（ファイルが大きすぎます）");
 #endif
   EXPECT_EQ(test::readFile(old), "old content");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
