@@ -104,6 +104,12 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   const auto initialFor = [&](double drive) {
     return std::max(1.0, plan.startRounded ? std::round(ratio * drive) : std::floor(ratio * drive));
   };
+  // Even the largest rise, at the slowest the counters change speed, ends
+  // before the ramp's time.
+  const double longestRamp = longestRampSeconds(highest - initialFor(highest));
+  for (const auto& [target, seconds] :
+       {std::pair{Target::AccelTime, t.accelTime}, std::pair{Target::DecelTime, *t.decelTime}})
+    if (seconds > longestRamp) return unreachable(target, Shortfall::TooLong, longestRamp);
   double headroom = 1.0;
   const auto stepFor = [&](double drive, double initial) {
     if (initial >= drive) return std::numeric_limits<double>::infinity();
@@ -155,10 +161,9 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
         return unreachable(target, Shortfall::TooShort, shortest);
       // Too long: even the largest rise would need less than the smallest
       // acceleration count.
-      if (accelCounterForSpeedSteps((highest - 1.0) / ticks) < kSmallestHeldCount)
-        return unreachable(target, Shortfall::TooLong,
-                           units::secondsOfTicks(static_cast<std::int64_t>(
-                               (highest - 1.0) / speedStepsPerTick(kSmallestHeldCount))));
+      if (units::secondsOfTicks(static_cast<std::int64_t>(ticks)) >
+          longestRampSeconds(highest - 1.0))
+        return unreachable(target, Shortfall::TooLong, longestRampSeconds(highest - 1.0));
     }
     return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   }
@@ -167,6 +172,27 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       plan.startRounded ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
   c.range = static_cast<std::int32_t>(std::llround(rangeFor(c.driveSpeed, t.peak)));
   return c;
+}
+
+// The longest time of `target` (of both ramps where they take the same)
+// whose ramps, at the peak, leave the pulses that triangle prevention needs
+// room within the longest run, as the ramp model makes them: found by
+// halving, since the pulses needed grow with the time and those the run
+// holds shrink.
+double longestRampWithinRun(const MoveTargets& t, Target target) {
+  const bool both = t.decelTimeOrAccel() == t.accelTime;
+  const auto fits = [&](double seconds) {
+    MoveTargets shorter = t;
+    setTarget(shorter, target, seconds);
+    if (both) shorter.decelTime = seconds;
+    return neededPulses(shorter) <= mostPulses(shorter) * kRoomWithinRun;
+  };
+  double low = 0.0, high = targetValue(t, target);
+  for (int round = 0; round < kHalvingRounds; ++round) {
+    const double middle = (low + high) / 2.0;
+    (fits(middle) ? low : high) = middle;
+  }
+  return low;
 }
 
 // What is wrong with the targets before any run, or nothing.
@@ -195,16 +221,17 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
                          Shortfall::TooShort, 1.0 / t.peak);
     return unreachable(Target::Start, Shortfall::StartTooLow, 1.0 / *t.decelTime);
   }
-  // Both ramps within the longest run, and the cruise too: the ramps cover
-  // about half the pulses the peak would in their time.
-  const double longest = units::secondsOfTicks(kTickLimit) / 2.0;
+  // Both ramps within the longest run, and the pulses triangle prevention
+  // lets them have too; then the move's own pulses.
+  const double longest = longestRunSeconds() / 2.0;
   if (t.accelTime > longest) return unreachable(Target::AccelTime, Shortfall::TooLong, longest);
   if (*t.decelTime > longest) return unreachable(Target::DecelTime, Shortfall::TooLong, longest);
-  const double ramps = t.accelTime + *t.decelTime;
-  const double cruise = (static_cast<double>(t.pulses) - t.peak * ramps / 2.0) / t.peak;
-  if (ramps + cruise > 2.0 * longest)
-    return unreachable(Target::Pulses, Shortfall::RunTooLong,
-                       std::floor((2.0 * longest - ramps / 2.0) * t.peak));
+  if (neededPulses(t) * (1.0 - kTimeTolerance) > mostPulses(t)) {
+    const Target longer = *t.decelTime > t.accelTime ? Target::DecelTime : Target::AccelTime;
+    return unreachable(longer, Shortfall::RunTooLong, longestRampWithinRun(t, longer));
+  }
+  if (static_cast<double>(t.pulses) > mostPulses(t))
+    return unreachable(Target::Pulses, Shortfall::RunTooLong, mostPulses(t));
   return std::nullopt;
 }
 
@@ -597,15 +624,21 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
     plan.startChosen = true;
     plan.startRounded = true;
     const double shorter = std::min(t.accelTime, *t.decelTime);
-    const double start =
-        std::min(t.peak * kHighestStartShare,
-                 std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter));
+    double start = std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter);
+    // A fixed range holds no start below one count: the start is rounded
+    // up to it, where that leaves room below the peak (else the range is
+    // too small).
+    const double oneCount = t.range ? units::pulsesPerSecond(1, *t.range) : 0.0;
+    const double lowest = oneCount <= t.peak * kHighestStartShare ? oneCount : 0.0;
+    start = std::min(t.peak * kHighestStartShare, std::max(start, lowest));
+    const auto rounded = start > lowest ? [](double x) { return std::round(x); }
+                                        : [](double x) { return std::ceil(x); };
     // Two significant digits, the double nearest to them ("7.8", never
     // 7.800000000000001): a whole number of tenths is divided by ten.
     const double exponent = std::floor(std::log10(start)) - 1.0;
     t.start = exponent < 0.0
-                  ? std::round(start * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
-                  : std::round(start / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
+                  ? rounded(start * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
+                  : rounded(start / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
   }
   return plan;
 }
@@ -822,9 +855,47 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
   return closest.refusal(u);
 }
 
+// What is wrong with `targets` before any candidate runs: beyond the chip,
+// too few pulses for their ramps (reachable: the pulses the ramp model
+// needs), or speeds the counters cannot hold; or nothing.
+std::optional<Unreachable> problemBeforeRuns(const MoveTargets& targets, const RunParameters& base,
+                                             Budget& budget) {
+  const Plan plan = planFor(targets, base, budget);
+  if (std::optional<Unreachable> problem = beyondTheChip(plan)) return problem;
+  if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses))
+    return unreachable(Target::Pulses, Shortfall::TooFewPulses, neededPulses(plan.targets));
+  const auto speeds = chooseSpeeds(plan);
+  if (const auto* problem = std::get_if<Unreachable>(&speeds)) return *problem;
+  return std::nullopt;
+}
+
+// For a figure of `first` whose move fails on another target of its own
+// accord: the first of a few figures for that target, from its limit
+// further into what is reachable, with which both are met.
+std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
+                                       const RunParameters& base, Budget& budget,
+                                       ClosestDesign& closest) {
+  const std::optional<Unreachable> other = problemBeforeRuns(instead, base, budget);
+  if (!other || other->target == first || other->reachable <= 0.0) return std::nullopt;
+  const bool pulses = other->why == Shortfall::TooFewPulses;
+  for (int i = 0; i < kAlongsideTries && !budget.spent(); ++i) {
+    const double step = pulses ? kPulsesMargins[i] : kFigureSteps[i];
+    const bool atLeast = pulses || other->atLeast;
+    const AlsoReachable also{other->target,
+                             atLeast ? other->reachable * step : other->reachable / step, atLeast};
+    if (problemOf(also.target, reachableFigure(also)) != TargetProblem::None) break;
+    MoveTargets both = instead;
+    setTarget(both, also.target, reachableFigure(also));
+    if (designMet(both, base, budget, closest)) return also;
+  }
+  return std::nullopt;
+}
+
 // The refusal with a reachable figure that, put in place of the target
 // that fails, is met: the limit itself, or the first of a few steps further
-// into what is reachable that a design meets; else without a figure.
+// into what is reachable that a design meets, where another target fails
+// on its own as well together with a figure for that one; else without a
+// figure.
 Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParameters& base,
                      Budget& budget, ClosestDesign& closest) {
   if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses)
@@ -839,8 +910,26 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
     setTarget(instead, u.target, reachableFigure(tried));
     if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
+    if (step == kFigureSteps[0] || step == kFigureSteps[std::size(kFigureSteps) / 2])
+      if ((tried.also = alongside(instead, u.target, base, budget, closest)))
+        return closest.refusal(tried);
   }
   return closest.refusal(u);
+}
+
+// A typed start too low for the deceleration's time (the run ends a period
+// of the start after its last pulse) is that time too short for the start
+// where no faster start that a design meets is found: the slowest ramps
+// fall on too few pulses to time them.
+Unreachable verifiedStart(const Unreachable& u, const MoveTargets& targets,
+                          const RunParameters& base, Budget& budget, ClosestDesign& closest) {
+  Unreachable start = verified(u, targets, base, budget, closest);
+  if (start.reachable > 0.0 || u.why != Shortfall::StartTooLow || !targets.start) return start;
+  Unreachable time =
+      unreachable(targets.asymmetric() ? Target::DecelTime : Target::AccelTime, Shortfall::TooShort,
+                  1.0 / *targets.start / (1.0 + kTimeTolerance));
+  time = verified(time, targets, base, budget, closest);
+  return time.reachable > 0.0 ? time : start;
 }
 
 }  // namespace
@@ -859,6 +948,19 @@ double reachableFigure(const Unreachable& u) {
   return *targetNumber(limitText(u.reachable, u.atLeast));
 }
 
+double reachableFigure(const AlsoReachable& also) {
+  if (also.target == Target::Pulses)
+    return also.atLeast ? std::ceil(also.reachable) : std::floor(also.reachable);
+  return *targetNumber(limitText(also.reachable, also.atLeast));
+}
+
+MoveTargets withReachable(const MoveTargets& asked, const Unreachable& u) {
+  MoveTargets instead = asked;
+  setTarget(instead, u.target, reachableFigure(u));
+  if (u.also) setTarget(instead, u.also->target, reachableFigure(*u.also));
+  return instead;
+}
+
 Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopRequest* stop) {
   Budget budget(kSolveBudget, stop);
   Plan plan = planFor(targets, base, budget);
@@ -873,11 +975,11 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     return u;
   };
   if (const auto problem = beyondTheChip(plan))
-    return refused(verified(*problem, targets, base, budget, closest));
+    return refused(verifiedStart(*problem, targets, base, budget, closest));
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more
     // pulses than the move has: no candidate is run.
-    return refused(tooFewPulses(targets, base, rampPulses(plan.targets), budget, closest));
+    return refused(tooFewPulses(targets, base, neededPulses(plan.targets), budget, closest));
   }
   const Search s = searchBoth(plan);
   if (budget.stopped()) return Stopped{};

@@ -25,6 +25,10 @@ inline constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
 // far enough that a refusal finds a design to show as its closest.
 inline constexpr double kFigureSteps[] = {1.0, 1.03, 1.1,  1.25,  2.0,
                                           4.0, 16.0, 64.0, 256.0, 1024.0};
+// Where another target fails on its own as well, at the limit's figure and
+// halfway through the steps: the first this many of its own figures are
+// tried alongside.
+inline constexpr int kAlongsideTries = 3;
 // The work of a whole design (see Budget: a unit is about 4 ms of today's
 // engine, so that a design, the proposal's own run of up to ten million
 // pulses included, takes at most a second), of the rounds of one search
@@ -81,6 +85,13 @@ inline constexpr double kFewestPulsesReach = 1024.0;
 // complete only in a band of pulses a few tens of percent wide, above what
 // triangle prevention needs and below what the longest run holds.
 inline constexpr double kFewestPulsesScanStep = 1.03;
+// A ramp time given as the longest whose move fits in the longest run
+// leaves the pulses triangle prevention needs (as the ramp model makes them)
+// at most this share of what the run holds: room for the model's error, and
+// a band of pulse counts between the two for the move to choose from.
+inline constexpr double kRoomWithinRun = 0.8;
+// Halvings of a span searched on the ramp model: to a part in 2^40.
+inline constexpr int kHalvingRounds = 40;
 // Each try at a peak that the pulses reach is this much lower than the last.
 inline constexpr double kLowerPeakStep = 0.9;
 // Rounds in which the drive speed is corrected towards the peak, or the

@@ -60,8 +60,7 @@ void expectFigureMet(const design::MoveTargets& asked, const design::Unreachable
               u.closest->targets.peak == asked.peak)
       << design::targetsText(asked);
   if (u.why == Shortfall::OffTarget || design::reachableFigure(u) <= 0.0) return;
-  design::MoveTargets instead = asked;
-  design::setTarget(instead, u.target, design::reachableFigure(u));
+  const design::MoveTargets instead = design::withReachable(asked, u);
   const design::Solution again = design::solve(instead);
   ASSERT_TRUE(std::holds_alternative<design::Design>(again))
       << design::targetsText(asked) << " -> " << design::targetsText(instead);
@@ -160,6 +159,16 @@ const HardMove kHardMoves[] = {
     // The same with 12,000 pulses outlasts the longest run: its figure lies
     // in that narrow band (at most 11,440 pulses), and is met.
     {"pulses=12000,peak=70,accel_time=100,s_curve=0.3", Shortfall::RunTooLong, Target::Pulses},
+    // Linear ramps of 9.96 s to 943,000 pps output 9.4 million pulses, and
+    // triangle prevention wants twice that: the fewest lie beyond twice the
+    // ramps' pulses (they were once looked for only up to twice as many).
+    {"pulses=1713950,peak=943000,accel_time=9.96,s_curve=0", Shortfall::TooFewPulses,
+     Target::Pulses},
+    // Linear ramps of 100 s at 60 pps output 6020 pulses, and triangle
+    // prevention wants 12,040, but the longest run holds about 10,100: no
+    // pulse count makes them, the ramps are too long (once refused as too
+    // few pulses with no figure).
+    {"pulses=8000,peak=60,accel_time=100,s_curve=0", Shortfall::RunTooLong, Target::AccelTime},
 };
 
 TEST(Design, HardMoves) {
