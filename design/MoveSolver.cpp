@@ -972,6 +972,7 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
         u = closest.refusal(u);
       }
     if (budget.stopped()) return Stopped{};
+    u.start = *plan.targets.start;
     return u;
   };
   if (const auto problem = beyondTheChip(plan))
@@ -1017,6 +1018,7 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     u.reachable = static_cast<double>(design.achieved.pulses);
   }
   u.closest = std::move(design);
+  u.start = *plan.targets.start;
   return u;
 }
 

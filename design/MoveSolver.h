@@ -80,6 +80,8 @@ struct Unreachable {
   bool atLeast = false;
   // Where the figure is met only with another target changed as well.
   std::optional<AlsoReachable> also;
+  // The start the move was designed from: the one given, or the one chosen.
+  double start = 0.0;
 };
 
 // "peak_out_of_reach", "too_short", ...: the shortfall's name in tables.
