@@ -169,6 +169,12 @@ const HardMove kHardMoves[] = {
     // pulse count makes them, the ramps are too long (once refused as too
     // few pulses with no figure).
     {"pulses=8000,peak=60,accel_time=100,s_curve=0", Shortfall::RunTooLong, Target::AccelTime},
+    // 6.44 ms to 39.8 pps: the start chosen, 20 pps, alone takes 50 ms a
+    // pulse, so the time is too short (once without a figure); 69,548 pulses
+    // at 39.8 pps outlast the longest run as well, so the figure is met
+    // together with at most 10,679 pulses.
+    {"pulses=69548,peak=39.8,accel_time=0.00644,s_curve=0.135", Shortfall::TooShort,
+     Target::AccelTime},
 };
 
 TEST(Design, HardMoves) {
@@ -187,6 +193,15 @@ TEST(Design, HardMoves) {
     EXPECT_EQ(design::reachableFigure(*u) > 0.0, m.figureGiven) << m.targets;
     expectFigureMet(t, *u);
   }
+  // A time too short names the start it is too short from, and the second
+  // target's figure.
+  const design::MoveTargets shortRamp = parsed("pulses=69548,peak=39.8,accel_time=0.00644");
+  const auto& tooShort = std::get<design::Unreachable>(design::solve(shortRamp));
+  EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
+              HasSubstr("加速時間 0.00644 sは初速度 20 pps（自動） からピーク速度 39.8 pps "
+                        "に達するには短すぎます。"));
+  EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
+              HasSubstr("あわせて出力パルス数も 10679 パルス 以下にしてください"));
   // Below the smallest share the design says it used that share.
   const auto tiny = design::solve(parsed(kHardMoves[0].targets));
   EXPECT_TRUE(std::get<design::Design>(tiny).shareRaised);
