@@ -825,11 +825,12 @@ std::optional<Design> modelDesign(const Plan& plan) {
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
                      const RunParameters& base, Budget& budget, ClosestDesign& closest) {
   MoveTargets lower = targets;
-  lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
-  for (int round = 0; round < kPeakSearchRounds; ++round) {
+  double peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
+  for (int round = 0; round < kPeakSearchRounds; ++round, peak *= kLowerPeakStep) {
+    // The peak as the refusal prints it.
+    lower.peak = *targetNumber(limitText(peak, false));
     if ((!targets.start || *targets.start < lower.peak) && designMet(lower, base, budget, closest))
       return lower.peak;
-    lower.peak *= kLowerPeakStep;
   }
   return 0.0;
 }
@@ -850,8 +851,11 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
       break;
     }
   }
-  if (u.pulsesNeeded > 0)
-    u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget, closest);
+  // Where no pulse count was met (its runs too costly for the design's
+  // work), a lower peak about as much lower as the pulses are too few.
+  u.reachable = reachablePeak(
+      targets, u.pulsesNeeded > 0 ? u.pulsesNeeded : static_cast<std::int64_t>(std::ceil(estimate)),
+      base, budget, closest);
   return closest.refusal(u);
 }
 
@@ -944,7 +948,8 @@ std::string_view shortfallName(Shortfall why) {
 }
 
 double reachableFigure(const Unreachable& u) {
-  if (u.why == Shortfall::TooFewPulses) return static_cast<double>(u.pulsesNeeded);
+  if (u.why == Shortfall::TooFewPulses && u.pulsesNeeded > 0)
+    return static_cast<double>(u.pulsesNeeded);
   return *targetNumber(limitText(u.reachable, u.atLeast));
 }
 
@@ -954,9 +959,14 @@ double reachableFigure(const AlsoReachable& also) {
   return *targetNumber(limitText(also.reachable, also.atLeast));
 }
 
+Target figureTarget(const Unreachable& u) {
+  // Too few pulses with none found that are enough: the lower peak instead.
+  return u.why == Shortfall::TooFewPulses && u.pulsesNeeded <= 0 ? Target::Peak : u.target;
+}
+
 MoveTargets withReachable(const MoveTargets& asked, const Unreachable& u) {
   MoveTargets instead = asked;
-  setTarget(instead, u.target, reachableFigure(u));
+  setTarget(instead, figureTarget(u), reachableFigure(u));
   if (u.also) setTarget(instead, u.also->target, reachableFigure(*u.also));
   return instead;
 }
@@ -989,8 +999,10 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     // Its run at the pulses asked for, triangle prevention cutting it, is
     // the first closest design.
     closest.consider(designOf(plan, *s.shortOfPulses));
+    // Where the runs find no count that is enough, the ramp model's.
     const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    return refused(tooFewPulses(targets, base, static_cast<double>(fewest), budget, closest));
+    const double estimate = fewest > 0 ? static_cast<double>(fewest) : neededPulses(plan.targets);
+    return refused(tooFewPulses(targets, base, estimate, budget, closest));
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);

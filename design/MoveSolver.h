@@ -89,11 +89,16 @@ std::string_view shortfallName(Shortfall why);
 
 // What is reachable instead as the messages print it (four significant
 // digits, rounded towards what is reachable): for too few pulses the fewest
-// pulses, else `reachable`. Put in place of the failing target, it is met.
+// pulses (where none were found, the lower peak), else `reachable`. Put in
+// place of the failing target (of the peak for such a lower peak), it is met.
 double reachableFigure(const Unreachable& u);
 // The same for the second target: whole pulses as they are, else four
 // significant digits rounded towards what is reachable.
 double reachableFigure(const AlsoReachable& also);
+
+// The target the reachable figure is for: the one that fails, or the peak
+// for too few pulses where only a lower peak was found.
+Target figureTarget(const Unreachable& u);
 
 // The targets asked for with the reachable figures in place of those that
 // fail: solved again, they are met.

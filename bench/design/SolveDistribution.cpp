@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     if (verbose)
       std::printf(
           "%7.3f s  refused  %s  [%s %s=%s%s] %s\n", timed.seconds, design::targetsText(t).c_str(),
-          design::shortfallName(u->why).data(), design::targetName(u->target).data(),
+          design::shortfallName(u->why).data(), design::targetName(design::figureTarget(*u)).data(),
           design::numberText(design::reachableFigure(*u)).c_str(), also.c_str(), again.c_str());
   }
   std::sort(times.begin(), times.end());

@@ -169,6 +169,11 @@ const HardMove kHardMoves[] = {
     // pulse count makes them, the ramps are too long (once refused as too
     // few pulses with no figure).
     {"pulses=8000,peak=60,accel_time=100,s_curve=0", Shortfall::RunTooLong, Target::AccelTime},
+    // Linear ramps of 15.1 and 40.5 s to 329,000 pps want 18 million
+    // pulses, whose asymmetric runs cost more than a design's work: no pulse
+    // count is found, but a peak the 3552 pulses reach is (once no figure).
+    {"pulses=3552,peak=329000,accel_time=15.1,decel_time=40.5,s_curve=0", Shortfall::TooFewPulses,
+     Target::Pulses},
     // 6.44 ms to 39.8 pps: the start chosen, 20 pps, alone takes 50 ms a
     // pulse, so the time is too short (once without a figure); 69,548 pulses
     // at 39.8 pps outlast the longest run as well, so the figure is met
