@@ -93,10 +93,21 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       return unreachable(Target::Range, Shortfall::RangeTooLarge,
                          std::floor(rangeFor(kSpeedCounterMax, t.peak)));
     c.driveSpeed = static_cast<std::int32_t>(std::llround(drive));
-    c.initialSpeed = static_cast<std::int32_t>(std::llround(speedCounterOf(*t.start, *t.range)));
+    const double initial = speedCounterOf(*t.start, *t.range);
+    c.initialSpeed = static_cast<std::int32_t>(std::llround(initial));
     if (c.initialSpeed < 1 || c.driveSpeed <= c.initialSpeed)
       return unreachable(Target::Range, Shortfall::RangeTooSmall,
                          std::ceil(rangeFor(1.0, std::min(*t.start, t.peak - *t.start))));
+    // Whole counts at the range miss the peak or a start given by more than
+    // its tolerance: a range wide enough that half a count is within it.
+    const auto missed = [](double count, double tolerance) {
+      return std::fabs(std::round(count) - count) > tolerance * count;
+    };
+    if (missed(drive, kPeakTolerance) || (!plan.startChosen && missed(initial, kStartTolerance)))
+      return unreachable(
+          Target::Range, Shortfall::RangeTooSmall,
+          std::ceil(std::max(rangeFor(0.5 / kPeakTolerance, t.peak),
+                             plan.startChosen ? 0.0 : rangeFor(0.5 / kStartTolerance, *t.start))));
     return c;
   }
   const double highest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
