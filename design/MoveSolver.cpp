@@ -619,6 +619,16 @@ Search search(const Plan& whole) {
   return s;
 }
 
+// A chosen start to two significant digits, the double nearest to them
+// ("7.8", never 7.800000000000001): a whole number of tenths is divided by
+// ten. Rounded up where it must not fall below `value`.
+double twoDigits(double value, bool up) {
+  const auto rounded = [up](double x) { return up ? std::ceil(x) : std::round(x); };
+  const double exponent = std::floor(std::log10(value)) - 1.0;
+  return exponent < 0.0 ? rounded(value * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
+                        : rounded(value / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
+}
+
 Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budget) {
   Plan plan;
   plan.budget = &budget;
@@ -642,16 +652,21 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
     const double oneCount = t.range ? units::pulsesPerSecond(1, *t.range) : 0.0;
     const double lowest = oneCount <= t.peak * kHighestStartShare ? oneCount : 0.0;
     start = std::min(t.peak * kHighestStartShare, std::max(start, lowest));
-    const auto rounded = start > lowest ? [](double x) { return std::round(x); }
-                                        : [](double x) { return std::ceil(x); };
-    // Two significant digits, the double nearest to them ("7.8", never
-    // 7.800000000000001): a whole number of tenths is divided by ten.
-    const double exponent = std::floor(std::log10(start)) - 1.0;
-    t.start = exponent < 0.0
-                  ? rounded(start * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
-                  : rounded(start / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
+    t.start = twoDigits(start, start <= lowest);
+    // At a fixed range the start is a whole count, to four digits.
+    if (t.range && lowest > 0.0)
+      t.start = *targetNumber(limitText(
+          units::pulsesPerSecond(std::llround(speedCounterOf(*t.start, *t.range)), *t.range),
+          false));
   }
   return plan;
+}
+
+// `plan` with a start chosen at `share` of the peak.
+Plan withChosenStart(const Plan& plan, double share) {
+  Plan other = plan;
+  other.targets.start = twoDigits(plan.targets.peak * share, false);
+  return other;
 }
 
 Design designOf(const Plan& plan, const Trial& trial) {
@@ -1005,6 +1020,17 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
   }
   const Search s = searchBoth(plan);
   if (budget.stopped()) return Stopped{};
+  // A chosen start whose design misses: ramps that fall on a few slow
+  // pulses are timed by a start nearer the peak, whose period after the
+  // last pulse is short.
+  if (plan.startChosen && !met(s) && !s.shortOfPulses)
+    for (const double share : kNearerPeakStartShares) {
+      if (budget.spent()) break;
+      Plan nearer = withChosenStart(plan, share);
+      const Search other = searchBoth(nearer);
+      if (budget.stopped()) return Stopped{};
+      if (met(other)) return designOf(nearer, *other.best);
+    }
   if (s.problem) return refused(verified(*s.problem, targets, base, budget, closest));
   if (s.shortOfPulses) {
     // Its run at the pulses asked for, triangle prevention cutting it, is

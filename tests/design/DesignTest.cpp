@@ -174,6 +174,11 @@ const HardMove kHardMoves[] = {
     // count is found, but a peak the 3552 pulses reach is (once no figure).
     {"pulses=3552,peak=329000,accel_time=15.1,decel_time=40.5,s_curve=0", Shortfall::TooFewPulses,
      Target::Pulses},
+    // Ramps of 19.7 ms at 100 pps fall on two pulses: from a start of half
+    // the peak the run ends 20 ms after its last pulse, too late; settings
+    // searched one by one meet the move only from a start near the peak (95
+    // pps, symmetric), which the design now tries (once off target).
+    {"pulses=689,peak=100,accel_time=0.0197,s_curve=1", std::nullopt},
     // At range 1,075,024 a peak of 218 pps is 29.3 counts: whole counts miss
     // it by 1.7 %, more than its tolerance, and the 28.6-s ramp wants
     // thousands of counts (once off target with no figure).
