@@ -771,6 +771,25 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
+// The searches for both symmetries; for a chosen start that they do not
+// meet, again from starts nearer the peak: ramps that fall on a few slow
+// pulses end a start period after their last one, which only a start near
+// the peak keeps short. `plan` becomes the plan of a start met.
+Search searchStarts(Plan& plan) {
+  Search s = searchBoth(plan);
+  if (!plan.startChosen || met(s) || s.shortOfPulses) return s;
+  for (const double share : kNearerPeakStartShares) {
+    if (plan.budget->spent()) break;
+    Plan nearer = withChosenStart(plan, share);
+    Search other = searchBoth(nearer);
+    if (met(other)) {
+      plan = nearer;
+      return other;
+    }
+  }
+  return s;
+}
+
 // The designs a refusal runs on the way, for other targets in place of the
 // one that fails: the one closest to the targets asked for is kept, held
 // against them, so that every refusal shows the run that came closest.
@@ -819,7 +838,7 @@ bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& wh
   Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return false;
-  const Search s = searchBoth(plan);
+  const Search s = searchStarts(plan);
   if (budget.stopped()) return false;
   // A run cut by triangle prevention is a design too, the last resort.
   const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
@@ -1018,19 +1037,8 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     // pulses than the move has: no candidate is run.
     return refused(tooFewPulses(targets, base, neededPulses(plan.targets), budget, closest));
   }
-  const Search s = searchBoth(plan);
+  const Search s = searchStarts(plan);
   if (budget.stopped()) return Stopped{};
-  // A chosen start whose design misses: ramps that fall on a few slow
-  // pulses are timed by a start nearer the peak, whose period after the
-  // last pulse is short.
-  if (plan.startChosen && !met(s) && !s.shortOfPulses)
-    for (const double share : kNearerPeakStartShares) {
-      if (budget.spent()) break;
-      Plan nearer = withChosenStart(plan, share);
-      const Search other = searchBoth(nearer);
-      if (budget.stopped()) return Stopped{};
-      if (met(other)) return designOf(nearer, *other.best);
-    }
   if (s.problem) return refused(verified(*s.problem, targets, base, budget, closest));
   if (s.shortOfPulses) {
     // Its run at the pulses asked for, triangle prevention cutting it, is
