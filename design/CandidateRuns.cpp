@@ -127,13 +127,18 @@ WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
 
 // The acceleration's course: when it ends and at which speed counter. It
 // does not depend on the range: the widest one outputs the fewest pulses on
-// the way.
+// the way. Nor on the symmetry, which changes only how the deceleration's
+// pulses are estimated on the way: symmetric drive, whose estimate the
+// engine applies whole stretches at a time, runs it (asymmetric drive
+// converts its estimate every few pulses, each a step of the engine's).
 std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
   Counts probe = c;
   probe.range = std::numeric_limits<std::int32_t>::max();
+  Plan symmetric = plan;
+  symmetric.asymmetric = false;
   CandidateReadouts untilAccelerationEnds(*plan.budget, true);
-  const RunResult r =
-      runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
+  const RunResult r = runCandidate(symmetric, probe, std::numeric_limits<std::int32_t>::max(),
+                                   untilAccelerationEnds);
   const auto end = std::find_if(r.phases.begin(), r.phases.end(),
                                 [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
   if (r.outcome.failed() || untilAccelerationEnds.cut || end == r.phases.end()) return std::nullopt;
