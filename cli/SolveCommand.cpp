@@ -143,12 +143,11 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
     return ": " + bound + " " + limitText(u.reachable, u.atLeast) + unit;
   };
   // A second target that fails on its own as well, and its figure.
-  const std::string also = u.reachable > 0.0 && u.also
-                               ? ", together with " + std::string(targetName(u.also->target)) +
-                                     ": " + (u.also->atLeast ? "at least " : "at most ") +
-                                     numberText(design::reachableFigure(*u.also)) +
-                                     unitOf(u.also->target) + " (which fails on its own as well)"
-                               : std::string();
+  const std::string also = u.also ? ", together with " + std::string(targetName(u.also->target)) +
+                                        ": " + (u.also->atLeast ? "at least " : "at most ") +
+                                        numberText(design::reachableFigure(*u.also)) +
+                                        unitOf(u.also->target) + " (which fails on its own as well)"
+                                  : std::string();
   const auto atMost = [&] { return instead("at most") + also; };
   const auto atLeast = [&] { return instead("at least") + also; };
   // The start a ramp's time is too short from: given, or chosen.
@@ -185,7 +184,8 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
       std::string text = what + " are too few to reach " + numberText(t.peak) + " pps in " +
                          numberText(t.accelTime) + " s and come down in " +
                          numberText(t.decelTimeOrAccel()) + " s without triangle prevention";
-      if (u.pulsesNeeded > 0) text += ": at least " + std::to_string(u.pulsesNeeded) + " pulses";
+      if (u.pulsesNeeded > 0)
+        text += ": at least " + std::to_string(u.pulsesNeeded) + " pulses" + also;
       if (u.reachable > 0.0)
         text += "; in " + std::to_string(t.pulses) + " pulses a peak of " +
                 limitText(u.reachable, false) + " pps is reachable";

@@ -177,12 +177,11 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
                                : u.also->target == Target::Pulses ? " パルス"
                                : u.also->target == Target::Range  ? std::string()
                                                                   : " " + unitOf(u.also->target);
-  const std::string also = u.reachable > 0.0 && u.also
-                               ? "あわせて" + captionOf(u.also->target) + "も " +
-                                     number(reachableFigure(*u.also)) + alsoUnit +
-                                     (u.also->atLeast ? " 以上" : " 以下") +
-                                     "にしてください（単独でも満たせません）。"
-                               : std::string();
+  const std::string also = u.also ? "あわせて" + captionOf(u.also->target) + "も " +
+                                        number(reachableFigure(*u.also)) + alsoUnit +
+                                        (u.also->atLeast ? " 以上" : " 以下") +
+                                        "にしてください（単独でも満たせません）。"
+                                  : std::string();
   // The start a ramp's time is too short from: given, or chosen.
   const std::string from =
       u.start > 0.0 ? "初速度 " + number(u.start) + " pps" + (t.start ? "" : "（自動）") + " から"
@@ -212,7 +211,8 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
       std::string text = what + "では、" + number(t.accelTime) + " s で " + number(t.peak) +
                          " pps に達し " + number(t.decelTimeOrAccel()) +
                          " s で減速できません（三角防止が作動します）。";
-      if (u.pulsesNeeded > 0) text += std::to_string(u.pulsesNeeded) + " パルス以上必要です。";
+      if (u.pulsesNeeded > 0)
+        text += std::to_string(u.pulsesNeeded) + " パルス以上必要です。" + also;
       if (u.reachable > 0.0)
         text += std::to_string(t.pulses) + " パルスならピーク速度 " + limit(u.reachable, false) +
                 " pps まで可能です。";

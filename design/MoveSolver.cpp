@@ -103,11 +103,20 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     const auto missed = [](double count, double tolerance) {
       return std::fabs(std::round(count) - count) > tolerance * count;
     };
-    if (missed(drive, kPeakTolerance) || (!plan.startChosen && missed(initial, kStartTolerance)))
+    // Or the speed counters rise too little for the longer ramp, even at
+    // the slowest the counters change speed: a range wide enough that they
+    // rise by enough.
+    const double longer = std::max(t.accelTime, *t.decelTime);
+    const double risePerSecond = 1.0 / longestRampSeconds(1.0);
+    const double riseNeeded = longer * risePerSecond / (1.0 - *t.start / t.peak);
+    if (missed(drive, kPeakTolerance) || (!plan.startChosen && missed(initial, kStartTolerance)) ||
+        longer > longestRampSeconds(drive - initial))
       return unreachable(
           Target::Range, Shortfall::RangeTooSmall,
-          std::ceil(std::max(rangeFor(0.5 / kPeakTolerance, t.peak),
-                             plan.startChosen ? 0.0 : rangeFor(0.5 / kStartTolerance, *t.start))));
+          std::ceil(std::min(
+              kInt32Max,
+              std::max({rangeFor(0.5 / kPeakTolerance, t.peak), rangeFor(riseNeeded, t.peak),
+                        plan.startChosen ? 0.0 : rangeFor(0.5 / kStartTolerance, *t.start)}))));
     return c;
   }
   const double highest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
@@ -883,6 +892,10 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
 // The refusal for too few pulses: the fewest pulses that a design meets,
 // from about `estimate` upwards, and a lower peak that the pulses given
 // reach; each 0 where none was found within the budget.
+std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
+                                       const RunParameters& base, Budget& budget,
+                                       ClosestDesign& closest);
+
 Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, double estimate,
                          Budget& budget, ClosestDesign& closest) {
   Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
@@ -894,6 +907,10 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
     if (designMet(more, base, budget, closest)) {
       u.pulsesNeeded = more.pulses;
       break;
+    }
+    if ((u.also = alongside(more, Target::Pulses, base, budget, closest))) {
+      u.pulsesNeeded = more.pulses;
+      return closest.refusal(u);
     }
   }
   // Where no pulse count was met (its runs too costly for the design's

@@ -184,6 +184,12 @@ const HardMove kHardMoves[] = {
     // thousands of counts (once off target with no figure).
     {"pulses=8198,peak=218,accel_time=28.6,decel_time=14.6,s_curve=1,range=1075024",
      Shortfall::RangeTooSmall, Target::Range},
+    // 1311 pulses are too few for 5.8-s ramps at 5590 pps, and at range
+    // 30,361 the peak is 21 counts, which rise in 5.8 s only at less than
+    // one count of acceleration: the pulses' figure is met together with a
+    // range wide enough (once no figure).
+    {"pulses=1311,peak=5590,accel_time=5.8,s_curve=1,range=30361", Shortfall::TooFewPulses,
+     Target::Pulses},
     // 6.44 ms to 39.8 pps: the start chosen, 20 pps, alone takes 50 ms a
     // pulse, so the time is too short (once without a figure); 69,548 pulses
     // at 39.8 pps outlast the longest run as well, so the figure is met
