@@ -40,6 +40,13 @@ class CandidateReadouts final : public LiveReadouts {
   }
   bool pulseYield(const RunMoment& at) override { return ends(at); }
   bool idleYield(const RunMoment& at) override { return ends(at); }
+  // The run has ended: its work since the last yield is charged too (a
+  // short run yields never).
+  void ended(std::int64_t pulses) {
+    budget_.chargeSteps(shown_ + (pulses - lastPulses_) / kPulsesPerStep);
+    shown_ = 0;
+    lastPulses_ = pulses;
+  }
   std::int64_t lastSpeed = 0;  // where the run ended
   bool cut = false;            // the budget or a stop ended the run
 
@@ -69,9 +76,11 @@ RunResult runProposal(const Proposal& proposal, LiveReadouts& readouts) {
 }
 
 RunResult runCandidate(const Plan& plan, const Counts& c, std::int64_t pulses,
-                       LiveReadouts& readouts) {
+                       CandidateReadouts& readouts) {
   plan.budget->chargeRun();
-  return runProposal(proposalOf(plan, c, pulses), readouts);
+  RunResult r = runProposal(proposalOf(plan, c, pulses), readouts);
+  readouts.ended(r.outcome.pulses);
+  return r;
 }
 
 }  // namespace
@@ -104,7 +113,9 @@ Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
 RunFigures proposalRun(const Proposal& proposal, Budget& budget) {
   budget.chargeRun();
   CandidateReadouts readouts(budget, false, CandidateReadouts::Ends::OnStopOnly);
-  return figuresOf(runProposal(proposal, readouts));
+  const RunResult r = runProposal(proposal, readouts);
+  readouts.ended(r.outcome.pulses);
+  return figuresOf(r);
 }
 
 WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
