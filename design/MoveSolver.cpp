@@ -781,18 +781,17 @@ Search searchBoth(Plan& plan) {
 }
 
 // The searches for both symmetries; for a chosen start that they do not
-// meet, again from starts nearer the peak: ramps that fall on a few slow
-// pulses end a start period after their last one, which only a start near
-// the peak keeps short. `plan` becomes the plan of a start met.
+// meet, again from other starts (kOtherStartShares of the peak). `plan`
+// becomes the plan of a start met.
 Search searchStarts(Plan& plan) {
   Search s = searchBoth(plan);
   if (!plan.startChosen || met(s) || s.shortOfPulses) return s;
-  for (const double share : kNearerPeakStartShares) {
+  for (const double share : kOtherStartShares) {
     if (plan.budget->spent()) break;
-    Plan nearer = withChosenStart(plan, share);
-    Search other = searchBoth(nearer);
+    Plan another = withChosenStart(plan, share);
+    Search other = searchBoth(another);
     if (met(other)) {
-      plan = nearer;
+      plan = another;
       return other;
     }
   }

@@ -14,8 +14,11 @@ inline constexpr double kStartPulsesPerRamp = 20.0;
 inline constexpr double kHighestStartShare = 0.5;
 // Where a chosen start misses, these shares of the peak are tried in turn:
 // ramps of a few slow pulses end a start-speed period after their last
-// pulse, and only a start near the peak makes that period short enough.
-inline constexpr double kNearerPeakStartShares[] = {0.8, 0.95, 0.65, 0.9, 0.03};
+// pulse, which only a start near the peak keeps short, and the last pulses
+// of a deceleration jump by a period as the start moves; short ramps at
+// high speed, from a start chosen for their time alone, may need one a few
+// per cent of the peak.
+inline constexpr double kOtherStartShares[] = {0.8, 0.95, 0.65, 0.9, 0.03};
 // Rounds of each refinement; each round is one or a few runs.
 inline constexpr int kFitRounds = 10;
 inline constexpr int kBalanceRounds = 6;
