@@ -267,7 +267,7 @@ class WindowDesign : public test::WindowTest {
         [&](window::DesignDialog& d) {
           const QStringList moves[] = {{"5000", "-1", "0.17", "", "100", "1"},
                                        {"5000", "30000", "0.17", "", "100", "1"},
-                                       {"227", "81200", "0.00178", "", "", "0.0131"}};
+                                       {"331", "10500", "0.0657", "0.213", "1290", "0.0106"}};
           for (const QStringList& move : moves) {
             typeTargets(d, move);
             QTest::keyClick(d.focusWidget(), Qt::Key_Return);
