@@ -106,6 +106,21 @@ TEST(Design, RampModel) {
                                        {AccelState::AccelFalling, 200, 3, 60}};
   EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 2), 30000.0);
   EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 1), 12000.0);
+  // Linear ramps of 100 s from 0.2 to 60 pps output 30.1 x 200 = 6020
+  // pulses, and triangle prevention wants twice that; the longest run,
+  // 268.435455875 s, holds 4106.13 more at the peak after them.
+  t = parsed("pulses=8000,peak=60,accel_time=100,start=0.2,s_curve=0");
+  EXPECT_DOUBLE_EQ(design::neededPulses(t), 12040.0);
+  EXPECT_DOUBLE_EQ(design::mostPulses(t), 10126.0);
+  // S-curve 0.3 to 70 pps from 0.23: the acceleration builds up over 15 s
+  // to a = 69.77 / 85 and is held for 70 s; 15 (0.23 + 15 a / 6) = 34.231
+  // pulses while it builds up, 70 (0.23 + 7.5 a) + 2450 a = 2458.050 while
+  // held: 12 x 34.231 + 4 x 2458.050 = 10242.97.
+  t = parsed("pulses=8000,peak=70,accel_time=100,start=0.23,s_curve=0.3");
+  EXPECT_NEAR(design::neededPulses(t), 10242.97, 0.01);
+  // At one count of acceleration (a tolerance's worth slower) a rise of
+  // 4300 counts takes 4300 x 64000 x 1.05 ticks.
+  EXPECT_DOUBLE_EQ(design::longestRampSeconds(4300.0), 36.12);
 }
 
 // Moves that once went wrong, one for each way: a share of the S-curve too
