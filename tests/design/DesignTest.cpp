@@ -194,6 +194,12 @@ const HardMove kHardMoves[] = {
     // searched one by one meet the move only from a start near the peak (95
     // pps, symmetric), which the design now tries (once off target).
     {"pulses=689,peak=100,accel_time=0.0197,s_curve=1", std::nullopt},
+    // 1.75 ms from 26.1 to 1000 pps: the run ends a period of the start,
+    // 38 ms, after its last pulse. A start of 572 pps would fit, but ramps
+    // of one or two pulses that fast miss their times: the time is too
+    // short for the start typed (once "start too low" with no figure).
+    {"pulses=136208,peak=1000,accel_time=0.00175,start=26.1,s_curve=0", Shortfall::TooShort,
+     Target::AccelTime},
     // At range 1,075,024 a peak of 218 pps is 29.3 counts: whole counts miss
     // it by 1.7 %, more than its tolerance, and the 28.6-s ramp wants
     // thousands of counts (once off target with no figure).
