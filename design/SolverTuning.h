@@ -34,7 +34,7 @@ inline constexpr double kFigureSteps[] = {1.0, 1.03, 1.1,  1.25,  2.0,
                                           4.0, 16.0, 64.0, 256.0, 1024.0};
 // Where another target fails on its own as well at a figure: the first
 // this many of its own figures are tried alongside.
-inline constexpr int kAlongsideTries = 3;
+inline constexpr int kAlongsideTries = 2;
 // The work of a whole design (see Budget: a unit is about 4 ms of today's
 // engine, so that a design, the proposal's own run of up to ten million
 // pulses included, takes at most a second), of the rounds of one search
