@@ -142,8 +142,18 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
       return std::string(", and no figure for it that the design meets was found");
     return ": " + bound + " " + limitText(u.reachable, u.atLeast) + unit;
   };
-  const auto atMost = [&] { return instead("at most"); };
-  const auto atLeast = [&] { return instead("at least"); };
+  // A second target that fails on its own as well, and its figure.
+  const std::string also = u.also ? ", together with " + std::string(targetName(u.also->target)) +
+                                        ": " + (u.also->atLeast ? "at least " : "at most ") +
+                                        numberText(design::reachableFigure(*u.also)) +
+                                        unitOf(u.also->target) + " (which fails on its own as well)"
+                                  : std::string();
+  const auto atMost = [&] { return instead("at most") + also; };
+  const auto atLeast = [&] { return instead("at least") + also; };
+  // The start a ramp's time is too short from: given, or chosen.
+  const std::string from = u.start > 0.0 ? " from a start of " + numberText(u.start) + " pps" +
+                                               (t.start ? "" : " (chosen)")
+                                         : std::string();
   switch (u.why) {
     case Shortfall::PeakOutOfReach:
       return what + " is beyond the chip's speeds (" +
@@ -158,17 +168,24 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
              " pps in these times (the run ends a start-speed period after its last pulse)" +
              atLeast();
     case Shortfall::TooShort:
-      return what + " is too short for " + numberText(t.peak) + " pps on this chip" + atLeast();
+      return what + " is too short for " + numberText(t.peak) + " pps" + from + " on this chip" +
+             atLeast();
     case Shortfall::TooLong:
       return what + " is too long for the chip's counters" + atMost();
     case Shortfall::RunTooLong:
+      if (u.target != Target::Pulses)
+        return what + " is too long for " + numberText(t.peak) +
+               " pps: no pulse count completes both ramps without triangle prevention within the "
+               "longest run (" +
+               units::tableSeconds(2147483647) + " s)" + atMost();
       return what + " outlast the longest run (" + units::tableSeconds(2147483647) + " s) at " +
              numberText(t.peak) + " pps" + atMost();
     case Shortfall::TooFewPulses: {
       std::string text = what + " are too few to reach " + numberText(t.peak) + " pps in " +
                          numberText(t.accelTime) + " s and come down in " +
                          numberText(t.decelTimeOrAccel()) + " s without triangle prevention";
-      if (u.pulsesNeeded > 0) text += ": at least " + std::to_string(u.pulsesNeeded) + " pulses";
+      if (u.pulsesNeeded > 0)
+        text += ": at least " + std::to_string(u.pulsesNeeded) + " pulses" + also;
       if (u.reachable > 0.0)
         text += "; in " + std::to_string(t.pulses) + " pulses a peak of " +
                 limitText(u.reachable, false) + " pps is reachable";

@@ -40,6 +40,13 @@ class CandidateReadouts final : public LiveReadouts {
   }
   bool pulseYield(const RunMoment& at) override { return ends(at); }
   bool idleYield(const RunMoment& at) override { return ends(at); }
+  // The run has ended: its work since the last yield is charged too (a
+  // short run yields never).
+  void ended(std::int64_t pulses) {
+    budget_.chargeSteps(shown_ + (pulses - lastPulses_) / kPulsesPerStep);
+    shown_ = 0;
+    lastPulses_ = pulses;
+  }
   std::int64_t lastSpeed = 0;  // where the run ended
   bool cut = false;            // the budget or a stop ended the run
 
@@ -69,9 +76,11 @@ RunResult runProposal(const Proposal& proposal, LiveReadouts& readouts) {
 }
 
 RunResult runCandidate(const Plan& plan, const Counts& c, std::int64_t pulses,
-                       LiveReadouts& readouts) {
+                       CandidateReadouts& readouts) {
   plan.budget->chargeRun();
-  return runProposal(proposalOf(plan, c, pulses), readouts);
+  RunResult r = runProposal(proposalOf(plan, c, pulses), readouts);
+  readouts.ended(r.outcome.pulses);
+  return r;
 }
 
 }  // namespace
@@ -104,7 +113,9 @@ Proposal proposalOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
 RunFigures proposalRun(const Proposal& proposal, Budget& budget) {
   budget.chargeRun();
   CandidateReadouts readouts(budget, false, CandidateReadouts::Ends::OnStopOnly);
-  return figuresOf(runProposal(proposal, readouts));
+  const RunResult r = runProposal(proposal, readouts);
+  readouts.ended(r.outcome.pulses);
+  return figuresOf(r);
 }
 
 WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
@@ -127,13 +138,18 @@ WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
 
 // The acceleration's course: when it ends and at which speed counter. It
 // does not depend on the range: the widest one outputs the fewest pulses on
-// the way.
+// the way. Nor on the symmetry, which changes only how the deceleration's
+// pulses are estimated on the way: symmetric drive, whose estimate the
+// engine applies whole stretches at a time, runs it (asymmetric drive
+// converts its estimate every few pulses, each a step of the engine's).
 std::optional<AccelFit> accelerationOf(const Plan& plan, const Counts& c) {
   Counts probe = c;
   probe.range = std::numeric_limits<std::int32_t>::max();
+  Plan symmetric = plan;
+  symmetric.asymmetric = false;
   CandidateReadouts untilAccelerationEnds(*plan.budget, true);
-  const RunResult r =
-      runCandidate(plan, probe, std::numeric_limits<std::int32_t>::max(), untilAccelerationEnds);
+  const RunResult r = runCandidate(symmetric, probe, std::numeric_limits<std::int32_t>::max(),
+                                   untilAccelerationEnds);
   const auto end = std::find_if(r.phases.begin(), r.phases.end(),
                                 [](const PhaseEntry& p) { return !isAccelerationState(p.state); });
   if (r.outcome.failed() || untilAccelerationEnds.cut || end == r.phases.end()) return std::nullopt;

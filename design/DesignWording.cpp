@@ -172,26 +172,47 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
                                   ? "満たせる値は見つかりませんでした。"
                                   : limit(u.reachable, u.atLeast) + unit +
                                         (u.atLeast ? " 以上" : " 以下") + "にしてください。";
+  // A second target that fails on its own as well, and its figure.
+  const std::string alsoUnit = !u.also                            ? std::string()
+                               : u.also->target == Target::Pulses ? " パルス"
+                               : u.also->target == Target::Range  ? std::string()
+                                                                  : " " + unitOf(u.also->target);
+  const std::string also = u.also ? "あわせて" + captionOf(u.also->target) + "も " +
+                                        number(reachableFigure(*u.also)) + alsoUnit +
+                                        (u.also->atLeast ? " 以上" : " 以下") +
+                                        "にしてください（単独でも満たせません）。"
+                                  : std::string();
+  // The start a ramp's time is too short from: given, or chosen.
+  const std::string from =
+      u.start > 0.0 ? "初速度 " + number(u.start) + " pps" + (t.start ? "" : "（自動）") + " から"
+                    : std::string();
   switch (u.why) {
     case Shortfall::PeakOutOfReach:
       return what + "はこのチップの速度の範囲外です" +
-             (u.atLeast ? "。" : "（1 ティックに 1 パルス）。") + instead;
+             (u.atLeast ? "。" : "（1 ティックに 1 パルス）。") + instead + also;
     case Shortfall::StartNotBelowPeak:
-      return what + "がピーク速度 " + number(t.peak) + " pps 以上です。" + instead;
+      return what + "がピーク速度 " + number(t.peak) + " pps 以上です。" + instead + also;
     case Shortfall::StartTooLow:
-      return what + "はこの条件では低すぎます。" + instead;
+      return what + "はこの条件では低すぎます。" + instead + also;
     case Shortfall::TooShort:
-      return what + "は短すぎます。" + instead;
+      return what + "は" + from + "ピーク速度 " + number(t.peak) + " pps に達するには短すぎます。" +
+             instead + also;
     case Shortfall::TooLong:
-      return what + "は長すぎます。" + instead;
+      return what + "は長すぎます。" + instead + also;
     case Shortfall::RunTooLong:
+      if (u.target != Target::Pulses)
+        return what + "は長すぎます。ピーク速度 " + number(t.peak) +
+               " pps では、どのパルス数でも三角防止が作動せずに両方の傾斜を 1 "
+               "回の演算の最長時間（" +
+               units::summarySeconds(2147483647) + " s）に収められません。" + instead + also;
       return what + "は 1 回の演算の最長時間（" + units::summarySeconds(2147483647) +
-             " s）に収まりません。" + instead;
+             " s）に収まりません。" + instead + also;
     case Shortfall::TooFewPulses: {
       std::string text = what + "では、" + number(t.accelTime) + " s で " + number(t.peak) +
                          " pps に達し " + number(t.decelTimeOrAccel()) +
                          " s で減速できません（三角防止が作動します）。";
-      if (u.pulsesNeeded > 0) text += std::to_string(u.pulsesNeeded) + " パルス以上必要です。";
+      if (u.pulsesNeeded > 0)
+        text += std::to_string(u.pulsesNeeded) + " パルス以上必要です。" + also;
       if (u.reachable > 0.0)
         text += std::to_string(t.pulses) + " パルスならピーク速度 " + limit(u.reachable, false) +
                 " pps まで可能です。";
@@ -199,9 +220,9 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
       return text;
     }
     case Shortfall::RangeTooSmall:
-      return what + "は小さすぎます。" + instead;
+      return what + "は小さすぎます。" + instead + also;
     case Shortfall::RangeTooLarge:
-      return what + "ではピーク速度の速度カウンタが 32767 を超えます。" + instead;
+      return what + "ではピーク速度の速度カウンタが 32767 を超えます。" + instead + also;
     case Shortfall::OffTarget:
       return what + "を許容範囲内で満たす設定は見つかりませんでした。最も近い結果を示します。";
   }

@@ -93,10 +93,30 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       return unreachable(Target::Range, Shortfall::RangeTooLarge,
                          std::floor(rangeFor(kSpeedCounterMax, t.peak)));
     c.driveSpeed = static_cast<std::int32_t>(std::llround(drive));
-    c.initialSpeed = static_cast<std::int32_t>(std::llround(speedCounterOf(*t.start, *t.range)));
+    const double initial = speedCounterOf(*t.start, *t.range);
+    c.initialSpeed = static_cast<std::int32_t>(std::llround(initial));
     if (c.initialSpeed < 1 || c.driveSpeed <= c.initialSpeed)
       return unreachable(Target::Range, Shortfall::RangeTooSmall,
                          std::ceil(rangeFor(1.0, std::min(*t.start, t.peak - *t.start))));
+    // Whole counts at the range miss the peak or a start given by more than
+    // its tolerance: a range wide enough that half a count is within it.
+    const auto missed = [](double count, double tolerance) {
+      return std::fabs(std::round(count) - count) > tolerance * count;
+    };
+    // Or the speed counters rise too little for the longer ramp, even at
+    // the slowest the counters change speed: a range wide enough that they
+    // rise by enough.
+    const double longer = std::max(t.accelTime, *t.decelTime);
+    const double risePerSecond = 1.0 / longestRampSeconds(1.0);
+    const double riseNeeded = longer * risePerSecond / (1.0 - *t.start / t.peak);
+    if (missed(drive, kPeakTolerance) || (!plan.startChosen && missed(initial, kStartTolerance)) ||
+        longer > longestRampSeconds(drive - initial))
+      return unreachable(
+          Target::Range, Shortfall::RangeTooSmall,
+          std::ceil(std::min(
+              kInt32Max,
+              std::max({rangeFor(0.5 / kPeakTolerance, t.peak), rangeFor(riseNeeded, t.peak),
+                        plan.startChosen ? 0.0 : rangeFor(0.5 / kStartTolerance, *t.start)}))));
     return c;
   }
   const double highest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
@@ -104,6 +124,12 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
   const auto initialFor = [&](double drive) {
     return std::max(1.0, plan.startRounded ? std::round(ratio * drive) : std::floor(ratio * drive));
   };
+  // Even the largest rise, at the slowest the counters change speed, ends
+  // before the ramp's time.
+  const double longestRamp = longestRampSeconds(highest - initialFor(highest));
+  for (const auto& [target, seconds] :
+       {std::pair{Target::AccelTime, t.accelTime}, std::pair{Target::DecelTime, *t.decelTime}})
+    if (seconds > longestRamp) return unreachable(target, Shortfall::TooLong, longestRamp);
   double headroom = 1.0;
   const auto stepFor = [&](double drive, double initial) {
     if (initial >= drive) return std::numeric_limits<double>::infinity();
@@ -155,10 +181,9 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
         return unreachable(target, Shortfall::TooShort, shortest);
       // Too long: even the largest rise would need less than the smallest
       // acceleration count.
-      if (accelCounterForSpeedSteps((highest - 1.0) / ticks) < kSmallestHeldCount)
-        return unreachable(target, Shortfall::TooLong,
-                           units::secondsOfTicks(static_cast<std::int64_t>(
-                               (highest - 1.0) / speedStepsPerTick(kSmallestHeldCount))));
+      if (units::secondsOfTicks(static_cast<std::int64_t>(ticks)) >
+          longestRampSeconds(highest - 1.0))
+        return unreachable(target, Shortfall::TooLong, longestRampSeconds(highest - 1.0));
     }
     return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   }
@@ -167,6 +192,27 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       plan.startRounded ? chosen : std::min(chosen, std::round(c.initialSpeed / ratio)));
   c.range = static_cast<std::int32_t>(std::llround(rangeFor(c.driveSpeed, t.peak)));
   return c;
+}
+
+// The longest time of `target` (of both ramps where they take the same)
+// whose ramps, at the peak, leave the pulses that triangle prevention needs
+// room within the longest run, as the ramp model makes them: found by
+// halving, since the pulses needed grow with the time and those the run
+// holds shrink.
+double longestRampWithinRun(const MoveTargets& t, Target target) {
+  const bool both = t.decelTimeOrAccel() == t.accelTime;
+  const auto fits = [&](double seconds) {
+    MoveTargets shorter = t;
+    setTarget(shorter, target, seconds);
+    if (both) shorter.decelTime = seconds;
+    return neededPulses(shorter) <= mostPulses(shorter) * kRoomWithinRun;
+  };
+  double low = 0.0, high = targetValue(t, target);
+  for (int round = 0; round < kHalvingRounds; ++round) {
+    const double middle = (low + high) / 2.0;
+    (fits(middle) ? low : high) = middle;
+  }
+  return low;
 }
 
 // What is wrong with the targets before any run, or nothing.
@@ -195,16 +241,17 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
                          Shortfall::TooShort, 1.0 / t.peak);
     return unreachable(Target::Start, Shortfall::StartTooLow, 1.0 / *t.decelTime);
   }
-  // Both ramps within the longest run, and the cruise too: the ramps cover
-  // about half the pulses the peak would in their time.
-  const double longest = units::secondsOfTicks(kTickLimit) / 2.0;
+  // Both ramps within the longest run, and the pulses triangle prevention
+  // lets them have too; then the move's own pulses.
+  const double longest = longestRunSeconds() / 2.0;
   if (t.accelTime > longest) return unreachable(Target::AccelTime, Shortfall::TooLong, longest);
   if (*t.decelTime > longest) return unreachable(Target::DecelTime, Shortfall::TooLong, longest);
-  const double ramps = t.accelTime + *t.decelTime;
-  const double cruise = (static_cast<double>(t.pulses) - t.peak * ramps / 2.0) / t.peak;
-  if (ramps + cruise > 2.0 * longest)
-    return unreachable(Target::Pulses, Shortfall::RunTooLong,
-                       std::floor((2.0 * longest - ramps / 2.0) * t.peak));
+  if (neededPulses(t) * (1.0 - kTimeTolerance) > mostPulses(t)) {
+    const Target longer = *t.decelTime > t.accelTime ? Target::DecelTime : Target::AccelTime;
+    return unreachable(longer, Shortfall::RunTooLong, longestRampWithinRun(t, longer));
+  }
+  if (static_cast<double>(t.pulses) > mostPulses(t))
+    return unreachable(Target::Pulses, Shortfall::RunTooLong, mostPulses(t));
   return std::nullopt;
 }
 
@@ -581,6 +628,16 @@ Search search(const Plan& whole) {
   return s;
 }
 
+// A chosen start to two significant digits, the double nearest to them
+// ("7.8", never 7.800000000000001): a whole number of tenths is divided by
+// ten. Rounded up where it must not fall below `value`.
+double twoDigits(double value, bool up) {
+  const auto rounded = [up](double x) { return up ? std::ceil(x) : std::round(x); };
+  const double exponent = std::floor(std::log10(value)) - 1.0;
+  return exponent < 0.0 ? rounded(value * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
+                        : rounded(value / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
+}
+
 Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budget) {
   Plan plan;
   plan.budget = &budget;
@@ -597,17 +654,28 @@ Plan planFor(const MoveTargets& targets, const RunParameters& base, Budget& budg
     plan.startChosen = true;
     plan.startRounded = true;
     const double shorter = std::min(t.accelTime, *t.decelTime);
-    const double start =
-        std::min(t.peak * kHighestStartShare,
-                 std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter));
-    // Two significant digits, the double nearest to them ("7.8", never
-    // 7.800000000000001): a whole number of tenths is divided by ten.
-    const double exponent = std::floor(std::log10(start)) - 1.0;
-    t.start = exponent < 0.0
-                  ? std::round(start * std::pow(10.0, -exponent)) / std::pow(10.0, -exponent)
-                  : std::round(start / std::pow(10.0, exponent)) * std::pow(10.0, exponent);
+    double start = std::max(t.peak * kDefaultStartShare, kStartPulsesPerRamp / shorter);
+    // A fixed range holds no start below one count: the start is rounded
+    // up to it, where that leaves room below the peak (else the range is
+    // too small).
+    const double oneCount = t.range ? units::pulsesPerSecond(1, *t.range) : 0.0;
+    const double lowest = oneCount <= t.peak * kHighestStartShare ? oneCount : 0.0;
+    start = std::min(t.peak * kHighestStartShare, std::max(start, lowest));
+    t.start = twoDigits(start, start <= lowest);
+    // At a fixed range the start is a whole count, to four digits.
+    if (t.range && lowest > 0.0)
+      t.start = *targetNumber(limitText(
+          units::pulsesPerSecond(std::llround(speedCounterOf(*t.start, *t.range)), *t.range),
+          false));
   }
   return plan;
+}
+
+// `plan` with a start chosen at `share` of the peak.
+Plan withChosenStart(const Plan& plan, double share) {
+  Plan other = plan;
+  other.targets.start = twoDigits(plan.targets.peak * share, false);
+  return other;
 }
 
 Design designOf(const Plan& plan, const Trial& trial) {
@@ -712,6 +780,24 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
+// The searches for both symmetries; for a chosen start that they do not
+// meet, again from other starts (kOtherStartShares of the peak). `plan`
+// becomes the plan of a start met.
+Search searchStarts(Plan& plan) {
+  Search s = searchBoth(plan);
+  if (!plan.startChosen || met(s) || s.shortOfPulses) return s;
+  for (const double share : kOtherStartShares) {
+    if (plan.budget->spent()) break;
+    Plan another = withChosenStart(plan, share);
+    Search other = searchBoth(another);
+    if (met(other)) {
+      plan = another;
+      return other;
+    }
+  }
+  return s;
+}
+
 // The designs a refusal runs on the way, for other targets in place of the
 // one that fails: the one closest to the targets asked for is kept, held
 // against them, so that every refusal shows the run that came closest.
@@ -760,7 +846,7 @@ bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& wh
   Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return false;
-  const Search s = searchBoth(plan);
+  const Search s = searchStarts(plan);
   if (budget.stopped()) return false;
   // A run cut by triangle prevention is a design too, the last resort.
   const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
@@ -792,11 +878,12 @@ std::optional<Design> modelDesign(const Plan& plan) {
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
                      const RunParameters& base, Budget& budget, ClosestDesign& closest) {
   MoveTargets lower = targets;
-  lower.peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
-  for (int round = 0; round < kPeakSearchRounds; ++round) {
+  double peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
+  for (int round = 0; round < kPeakSearchRounds; ++round, peak *= kLowerPeakStep) {
+    // The peak as the refusal prints it.
+    lower.peak = *targetNumber(limitText(peak, false));
     if ((!targets.start || *targets.start < lower.peak) && designMet(lower, base, budget, closest))
       return lower.peak;
-    lower.peak *= kLowerPeakStep;
   }
   return 0.0;
 }
@@ -804,6 +891,10 @@ double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
 // The refusal for too few pulses: the fewest pulses that a design meets,
 // from about `estimate` upwards, and a lower peak that the pulses given
 // reach; each 0 where none was found within the budget.
+std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
+                                       const RunParameters& base, Budget& budget,
+                                       ClosestDesign& closest);
+
 Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, double estimate,
                          Budget& budget, ClosestDesign& closest) {
   Unreachable u = unreachable(Target::Pulses, Shortfall::TooFewPulses, 0.0);
@@ -816,15 +907,62 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
       u.pulsesNeeded = more.pulses;
       break;
     }
+    if ((u.also = alongside(more, Target::Pulses, base, budget, closest))) {
+      u.pulsesNeeded = more.pulses;
+      return closest.refusal(u);
+    }
   }
-  if (u.pulsesNeeded > 0)
-    u.reachable = reachablePeak(targets, u.pulsesNeeded, base, budget, closest);
+  // Where no pulse count was met (its runs too costly for the design's
+  // work), a lower peak about as much lower as the pulses are too few.
+  u.reachable = reachablePeak(
+      targets, u.pulsesNeeded > 0 ? u.pulsesNeeded : static_cast<std::int64_t>(std::ceil(estimate)),
+      base, budget, closest);
   return closest.refusal(u);
+}
+
+// What is wrong with `targets` before any candidate runs: beyond the chip,
+// too few pulses for their ramps (reachable: the pulses the ramp model
+// needs), or speeds the counters cannot hold; or nothing.
+std::optional<Unreachable> problemBeforeRuns(const MoveTargets& targets, const RunParameters& base,
+                                             Budget& budget) {
+  const Plan plan = planFor(targets, base, budget);
+  if (std::optional<Unreachable> problem = beyondTheChip(plan)) return problem;
+  if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses))
+    return unreachable(Target::Pulses, Shortfall::TooFewPulses, neededPulses(plan.targets));
+  const auto speeds = chooseSpeeds(plan);
+  if (const auto* problem = std::get_if<Unreachable>(&speeds)) return *problem;
+  return std::nullopt;
+}
+
+// For a figure of `first` whose move fails on another target of its own
+// accord, before any run: the first of a few figures for that target, from
+// its limit further into what is reachable, with which both are met.
+std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
+                                       const RunParameters& base, Budget& budget,
+                                       ClosestDesign& closest) {
+  const std::optional<Unreachable> other = problemBeforeRuns(instead, base, budget);
+  if (!other || other->target == first || other->reachable <= 0.0) return std::nullopt;
+  const bool pulses = other->why == Shortfall::TooFewPulses;
+  for (int i = 0; i < kAlongsideTries && !budget.spent(); ++i) {
+    const double step = pulses ? kPulsesMargins[i] : kFigureSteps[i];
+    const bool atLeast = pulses || other->atLeast;
+    const AlsoReachable also{other->target,
+                             atLeast ? other->reachable * step : other->reachable / step, atLeast};
+    if (problemOf(also.target, reachableFigure(also)) != TargetProblem::None) break;
+    MoveTargets both = instead;
+    setTarget(both, also.target, reachableFigure(also));
+    // Only where nothing is wrong with both before any run are they run.
+    if (!problemBeforeRuns(both, base, budget) && designMet(both, base, budget, closest))
+      return also;
+  }
+  return std::nullopt;
 }
 
 // The refusal with a reachable figure that, put in place of the target
 // that fails, is met: the limit itself, or the first of a few steps further
-// into what is reachable that a design meets; else without a figure.
+// into what is reachable that a design meets, where another target fails
+// on its own as well together with a figure for that one; else without a
+// figure.
 Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParameters& base,
                      Budget& budget, ClosestDesign& closest) {
   if (u.reachable <= 0.0 || u.why == Shortfall::OffTarget || u.why == Shortfall::TooFewPulses)
@@ -839,8 +977,25 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
     setTarget(instead, u.target, reachableFigure(tried));
     if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
+    if ((tried.also = alongside(instead, u.target, base, budget, closest)))
+      return closest.refusal(tried);
   }
   return closest.refusal(u);
+}
+
+// A typed start too low for the deceleration's time (the run ends a period
+// of the start after its last pulse) is that time too short for the start
+// where no faster start that a design meets is found: the slowest ramps
+// fall on too few pulses to time them.
+Unreachable verifiedStart(const Unreachable& u, const MoveTargets& targets,
+                          const RunParameters& base, Budget& budget, ClosestDesign& closest) {
+  Unreachable start = verified(u, targets, base, budget, closest);
+  if (start.reachable > 0.0 || u.why != Shortfall::StartTooLow || !targets.start) return start;
+  Unreachable time =
+      unreachable(targets.asymmetric() ? Target::DecelTime : Target::AccelTime, Shortfall::TooShort,
+                  1.0 / *targets.start / (1.0 + kTimeTolerance));
+  time = verified(time, targets, base, budget, closest);
+  return time.reachable > 0.0 ? time : start;
 }
 
 }  // namespace
@@ -855,8 +1010,27 @@ std::string_view shortfallName(Shortfall why) {
 }
 
 double reachableFigure(const Unreachable& u) {
-  if (u.why == Shortfall::TooFewPulses) return static_cast<double>(u.pulsesNeeded);
+  if (u.why == Shortfall::TooFewPulses && u.pulsesNeeded > 0)
+    return static_cast<double>(u.pulsesNeeded);
   return *targetNumber(limitText(u.reachable, u.atLeast));
+}
+
+double reachableFigure(const AlsoReachable& also) {
+  if (also.target == Target::Pulses)
+    return also.atLeast ? std::ceil(also.reachable) : std::floor(also.reachable);
+  return *targetNumber(limitText(also.reachable, also.atLeast));
+}
+
+Target figureTarget(const Unreachable& u) {
+  // Too few pulses with none found that are enough: the lower peak instead.
+  return u.why == Shortfall::TooFewPulses && u.pulsesNeeded <= 0 ? Target::Peak : u.target;
+}
+
+MoveTargets withReachable(const MoveTargets& asked, const Unreachable& u) {
+  MoveTargets instead = asked;
+  setTarget(instead, figureTarget(u), reachableFigure(u));
+  if (u.also) setTarget(instead, u.also->target, reachableFigure(*u.also));
+  return instead;
 }
 
 Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopRequest* stop) {
@@ -870,24 +1044,27 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
         u = closest.refusal(u);
       }
     if (budget.stopped()) return Stopped{};
+    u.start = *plan.targets.start;
     return u;
   };
   if (const auto problem = beyondTheChip(plan))
-    return refused(verified(*problem, targets, base, budget, closest));
+    return refused(verifiedStart(*problem, targets, base, budget, closest));
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more
     // pulses than the move has: no candidate is run.
-    return refused(tooFewPulses(targets, base, rampPulses(plan.targets), budget, closest));
+    return refused(tooFewPulses(targets, base, neededPulses(plan.targets), budget, closest));
   }
-  const Search s = searchBoth(plan);
+  const Search s = searchStarts(plan);
   if (budget.stopped()) return Stopped{};
   if (s.problem) return refused(verified(*s.problem, targets, base, budget, closest));
   if (s.shortOfPulses) {
     // Its run at the pulses asked for, triangle prevention cutting it, is
     // the first closest design.
     closest.consider(designOf(plan, *s.shortOfPulses));
+    // Where the runs find no count that is enough, the ramp model's.
     const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
-    return refused(tooFewPulses(targets, base, static_cast<double>(fewest), budget, closest));
+    const double estimate = fewest > 0 ? static_cast<double>(fewest) : neededPulses(plan.targets);
+    return refused(tooFewPulses(targets, base, estimate, budget, closest));
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);
@@ -915,6 +1092,7 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     u.reachable = static_cast<double>(design.achieved.pulses);
   }
   u.closest = std::move(design);
+  u.start = *plan.targets.start;
   return u;
 }
 

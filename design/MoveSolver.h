@@ -57,6 +57,14 @@ enum class Shortfall {
   OffTarget,          // no candidate met the target; the closest is given
 };
 
+// A second target that fails on its own as well, and what is reachable
+// for it: the refusal's figure is met together with this one.
+struct AlsoReachable {
+  Target target = Target::Pulses;
+  double reachable = 0.0;  // in the target's unit
+  bool atLeast = false;    // a least one rather than a most
+};
+
 struct Unreachable {
   Target target = Target::Peak;  // the target that fails
   Shortfall why = Shortfall::OffTarget;
@@ -70,6 +78,10 @@ struct Unreachable {
   std::optional<Design> closest;
   // The reachable figure is a least one ("at least") rather than a most.
   bool atLeast = false;
+  // Where the figure is met only with another target changed as well.
+  std::optional<AlsoReachable> also;
+  // The start the move was designed from: the one given, or the one chosen.
+  double start = 0.0;
 };
 
 // "peak_out_of_reach", "too_short", ...: the shortfall's name in tables.
@@ -77,8 +89,20 @@ std::string_view shortfallName(Shortfall why);
 
 // What is reachable instead as the messages print it (four significant
 // digits, rounded towards what is reachable): for too few pulses the fewest
-// pulses, else `reachable`. Put in place of the failing target, it is met.
+// pulses (where none were found, the lower peak), else `reachable`. Put in
+// place of the failing target (of the peak for such a lower peak), it is met.
 double reachableFigure(const Unreachable& u);
+// The same for the second target: whole pulses as they are, else four
+// significant digits rounded towards what is reachable.
+double reachableFigure(const AlsoReachable& also);
+
+// The target the reachable figure is for: the one that fails, or the peak
+// for too few pulses where only a lower peak was found.
+Target figureTarget(const Unreachable& u);
+
+// The targets asked for with the reachable figures in place of those that
+// fail: solved again, they are met.
+MoveTargets withReachable(const MoveTargets& asked, const Unreachable& u);
 
 // The design was stopped before it was done: nothing is proposed.
 struct Stopped {};

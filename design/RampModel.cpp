@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "MoveSolver.h"
+
 namespace tarvex::design {
 namespace {
 
@@ -19,6 +21,10 @@ constexpr double kRampTimeScanStep = 1.25;
 // Below this many jerk steps a step more or less moves an S-curve ramp's
 // time by more than an eighth: the deceleration is held at a ceiling instead.
 constexpr double kFewJerkSteps = 4.0;
+// The acceleration counter starts at one and never falls below it while the
+// speed changes: no ramp rises slower on average than at one count, and
+// one that asks for up to the time's tolerance slower is met by it.
+constexpr double kSlowestAverageCount = 1.0 / (1.0 + kTimeTolerance);
 
 }  // namespace
 
@@ -147,8 +153,37 @@ double shortestRampSeconds(const MoveTargets& t, double rise) {
   return 0.0;
 }
 
+double longestRampSeconds(double rise) {
+  return units::secondsOfTicks(
+      static_cast<std::int64_t>(rise / units::speedStepsPerTick(kSlowestAverageCount)));
+}
+
 double rampPulses(const MoveTargets& t) {
   return (*t.start + t.peak) / 2.0 * (t.accelTime + t.decelTimeOrAccel());
+}
+
+double longestRunSeconds() {
+  return units::secondsOfTicks(kTickLimit);
+}
+
+double neededPulses(const MoveTargets& t) {
+  if (t.linear()) return kLinearTriangleFactor * rampPulses(t);
+  // The acceleration builds up over b and is held at a over h between the
+  // build-up and its fall: the speed rises from the start by a t^2 / 2b
+  // while it builds up (b (start + a b / 6) pulses), then in a straight line.
+  const double start = *t.start;
+  const double buildUp = t.sCurve * t.accelTime / 2.0;
+  const double held = t.accelTime - 2.0 * buildUp;
+  const double a = (t.peak - start) / (t.accelTime - buildUp);
+  const double buildUpPulses = buildUp * (start + a * buildUp / 6.0);
+  const double heldPulses = held * (start + a * buildUp / 2.0) + a * held * held / 2.0;
+  return std::max(rampPulses(t), kTriangleNeedPerRampPulse * buildUpPulses +
+                                     kTriangleNeedPerPlateauPulse * heldPulses);
+}
+
+double mostPulses(const MoveTargets& t) {
+  const double cruise = longestRunSeconds() - t.accelTime - t.decelTimeOrAccel();
+  return cruise < 0.0 ? 0.0 : std::floor(rampPulses(t) + cruise * t.peak);
 }
 
 double triangleNeed(const std::vector<PhaseEntry>& phases, std::size_t accelEnd) {

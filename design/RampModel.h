@@ -94,10 +94,33 @@ double roundingMiss(const MoveTargets& t, double ticks, double rise);
 // ramp within the longest run can.
 double shortestRampSeconds(const MoveTargets& t, double rise);
 
+// The longest ramp time in which the counts rise by `rise`: the
+// acceleration counter starts at one and never falls below it while the
+// speed changes, so that a ramp rises at least that fast on average (one up
+// to the time's tolerance longer is met by such a ramp).
+double longestRampSeconds(double rise);
+
 // The pulses both ramps output (the start filled in): each rises or falls
 // between the start and the peak as fast through its upper half as through
 // its lower.
 double rampPulses(const MoveTargets& t);
+
+// The seconds of the longest run.
+double longestRunSeconds();
+
+// The pulses triangle prevention lets the ramps have, as the model makes
+// them: linear drive cuts the acceleration once twice the pulses counted
+// for both ramps reach the pulses requested; S-curve drive once the pulses
+// still to go no longer exceed its estimate, which grows by
+// kTriangleEstimatePerRampPulse for each pulse while the acceleration builds
+// up and by kTriangleEstimatePerPlateauPulse while it is held. Fewer pulses
+// than this (or than the ramps output) cannot make the move.
+double neededPulses(const MoveTargets& t);
+
+// The most pulses a move with these ramps outputs within the longest run:
+// the ramps' pulses and a cruise at the peak for the rest of it; 0 where
+// the ramps alone outlast it.
+double mostPulses(const MoveTargets& t);
 
 // What S-curve triangle prevention needs to go, in pulses times the range,
 // from the phases of a run up to the one at `accelEnd` that ended the

@@ -12,6 +12,13 @@ namespace tarvex::design {
 inline constexpr double kDefaultStartShare = 1.0 / 300.0;
 inline constexpr double kStartPulsesPerRamp = 20.0;
 inline constexpr double kHighestStartShare = 0.5;
+// Where a chosen start misses, these shares of the peak are tried in turn:
+// ramps of a few slow pulses end a start-speed period after their last
+// pulse, which only a start near the peak keeps short, and the last pulses
+// of a deceleration jump by a period as the start moves; short ramps at
+// high speed, from a start chosen for their time alone, may need one a few
+// per cent of the peak.
+inline constexpr double kOtherStartShares[] = {0.8, 0.95, 0.65, 0.9, 0.03};
 // Rounds of each refinement; each round is one or a few runs.
 inline constexpr int kFitRounds = 10;
 inline constexpr int kBalanceRounds = 6;
@@ -25,6 +32,9 @@ inline constexpr double kPulsesMargins[] = {1.0, 1.1, 1.25, 1.5, 2.0};
 // far enough that a refusal finds a design to show as its closest.
 inline constexpr double kFigureSteps[] = {1.0, 1.03, 1.1,  1.25,  2.0,
                                           4.0, 16.0, 64.0, 256.0, 1024.0};
+// Where another target fails on its own as well at a figure: the first
+// this many of its own figures are tried alongside.
+inline constexpr int kAlongsideTries = 2;
 // The work of a whole design (see Budget: a unit is about 4 ms of today's
 // engine, so that a design, the proposal's own run of up to ten million
 // pulses included, takes at most a second), of the rounds of one search
@@ -81,6 +91,13 @@ inline constexpr double kFewestPulsesReach = 1024.0;
 // complete only in a band of pulses a few tens of percent wide, above what
 // triangle prevention needs and below what the longest run holds.
 inline constexpr double kFewestPulsesScanStep = 1.03;
+// A ramp time given as the longest whose move fits in the longest run
+// leaves the pulses triangle prevention needs (as the ramp model makes them)
+// at most this share of what the run holds: room for the model's error, and
+// a band of pulse counts between the two for the move to choose from.
+inline constexpr double kRoomWithinRun = 0.8;
+// Halvings of a span searched on the ramp model: to a part in 2^40.
+inline constexpr int kHalvingRounds = 40;
 // Each try at a peak that the pulses reach is this much lower than the last.
 inline constexpr double kLowerPeakStep = 0.9;
 // Rounds in which the drive speed is corrected towards the peak, or the

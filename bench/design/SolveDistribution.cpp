@@ -68,19 +68,21 @@ int main(int argc, char** argv) {
     std::string again = "-";
     if (u->why != design::Shortfall::OffTarget && design::reachableFigure(*u) > 0.0) {
       ++withFigure;
-      design::MoveTargets retry = t;
-      design::setTarget(retry, u->target, design::reachableFigure(*u));
-      const Timed second = timedSolve(retry);
+      const Timed second = timedSolve(design::withReachable(t, *u));
       times.push_back(second.seconds);
       const bool ok = std::holds_alternative<design::Design>(second.solution);
       figureMet += ok ? 1 : 0;
       again = ok ? "met again" : "NOT met again";
     }
+    const std::string also = u->also
+                                 ? " " + std::string(design::targetName(u->also->target)) + "=" +
+                                       design::numberText(design::reachableFigure(*u->also))
+                                 : "";
     if (verbose)
-      std::printf("%7.3f s  refused  %s  [%s %s=%s] %s\n", timed.seconds,
-                  design::targetsText(t).c_str(), design::shortfallName(u->why).data(),
-                  design::targetName(u->target).data(),
-                  design::numberText(design::reachableFigure(*u)).c_str(), again.c_str());
+      std::printf(
+          "%7.3f s  refused  %s  [%s %s=%s%s] %s\n", timed.seconds, design::targetsText(t).c_str(),
+          design::shortfallName(u->why).data(), design::targetName(design::figureTarget(*u)).data(),
+          design::numberText(design::reachableFigure(*u)).c_str(), also.c_str(), again.c_str());
   }
   std::sort(times.begin(), times.end());
   const double worst = times.back();

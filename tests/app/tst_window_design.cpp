@@ -282,20 +282,20 @@ class WindowDesign : public test::WindowTest {
   void menusAndTargetsNotMet() {
     QVERIFY(withDialog([&] { menuKey("Picture1"); }));
     QStringList verdicts;
-    QVERIFY(withDialog([&] { menuKey("Text6"); },
-                       [&](window::DesignDialog& d) {
-                         const QStringList moves[] = {{"5000", "-1", "0.17", "", "100", "1"},
-                                                      {"5000", "30000", "0.17", "", "100", "1"},
-                                                      {"3552", "329000", "15.1", "40.5", "", "0"}};
-                         for (const QStringList& move : moves) {
-                           typeTargets(d, move);
-                           QTest::keyClick(d.focusWidget(), Qt::Key_Return);
-                           searched(d);
-                           verdicts << verdict(d).remove('\n')
-                                    << QString::number(applyOn(d)) +
-                                           QString::number(cell(d, 1, 1).isEmpty());
-                         }
-                       }));
+    QVERIFY(withDialog(
+        [&] { menuKey("Text6"); },
+        [&](window::DesignDialog& d) {
+          const QStringList moves[] = {{"5000", "-1", "0.17", "", "100", "1"},
+                                       {"5000", "30000", "0.17", "", "100", "1"},
+                                       {"331", "10500", "0.0657", "0.213", "1290", "0.0106"}};
+          for (const QStringList& move : moves) {
+            typeTargets(d, move);
+            QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+            searched(d);
+            verdicts << verdict(d).remove('\n')
+                     << QString::number(applyOn(d)) + QString::number(cell(d, 1, 1).isEmpty());
+          }
+        }));
     QCOMPARE(verdicts[0], QStringLiteral("「ピーク速度」は 0 より大きい値で入力してください。"));
     QVERIFY2(verdicts[2].contains("5197 パルス以上必要です"), qPrintable(verdicts[2]));
     QVERIFY2(verdicts[4].endsWith("（三角防止が作動します）。満たせる値は見つかりませんでした。"),

@@ -60,8 +60,7 @@ void expectFigureMet(const design::MoveTargets& asked, const design::Unreachable
               u.closest->targets.peak == asked.peak)
       << design::targetsText(asked);
   if (u.why == Shortfall::OffTarget || design::reachableFigure(u) <= 0.0) return;
-  design::MoveTargets instead = asked;
-  design::setTarget(instead, u.target, design::reachableFigure(u));
+  const design::MoveTargets instead = design::withReachable(asked, u);
   const design::Solution again = design::solve(instead);
   ASSERT_TRUE(std::holds_alternative<design::Design>(again))
       << design::targetsText(asked) << " -> " << design::targetsText(instead);
@@ -107,6 +106,21 @@ TEST(Design, RampModel) {
                                        {AccelState::AccelFalling, 200, 3, 60}};
   EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 2), 30000.0);
   EXPECT_DOUBLE_EQ(design::triangleNeed(phases, 1), 12000.0);
+  // Linear ramps of 100 s from 0.2 to 60 pps output 30.1 x 200 = 6020
+  // pulses, and triangle prevention wants twice that; the longest run,
+  // 268.435455875 s, holds 4106.13 more at the peak after them.
+  t = parsed("pulses=8000,peak=60,accel_time=100,start=0.2,s_curve=0");
+  EXPECT_DOUBLE_EQ(design::neededPulses(t), 12040.0);
+  EXPECT_DOUBLE_EQ(design::mostPulses(t), 10126.0);
+  // S-curve 0.3 to 70 pps from 0.23: the acceleration builds up over 15 s
+  // to a = 69.77 / 85 and is held for 70 s; 15 (0.23 + 15 a / 6) = 34.231
+  // pulses while it builds up, 70 (0.23 + 7.5 a) + 2450 a = 2458.050 while
+  // held: 12 x 34.231 + 4 x 2458.050 = 10242.97.
+  t = parsed("pulses=8000,peak=70,accel_time=100,start=0.23,s_curve=0.3");
+  EXPECT_NEAR(design::neededPulses(t), 10242.97, 0.01);
+  // At one count of acceleration (a tolerance's worth slower) a rise of
+  // 4300 counts takes 4300 x 64000 x 1.05 ticks.
+  EXPECT_DOUBLE_EQ(design::longestRampSeconds(4300.0), 36.12);
 }
 
 // Moves that once went wrong, one for each way: a share of the S-curve too
@@ -160,6 +174,49 @@ const HardMove kHardMoves[] = {
     // The same with 12,000 pulses outlasts the longest run: its figure lies
     // in that narrow band (at most 11,440 pulses), and is met.
     {"pulses=12000,peak=70,accel_time=100,s_curve=0.3", Shortfall::RunTooLong, Target::Pulses},
+    // Linear ramps of 9.96 s to 943,000 pps output 9.4 million pulses, and
+    // triangle prevention wants twice that: the fewest lie beyond twice the
+    // ramps' pulses (they were once looked for only up to twice as many).
+    {"pulses=1713950,peak=943000,accel_time=9.96,s_curve=0", Shortfall::TooFewPulses,
+     Target::Pulses},
+    // Linear ramps of 100 s at 60 pps output 6020 pulses, and triangle
+    // prevention wants 12,040, but the longest run holds about 10,100: no
+    // pulse count makes them, the ramps are too long (once refused as too
+    // few pulses with no figure).
+    {"pulses=8000,peak=60,accel_time=100,s_curve=0", Shortfall::RunTooLong, Target::AccelTime},
+    // Linear ramps of 15.1 and 40.5 s to 329,000 pps want 18 million
+    // pulses, whose asymmetric runs cost more than a design's work: no pulse
+    // count is found, but a peak the 3552 pulses reach is (once no figure).
+    {"pulses=3552,peak=329000,accel_time=15.1,decel_time=40.5,s_curve=0", Shortfall::TooFewPulses,
+     Target::Pulses},
+    // Ramps of 19.7 ms at 100 pps fall on two pulses: from a start of half
+    // the peak the run ends 20 ms after its last pulse, too late; settings
+    // searched one by one meet the move only from a start near the peak (95
+    // pps, symmetric), which the design now tries (once off target).
+    {"pulses=689,peak=100,accel_time=0.0197,s_curve=1", std::nullopt},
+    // 1.75 ms from 26.1 to 1000 pps: the run ends a period of the start,
+    // 38 ms, after its last pulse. A start of 572 pps would fit, but ramps
+    // of one or two pulses that fast miss their times: the time is too
+    // short for the start typed (once "start too low" with no figure).
+    {"pulses=136208,peak=1000,accel_time=0.00175,start=26.1,s_curve=0", Shortfall::TooShort,
+     Target::AccelTime},
+    // At range 1,075,024 a peak of 218 pps is 29.3 counts: whole counts miss
+    // it by 1.7 %, more than its tolerance, and the 28.6-s ramp wants
+    // thousands of counts (once off target with no figure).
+    {"pulses=8198,peak=218,accel_time=28.6,decel_time=14.6,s_curve=1,range=1075024",
+     Shortfall::RangeTooSmall, Target::Range},
+    // 1311 pulses are too few for 5.8-s ramps at 5590 pps, and at range
+    // 30,361 the peak is 21 counts, which rise in 5.8 s only at less than
+    // one count of acceleration: the pulses' figure is met together with a
+    // range wide enough (once no figure).
+    {"pulses=1311,peak=5590,accel_time=5.8,s_curve=1,range=30361", Shortfall::TooFewPulses,
+     Target::Pulses},
+    // 6.44 ms to 39.8 pps: the start chosen, 20 pps, alone takes 50 ms a
+    // pulse, so the time is too short (once without a figure); 69,548 pulses
+    // at 39.8 pps outlast the longest run as well, so the figure is met
+    // together with at most about 10,680 pulses.
+    {"pulses=69548,peak=39.8,accel_time=0.00644,s_curve=0.135", Shortfall::TooShort,
+     Target::AccelTime},
 };
 
 TEST(Design, HardMoves) {
@@ -178,6 +235,15 @@ TEST(Design, HardMoves) {
     EXPECT_EQ(design::reachableFigure(*u) > 0.0, m.figureGiven) << m.targets;
     expectFigureMet(t, *u);
   }
+  // A time too short names the start it is too short from, and the second
+  // target's figure.
+  const design::MoveTargets shortRamp = parsed("pulses=69548,peak=39.8,accel_time=0.00644");
+  const auto& tooShort = std::get<design::Unreachable>(design::solve(shortRamp));
+  EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
+              HasSubstr("加速時間 0.00644 sは初速度 20 pps（自動） からピーク速度 39.8 pps "
+                        "に達するには短すぎます。"));
+  EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
+              HasSubstr("にしてください。あわせて出力パルス数も "));
   // Below the smallest share the design says it used that share.
   const auto tiny = design::solve(parsed(kHardMoves[0].targets));
   EXPECT_TRUE(std::get<design::Design>(tiny).shareRaised);
