@@ -238,7 +238,7 @@ TEST(Design, HardMoves) {
   // A time too short names the start it is too short from, and the second
   // target's figure.
   const design::MoveTargets shortRamp = parsed("pulses=69548,peak=39.8,accel_time=0.00644");
-  const auto& tooShort = std::get<design::Unreachable>(design::solve(shortRamp));
+  const design::Unreachable tooShort = std::get<design::Unreachable>(design::solve(shortRamp));
   EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
               HasSubstr("加速時間 0.00644 sは初速度 20 pps（自動） からピーク速度 39.8 pps "
                         "に達するには短すぎます。"));
