@@ -907,7 +907,8 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
       u.pulsesNeeded = more.pulses;
       break;
     }
-    if ((u.also = alongside(more, Target::Pulses, base, budget, closest))) {
+    if (const auto also = alongside(more, Target::Pulses, base, budget, closest)) {
+      u.also = {*also};
       u.pulsesNeeded = more.pulses;
       return closest.refusal(u);
     }
@@ -977,8 +978,10 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
     setTarget(instead, u.target, reachableFigure(tried));
     if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
-    if ((tried.also = alongside(instead, u.target, base, budget, closest)))
+    if (const auto also = alongside(instead, u.target, base, budget, closest)) {
+      tried.also = {*also};
       return closest.refusal(tried);
+    }
   }
   return closest.refusal(u);
 }
@@ -996,6 +999,52 @@ Unreachable verifiedStart(const Unreachable& u, const MoveTargets& targets,
                   1.0 / *targets.start / (1.0 + kTimeTolerance));
   time = verified(time, targets, base, budget, closest);
   return time.reachable > 0.0 ? time : start;
+}
+
+// Where no figure was found: the targets of the closest design's own run,
+// those it misses in place of the ones asked for, kept where a design meets
+// them when solved again. The failing target's figure comes first (for too
+// few pulses, more pulses or else a lower peak); the others go with it.
+Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const RunParameters& base,
+                              Budget& budget, ClosestDesign& closest) {
+  if (!u.closest || u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
+  const Design& d = *u.closest;
+  std::vector<AlsoReachable> figures;
+  const auto missed = [&](Target target, double value) {
+    if (value > 0.0 && std::isfinite(value))
+      figures.push_back({target, value, value > targetValue(asked, target)});
+  };
+  if (d.achieved.pulses != asked.pulses)
+    missed(Target::Pulses, static_cast<double>(d.achieved.pulses));
+  for (const Deviation& one : d.deviations)
+    if (!one.within && (one.target != Target::Start || asked.start))
+      missed(one.target, one.achieved);
+  if (asked.range && d.achieved.range != *asked.range)
+    missed(Target::Range, static_cast<double>(d.achieved.range));
+  const bool fewPulses = u.why == Shortfall::TooFewPulses;
+  const auto first = std::find_if(figures.begin(), figures.end(), [&](const AlsoReachable& f) {
+    if (!fewPulses) return f.target == u.target;
+    return f.target == Target::Pulses ? f.atLeast : f.target == Target::Peak && !f.atLeast;
+  });
+  if (first == figures.end()) return u;
+  MoveTargets instead = asked;
+  for (const AlsoReachable& f : figures) {
+    if (problemOf(f.target, reachableFigure(f)) != TargetProblem::None) return u;
+    setTarget(instead, f.target, reachableFigure(f));
+  }
+  if (instead.start && *instead.start >= instead.peak) return u;
+  if (problemBeforeRuns(instead, base, budget) || !designMet(instead, base, budget, closest))
+    return u;
+  Unreachable met = u;
+  if (fewPulses && first->target == Target::Pulses)
+    met.pulsesNeeded = static_cast<std::int64_t>(reachableFigure(*first));
+  else
+    met.reachable = first->reachable;
+  met.atLeast = first->atLeast;
+  figures.erase(first);
+  met.also = std::move(figures);
+  met.closestMet = true;
+  return met;
 }
 
 }  // namespace
@@ -1029,7 +1078,7 @@ Target figureTarget(const Unreachable& u) {
 MoveTargets withReachable(const MoveTargets& asked, const Unreachable& u) {
   MoveTargets instead = asked;
   setTarget(instead, figureTarget(u), reachableFigure(u));
-  if (u.also) setTarget(instead, u.also->target, reachableFigure(*u.also));
+  for (const AlsoReachable& also : u.also) setTarget(instead, also.target, reachableFigure(also));
   return instead;
 }
 
@@ -1044,6 +1093,10 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
         u = closest.refusal(u);
       }
     if (budget.stopped()) return Stopped{};
+    // Its own work: the search may have spent the whole design's.
+    Budget last(kClosestMetBudget, stop);
+    u = closestMetFigures(std::move(u), targets, base, last, closest);
+    if (last.stopped()) return Stopped{};
     u.start = *plan.targets.start;
     return u;
   };

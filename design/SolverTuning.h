@@ -43,6 +43,9 @@ inline constexpr int kAlongsideTries = 2;
 inline constexpr double kSolveBudget = 200.0;
 inline constexpr double kRoundsBudget = 70.0;
 inline constexpr double kTryBudget = 25.0;
+// Where no figure was found, the work of solving the closest design's own
+// targets again, besides the whole design's (which the search may have spent).
+inline constexpr double kClosestMetBudget = 25.0;
 // Stretches of the deceleration tried around the best, each this share
 // further off.
 inline constexpr int kStretchScan = 12;
