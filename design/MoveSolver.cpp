@@ -825,6 +825,7 @@ class ClosestDesign {
     }
   }
   bool found() const { return best_.has_value(); }
+  const std::optional<Design>& best() const { return best_; }
   // The refusal with the closest design found.
   Unreachable refusal(Unreachable u) {
     if (!u.closest) u.closest = best_;
@@ -832,7 +833,7 @@ class ClosestDesign {
   }
 
  private:
-  const Plan& asked_;
+  Plan asked_;
   std::optional<Design> best_;
   double bestMiss_ = std::numeric_limits<double>::infinity();
 };
@@ -1001,14 +1002,13 @@ Unreachable verifiedStart(const Unreachable& u, const MoveTargets& targets,
   return time.reachable > 0.0 ? time : start;
 }
 
-// Where no figure was found: the targets of the closest design's own run,
-// those it misses in place of the ones asked for, kept where a design meets
-// them when solved again. The failing target's figure comes first (for too
-// few pulses, more pulses or else a lower peak); the others go with it.
-Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const RunParameters& base,
-                              Budget& budget, ClosestDesign& closest) {
-  if (!u.closest || u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
-  const Design& d = *u.closest;
+// The targets that the run of `d` misses against those asked for, each at
+// what the run achieved: its pulses, the figures beyond their tolerance
+// (the start only where one was given), and a range given that it changed.
+std::vector<AlsoReachable> missedTargets(const Design& d, const MoveTargets& asked,
+                                         const RunParameters& base, Budget& budget) {
+  Plan against = planFor(asked, base, budget);
+  if (!asked.start) against.targets.start = d.targets.start;
   std::vector<AlsoReachable> figures;
   const auto missed = [&](Target target, double value) {
     if (value > 0.0 && std::isfinite(value))
@@ -1016,35 +1016,80 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   };
   if (d.achieved.pulses != asked.pulses)
     missed(Target::Pulses, static_cast<double>(d.achieved.pulses));
-  for (const Deviation& one : d.deviations)
+  for (const Deviation& one : deviationsOf(against, d.achieved))
     if (!one.within && (one.target != Target::Start || asked.start))
       missed(one.target, one.achieved);
   if (asked.range && d.achieved.range != *asked.range)
     missed(Target::Range, static_cast<double>(d.achieved.range));
+  return figures;
+}
+
+// `figures` in place of the targets asked for, each as the refusal prints it.
+MoveTargets withFigures(const MoveTargets& asked, const std::vector<AlsoReachable>& figures) {
+  MoveTargets instead = asked;
+  for (const AlsoReachable& f : figures) setTarget(instead, f.target, reachableFigure(f));
+  return instead;
+}
+
+// What is wrong before any run with the closest design's targets, settled
+// by the reachable figure of each problem in turn, added to `figures`;
+// false where a problem has no figure or they do not settle.
+bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& asked,
+                       const RunParameters& base, Budget& budget) {
+  for (int round = 0; round < kClosestMetRounds; ++round) {
+    const MoveTargets instead = withFigures(asked, figures);
+    for (const AlsoReachable& f : figures)
+      if (problemOf(f.target, reachableFigure(f)) != TargetProblem::None) return false;
+    const std::optional<Unreachable> problem = problemBeforeRuns(instead, base, budget);
+    if (!problem) return true;
+    if (problem->reachable <= 0.0 || problem->why == Shortfall::OffTarget) return false;
+    const double value = problem->why == Shortfall::TooFewPulses
+                             ? std::ceil(problem->reachable)
+                             : *targetNumber(limitText(problem->reachable, problem->atLeast));
+    std::erase_if(figures, [&](const AlsoReachable& f) { return f.target == problem->target; });
+    figures.push_back({problem->target, value, value > targetValue(asked, problem->target)});
+  }
+  return false;
+}
+
+// Where no figure was found: the targets of the closest design's own run,
+// those it misses in place of the ones asked for, settled where they fail
+// before any run; kept where a design meets them when solved again, else
+// the run of that design tried the same way, a few rounds. The failing
+// target's figure comes first (for too few pulses, more pulses or else a
+// lower peak); the others go with it.
+Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const RunParameters& base,
+                              Budget& budget, ClosestDesign& closest) {
+  if (!u.closest || u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
   const bool fewPulses = u.why == Shortfall::TooFewPulses;
-  const auto first = std::find_if(figures.begin(), figures.end(), [&](const AlsoReachable& f) {
+  const auto isFirst = [&](const AlsoReachable& f) {
     if (!fewPulses) return f.target == u.target;
     return f.target == Target::Pulses ? f.atLeast : f.target == Target::Peak && !f.atLeast;
-  });
-  if (first == figures.end()) return u;
-  MoveTargets instead = asked;
-  for (const AlsoReachable& f : figures) {
-    if (problemOf(f.target, reachableFigure(f)) != TargetProblem::None) return u;
-    setTarget(instead, f.target, reachableFigure(f));
+  };
+  std::optional<Design> from = u.closest;
+  for (int round = 0; round < kClosestMetRounds && from && !budget.spent(); ++round) {
+    std::vector<AlsoReachable> figures = missedTargets(*from, asked, base, budget);
+    if (!settledBeforeRuns(figures, asked, base, budget)) return u;
+    const auto first = std::find_if(figures.begin(), figures.end(), isFirst);
+    const MoveTargets instead = withFigures(asked, figures);
+    if (first == figures.end() || (instead.start && *instead.start >= instead.peak)) return u;
+    ClosestDesign own(planFor(instead, base, budget));
+    if (designMet(instead, base, budget, own)) {
+      Unreachable met = u;
+      if (fewPulses && first->target == Target::Pulses)
+        met.pulsesNeeded = static_cast<std::int64_t>(reachableFigure(*first));
+      else
+        met.reachable = first->reachable;
+      met.atLeast = first->atLeast;
+      figures.erase(first);
+      met.also = std::move(figures);
+      met.closestMet = true;
+      if (std::optional<Design> d = own.best()) closest.consider(std::move(*d));
+      return closest.refusal(met);
+    }
+    from = own.best();
   }
-  if (instead.start && *instead.start >= instead.peak) return u;
-  if (problemBeforeRuns(instead, base, budget) || !designMet(instead, base, budget, closest))
-    return u;
-  Unreachable met = u;
-  if (fewPulses && first->target == Target::Pulses)
-    met.pulsesNeeded = static_cast<std::int64_t>(reachableFigure(*first));
-  else
-    met.reachable = first->reachable;
-  met.atLeast = first->atLeast;
-  figures.erase(first);
-  met.also = std::move(figures);
-  met.closestMet = true;
-  return met;
+  return u;
 }
 
 }  // namespace

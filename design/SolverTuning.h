@@ -46,6 +46,8 @@ inline constexpr double kTryBudget = 25.0;
 // Where no figure was found, the work of solving the closest design's own
 // targets again, besides the whole design's (which the search may have spent).
 inline constexpr double kClosestMetBudget = 25.0;
+// Rounds of settling the closest design's targets, and of solving them again.
+inline constexpr int kClosestMetRounds = 3;
 // Stretches of the deceleration tried around the best, each this share
 // further off.
 inline constexpr int kStretchScan = 12;
