@@ -232,6 +232,12 @@ const HardMove kHardMoves[] = {
     // five figures together, the range among them (once no figure).
     {"pulses=381,peak=1410,accel_time=2.53,decel_time=6.32,s_curve=0,range=33723",
      Shortfall::TooFewPulses, Target::Pulses},
+    // 5,344,105 pulses at 13,300 pps take 402 s; the longest run, 268.4 s,
+    // holds 3,570,000. The closest design's figures fail before any run
+    // (at range 52,375 whole counts miss the peak): they are settled by the
+    // figure of that failure first, then met (once no figure).
+    {"pulses=5344105,peak=13300,accel_time=0.382,s_curve=1,range=52375", Shortfall::RunTooLong,
+     Target::Pulses},
     // A start of 0.9 pps ends the run 1.1 s after its last pulse, where the
     // ramps take 6.3 ms: the start's figure is met with the closest
     // design's pulses and deceleration (once no figure).
