@@ -1036,7 +1036,7 @@ MoveTargets withFigures(const MoveTargets& asked, const std::vector<AlsoReachabl
 // false where a problem has no figure or they do not settle.
 bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& asked,
                        const RunParameters& base, Budget& budget) {
-  for (int round = 0; round < kClosestMetRounds; ++round) {
+  for (int round = 0; round < kSettlingRounds; ++round) {
     const MoveTargets instead = withFigures(asked, figures);
     for (const AlsoReachable& f : figures)
       if (problemOf(f.target, reachableFigure(f)) != TargetProblem::None) return false;
@@ -1052,42 +1052,54 @@ bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& a
   return false;
 }
 
-// Where no figure was found: the targets of the closest design's own run,
-// those it misses in place of the ones asked for, settled where they fail
-// before any run; kept where a design meets them when solved again, else
-// the run of that design tried the same way, a few rounds. The failing
-// target's figure comes first (for too few pulses, more pulses or else a
-// lower peak); the others go with it.
+// Where no figure was found: where no design ran, the failures before any
+// run settled one by one from the targets asked for, each by its own
+// figure; else the
+// targets of the closest design's own run, those it misses in place of the
+// ones asked for, settled the same way. Kept where a design meets them when
+// solved again; else the run of that design is tried the same way, a few
+// rounds. The failing target's figure comes first (for too few pulses,
+// more pulses or else a lower peak); the others go with it.
 Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const RunParameters& base,
                               Budget& budget, ClosestDesign& closest) {
-  if (!u.closest || u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
+  if (u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
   const bool fewPulses = u.why == Shortfall::TooFewPulses;
   const auto isFirst = [&](const AlsoReachable& f) {
     if (!fewPulses) return f.target == u.target;
     return f.target == Target::Pulses ? f.atLeast : f.target == Target::Peak && !f.atLeast;
   };
-  std::optional<Design> from = u.closest;
-  for (int round = 0; round < kClosestMetRounds && from && !budget.spent(); ++round) {
-    std::vector<AlsoReachable> figures = missedTargets(*from, asked, base, budget);
-    if (!settledBeforeRuns(figures, asked, base, budget)) return u;
+  std::optional<Design> next;  // the best run of the last try
+  const auto tried = [&](std::vector<AlsoReachable> figures,
+                         bool ofClosest) -> std::optional<Unreachable> {
+    next.reset();
+    if (!settledBeforeRuns(figures, asked, base, budget)) return std::nullopt;
     const auto first = std::find_if(figures.begin(), figures.end(), isFirst);
     const MoveTargets instead = withFigures(asked, figures);
-    if (first == figures.end() || (instead.start && *instead.start >= instead.peak)) return u;
+    if (first == figures.end() || (instead.start && *instead.start >= instead.peak))
+      return std::nullopt;
     ClosestDesign own(planFor(instead, base, budget));
-    if (designMet(instead, base, budget, own)) {
-      Unreachable met = u;
-      if (fewPulses && first->target == Target::Pulses)
-        met.pulsesNeeded = static_cast<std::int64_t>(reachableFigure(*first));
-      else
-        met.reachable = first->reachable;
-      met.atLeast = first->atLeast;
-      figures.erase(first);
-      met.also = std::move(figures);
-      met.closestMet = true;
-      if (std::optional<Design> d = own.best()) closest.consider(std::move(*d));
-      return closest.refusal(met);
-    }
-    from = own.best();
+    const bool met = designMet(instead, base, budget, own);
+    next = own.best();
+    if (!met) return std::nullopt;
+    Unreachable withThem = u;
+    if (fewPulses && first->target == Target::Pulses)
+      withThem.pulsesNeeded = static_cast<std::int64_t>(reachableFigure(*first));
+    else
+      withThem.reachable = first->reachable;
+    withThem.atLeast = first->atLeast;
+    figures.erase(first);
+    withThem.also = std::move(figures);
+    withThem.closestMet = ofClosest;
+    if (next) closest.consider(*next);
+    return closest.refusal(withThem);
+  };
+  if (!u.closest)
+    if (std::optional<Unreachable> met = tried({}, false)) return *met;
+  std::optional<Design> from = u.closest ? u.closest : std::move(next);
+  for (int round = 0; round < kClosestMetRounds && from && !budget.spent(); ++round) {
+    if (std::optional<Unreachable> met = tried(missedTargets(*from, asked, base, budget), true))
+      return *met;
+    from = std::move(next);
   }
   return u;
 }
@@ -1138,8 +1150,9 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
         u = closest.refusal(u);
       }
     if (budget.stopped()) return Stopped{};
-    // Its own work: the search may have spent the whole design's.
-    Budget last(kClosestMetBudget, stop);
+    // Its own work, since the search may have spent the whole design's:
+    // what is left of that, within a least and a most.
+    Budget last(std::clamp(budget.left(), kClosestMetLeast, kClosestMetBudget), stop);
     u = closestMetFigures(std::move(u), targets, base, last, closest);
     if (last.stopped()) return Stopped{};
     u.start = *plan.targets.start;
