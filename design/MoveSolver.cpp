@@ -1069,14 +1069,17 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
     return f.target == Target::Pulses ? f.atLeast : f.target == Target::Peak && !f.atLeast;
   };
   std::optional<Design> next;  // the best run of the last try
+  std::string lastTried;       // its targets: the same again would end the same
   const auto tried = [&](std::vector<AlsoReachable> figures,
                          bool ofClosest) -> std::optional<Unreachable> {
     next.reset();
     if (!settledBeforeRuns(figures, asked, base, budget)) return std::nullopt;
     const auto first = std::find_if(figures.begin(), figures.end(), isFirst);
     const MoveTargets instead = withFigures(asked, figures);
-    if (first == figures.end() || (instead.start && *instead.start >= instead.peak))
+    if (first == figures.end() || (instead.start && *instead.start >= instead.peak) ||
+        targetsText(instead) == lastTried)
       return std::nullopt;
+    lastTried = targetsText(instead);
     ClosestDesign own(planFor(instead, base, budget));
     const bool met = designMet(instead, base, budget, own);
     next = own.best();
