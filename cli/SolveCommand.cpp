@@ -142,12 +142,18 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
       return std::string(", and no figure for it that the design meets was found");
     return ": " + bound + " " + limitText(u.reachable, u.atLeast) + unit;
   };
-  // A second target that fails on its own as well, and its figure.
-  const std::string also = u.also ? ", together with " + std::string(targetName(u.also->target)) +
-                                        ": " + (u.also->atLeast ? "at least " : "at most ") +
-                                        numberText(design::reachableFigure(*u.also)) +
-                                        unitOf(u.also->target) + " (which fails on its own as well)"
-                                  : std::string();
+  // Other targets that fail on their own as well, or that the closest
+  // design met has too, and their figures.
+  std::string also;
+  for (const design::AlsoReachable& other : u.also)
+    also += (also.empty() ? ", together with " : ", ") + std::string(targetName(other.target)) +
+            ": " + (other.atLeast ? "at least " : "at most ") +
+            numberText(design::reachableFigure(other)) + unitOf(other.target);
+  if (u.closestMet)
+    also += " (the closest design found that is met has these figures)";
+  else if (!also.empty())
+    also += u.also.size() == 1 ? " (which fails on its own as well)"
+                               : " (which fail on their own as well)";
   const auto atMost = [&] { return instead("at most") + also; };
   const auto atLeast = [&] { return instead("at least") + also; };
   // The start a ramp's time is too short from: given, or chosen.
@@ -188,7 +194,8 @@ std::string unreachableText(const design::MoveTargets& t, const design::Unreacha
         text += ": at least " + std::to_string(u.pulsesNeeded) + " pulses" + also;
       if (u.reachable > 0.0)
         text += "; in " + std::to_string(t.pulses) + " pulses a peak of " +
-                limitText(u.reachable, false) + " pps is reachable";
+                limitText(u.reachable, false) + " pps is reachable" +
+                (u.pulsesNeeded > 0 ? std::string() : also);
       return text;
     }
     case Shortfall::RangeTooSmall:

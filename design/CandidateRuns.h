@@ -32,6 +32,7 @@ class Budget {
   }
   void chargeSteps(std::int64_t steps) { charge(static_cast<double>(steps) / kStepsPerUnit); }
   bool spent() { return left_ <= 0.0 || (whole_ && whole_->spent()) || stopped(); }
+  double left() const { return left_; }
   bool stopped() {
     if (!stopped_ && stop_ && stop_->requested()) stopped_ = true;
     return stopped_;

@@ -172,16 +172,19 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
                                   ? "満たせる値は見つかりませんでした。"
                                   : limit(u.reachable, u.atLeast) + unit +
                                         (u.atLeast ? " 以上" : " 以下") + "にしてください。";
-  // A second target that fails on its own as well, and its figure.
-  const std::string alsoUnit = !u.also                            ? std::string()
-                               : u.also->target == Target::Pulses ? " パルス"
-                               : u.also->target == Target::Range  ? std::string()
-                                                                  : " " + unitOf(u.also->target);
-  const std::string also = u.also ? "あわせて" + captionOf(u.also->target) + "も " +
-                                        number(reachableFigure(*u.also)) + alsoUnit +
-                                        (u.also->atLeast ? " 以上" : " 以下") +
-                                        "にしてください（単独でも満たせません）。"
-                                  : std::string();
+  // Other targets that fail on their own as well, or that the closest
+  // design met has too, and their figures.
+  std::string also;
+  for (const AlsoReachable& other : u.also) {
+    const std::string otherUnit = other.target == Target::Pulses  ? " パルス"
+                                  : other.target == Target::Range ? std::string()
+                                                                  : " " + unitOf(other.target);
+    also += (also.empty() ? "あわせて" : "、") + captionOf(other.target) + "も " +
+            number(reachableFigure(other)) + otherUnit + (other.atLeast ? " 以上" : " 以下");
+  }
+  if (!also.empty())
+    also += u.closestMet ? "にしてください（見つかった中で最も近い、満たせる設定の値です）。"
+                         : "にしてください（単独でも満たせません）。";
   // The start a ramp's time is too short from: given, or chosen.
   const std::string from =
       u.start > 0.0 ? "初速度 " + number(u.start) + " pps" + (t.start ? "" : "（自動）") + " から"
@@ -215,7 +218,7 @@ std::string unreachableText(const MoveTargets& t, const Unreachable& u) {
         text += std::to_string(u.pulsesNeeded) + " パルス以上必要です。" + also;
       if (u.reachable > 0.0)
         text += std::to_string(t.pulses) + " パルスならピーク速度 " + limit(u.reachable, false) +
-                " pps まで可能です。";
+                " pps まで可能です。" + (u.pulsesNeeded > 0 ? std::string() : also);
       if (u.pulsesNeeded <= 0 && u.reachable <= 0.0) text += instead;
       return text;
     }

@@ -825,6 +825,7 @@ class ClosestDesign {
     }
   }
   bool found() const { return best_.has_value(); }
+  const std::optional<Design>& best() const { return best_; }
   // The refusal with the closest design found.
   Unreachable refusal(Unreachable u) {
     if (!u.closest) u.closest = best_;
@@ -832,7 +833,7 @@ class ClosestDesign {
   }
 
  private:
-  const Plan& asked_;
+  Plan asked_;
   std::optional<Design> best_;
   double bestMiss_ = std::numeric_limits<double>::infinity();
 };
@@ -907,7 +908,8 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
       u.pulsesNeeded = more.pulses;
       break;
     }
-    if ((u.also = alongside(more, Target::Pulses, base, budget, closest))) {
+    if (const auto also = alongside(more, Target::Pulses, base, budget, closest)) {
+      u.also = {*also};
       u.pulsesNeeded = more.pulses;
       return closest.refusal(u);
     }
@@ -977,8 +979,10 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
     if (problemOf(u.target, reachableFigure(tried)) != TargetProblem::None) break;
     setTarget(instead, u.target, reachableFigure(tried));
     if (designMet(instead, base, budget, closest)) return closest.refusal(tried);
-    if ((tried.also = alongside(instead, u.target, base, budget, closest)))
+    if (const auto also = alongside(instead, u.target, base, budget, closest)) {
+      tried.also = {*also};
       return closest.refusal(tried);
+    }
   }
   return closest.refusal(u);
 }
@@ -996,6 +1000,111 @@ Unreachable verifiedStart(const Unreachable& u, const MoveTargets& targets,
                   1.0 / *targets.start / (1.0 + kTimeTolerance));
   time = verified(time, targets, base, budget, closest);
   return time.reachable > 0.0 ? time : start;
+}
+
+// The targets that the run of `d` misses against those asked for, each at
+// what the run achieved: its pulses, the figures beyond their tolerance
+// (the start only where one was given), and a range given that it changed.
+std::vector<AlsoReachable> missedTargets(const Design& d, const MoveTargets& asked,
+                                         const RunParameters& base, Budget& budget) {
+  Plan against = planFor(asked, base, budget);
+  if (!asked.start) against.targets.start = d.targets.start;
+  std::vector<AlsoReachable> figures;
+  const auto missed = [&](Target target, double value) {
+    if (value > 0.0 && std::isfinite(value))
+      figures.push_back({target, value, value > targetValue(asked, target)});
+  };
+  if (d.achieved.pulses != asked.pulses)
+    missed(Target::Pulses, static_cast<double>(d.achieved.pulses));
+  for (const Deviation& one : deviationsOf(against, d.achieved))
+    if (!one.within && (one.target != Target::Start || asked.start))
+      missed(one.target, one.achieved);
+  if (asked.range && d.achieved.range != *asked.range)
+    missed(Target::Range, static_cast<double>(d.achieved.range));
+  return figures;
+}
+
+// `figures` in place of the targets asked for, each as the refusal prints it.
+MoveTargets withFigures(const MoveTargets& asked, const std::vector<AlsoReachable>& figures) {
+  MoveTargets instead = asked;
+  for (const AlsoReachable& f : figures) setTarget(instead, f.target, reachableFigure(f));
+  return instead;
+}
+
+// What is wrong before any run with the closest design's targets, settled
+// by the reachable figure of each problem in turn, added to `figures`;
+// false where a problem has no figure or they do not settle.
+bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& asked,
+                       const RunParameters& base, Budget& budget) {
+  for (int round = 0; round < kSettlingRounds; ++round) {
+    const MoveTargets instead = withFigures(asked, figures);
+    for (const AlsoReachable& f : figures)
+      if (problemOf(f.target, reachableFigure(f)) != TargetProblem::None) return false;
+    const std::optional<Unreachable> problem = problemBeforeRuns(instead, base, budget);
+    if (!problem) return true;
+    if (problem->reachable <= 0.0 || problem->why == Shortfall::OffTarget) return false;
+    const double value = problem->why == Shortfall::TooFewPulses
+                             ? std::ceil(problem->reachable)
+                             : *targetNumber(limitText(problem->reachable, problem->atLeast));
+    std::erase_if(figures, [&](const AlsoReachable& f) { return f.target == problem->target; });
+    figures.push_back({problem->target, value, value > targetValue(asked, problem->target)});
+  }
+  return false;
+}
+
+// Where no figure was found: where no design ran, the failures before any
+// run settled one by one from the targets asked for, each by its own
+// figure; else the
+// targets of the closest design's own run, those it misses in place of the
+// ones asked for, settled the same way. Kept where a design meets them when
+// solved again; else the run of that design is tried the same way, a few
+// rounds. The failing target's figure comes first (for too few pulses,
+// more pulses or else a lower peak); the others go with it.
+Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const RunParameters& base,
+                              Budget& budget, ClosestDesign& closest) {
+  if (u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
+  const bool fewPulses = u.why == Shortfall::TooFewPulses;
+  const auto isFirst = [&](const AlsoReachable& f) {
+    if (!fewPulses) return f.target == u.target;
+    return f.target == Target::Pulses ? f.atLeast : f.target == Target::Peak && !f.atLeast;
+  };
+  std::optional<Design> next;  // the best run of the last try
+  std::string lastTried;       // its targets: the same again would end the same
+  const auto tried = [&](std::vector<AlsoReachable> figures,
+                         bool ofClosest) -> std::optional<Unreachable> {
+    next.reset();
+    if (!settledBeforeRuns(figures, asked, base, budget)) return std::nullopt;
+    const auto first = std::find_if(figures.begin(), figures.end(), isFirst);
+    const MoveTargets instead = withFigures(asked, figures);
+    if (first == figures.end() || (instead.start && *instead.start >= instead.peak) ||
+        targetsText(instead) == lastTried)
+      return std::nullopt;
+    lastTried = targetsText(instead);
+    ClosestDesign own(planFor(instead, base, budget));
+    const bool met = designMet(instead, base, budget, own);
+    next = own.best();
+    if (!met) return std::nullopt;
+    Unreachable withThem = u;
+    if (fewPulses && first->target == Target::Pulses)
+      withThem.pulsesNeeded = static_cast<std::int64_t>(reachableFigure(*first));
+    else
+      withThem.reachable = first->reachable;
+    withThem.atLeast = first->atLeast;
+    figures.erase(first);
+    withThem.also = std::move(figures);
+    withThem.closestMet = ofClosest;
+    if (next) closest.consider(*next);
+    return closest.refusal(withThem);
+  };
+  if (!u.closest)
+    if (std::optional<Unreachable> met = tried({}, false)) return *met;
+  std::optional<Design> from = u.closest ? u.closest : std::move(next);
+  for (int round = 0; round < kClosestMetRounds && from && !budget.spent(); ++round) {
+    if (std::optional<Unreachable> met = tried(missedTargets(*from, asked, base, budget), true))
+      return *met;
+    from = std::move(next);
+  }
+  return u;
 }
 
 }  // namespace
@@ -1029,7 +1138,7 @@ Target figureTarget(const Unreachable& u) {
 MoveTargets withReachable(const MoveTargets& asked, const Unreachable& u) {
   MoveTargets instead = asked;
   setTarget(instead, figureTarget(u), reachableFigure(u));
-  if (u.also) setTarget(instead, u.also->target, reachableFigure(*u.also));
+  for (const AlsoReachable& also : u.also) setTarget(instead, also.target, reachableFigure(also));
   return instead;
 }
 
@@ -1044,6 +1153,11 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
         u = closest.refusal(u);
       }
     if (budget.stopped()) return Stopped{};
+    // Its own work, since the search may have spent the whole design's:
+    // what is left of that, within a least and a most.
+    Budget last(std::clamp(budget.left(), kClosestMetLeast, kClosestMetBudget), stop);
+    u = closestMetFigures(std::move(u), targets, base, last, closest);
+    if (last.stopped()) return Stopped{};
     u.start = *plan.targets.start;
     return u;
   };

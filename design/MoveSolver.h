@@ -57,7 +57,7 @@ enum class Shortfall {
   OffTarget,          // no candidate met the target; the closest is given
 };
 
-// A second target that fails on its own as well, and what is reachable
+// Another target that fails on its own as well, and what is reachable
 // for it: the refusal's figure is met together with this one.
 struct AlsoReachable {
   Target target = Target::Pulses;
@@ -78,8 +78,11 @@ struct Unreachable {
   std::optional<Design> closest;
   // The reachable figure is a least one ("at least") rather than a most.
   bool atLeast = false;
-  // Where the figure is met only with another target changed as well.
-  std::optional<AlsoReachable> also;
+  // Where the figure is met only with other targets changed as well.
+  std::vector<AlsoReachable> also;
+  // The figures are those of the closest design found that is itself met,
+  // where no figure nearer to the targets asked for was.
+  bool closestMet = false;
   // The start the move was designed from: the one given, or the one chosen.
   double start = 0.0;
 };

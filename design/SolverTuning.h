@@ -43,6 +43,18 @@ inline constexpr int kAlongsideTries = 2;
 inline constexpr double kSolveBudget = 200.0;
 inline constexpr double kRoundsBudget = 70.0;
 inline constexpr double kTryBudget = 25.0;
+// Where no figure was found, the work of solving the closest design's own
+// targets again: what is left of the whole design's, at least the least
+// (the search may have spent it all; the whole solve stays within a
+// second) and at most the most.
+inline constexpr double kClosestMetLeast = 8.0;
+inline constexpr double kClosestMetBudget = 25.0;
+// Rounds of solving the closest design's targets again, from the run of each.
+inline constexpr int kClosestMetRounds = 3;
+// Failures before any run settled one after the other by their figures:
+// each target can fail at most once or twice (the pulses, the range, both
+// times, the start), and settling runs nothing.
+inline constexpr int kSettlingRounds = 8;
 // Stretches of the deceleration tried around the best, each this share
 // further off.
 inline constexpr int kStretchScan = 12;

@@ -74,10 +74,11 @@ int main(int argc, char** argv) {
       figureMet += ok ? 1 : 0;
       again = ok ? "met again" : "NOT met again";
     }
-    const std::string also = u->also
-                                 ? " " + std::string(design::targetName(u->also->target)) + "=" +
-                                       design::numberText(design::reachableFigure(*u->also))
-                                 : "";
+    std::string also;
+    for (const design::AlsoReachable& other : u->also)
+      also += " " + std::string(design::targetName(other.target)) + "=" +
+              design::numberText(design::reachableFigure(other));
+    if (u->closestMet) also += " (closest met)";
     if (verbose)
       std::printf(
           "%7.3f s  refused  %s  [%s %s=%s%s] %s\n", timed.seconds, design::targetsText(t).c_str(),

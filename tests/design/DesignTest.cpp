@@ -139,8 +139,11 @@ const HardMove kHardMoves[] = {
     {"pulses=20000,peak=30000,accel_time=0.17,s_curve=0.0000001", std::nullopt},
     {"pulses=20000,peak=30000,accel_time=0.17,s_curve=0.002", std::nullopt},
     {"pulses=20000,peak=30000,accel_time=0.00001", Shortfall::TooShort, Target::AccelTime},
+    // From a start of 1 pps the run ends a second after its last pulse: the
+    // figure, more than a second, is met with the closest design's pulses
+    // (once no figure).
     {"pulses=20000,peak=30,accel_time=0.01,decel_time=0.02,start=1", Shortfall::TooShort,
-     Target::DecelTime, false},
+     Target::DecelTime},
     {"pulses=20000,peak=30000,accel_time=0.17,range=100", Shortfall::RangeTooSmall, Target::Range},
     {"pulses=1000000000,peak=3000,accel_time=0.1", Shortfall::RunTooLong, Target::Pulses},
     {"pulses=5000,peak=30000,accel_time=0.17", Shortfall::TooFewPulses, Target::Pulses},
@@ -217,6 +220,35 @@ const HardMove kHardMoves[] = {
     // together with at most about 10,680 pulses.
     {"pulses=69548,peak=39.8,accel_time=0.00644,s_curve=0.135", Shortfall::TooShort,
      Target::AccelTime},
+    // Where no figure of the failing target is met, even with a second one,
+    // the closest design's own targets are, solved again: 8,473,811 pulses
+    // at 135 pps take 62,769 s, and the longest run, 268.4 s, holds 36,239;
+    // the 28-ms deceleration falls on four pulses, so it is met with the
+    // closest design's deceleration time (once no figure).
+    {"pulses=8473811,peak=135,accel_time=0.014,decel_time=0.0281,s_curve=0", Shortfall::RunTooLong,
+     Target::Pulses},
+    // 381 pulses are far too few for ramps of 2.53 and 6.32 s to 1410 pps
+    // (about 6250 pulses), and range 33,723 puts the peak at 5.9 counts:
+    // five figures together, the range among them (once no figure).
+    {"pulses=381,peak=1410,accel_time=2.53,decel_time=6.32,s_curve=0,range=33723",
+     Shortfall::TooFewPulses, Target::Pulses},
+    // 5,344,105 pulses at 13,300 pps take 402 s; the longest run, 268.4 s,
+    // holds 3,570,000. The closest design's figures fail before any run
+    // (at range 52,375 whole counts miss the peak): they are settled by the
+    // figure of that failure first, then met (once no figure).
+    {"pulses=5344105,peak=13300,accel_time=0.382,s_curve=1,range=52375", Shortfall::RunTooLong,
+     Target::Pulses},
+    // 2,388,231 pulses at 4290 pps outlast the longest run, which holds
+    // 1,151,588, and at range 1288 the peak is 0.69 of a speed count: with
+    // no design run at all, the pulses' figure and then the range's are
+    // settled one after the other, and met together (once no figure).
+    {"pulses=2388231,peak=4290,accel_time=0.0022,s_curve=0.0363,range=1288", Shortfall::RunTooLong,
+     Target::Pulses},
+    // A start of 0.9 pps ends the run 1.1 s after its last pulse, where the
+    // ramps take 6.3 ms: the start's figure is met with the closest
+    // design's pulses and deceleration (once no figure).
+    {"pulses=2623197,peak=302,accel_time=0.00631,start=0.9,s_curve=0.354", Shortfall::StartTooLow,
+     Target::Start},
 };
 
 TEST(Design, HardMoves) {
@@ -238,12 +270,23 @@ TEST(Design, HardMoves) {
   // A time too short names the start it is too short from, and the second
   // target's figure.
   const design::MoveTargets shortRamp = parsed("pulses=69548,peak=39.8,accel_time=0.00644");
-  const design::Unreachable tooShort = std::get<design::Unreachable>(design::solve(shortRamp));
+  const design::Solution shortSolved = design::solve(shortRamp);
+  const auto& tooShort = std::get<design::Unreachable>(shortSolved);
   EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
               HasSubstr("加速時間 0.00644 sは初速度 20 pps（自動） からピーク速度 39.8 pps "
                         "に達するには短すぎます。"));
   EXPECT_THAT(design::wording::unreachableText(shortRamp, tooShort),
               HasSubstr("にしてください。あわせて出力パルス数も "));
+  // The closest design's figures, named together as such.
+  const design::MoveTargets longRun =
+      parsed("pulses=8473811,peak=135,accel_time=0.014,decel_time=0.0281,s_curve=0");
+  const design::Solution longSolved = design::solve(longRun);
+  const auto& outlasting = std::get<design::Unreachable>(longSolved);
+  EXPECT_TRUE(outlasting.closestMet);
+  EXPECT_THAT(design::wording::unreachableText(longRun, outlasting),
+              HasSubstr("以下にしてください。あわせて減速時間も "));
+  EXPECT_THAT(design::wording::unreachableText(longRun, outlasting),
+              HasSubstr("にしてください（見つかった中で最も近い、満たせる設定の値です）。"));
   // Below the smallest share the design says it used that share.
   const auto tiny = design::solve(parsed(kHardMoves[0].targets));
   EXPECT_TRUE(std::get<design::Design>(tiny).shareRaised);
