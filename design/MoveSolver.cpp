@@ -99,7 +99,8 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
       return unreachable(Target::Range, Shortfall::RangeTooSmall,
                          std::ceil(rangeFor(1.0, std::min(*t.start, t.peak - *t.start))));
     // Whole counts at the range miss the peak or a start given by more than
-    // its tolerance: a range wide enough that half a count is within it.
+    // its tolerance: a range wide enough that half a count is within it,
+    // and that gives the peak the fewest drive counts that time its ramps.
     const auto missed = [](double count, double tolerance) {
       return std::fabs(std::round(count) - count) > tolerance * count;
     };
@@ -115,7 +116,8 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
           Target::Range, Shortfall::RangeTooSmall,
           std::ceil(std::min(
               kInt32Max,
-              std::max({rangeFor(0.5 / kPeakTolerance, t.peak), rangeFor(riseNeeded, t.peak),
+              std::max({rangeFor(std::max(0.5 / kPeakTolerance, kFewestDriveCounts), t.peak),
+                        rangeFor(riseNeeded, t.peak),
                         plan.startChosen ? 0.0 : rangeFor(0.5 / kStartTolerance, *t.start)}))));
     return c;
   }
@@ -215,6 +217,18 @@ double longestRampWithinRun(const MoveTargets& t, Target target) {
   return low;
 }
 
+// The pulses that the longest run holds even where the run comes out at
+// the slow edge of its tolerances (the ramps longer, the peak lower): the
+// most that a refusal offers, since a move at the model's very limit is
+// one that a run a tick too long fails.
+double mostPulsesWithinTolerances(const MoveTargets& t) {
+  MoveTargets slow = t;
+  slow.peak = t.peak * (1.0 - kPeakTolerance);
+  slow.accelTime = t.accelTime * (1.0 + kTimeTolerance);
+  slow.decelTime = t.decelTimeOrAccel() * (1.0 + kTimeTolerance);
+  return std::min(mostPulses(t), mostPulses(slow));
+}
+
 // What is wrong with the targets before any run, or nothing.
 std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   const MoveTargets& t = plan.targets;
@@ -251,7 +265,7 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
     return unreachable(longer, Shortfall::RunTooLong, longestRampWithinRun(t, longer));
   }
   if (static_cast<double>(t.pulses) > mostPulses(t))
-    return unreachable(Target::Pulses, Shortfall::RunTooLong, mostPulses(t));
+    return unreachable(Target::Pulses, Shortfall::RunTooLong, mostPulsesWithinTolerances(t));
   return std::nullopt;
 }
 
@@ -1035,7 +1049,7 @@ MoveTargets withFigures(const MoveTargets& asked, const std::vector<AlsoReachabl
 // by the reachable figure of each problem in turn, added to `figures`;
 // false where a problem has no figure or they do not settle.
 bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& asked,
-                       const RunParameters& base, Budget& budget) {
+                       const RunParameters& base, Budget& budget, double margin) {
   for (int round = 0; round < kSettlingRounds; ++round) {
     const MoveTargets instead = withFigures(asked, figures);
     for (const AlsoReachable& f : figures)
@@ -1043,9 +1057,12 @@ bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& a
     const std::optional<Unreachable> problem = problemBeforeRuns(instead, base, budget);
     if (!problem) return true;
     if (problem->reachable <= 0.0 || problem->why == Shortfall::OffTarget) return false;
+    const double reachable = problem->atLeast || problem->why == Shortfall::TooFewPulses
+                                 ? problem->reachable * margin
+                                 : problem->reachable / margin;
     const double value = problem->why == Shortfall::TooFewPulses
-                             ? std::ceil(problem->reachable)
-                             : *targetNumber(limitText(problem->reachable, problem->atLeast));
+                             ? std::ceil(reachable)
+                             : *targetNumber(limitText(reachable, problem->atLeast));
     std::erase_if(figures, [&](const AlsoReachable& f) { return f.target == problem->target; });
     figures.push_back({problem->target, value, value > targetValue(asked, problem->target)});
   }
@@ -1070,11 +1087,18 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   };
   std::optional<Design> next;  // the best run of the last try
   std::string lastTried;       // its targets: the same again would end the same
-  const auto tried = [&](std::vector<AlsoReachable> figures,
-                         bool ofClosest) -> std::optional<Unreachable> {
+  const auto tried = [&](std::vector<AlsoReachable> figures, bool ofClosest,
+                         double margin) -> std::optional<Unreachable> {
     next.reset();
-    if (!settledBeforeRuns(figures, asked, base, budget)) return std::nullopt;
-    const auto first = std::find_if(figures.begin(), figures.end(), isFirst);
+    for (AlsoReachable& f : figures)
+      f.reachable = f.atLeast ? f.reachable * margin : f.reachable / margin;
+    if (!settledBeforeRuns(figures, asked, base, budget, margin)) return std::nullopt;
+    // For too few pulses, more pulses before a lower peak: a peak that the
+    // pulses given reach goes with no other count of pulses.
+    auto first = std::find_if(figures.begin(), figures.end(), [&](const AlsoReachable& f) {
+      return isFirst(f) && f.target == Target::Pulses;
+    });
+    if (first == figures.end()) first = std::find_if(figures.begin(), figures.end(), isFirst);
     const MoveTargets instead = withFigures(asked, figures);
     if (first == figures.end() || (instead.start && *instead.start >= instead.peak) ||
         targetsText(instead) == lastTried)
@@ -1097,10 +1121,11 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
     return closest.refusal(withThem);
   };
   if (!u.closest)
-    if (std::optional<Unreachable> met = tried({}, false)) return *met;
+    if (std::optional<Unreachable> met = tried({}, false, 1.0)) return *met;
   std::optional<Design> from = u.closest ? u.closest : std::move(next);
   for (int round = 0; round < kClosestMetRounds && from && !budget.spent(); ++round) {
-    if (std::optional<Unreachable> met = tried(missedTargets(*from, asked, base, budget), true))
+    if (std::optional<Unreachable> met =
+            tried(missedTargets(*from, asked, base, budget), true, kSettlingMargins[round]))
       return *met;
     from = std::move(next);
   }

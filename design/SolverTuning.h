@@ -47,10 +47,15 @@ inline constexpr double kTryBudget = 25.0;
 // targets again: what is left of the whole design's, at least the least
 // (the search may have spent it all; the whole solve stays within a
 // second) and at most the most.
-inline constexpr double kClosestMetLeast = 8.0;
-inline constexpr double kClosestMetBudget = 25.0;
+inline constexpr double kClosestMetLeast = 40.0;
+inline constexpr double kClosestMetBudget = 60.0;
 // Rounds of solving the closest design's targets again, from the run of each.
+// Each round's figures (what that run achieved, and the limits that settle
+// failures before any run) lie this much further into what is reachable: a
+// figure at a limit is met only by a run that lands on it, and a round that
+// failed near it would fail again.
 inline constexpr int kClosestMetRounds = 3;
+inline constexpr double kSettlingMargins[kClosestMetRounds] = {1.0, 1.25, 2.0};
 // Failures before any run settled one after the other by their figures:
 // each target can fail at most once or twice (the pulses, the range, both
 // times, the start), and settling runs nothing.

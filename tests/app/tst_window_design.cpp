@@ -287,7 +287,7 @@ class WindowDesign : public test::WindowTest {
         [&](window::DesignDialog& d) {
           const QStringList moves[] = {{"5000", "-1", "0.17", "", "100", "1"},
                                        {"5000", "30000", "0.17", "", "100", "1"},
-                                       {"331", "10500", "0.0657", "0.213", "1290", "0.0106"}};
+                                       {"1520", "19100", "22.1", "", "56.4", "0.669"}};
           for (const QStringList& move : moves) {
             typeTargets(d, move);
             QTest::keyClick(d.focusWidget(), Qt::Key_Return);
