@@ -1071,12 +1071,13 @@ bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& a
 
 // Where no figure was found: where no design ran, the failures before any
 // run settled one by one from the targets asked for, each by its own
-// figure; else the
-// targets of the closest design's own run, those it misses in place of the
-// ones asked for, settled the same way. Kept where a design meets them when
-// solved again; else the run of that design is tried the same way, a few
-// rounds. The failing target's figure comes first (for too few pulses,
-// more pulses or else a lower peak); the others go with it.
+// figure; else the targets of the closest design's own run, those it misses
+// in place of the ones asked for, settled the same way. Kept where a design
+// meets them when solved again; else the run of that design is tried the
+// same way (or where it ran none, the same figures), a few rounds, each
+// further into what is reachable. The failing target's figure comes first
+// (for too few pulses, more pulses or else a lower peak); the others go
+// with it.
 Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const RunParameters& base,
                               Budget& budget, ClosestDesign& closest) {
   if (u.why == Shortfall::OffTarget || reachableFigure(u) > 0.0) return u;
@@ -1120,14 +1121,16 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
     if (next) closest.consider(*next);
     return closest.refusal(withThem);
   };
-  if (!u.closest)
-    if (std::optional<Unreachable> met = tried({}, false, 1.0)) return *met;
-  std::optional<Design> from = u.closest ? u.closest : std::move(next);
-  for (int round = 0; round < kClosestMetRounds && from && !budget.spent(); ++round) {
+  // Each round from the run of the last try, or where it ran none, the
+  // same figures further out.
+  std::optional<Design> from = u.closest;
+  for (int round = 0; round < kClosestMetRounds && !budget.spent(); ++round) {
+    std::vector<AlsoReachable> figures;
+    if (from) figures = missedTargets(*from, asked, base, budget);
     if (std::optional<Unreachable> met =
-            tried(missedTargets(*from, asked, base, budget), true, kSettlingMargins[round]))
+            tried(std::move(figures), from.has_value(), kSettlingMargins[round]))
       return *met;
-    from = std::move(next);
+    if (next) from = std::move(next);
   }
   return u;
 }
@@ -1186,16 +1189,27 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     u.start = *plan.targets.start;
     return u;
   };
-  if (const auto problem = beyondTheChip(plan))
-    return refused(verifiedStart(*problem, targets, base, budget, closest));
+  // The figures of a refusal may spend the design's work but for what the
+  // last resort needs, so that the whole stays within its time.
+  const auto figureWork = [&] {
+    return Budget(budget, std::clamp(budget.left() - kClosestMetLeast, 0.0, kFiguresBudget));
+  };
+  if (const auto problem = beyondTheChip(plan)) {
+    Budget work = figureWork();
+    return refused(verifiedStart(*problem, targets, base, work, closest));
+  }
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more
     // pulses than the move has: no candidate is run.
-    return refused(tooFewPulses(targets, base, neededPulses(plan.targets), budget, closest));
+    Budget work = figureWork();
+    return refused(tooFewPulses(targets, base, neededPulses(plan.targets), work, closest));
   }
   const Search s = searchStarts(plan);
   if (budget.stopped()) return Stopped{};
-  if (s.problem) return refused(verified(*s.problem, targets, base, budget, closest));
+  if (s.problem) {
+    Budget work = figureWork();
+    return refused(verified(*s.problem, targets, base, work, closest));
+  }
   if (s.shortOfPulses) {
     // Its run at the pulses asked for, triangle prevention cutting it, is
     // the first closest design.
@@ -1203,7 +1217,8 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     // Where the runs find no count that is enough, the ramp model's.
     const std::int64_t fewest = fewestPulses(plan, s.shortOfPulses->counts, targets.pulses);
     const double estimate = fewest > 0 ? static_cast<double>(fewest) : neededPulses(plan.targets);
-    return refused(tooFewPulses(targets, base, estimate, budget, closest));
+    Budget work = figureWork();
+    return refused(tooFewPulses(targets, base, estimate, work, closest));
   }
   if (!s.best) return unreachable(Target::AccelTime, Shortfall::OffTarget, 0.0);
   Design design = designOf(plan, *s.best);
@@ -1222,7 +1237,8 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
     // short for them, and the time it took is the figure to try.
     u.why = Shortfall::TooShort;
     u.atLeast = true;
-    return refused(verified(u, targets, base, budget, closest));
+    Budget work = figureWork();
+    return refused(verified(u, targets, base, work, closest));
   }
   if (worst->within) {
     // Every figure is within its tolerance: the run did not output the
