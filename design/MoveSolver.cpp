@@ -794,20 +794,37 @@ Search searchBoth(Plan& plan) {
   return s;
 }
 
+// The run ends a period of the start after its last pulse: a chosen start
+// whose period is most of the deceleration's time leaves its ramp next to
+// no room, and a start nearer the peak is the likelier one.
+bool periodCrowdsTheRamp(const Plan& plan) {
+  return 1.0 / *plan.targets.start > kCrowdedPeriodShare * *plan.targets.decelTime;
+}
+
 // The searches for both symmetries; for a chosen start that they do not
-// meet, again from other starts (kOtherStartShares of the peak). `plan`
+// meet, again from other starts (kOtherStartShares of the peak), those near
+// the peak first where the chosen one's period crowds the ramp. `plan`
 // becomes the plan of a start met.
 Search searchStarts(Plan& plan) {
+  const bool crowded = plan.startChosen && periodCrowdsTheRamp(plan);
+  const auto searchAt = [&](double share) -> std::optional<Search> {
+    if (plan.budget->spent()) return std::nullopt;
+    Plan another = withChosenStart(plan, share);
+    Search other = searchBoth(another);
+    if (!met(other)) return std::nullopt;
+    plan = another;
+    return other;
+  };
+  if (crowded)
+    for (const double share : kStartSharesNearThePeak)
+      if (std::optional<Search> other = searchAt(share)) return *other;
   Search s = searchBoth(plan);
   if (!plan.startChosen || met(s) || s.shortOfPulses) return s;
   for (const double share : kOtherStartShares) {
-    if (plan.budget->spent()) break;
-    Plan another = withChosenStart(plan, share);
-    Search other = searchBoth(another);
-    if (met(other)) {
-      plan = another;
-      return other;
-    }
+    if (crowded &&
+        std::ranges::find(kStartSharesNearThePeak, share) != std::end(kStartSharesNearThePeak))
+      continue;
+    if (std::optional<Search> other = searchAt(share)) return *other;
   }
   return s;
 }

@@ -19,6 +19,10 @@ inline constexpr double kHighestStartShare = 0.5;
 // high speed, from a start chosen for their time alone, may need one a few
 // per cent of the peak.
 inline constexpr double kOtherStartShares[] = {0.8, 0.95, 0.65, 0.9, 0.03};
+// Where the chosen start's period is more than this share of the
+// deceleration's time, these of the other starts are tried before it.
+inline constexpr double kCrowdedPeriodShare = 0.8;
+inline constexpr double kStartSharesNearThePeak[] = {0.95, 0.9, 0.8};
 // Rounds of each refinement; each round is one or a few runs.
 inline constexpr int kFitRounds = 10;
 inline constexpr int kBalanceRounds = 6;
