@@ -1021,16 +1021,20 @@ Unreachable verified(Unreachable u, const MoveTargets& targets, const RunParamet
 // A typed start too low for the deceleration's time (the run ends a period
 // of the start after its last pulse) is that time too short for the start
 // where no faster start that a design meets is found: the slowest ramps
-// fall on too few pulses to time them.
+// fall on too few pulses to time them. The same where the time, too short
+// for any start below the peak, found no figure that a faster start meets.
 Unreachable verifiedStart(const Unreachable& u, const MoveTargets& targets,
                           const RunParameters& base, Budget& budget, ClosestDesign& closest) {
-  Unreachable start = verified(u, targets, base, budget, closest);
-  if (start.reachable > 0.0 || u.why != Shortfall::StartTooLow || !targets.start) return start;
-  Unreachable time =
-      unreachable(targets.asymmetric() ? Target::DecelTime : Target::AccelTime, Shortfall::TooShort,
-                  1.0 / *targets.start / (1.0 + kTimeTolerance));
+  Unreachable first = verified(u, targets, base, budget, closest);
+  if (first.reachable > 0.0 || !targets.start) return first;
+  const double forTheStart = 1.0 / *targets.start / (1.0 + kTimeTolerance);
+  if (u.why != Shortfall::StartTooLow &&
+      (u.why != Shortfall::TooShort || u.reachable >= forTheStart))
+    return first;
+  Unreachable time = unreachable(targets.asymmetric() ? Target::DecelTime : Target::AccelTime,
+                                 Shortfall::TooShort, forTheStart);
   time = verified(time, targets, base, budget, closest);
-  return time.reachable > 0.0 ? time : start;
+  return time.reachable > 0.0 ? time : first;
 }
 
 // The targets that the run of `d` misses against those asked for, each at
@@ -1077,8 +1081,10 @@ bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& a
     const double reachable = problem->atLeast || problem->why == Shortfall::TooFewPulses
                                  ? problem->reachable * margin
                                  : problem->reachable / margin;
-    const double value = problem->why == Shortfall::TooFewPulses
-                             ? std::ceil(reachable)
+    // A range further out than the widest is the widest.
+    const double value = problem->why == Shortfall::TooFewPulses ? std::ceil(reachable)
+                         : problem->target == Target::Range
+                             ? std::min(kInt32Max, std::ceil(reachable))
                              : *targetNumber(limitText(reachable, problem->atLeast));
     std::erase_if(figures, [&](const AlsoReachable& f) { return f.target == problem->target; });
     figures.push_back({problem->target, value, value > targetValue(asked, problem->target)});

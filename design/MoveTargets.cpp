@@ -1,5 +1,6 @@
 #include "MoveTargets.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -83,7 +84,9 @@ void setTarget(MoveTargets& t, Target target, double value) {
       t.sCurve = value;
       break;
     case Target::Range:
-      t.range = static_cast<std::int32_t>(value);
+      // Whole; beyond 32 bits the design refuses it anyway.
+      t.range = static_cast<std::int32_t>(
+          std::min(value, static_cast<double>(std::numeric_limits<std::int32_t>::max())));
       break;
   }
 }

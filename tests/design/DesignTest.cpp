@@ -373,8 +373,11 @@ TEST(Design, TargetsAsTypedAndWhatIsWrongWithThem) {
     EXPECT_EQ(problem ? problem->text : "", c.problem);
     if (problem) EXPECT_EQ(problem->target, c.target) << c.problem;
   }
-  const auto move = std::get<design::MoveTargets>(w::readTargets(cases[0].typed));
+  auto move = std::get<design::MoveTargets>(w::readTargets(cases[0].typed));
   EXPECT_EQ(design::targetsText(move), "pulses=20000,peak=30000,accel_time=0.17,s_curve=1");
+  // A range figure beyond 32 bits (a refusal's, further out) is the widest.
+  design::setTarget(move, Target::Range, 3e9);
+  EXPECT_EQ(move.range, 2147483647);
 }
 
 }  // namespace
