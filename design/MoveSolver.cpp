@@ -1092,6 +1092,19 @@ bool settledBeforeRuns(std::vector<AlsoReachable>& figures, const MoveTargets& a
   return false;
 }
 
+// `figures` with a range at which their peak has kQuickDriveCounts drive
+// counts (or the widest), where that is wider than the one given.
+void widenRange(std::vector<AlsoReachable>& figures, const MoveTargets& asked) {
+  const MoveTargets instead = withFigures(asked, figures);
+  if (!instead.range) return;
+  // As printed: four digits, rounded down so that the widest stays within 32 bits.
+  const double wide = *targetNumber(
+      limitText(std::min(kInt32Max, rangeFor(kQuickDriveCounts, instead.peak)), false));
+  if (wide <= *instead.range) return;
+  std::erase_if(figures, [](const AlsoReachable& f) { return f.target == Target::Range; });
+  figures.push_back({Target::Range, wide, true});
+}
+
 // Where no figure was found: where no design ran, the failures before any
 // run settled one by one from the targets asked for, each by its own
 // figure; else the targets of the closest design's own run, those it misses
@@ -1111,11 +1124,12 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   };
   std::optional<Design> next;  // the best run of the last try
   std::string lastTried;       // its targets: the same again would end the same
-  const auto tried = [&](std::vector<AlsoReachable> figures, bool ofClosest,
-                         double margin) -> std::optional<Unreachable> {
+  const auto tried = [&](std::vector<AlsoReachable> figures, bool ofClosest, double margin,
+                         bool wideRange) -> std::optional<Unreachable> {
     next.reset();
     for (AlsoReachable& f : figures)
       f.reachable = f.atLeast ? f.reachable * margin : f.reachable / margin;
+    if (wideRange) widenRange(figures, asked);
     if (!settledBeforeRuns(figures, asked, base, budget, margin)) return std::nullopt;
     // For too few pulses, more pulses before a lower peak: a peak that the
     // pulses given reach goes with no other count of pulses.
@@ -1150,8 +1164,10 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   for (int round = 0; round < kClosestMetRounds && !budget.spent(); ++round) {
     std::vector<AlsoReachable> figures;
     if (from) figures = missedTargets(*from, asked, base, budget);
-    if (std::optional<Unreachable> met =
-            tried(std::move(figures), from.has_value(), kSettlingMargins[round]))
+    // A range given may leave the peak too few counts to time the ramps
+    // finely: after the first round, a range of fine counts where wider.
+    if (std::optional<Unreachable> met = tried(std::move(figures), from.has_value(),
+                                               kSettlingMargins[round], asked.range && round > 0))
       return *met;
     if (next) from = std::move(next);
   }
