@@ -874,16 +874,22 @@ class ClosestDesign {
 // where it does not (a proposal's own run is a full run of the move), even
 // one that triangle prevention cut.
 bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& whole,
-               ClosestDesign& closest) {
-  Budget budget(whole, kTryBudget);
+               ClosestDesign& closest, double work = kTryBudget) {
+  Budget budget(whole, work);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return false;
   const Search s = searchStarts(plan);
   if (budget.stopped()) return false;
+  // A search that its work cut short may have met the targets where a
+  // whole design's search, going on, ends elsewhere: only one that finished
+  // within its work does what solving the targets again does. One cut short
+  // is tried again with more work, once.
+  if (met(s) && budget.spent() && work < kConfirmBudget)
+    return designMet(targets, base, whole, closest, kConfirmBudget);
   // A run cut by triangle prevention is a design too, the last resort.
   const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
   if (!best) return false;
-  const bool isMet = met(s);
+  const bool isMet = met(s) && !budget.spent();
   if (isMet || !closest.found()) closest.consider(designOf(plan, *best));
   return isMet;
 }
@@ -1105,6 +1111,43 @@ void widenRange(std::vector<AlsoReachable>& figures, const MoveTargets& asked) {
   figures.push_back({Target::Range, wide, true});
 }
 
+// A plain move at the peak asked for, which a design meets as a rule: the
+// start given (else the one the design chooses, at most half the peak),
+// ramps of the same time both, at least kPlainRampPeriods periods of that
+// start and a failing time's figure further out, the pulses that triangle
+// prevention needs with room and the longest run holds with room, and a
+// range of fine counts in place of a narrow one given. Its targets where
+// they differ from those asked for; nothing where the move must be shorter.
+std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u,
+                                                    const MoveTargets& asked) {
+  const bool shorterRamps =
+      (u.why == Shortfall::TooLong || u.why == Shortfall::RunTooLong) && u.target != Target::Pulses;
+  if (shorterRamps || u.why == Shortfall::PeakOutOfReach || u.target == Target::SCurve)
+    return std::nullopt;
+  MoveTargets plain = asked;
+  const bool startKept = asked.start && u.target != Target::Start;
+  if (asked.start && !startKept) plain.start = twoDigits(asked.peak * kHighestStartShare, false);
+  const double start = plain.start ? *plain.start : asked.peak * kHighestStartShare;
+  double ramp = std::max({kPlainRampPeriods / start, asked.accelTime, asked.decelTimeOrAccel()});
+  if (u.target == Target::AccelTime || u.target == Target::DecelTime)
+    ramp = std::max(ramp, targetValue(asked, u.target) * kPlainTimeStep);
+  plain.accelTime = *targetNumber(limitText(ramp, true));
+  if (asked.decelTime) plain.decelTime = plain.accelTime;
+  const double fewest = std::ceil(neededPulses(plain) * kPlainPulsesRoom);
+  const double most = std::floor(mostPulsesWithinTolerances(plain) * kRoomWithinRun);
+  if (fewest > most) return std::nullopt;
+  plain.pulses =
+      static_cast<std::int64_t>(std::clamp(static_cast<double>(asked.pulses), fewest, most));
+  std::vector<AlsoReachable> figures;
+  for (const Target target : {Target::Pulses, Target::AccelTime, Target::DecelTime, Target::Start})
+    if (targetValue(plain, target) != targetValue(asked, target) &&
+        (target != Target::Start || asked.start))
+      figures.push_back({target, targetValue(plain, target),
+                         targetValue(plain, target) > targetValue(asked, target)});
+  widenRange(figures, asked);
+  return figures;
+}
+
 // Where no figure was found: where no design ran, the failures before any
 // run settled one by one from the targets asked for, each by its own
 // figure; else the targets of the closest design's own run, those it misses
@@ -1171,6 +1214,9 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
       return *met;
     if (next) from = std::move(next);
   }
+  // Last, a plain move at the peak.
+  if (const auto plain = plainMove(u, asked); plain && !budget.spent())
+    if (std::optional<Unreachable> met = tried(*plain, true, 1.0, false)) return *met;
   return u;
 }
 

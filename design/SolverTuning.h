@@ -47,6 +47,9 @@ inline constexpr int kAlongsideTries = 2;
 inline constexpr double kSolveBudget = 200.0;
 inline constexpr double kRoundsBudget = 70.0;
 inline constexpr double kTryBudget = 25.0;
+// A try that met its targets only as its work ran out is tried again with
+// this much, so that what it finds is what solving them again finds.
+inline constexpr double kConfirmBudget = 60.0;
 // The figures of a refusal may spend at most this much of what the search
 // left, and leave kClosestMetLeast of it for the last resort: runs of slow
 // moves cost more time for their work than the unit says (up to about 4.5
@@ -63,8 +66,15 @@ inline constexpr double kClosestMetBudget = 45.0;
 // failures before any run) lie this much further into what is reachable: a
 // figure at a limit is met only by a run that lands on it, and a round that
 // failed near it would fail again.
-inline constexpr int kClosestMetRounds = 3;
-inline constexpr double kSettlingMargins[kClosestMetRounds] = {1.0, 1.25, 2.0};
+inline constexpr int kClosestMetRounds = 2;
+inline constexpr double kSettlingMargins[kClosestMetRounds] = {1.0, 1.25};
+// Where those fail, a plain move at the peak asked for: ramps of at least
+// this many periods of its start (the last pulse's period fits them with
+// room), a failing time this much longer, and the pulses that triangle
+// prevention needs this many times over.
+inline constexpr double kPlainRampPeriods = 4.0;
+inline constexpr double kPlainTimeStep = 1.25;
+inline constexpr double kPlainPulsesRoom = 1.5;
 // Failures before any run settled one after the other by their figures:
 // each target can fail at most once or twice (the pulses, the range, both
 // times, the start), and settling runs nothing.
