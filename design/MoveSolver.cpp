@@ -1112,12 +1112,13 @@ void widenRange(std::vector<AlsoReachable>& figures, const MoveTargets& asked) {
 }
 
 // A plain move at the peak asked for, which a design meets as a rule: the
-// start given (else the one the design chooses, at most half the peak),
-// ramps of the same time both, at least kPlainRampPeriods periods of that
-// start and a failing time's figure further out, the pulses that triangle
-// prevention needs with room and the longest run holds with room, and a
-// range of fine counts in place of a narrow one given. Its targets where
-// they differ from those asked for; nothing where the move must be shorter.
+// start given (else the one the design chooses, at most half the peak);
+// both ramps as long as the longer asked for (ramps alike are the likelier
+// met), at least kPlainRampPeriods periods of that start, and a failing
+// time's figure further out; the pulses that triangle prevention needs
+// with room and the longest run holds with room; and a range of fine
+// counts in place of a narrow one given. Its targets where they differ
+// from those asked for; nothing where the move must be shorter.
 std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u,
                                                     const MoveTargets& asked) {
   const bool shorterRamps =
@@ -1141,7 +1142,8 @@ std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u,
   std::vector<AlsoReachable> figures;
   for (const Target target : {Target::Pulses, Target::AccelTime, Target::DecelTime, Target::Start})
     if (targetValue(plain, target) != targetValue(asked, target) &&
-        (target != Target::Start || asked.start))
+        (target != Target::Start || asked.start) &&
+        (target != Target::DecelTime || asked.decelTime))
       figures.push_back({target, targetValue(plain, target),
                          targetValue(plain, target) > targetValue(asked, target)});
   widenRange(figures, asked);
