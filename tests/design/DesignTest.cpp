@@ -249,6 +249,29 @@ const HardMove kHardMoves[] = {
     // design's pulses and deceleration (once no figure).
     {"pulses=2623197,peak=302,accel_time=0.00631,start=0.9,s_curve=0.354", Shortfall::StartTooLow,
      Target::Start},
+    // 4272 pulses at 15.4 pps take 277 s, and from the start chosen, 7.7
+    // pps, the run ends 130 ms after its last pulse: the deceleration's
+    // figure is met together with fewer pulses only from a start near the
+    // peak, tried first where the start's period crowds the ramp (once no
+    // figure: the start chosen spent the work of every try).
+    {"pulses=4272,peak=15.4,accel_time=0.00374,decel_time=0.0121,s_curve=0", Shortfall::TooShort,
+     Target::DecelTime},
+    // 2.35 ms is too short for any start below 130 pps; a faster start
+    // than the 10 pps typed is met with no time, but the typed start's own
+    // period, 0.1 s, is (once no figure).
+    {"pulses=307254,peak=130,accel_time=0.00125,decel_time=0.00235,start=10,s_curve=0.117",
+     Shortfall::TooShort, Target::DecelTime},
+    // 6,796,842 pulses at 3840 pps take 1770 s; at the most the longest run
+    // holds by the ramp model the run comes out a few ticks too long: the
+    // figure leaves the tolerances' room (once no figure).
+    {"pulses=6796842,peak=3840,accel_time=0.0308,decel_time=0.0682,start=166,s_curve=0.213,"
+     "range=2064",
+     Shortfall::RunTooLong, Target::Pulses},
+    // A start of 0.857 pps at 22.7 pps with range 224,426 (0.6 of a count at
+    // the peak) fails on every target: the closest runs' figures are not
+    // met, a plain move at the peak is (once no figure).
+    {"pulses=7223,peak=22.7,accel_time=0.0445,start=0.857,s_curve=0,range=224426",
+     Shortfall::StartTooLow, Target::Start},
 };
 
 TEST(Design, HardMoves) {
