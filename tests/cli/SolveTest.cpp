@@ -118,7 +118,11 @@ TEST_F(Solve, UnreachableAndNonsenseTargets) {
       {"pulses=20000,peak=30000,accel_time=0.17,start=40000", "not below the peak of 30000 pps"},
       {"pulses=20000,peak=30000,accel_time=0.00001", "accel_time: 0.00001 s is too short"},
       {"pulses=20000,peak=30000,accel_time=0.17,range=100", "range: 100 is too small"},
-      {"pulses=1000000000,peak=3000,accel_time=0.1", "outlast the longest run"},
+      // The longest run at the slow edge of the tolerances, with the chosen
+      // start of 200 pps: (200 + 2985) / 2 x 0.21 s of ramps plus 2985 pps
+      // for the 268.225455875 s left, 800,987 pulses, printed to four digits.
+      {"pulses=1000000000,peak=3000,accel_time=0.1",
+       "outlast the longest run (268.435455875 s) at 3000 pps: at most 800900 pulses"},
   };
   for (const auto& [targets, reason] : unreachable) {
     EXPECT_EQ(run(std::string("--solve ") + targets + " --save never.prm"), "") << targets;
