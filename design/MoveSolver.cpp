@@ -1204,9 +1204,13 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
     return closest.refusal(withThem);
   };
   // Each round from the run of the last try, or where it ran none, the
-  // same figures further out.
+  // same figures further out; after the first, a plain move at the peak.
   std::optional<Design> from = u.closest;
+  const std::optional<std::vector<AlsoReachable>> plain = plainMove(u, asked);
   for (int round = 0; round < kClosestMetRounds && !budget.spent(); ++round) {
+    if (round == 1 && plain)
+      if (std::optional<Unreachable> met = tried(*plain, true, 1.0, false)) return *met;
+    if (budget.spent()) break;
     std::vector<AlsoReachable> figures;
     if (from) figures = missedTargets(*from, asked, base, budget);
     // A range given may leave the peak too few counts to time the ramps
@@ -1216,9 +1220,6 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
       return *met;
     if (next) from = std::move(next);
   }
-  // Last, a plain move at the peak.
-  if (const auto plain = plainMove(u, asked); plain && !budget.spent())
-    if (std::optional<Unreachable> met = tried(*plain, true, 1.0, false)) return *met;
   return u;
 }
 
