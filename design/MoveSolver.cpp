@@ -821,8 +821,9 @@ Search searchStarts(Plan& plan) {
   Search s = searchBoth(plan);
   if (!plan.startChosen || met(s) || s.shortOfPulses) return s;
   for (const double share : kOtherStartShares) {
+    const auto nearThePeak = std::end(kStartSharesNearThePeak);
     if (crowded &&
-        std::ranges::find(kStartSharesNearThePeak, share) != std::end(kStartSharesNearThePeak))
+        std::find(std::begin(kStartSharesNearThePeak), nearThePeak, share) != nearThePeak)
       continue;
     if (std::optional<Search> other = searchAt(share)) return *other;
   }
