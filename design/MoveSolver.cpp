@@ -472,15 +472,24 @@ Trial trialOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
 // Moves the start of the deceleration, by the acceleration-counter offset,
 // as late as the deceleration still comes down before the run ends: each
 // pulse that trails after it lengthens the deceleration by a whole period
-// of the lowest speed.
+// of the lowest speed. A step so far that those pulses outlast the longest
+// run (a slow end of a long ramp) is taken again, half as far each time,
+// from the last offset that fell short.
 Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t firstStep = 2) {
   Trial trial = trialOf(plan, c, pulses);
   if (trial.run.failed || !rampsComplete(trial.figures())) return trial;
   std::optional<Trial> best;
+  std::optional<Trial> fellShort;  // the last that did not come down
   std::int32_t step = std::max(2, firstStep);
+  std::int32_t lastStep = 0;
   for (int round = 0; round < kDragRounds && !plan.budget->spent(); ++round) {
     const std::int64_t trailing = trial.run.trailingPulses;
-    if (trial.run.cameDown) {
+    if (trial.run.failed) {
+      if (best || !fellShort || lastStep <= 1) break;
+      lastStep /= 2;
+      step = lastStep;
+      c.accelOffset = fellShort->counts.accelOffset + lastStep;
+    } else if (trial.run.cameDown) {
       if (!best || trailing < best->run.trailingPulses) best = trial;
       if (trailing == 0) break;
       // One pulse earlier than the trailing ones, then the next try.
@@ -490,13 +499,16 @@ Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t f
     } else if (best) {
       break;  // one pulse later than the best is too late
     } else {
+      fellShort = trial;
+      lastStep = step;
       c.accelOffset += step;
       step *= 2;
     }
     trial = trialOf(plan, c, pulses);
-    if (trial.run.failed || !rampsComplete(trial.figures())) break;
+    if (!trial.run.failed && !rampsComplete(trial.figures())) break;
   }
-  return best ? *best : trial;
+  if (best) return *best;
+  return trial.run.failed && fellShort ? *fellShort : trial;
 }
 
 // The pulses of a shortened run with the same ramps and a short cruise.
