@@ -867,14 +867,17 @@ class ClosestDesign {
 // Whether a design meets `targets`. The design of its best run is offered
 // to `closest`: always where it meets them, and where none has been yet
 // where it does not (a proposal's own run is a full run of the move), even
-// one that triangle prevention cut.
+// one that triangle prevention cut. `outOfWork`, where given, tells whether
+// its search spent its work before it could tell: not met, and no run cut
+// by triangle prevention alone.
 bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& whole,
-               ClosestDesign& closest) {
+               ClosestDesign& closest, bool* outOfWork = nullptr) {
   Budget budget(whole, kTryBudget);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return false;
   const Search s = searchStarts(plan);
   if (budget.stopped()) return false;
+  if (outOfWork) *outOfWork = budget.spent() && !met(s) && (s.best || !s.shortOfPulses);
   // A run cut by triangle prevention is a design too, the last resort.
   const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
   if (!best) return false;
@@ -899,13 +902,38 @@ std::optional<Design> modelDesign(const Plan& plan) {
   return designOf(plan, trial);
 }
 
+// The highest peak whose ramps, as the ramp model makes them, leave
+// triangle prevention the pulses given, found by halving between the start
+// and the peak (the pulses needed grow with the peak); 0 where even a peak
+// at the start needs more: a start that is much of the peak outputs most of
+// the ramps' pulses by itself.
+double modelPeak(const MoveTargets& targets) {
+  MoveTargets lower = targets;
+  lower.start = targets.start.value_or(0.0);
+  lower.decelTime = targets.decelTimeOrAccel();
+  const auto fits = [&](double peak) {
+    lower.peak = peak;
+    return neededPulses(lower) <= static_cast<double>(targets.pulses);
+  };
+  double low = *lower.start, high = targets.peak;
+  if (!fits(low)) return 0.0;
+  for (int round = 0; round < kHalvingRounds; ++round) {
+    const double middle = (low + high) / 2.0;
+    (fits(middle) ? low : high) = middle;
+  }
+  return low;
+}
+
 // A peak that `targets` reach in their pulses, or 0: the pulses of the
-// ramps grow with the peak, so the peak they leave room for is tried first,
-// then lower ones.
+// ramps grow with the peak, so the peak they leave room for is tried first
+// (the lower of what the pulses needed at the peak scale it to and what the
+// ramp model lets them have), then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
                      const RunParameters& base, Budget& budget, ClosestDesign& closest) {
+  const double model = modelPeak(targets);
+  if (model <= 0.0) return 0.0;
   MoveTargets lower = targets;
-  double peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
+  double peak = std::min(model, targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded);
   for (int round = 0; round < kPeakSearchRounds; ++round, peak *= kLowerPeakStep) {
     // The peak as the refusal prints it.
     lower.peak = *targetNumber(limitText(peak, false));
@@ -930,10 +958,15 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
     MoveTargets more = targets;
     more.pulses = static_cast<std::int64_t>(std::ceil(estimate * margin));
     if (more.pulses > kInt32Max || budget.spent()) break;
-    if (designMet(more, base, budget, closest)) {
+    bool outOfWork = false;
+    if (designMet(more, base, budget, closest, &outOfWork)) {
       u.pulsesNeeded = more.pulses;
       break;
     }
+    // A try that ran out of work before its search could tell: more pulses
+    // run longer still, and the lower peak, run in the pulses given, needs
+    // the rest.
+    if (outOfWork) break;
     if (const auto also = alongside(more, Target::Pulses, base, budget, closest)) {
       u.also = {*also};
       u.pulsesNeeded = more.pulses;
