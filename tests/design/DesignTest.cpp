@@ -249,6 +249,13 @@ const HardMove kHardMoves[] = {
     // design's pulses and deceleration (once no figure).
     {"pulses=2623197,peak=302,accel_time=0.00631,start=0.9,s_curve=0.354", Shortfall::StartTooLow,
      Target::Start},
+    // S-curve ramps of 22.1 s to 19,100 pps want about 470,000 pulses; the
+    // first run of those ends 15 speed counts above the start, and the
+    // deceleration's first step earlier (a sixteenth of its pulses) left
+    // 12,550 pulses at 56 pps trailing past the longest run: the step is
+    // taken again half as far (once no figure).
+    {"pulses=1520,peak=19100,accel_time=22.1,start=56.4,s_curve=0.669", Shortfall::TooFewPulses,
+     Target::Pulses},
 };
 
 TEST(Design, HardMoves) {
