@@ -229,6 +229,8 @@ double mostPulsesWithinTolerances(const MoveTargets& t) {
   return std::min(mostPulses(t), mostPulses(slow));
 }
 
+std::optional<Unreachable> rampsWithinRun(const MoveTargets& t);
+
 // What is wrong with the targets before any run, or nothing.
 std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   const MoveTargets& t = plan.targets;
@@ -260,13 +262,23 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   const double longest = longestRunSeconds() / 2.0;
   if (t.accelTime > longest) return unreachable(Target::AccelTime, Shortfall::TooLong, longest);
   if (*t.decelTime > longest) return unreachable(Target::DecelTime, Shortfall::TooLong, longest);
-  if (neededPulses(t) * (1.0 - kTimeTolerance) > mostPulses(t)) {
-    const Target longer = *t.decelTime > t.accelTime ? Target::DecelTime : Target::AccelTime;
-    return unreachable(longer, Shortfall::RunTooLong, longestRampWithinRun(t, longer));
-  }
+  if (neededPulses(t) * (1.0 - kTimeTolerance) > mostPulses(t)) return *rampsWithinRun(t);
   if (static_cast<double>(t.pulses) > mostPulses(t))
     return unreachable(Target::Pulses, Shortfall::RunTooLong, mostPulsesWithinTolerances(t));
   return std::nullopt;
+}
+
+// Pulses that outlast the longest run, where no count of them that the
+// run holds was met: slow ramps leave the move only a narrow band of
+// pulses, above what triangle prevention needs and below what the longest
+// run holds, and runs of a few pulses more or less than the model's fall
+// outside it. The longer ramp as short as leaves the band room is the
+// figure then; nothing where it is no shorter than the ramp given.
+std::optional<Unreachable> rampsWithinRun(const MoveTargets& t) {
+  const Target longer = t.decelTimeOrAccel() > t.accelTime ? Target::DecelTime : Target::AccelTime;
+  const double shorter = longestRampWithinRun(t, longer);
+  if (shorter <= 0.0 || shorter >= targetValue(t, longer)) return std::nullopt;
+  return unreachable(longer, Shortfall::RunTooLong, shorter);
 }
 
 // An S-curve acceleration that, at the shortest jerk period, still ends
@@ -1241,7 +1253,14 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
   };
   if (const auto problem = beyondTheChip(plan)) {
     Budget work = figureWork();
-    return refused(verifiedStart(*problem, targets, base, work, closest));
+    Unreachable u = verifiedStart(*problem, targets, base, work, closest);
+    if (u.reachable <= 0.0 && problem->target == Target::Pulses &&
+        problem->why == Shortfall::RunTooLong)
+      if (const auto ramps = rampsWithinRun(plan.targets)) {
+        Unreachable shorter = verified(*ramps, targets, base, work, closest);
+        if (shorter.reachable > 0.0) u = std::move(shorter);
+      }
+    return refused(u);
   }
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more
