@@ -256,6 +256,13 @@ const HardMove kHardMoves[] = {
     // taken again half as far (once no figure).
     {"pulses=1520,peak=19100,accel_time=22.1,start=56.4,s_curve=0.669", Shortfall::TooFewPulses,
      Target::Pulses},
+    // Linear ramps of 60.1 and 114 s to 388 pps: triangle prevention wants
+    // about 68,000 pulses and the longest run holds about 70,000, and no
+    // count of pulses in that band was met. The deceleration short enough
+    // to leave the band room is the figure, with the pulses the run then
+    // holds (once no figure).
+    {"pulses=1502188,peak=388,accel_time=60.1,decel_time=114,start=2.68,s_curve=0",
+     Shortfall::RunTooLong, Target::DecelTime},
 };
 
 TEST(Design, HardMoves) {
