@@ -78,6 +78,36 @@ double wholeCountsDrive(const Plan& plan, double chosen, double highest,
   return best;
 }
 
+// `lowest`, or where its whole counts would miss the ramps' times by more
+// than kWholeCountsMissAllowed (slow ramps of a few counts of acceleration,
+// which one count more or less moves by a third), the first wider range
+// whose counts come out nearly whole, else the one whose counts come
+// closest within that: a range at which the peak is a whole number of drive
+// counts, tried one drive count after the other; `lowest` where none does.
+double rangeOfWholeCounts(const Plan& plan, double lowest) {
+  const MoveTargets& t = plan.targets;
+  const double decelRamp = plan.decelTicks - units::ticksOfSeconds(1.0 / *t.start);
+  const auto miss = [&](double range) {
+    const double rise =
+        std::round(speedCounterOf(t.peak, range)) - std::round(speedCounterOf(*t.start, range));
+    if (rise < 1.0) return std::numeric_limits<double>::infinity();
+    return std::max(roundingMiss(t, plan.accelTicks, rise), roundingMiss(t, decelRamp, rise));
+  };
+  double best = lowest, bestMiss = miss(lowest);
+  if (bestMiss <= kWholeCountsMissAllowed) return lowest;
+  for (double drive = std::ceil(speedCounterOf(t.peak, lowest));
+       bestMiss > kRoundingMissAllowed && drive <= kSpeedCounterMax; drive += 1.0) {
+    const double range = std::round(rangeFor(drive, t.peak));
+    if (range > kInt32Max) break;
+    const double m = range >= lowest ? miss(range) : std::numeric_limits<double>::infinity();
+    if (m < bestMiss) {
+      best = range;
+      bestMiss = m;
+    }
+  }
+  return bestMiss <= kWholeCountsMissAllowed ? best : lowest;
+}
+
 // The speed counters and the range, before the ramps are fitted. The drive
 // speed counter is the largest whose ramps can be timed finely, or else the
 // one whose ramps can be timed most finely, both among the drive speeds of
@@ -1019,8 +1049,14 @@ std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
   for (int i = 0; i < kAlongsideTries && !budget.spent(); ++i) {
     const double step = pulses ? kPulsesMargins[i] : kFigureSteps[i];
     const bool atLeast = pulses || other->atLeast;
-    const AlsoReachable also{other->target,
-                             atLeast ? other->reachable * step : other->reachable / step, atLeast};
+    AlsoReachable also{other->target, atLeast ? other->reachable * step : other->reachable / step,
+                       atLeast};
+    // A range too small for slow ramps is tried next where its counts come
+    // out nearly whole.
+    if (i > 0 && other->why == Shortfall::RangeTooSmall) {
+      const double whole = rangeOfWholeCounts(planFor(instead, base, budget), other->reachable);
+      if (whole > other->reachable) also.reachable = whole;
+    }
     if (problemOf(also.target, reachableFigure(also)) != TargetProblem::None) break;
     MoveTargets both = instead;
     setTarget(both, also.target, reachableFigure(also));
