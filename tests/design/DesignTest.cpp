@@ -263,6 +263,13 @@ const HardMove kHardMoves[] = {
     // holds (once no figure).
     {"pulses=1502188,peak=388,accel_time=60.1,decel_time=114,start=2.68,s_curve=0",
      Shortfall::RunTooLong, Target::DecelTime},
+    // 1,246,478 pulses at 54.5 pps outlast the longest run, and at range
+    // 25,229 the peak is too few counts: the pulses' figure needs a range as
+    // well, and at the smallest wide enough the linear ramps of 25.3 and
+    // 98.4 s are a few counts of acceleration, which miss their times; a
+    // range whose counts come out nearly whole is met (once no figure).
+    {"pulses=1246478,peak=54.5,accel_time=25.3,decel_time=98.4,s_curve=0,range=25229",
+     Shortfall::RunTooLong, Target::Pulses},
 };
 
 TEST(Design, HardMoves) {
