@@ -270,6 +270,12 @@ const HardMove kHardMoves[] = {
     // range whose counts come out nearly whole is met (once no figure).
     {"pulses=1246478,peak=54.5,accel_time=25.3,decel_time=98.4,s_curve=0,range=25229",
      Shortfall::RunTooLong, Target::Pulses},
+    // The same for too few pulses: linear ramps of 47.4 and 111 s to 1780
+    // pps want about 290,000 pulses and a range of millions, where they are
+    // about two and five counts of acceleration; their counts come within
+    // 4 % of the times only near range 130,000,000 (once no figure).
+    {"pulses=28836,peak=1780,accel_time=47.4,decel_time=111,s_curve=0,range=554292",
+     Shortfall::TooFewPulses, Target::Pulses},
 };
 
 TEST(Design, HardMoves) {
