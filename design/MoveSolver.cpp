@@ -944,35 +944,13 @@ std::optional<Design> modelDesign(const Plan& plan) {
   return designOf(plan, trial);
 }
 
-// The highest peak whose ramps, as the ramp model makes them, leave
-// triangle prevention the pulses given, found by halving between the start
-// and the peak (the pulses needed grow with the peak); 0 where even a peak
-// at the start needs more: a start that is much of the peak outputs most of
-// the ramps' pulses by itself.
-double modelPeak(const MoveTargets& targets) {
-  MoveTargets lower = targets;
-  lower.start = targets.start.value_or(0.0);
-  lower.decelTime = targets.decelTimeOrAccel();
-  const auto fits = [&](double peak) {
-    lower.peak = peak;
-    return neededPulses(lower) <= static_cast<double>(targets.pulses);
-  };
-  double low = *lower.start, high = targets.peak;
-  if (!fits(low)) return 0.0;
-  for (int round = 0; round < kHalvingRounds; ++round) {
-    const double middle = (low + high) / 2.0;
-    (fits(middle) ? low : high) = middle;
-  }
-  return low;
-}
-
 // A peak that `targets` reach in their pulses, or 0: the pulses of the
 // ramps grow with the peak, so the peak they leave room for is tried first
 // (the lower of what the pulses needed at the peak scale it to and what the
 // ramp model lets them have), then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
                      const RunParameters& base, Budget& budget, ClosestDesign& closest) {
-  const double model = modelPeak(targets);
+  const double model = highestPeakInPulses(targets);
   if (model <= 0.0) return 0.0;
   MoveTargets lower = targets;
   double peak = std::min(model, targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded);

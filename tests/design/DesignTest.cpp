@@ -112,6 +112,11 @@ TEST(Design, RampModel) {
   t = parsed("pulses=8000,peak=60,accel_time=100,start=0.2,s_curve=0");
   EXPECT_DOUBLE_EQ(design::neededPulses(t), 12040.0);
   EXPECT_DOUBLE_EQ(design::mostPulses(t), 10126.0);
+  // Its 8000 pulses leave room for (0.2 + peak) x 200 = 8000: 39.8 pps;
+  // from a start of 50 pps not even a peak at the start fits.
+  EXPECT_NEAR(design::highestPeakInPulses(t), 39.8, 1e-6);
+  t.start = 50.0;
+  EXPECT_EQ(design::highestPeakInPulses(t), 0.0);
   // S-curve 0.3 to 70 pps from 0.23: the acceleration builds up over 15 s
   // to a = 69.77 / 85 and is held for 70 s; 15 (0.23 + 15 a / 6) = 34.231
   // pulses while it builds up, 70 (0.23 + 7.5 a) + 2450 a = 2458.050 while
