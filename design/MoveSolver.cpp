@@ -78,6 +78,36 @@ double wholeCountsDrive(const Plan& plan, double chosen, double highest,
   return best;
 }
 
+// `lowest`, or where its whole counts would miss the ramps' times by more
+// than kWholeCountsMissAllowed (slow ramps of a few counts of acceleration,
+// which one count more or less moves by a third), the first wider range
+// whose counts come out nearly whole, else the one whose counts come
+// closest within that: a range at which the peak is a whole number of drive
+// counts, tried one drive count after the other; `lowest` where none does.
+double rangeOfWholeCounts(const Plan& plan, double lowest) {
+  const MoveTargets& t = plan.targets;
+  const double decelRamp = plan.decelTicks - units::ticksOfSeconds(1.0 / *t.start);
+  const auto miss = [&](double range) {
+    const double rise =
+        std::round(speedCounterOf(t.peak, range)) - std::round(speedCounterOf(*t.start, range));
+    if (rise < 1.0) return std::numeric_limits<double>::infinity();
+    return std::max(roundingMiss(t, plan.accelTicks, rise), roundingMiss(t, decelRamp, rise));
+  };
+  double best = lowest, bestMiss = miss(lowest);
+  if (bestMiss <= kWholeCountsMissAllowed) return lowest;
+  for (double drive = std::ceil(speedCounterOf(t.peak, lowest));
+       bestMiss > kRoundingMissAllowed && drive <= kSpeedCounterMax; drive += 1.0) {
+    const double range = std::round(rangeFor(drive, t.peak));
+    if (range > kInt32Max) break;
+    const double m = range >= lowest ? miss(range) : std::numeric_limits<double>::infinity();
+    if (m < bestMiss) {
+      best = range;
+      bestMiss = m;
+    }
+  }
+  return bestMiss <= kWholeCountsMissAllowed ? best : lowest;
+}
+
 // The speed counters and the range, before the ramps are fitted. The drive
 // speed counter is the largest whose ramps can be timed finely, or else the
 // one whose ramps can be timed most finely, both among the drive speeds of
@@ -229,6 +259,8 @@ double mostPulsesWithinTolerances(const MoveTargets& t) {
   return std::min(mostPulses(t), mostPulses(slow));
 }
 
+std::optional<Unreachable> rampsWithinRun(const MoveTargets& t);
+
 // What is wrong with the targets before any run, or nothing.
 std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   const MoveTargets& t = plan.targets;
@@ -260,13 +292,23 @@ std::optional<Unreachable> beyondTheChip(const Plan& plan) {
   const double longest = longestRunSeconds() / 2.0;
   if (t.accelTime > longest) return unreachable(Target::AccelTime, Shortfall::TooLong, longest);
   if (*t.decelTime > longest) return unreachable(Target::DecelTime, Shortfall::TooLong, longest);
-  if (neededPulses(t) * (1.0 - kTimeTolerance) > mostPulses(t)) {
-    const Target longer = *t.decelTime > t.accelTime ? Target::DecelTime : Target::AccelTime;
-    return unreachable(longer, Shortfall::RunTooLong, longestRampWithinRun(t, longer));
-  }
+  if (neededPulses(t) * (1.0 - kTimeTolerance) > mostPulses(t)) return *rampsWithinRun(t);
   if (static_cast<double>(t.pulses) > mostPulses(t))
     return unreachable(Target::Pulses, Shortfall::RunTooLong, mostPulsesWithinTolerances(t));
   return std::nullopt;
+}
+
+// Pulses that outlast the longest run, where no count of them that the
+// run holds was met: slow ramps leave the move only a narrow band of
+// pulses, above what triangle prevention needs and below what the longest
+// run holds, and runs of a few pulses more or less than the model's fall
+// outside it. The longer ramp as short as leaves the band room is the
+// figure then; nothing where it is no shorter than the ramp given.
+std::optional<Unreachable> rampsWithinRun(const MoveTargets& t) {
+  const Target longer = t.decelTimeOrAccel() > t.accelTime ? Target::DecelTime : Target::AccelTime;
+  const double shorter = longestRampWithinRun(t, longer);
+  if (shorter <= 0.0 || shorter >= targetValue(t, longer)) return std::nullopt;
+  return unreachable(longer, Shortfall::RunTooLong, shorter);
 }
 
 // An S-curve acceleration that, at the shortest jerk period, still ends
@@ -472,15 +514,24 @@ Trial trialOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
 // Moves the start of the deceleration, by the acceleration-counter offset,
 // as late as the deceleration still comes down before the run ends: each
 // pulse that trails after it lengthens the deceleration by a whole period
-// of the lowest speed.
+// of the lowest speed. A step so far that those pulses outlast the longest
+// run (a slow end of a long ramp) is taken again, half as far each time,
+// from the last offset that fell short.
 Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t firstStep = 2) {
   Trial trial = trialOf(plan, c, pulses);
   if (trial.run.failed || !rampsComplete(trial.figures())) return trial;
   std::optional<Trial> best;
+  std::optional<Trial> fellShort;  // the last that did not come down
   std::int32_t step = std::max(2, firstStep);
+  std::int32_t lastStep = 0;
   for (int round = 0; round < kDragRounds && !plan.budget->spent(); ++round) {
     const std::int64_t trailing = trial.run.trailingPulses;
-    if (trial.run.cameDown) {
+    if (trial.run.failed) {
+      if (best || !fellShort || lastStep <= 1) break;
+      lastStep /= 2;
+      step = lastStep;
+      c.accelOffset = fellShort->counts.accelOffset + lastStep;
+    } else if (trial.run.cameDown) {
       if (!best || trailing < best->run.trailingPulses) best = trial;
       if (trailing == 0) break;
       // One pulse earlier than the trailing ones, then the next try.
@@ -490,13 +541,16 @@ Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t f
     } else if (best) {
       break;  // one pulse later than the best is too late
     } else {
+      fellShort = trial;
+      lastStep = step;
       c.accelOffset += step;
       step *= 2;
     }
     trial = trialOf(plan, c, pulses);
-    if (trial.run.failed || !rampsComplete(trial.figures())) break;
+    if (!trial.run.failed && !rampsComplete(trial.figures())) break;
   }
-  return best ? *best : trial;
+  if (best) return *best;
+  return trial.run.failed && fellShort ? *fellShort : trial;
 }
 
 // The pulses of a shortened run with the same ramps and a short cruise.
@@ -873,9 +927,11 @@ class ClosestDesign {
 // Whether a design meets `targets`. The design of its best run is offered
 // to `closest`: always where it meets them, and where none has been yet
 // where it does not (a proposal's own run is a full run of the move), even
-// one that triangle prevention cut.
+// one that triangle prevention cut. `outOfWork`, where given, tells whether
+// its search spent its work before it could tell: not met, and no run cut
+// by triangle prevention alone.
 bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& whole,
-               ClosestDesign& closest, double work = kTryBudget) {
+               ClosestDesign& closest, bool* outOfWork = nullptr, double work = kTryBudget) {
   Budget budget(whole, work);
   Plan plan = planFor(targets, base, budget);
   if (beyondTheChip(plan)) return false;
@@ -886,7 +942,8 @@ bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& wh
   // within its work does what solving the targets again does. One cut short
   // is tried again with more work, once.
   if (met(s) && budget.spent() && work < kConfirmBudget)
-    return designMet(targets, base, whole, closest, kConfirmBudget);
+    return designMet(targets, base, whole, closest, outOfWork, kConfirmBudget);
+  if (outOfWork) *outOfWork = budget.spent() && !met(s) && (s.best || !s.shortOfPulses);
   // A run cut by triangle prevention is a design too, the last resort.
   const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
   if (!best) return false;
@@ -912,12 +969,15 @@ std::optional<Design> modelDesign(const Plan& plan) {
 }
 
 // A peak that `targets` reach in their pulses, or 0: the pulses of the
-// ramps grow with the peak, so the peak they leave room for is tried first,
-// then lower ones.
+// ramps grow with the peak, so the peak they leave room for is tried first
+// (the lower of what the pulses needed at the peak scale it to and what the
+// ramp model lets them have), then lower ones.
 double reachablePeak(const MoveTargets& targets, std::int64_t pulsesNeeded,
                      const RunParameters& base, Budget& budget, ClosestDesign& closest) {
+  const double model = highestPeakInPulses(targets);
+  if (model <= 0.0) return 0.0;
   MoveTargets lower = targets;
-  double peak = targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded;
+  double peak = std::min(model, targets.peak * static_cast<double>(targets.pulses) / pulsesNeeded);
   for (int round = 0; round < kPeakSearchRounds; ++round, peak *= kLowerPeakStep) {
     // The peak as the refusal prints it.
     lower.peak = *targetNumber(limitText(peak, false));
@@ -942,10 +1002,15 @@ Unreachable tooFewPulses(const MoveTargets& targets, const RunParameters& base, 
     MoveTargets more = targets;
     more.pulses = static_cast<std::int64_t>(std::ceil(estimate * margin));
     if (more.pulses > kInt32Max || budget.spent()) break;
-    if (designMet(more, base, budget, closest)) {
+    bool outOfWork = false;
+    if (designMet(more, base, budget, closest, &outOfWork)) {
       u.pulsesNeeded = more.pulses;
       break;
     }
+    // A try that ran out of work before its search could tell: more pulses
+    // run longer still, and the lower peak, run in the pulses given, needs
+    // the rest.
+    if (outOfWork) break;
     if (const auto also = alongside(more, Target::Pulses, base, budget, closest)) {
       u.also = {*also};
       u.pulsesNeeded = more.pulses;
@@ -986,8 +1051,14 @@ std::optional<AlsoReachable> alongside(const MoveTargets& instead, Target first,
   for (int i = 0; i < kAlongsideTries && !budget.spent(); ++i) {
     const double step = pulses ? kPulsesMargins[i] : kFigureSteps[i];
     const bool atLeast = pulses || other->atLeast;
-    const AlsoReachable also{other->target,
-                             atLeast ? other->reachable * step : other->reachable / step, atLeast};
+    AlsoReachable also{other->target, atLeast ? other->reachable * step : other->reachable / step,
+                       atLeast};
+    // A range too small for slow ramps is tried next where its counts come
+    // out nearly whole.
+    if (i > 0 && other->why == Shortfall::RangeTooSmall) {
+      const double whole = rangeOfWholeCounts(planFor(instead, base, budget), other->reachable);
+      if (whole > other->reachable) also.reachable = whole;
+    }
     if (problemOf(also.target, reachableFigure(also)) != TargetProblem::None) break;
     MoveTargets both = instead;
     setTarget(both, also.target, reachableFigure(also));
@@ -1285,7 +1356,14 @@ Solution solve(const MoveTargets& targets, const RunParameters& base, RunStopReq
   };
   if (const auto problem = beyondTheChip(plan)) {
     Budget work = figureWork();
-    return refused(verifiedStart(*problem, targets, base, work, closest));
+    Unreachable u = verifiedStart(*problem, targets, base, work, closest);
+    if (u.reachable <= 0.0 && problem->target == Target::Pulses &&
+        problem->why == Shortfall::RunTooLong)
+      if (const auto ramps = rampsWithinRun(plan.targets)) {
+        Unreachable shorter = verified(*ramps, targets, base, work, closest);
+        if (shorter.reachable > 0.0) u = std::move(shorter);
+      }
+    return refused(u);
   }
   if (rampPulses(plan.targets) * (1.0 - kTimeTolerance) > static_cast<double>(targets.pulses)) {
     // Even ramps at the shortest time within its tolerance output more

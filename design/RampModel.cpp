@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "MoveSolver.h"
+#include "SolverTuning.h"
 
 namespace tarvex::design {
 namespace {
@@ -179,6 +180,23 @@ double neededPulses(const MoveTargets& t) {
   const double heldPulses = held * (start + a * buildUp / 2.0) + a * held * held / 2.0;
   return std::max(rampPulses(t), kTriangleNeedPerRampPulse * buildUpPulses +
                                      kTriangleNeedPerPlateauPulse * heldPulses);
+}
+
+double highestPeakInPulses(const MoveTargets& t) {
+  MoveTargets lower = t;
+  lower.start = t.start.value_or(0.0);
+  lower.decelTime = t.decelTimeOrAccel();
+  const auto fits = [&](double peak) {
+    lower.peak = peak;
+    return neededPulses(lower) <= static_cast<double>(t.pulses);
+  };
+  double low = *lower.start, high = t.peak;
+  if (!fits(low)) return 0.0;
+  for (int round = 0; round < kHalvingRounds; ++round) {
+    const double middle = (low + high) / 2.0;
+    (fits(middle) ? low : high) = middle;
+  }
+  return low;
 }
 
 double mostPulses(const MoveTargets& t) {

@@ -117,6 +117,13 @@ double longestRunSeconds();
 // than this (or than the ramps output) cannot make the move.
 double neededPulses(const MoveTargets& t);
 
+// The highest peak, at most the one given, whose ramps (as the model makes
+// them) leave triangle prevention the pulses given: the pulses needed grow
+// with the peak, so it is found by halving between the start and the peak;
+// 0 where even a peak at the start needs more (a start that is much of the
+// peak outputs most of the ramps' pulses by itself).
+double highestPeakInPulses(const MoveTargets& t);
+
 // The most pulses a move with these ramps outputs within the longest run:
 // the ramps' pulses and a cruise at the peak for the rest of it; 0 where
 // the ramps alone outlast it.

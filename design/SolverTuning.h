@@ -109,6 +109,11 @@ inline constexpr double kDriveSpeedScanStep = 1.08;
 // rest left for the runs to settle), every drive speed is tried for one
 // whose counts come out nearly whole.
 inline constexpr double kRoundingMissAllowed = 0.2 * 0.05;
+// A range offered where a fixed one is too small, whose slow ramps' counts
+// come out nearly whole nowhere, may miss the times by at most this share
+// once rounded: ramps of two and five counts of acceleration come no
+// closer than a few per cent, and the runs settle the rest.
+inline constexpr double kWholeCountsMissAllowed = 0.8 * 0.05;
 // A shortened run cruises at least kShortCruisePulses, and one more for
 // each kShortCruiseShare pulses of its acceleration, before it decelerates.
 inline constexpr double kShortCruisePulses = 64.0;

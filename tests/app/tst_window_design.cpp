@@ -287,7 +287,7 @@ class WindowDesign : public test::WindowTest {
         [&](window::DesignDialog& d) {
           const QStringList moves[] = {{"5000", "-1", "0.17", "", "100", "1"},
                                        {"5000", "30000", "0.17", "", "100", "1"},
-                                       {"1520", "19100", "22.1", "", "56.4", "0.669"}};
+                                       {"131805", "200000", "10.7", "16.2", "3550", "0.234"}};
           for (const QStringList& move : moves) {
             typeTargets(d, move);
             QTest::keyClick(d.focusWidget(), Qt::Key_Return);

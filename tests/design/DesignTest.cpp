@@ -112,6 +112,11 @@ TEST(Design, RampModel) {
   t = parsed("pulses=8000,peak=60,accel_time=100,start=0.2,s_curve=0");
   EXPECT_DOUBLE_EQ(design::neededPulses(t), 12040.0);
   EXPECT_DOUBLE_EQ(design::mostPulses(t), 10126.0);
+  // Its 8000 pulses leave room for (0.2 + peak) x 200 = 8000: 39.8 pps;
+  // from a start of 50 pps not even a peak at the start fits.
+  EXPECT_NEAR(design::highestPeakInPulses(t), 39.8, 1e-6);
+  t.start = 50.0;
+  EXPECT_EQ(design::highestPeakInPulses(t), 0.0);
   // S-curve 0.3 to 70 pps from 0.23: the acceleration builds up over 15 s
   // to a = 69.77 / 85 and is held for 70 s; 15 (0.23 + 15 a / 6) = 34.231
   // pulses while it builds up, 70 (0.23 + 7.5 a) + 2450 a = 2458.050 while
@@ -279,6 +284,33 @@ const HardMove kHardMoves[] = {
     // than one that fails (once "at least 7300 pps" that was not met).
     {"pulses=40684,peak=14600,accel_time=0.00103,decel_time=0.000303,start=80.8,s_curve=0.226",
      Shortfall::StartTooLow, Target::Start, false},
+    // S-curve ramps of 22.1 s to 19,100 pps want about 470,000 pulses; the
+    // first run of those ends 15 speed counts above the start, and the
+    // deceleration's first step earlier (a sixteenth of its pulses) left
+    // 12,550 pulses at 56 pps trailing past the longest run: the step is
+    // taken again half as far (once no figure).
+    {"pulses=1520,peak=19100,accel_time=22.1,start=56.4,s_curve=0.669", Shortfall::TooFewPulses,
+     Target::Pulses},
+    // Linear ramps of 60.1 and 114 s to 388 pps: triangle prevention wants
+    // about 68,000 pulses and the longest run holds about 70,000, and no
+    // count of pulses in that band was met. The deceleration short enough
+    // to leave the band room is the figure, with the pulses the run then
+    // holds (once no figure).
+    {"pulses=1502188,peak=388,accel_time=60.1,decel_time=114,start=2.68,s_curve=0",
+     Shortfall::RunTooLong, Target::DecelTime},
+    // 1,246,478 pulses at 54.5 pps outlast the longest run, and at range
+    // 25,229 the peak is too few counts: the pulses' figure needs a range as
+    // well, and at the smallest wide enough the linear ramps of 25.3 and
+    // 98.4 s are a few counts of acceleration, which miss their times; a
+    // range whose counts come out nearly whole is met (once no figure).
+    {"pulses=1246478,peak=54.5,accel_time=25.3,decel_time=98.4,s_curve=0,range=25229",
+     Shortfall::RunTooLong, Target::Pulses},
+    // The same for too few pulses: linear ramps of 47.4 and 111 s to 1780
+    // pps want about 290,000 pulses and a range of millions, where they are
+    // about two and five counts of acceleration; their counts come within
+    // 4 % of the times only near range 130,000,000 (once no figure).
+    {"pulses=28836,peak=1780,accel_time=47.4,decel_time=111,s_curve=0,range=554292",
+     Shortfall::TooFewPulses, Target::Pulses},
 };
 
 TEST(Design, HardMoves) {
