@@ -126,6 +126,7 @@ WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
   WholeRun run;
   run.figures = figuresOf(r);
   run.failed = r.outcome.failed() || readouts.cut;
+  run.cutShort = readouts.cut;
   run.cameDown = readouts.lastSpeed == c.initialSpeed;
   run.trailingPulses = run.figures.dragPulses;
   for (const PhaseEntry& p : r.phases)

@@ -31,7 +31,14 @@ class Budget {
     if (stop_) stop_->runBegun();
   }
   void chargeSteps(std::int64_t steps) { charge(static_cast<double>(steps) / kStepsPerUnit); }
-  bool spent() { return left_ <= 0.0 || (whole_ && whole_->spent()) || stopped(); }
+  bool spent() {
+    const bool over = left_ <= 0.0 || (whole_ && whole_->spent()) || stopped();
+    cutShort_ = cutShort_ || over;
+    return over;
+  }
+  // Whether any step of the work found it spent (and so went otherwise
+  // than with more work it would have).
+  bool cutShort() const { return cutShort_; }
   double left() const { return left_; }
   bool stopped() {
     if (!stopped_ && stop_ && stop_->requested()) stopped_ = true;
@@ -49,6 +56,7 @@ class Budget {
   RunStopRequest* stop_;
   Budget* whole_ = nullptr;
   bool stopped_ = false;
+  bool cutShort_ = false;
 };
 
 struct Plan {
@@ -86,6 +94,8 @@ struct WholeRun {
   bool cameDown = false;
   // Pulses output after it came down, each a period of the lowest speed.
   std::int64_t trailingPulses = 0;
+  // The budget ended it before the engine did.
+  bool cutShort = false;
 };
 
 // The run of a candidate with `pulses`, cut short once the budget is spent.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "CandidateRuns.h"
 #include "RampModel.h"
@@ -756,8 +757,11 @@ Design designOf(const Plan& plan, const Trial& trial) {
       numberText(roundUpToOneTwoFive(trial.figures().peakPulsesPerSecond()));
   d.proposal.params[Parameter::TimeDisplayMax] =
       numberText(roundUpToOneTwoFive(trial.figures().seconds()));
-  // What the design reports is the run of the proposal exactly as made.
-  d.achieved = proposalRun(d.proposal, *plan.budget);
+  // What the design reports is the run of the proposal exactly as made:
+  // the trial's own where it ran the move's pulses to the end (the display
+  // scales change nothing in a run's figures).
+  const bool whole = trial.pulses == plan.targets.pulses && !trial.run.cutShort;
+  d.achieved = whole ? trial.figures() : proposalRun(d.proposal, *plan.budget);
   d.deviations = deviationsOf(plan, d.achieved);
   return d;
 }
@@ -891,7 +895,8 @@ class ClosestDesign {
  public:
   explicit ClosestDesign(const Plan& asked) : asked_(asked) {}
 
-  void consider(Design d) {
+  // `metCutShort`: the design met its own targets in a search cut short.
+  void consider(Design d, bool metCutShort = false) {
     Plan against = asked_;
     // A chosen start is the one the design chose for its own targets.
     if (asked_.startChosen) against.targets.start = d.targets.start;
@@ -905,6 +910,10 @@ class ClosestDesign {
     const double pulses = static_cast<double>(asked_.targets.pulses);
     miss = std::max(miss, std::fabs(static_cast<double>(d.achieved.pulses) - pulses) /
                               (kTimeTolerance * pulses));
+    if (metCutShort && (!metCutShort_ || miss < metCutShortMiss_)) {
+      metCutShort_ = d;
+      metCutShortMiss_ = miss;
+    }
     if (!best_ || miss < bestMiss_) {
       best_ = std::move(d);
       bestMiss_ = miss;
@@ -912,6 +921,8 @@ class ClosestDesign {
   }
   bool found() const { return best_.has_value(); }
   const std::optional<Design>& best() const { return best_; }
+  // The closest design that met its own targets only as its work ran out.
+  const std::optional<Design>& metCutShort() const { return metCutShort_; }
   // The refusal with the closest design found.
   Unreachable refusal(Unreachable u) {
     if (!u.closest) u.closest = best_;
@@ -922,6 +933,8 @@ class ClosestDesign {
   Plan asked_;
   std::optional<Design> best_;
   double bestMiss_ = std::numeric_limits<double>::infinity();
+  std::optional<Design> metCutShort_;
+  double metCutShortMiss_ = std::numeric_limits<double>::infinity();
 };
 
 // Whether a design meets `targets`. The design of its best run is offered
@@ -938,17 +951,20 @@ bool designMet(const MoveTargets& targets, const RunParameters& base, Budget& wh
   const Search s = searchStarts(plan);
   if (budget.stopped()) return false;
   // A search that its work cut short may have met the targets where a
-  // whole design's search, going on, ends elsewhere: only one that finished
-  // within its work does what solving the targets again does. One cut short
-  // is tried again with more work, once.
-  if (met(s) && budget.spent() && work < kConfirmBudget)
+  // whole design's search, going on, ends elsewhere: only one that never
+  // found its work spent does what solving the targets again does. One cut
+  // short is tried again with more work, once.
+  const bool cutShort = budget.cutShort();
+  if (met(s) && cutShort && work < kConfirmBudget)
     return designMet(targets, base, whole, closest, outOfWork, kConfirmBudget);
   if (outOfWork) *outOfWork = budget.spent() && !met(s) && (s.best || !s.shortOfPulses);
   // A run cut by triangle prevention is a design too, the last resort.
   const std::optional<Trial>& best = s.best ? s.best : s.shortOfPulses;
   if (!best) return false;
-  const bool isMet = met(s) && !budget.spent();
-  if (isMet || !closest.found()) closest.consider(designOf(plan, *best));
+  // One met but cut short is offered too: the last resort, with work of
+  // its own, solves its targets again first.
+  const bool isMet = met(s) && !cutShort;
+  if (met(s) || !closest.found()) closest.consider(designOf(plan, *best), met(s) && cutShort);
   return isMet;
 }
 
@@ -1242,7 +1258,7 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   std::optional<Design> next;  // the best run of the last try
   std::string lastTried;       // its targets: the same again would end the same
   const auto tried = [&](std::vector<AlsoReachable> figures, bool ofClosest, double margin,
-                         bool wideRange) -> std::optional<Unreachable> {
+                         bool wideRange, double work = kTryBudget) -> std::optional<Unreachable> {
     next.reset();
     for (AlsoReachable& f : figures)
       f.reachable = f.atLeast ? f.reachable * margin : f.reachable / margin;
@@ -1260,7 +1276,7 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
       return std::nullopt;
     lastTried = targetsText(instead);
     ClosestDesign own(planFor(instead, base, budget));
-    const bool met = designMet(instead, base, budget, own);
+    const bool met = designMet(instead, base, budget, own, nullptr, work);
     next = own.best();
     if (!met) return std::nullopt;
     Unreachable withThem = u;
@@ -1277,7 +1293,10 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   };
   // Each round from the run of the last try, or where it ran none, the
   // same figures further out; after the first, a plain move at the peak.
-  std::optional<Design> from = u.closest;
+  // A design met as its work ran out is solved again first, with the work
+  // that it would have been given to confirm it.
+  std::optional<Design> from = closest.metCutShort() ? closest.metCutShort() : u.closest;
+  double work = closest.metCutShort() ? kConfirmBudget : kTryBudget;
   const std::optional<std::vector<AlsoReachable>> plain = plainMove(u, asked);
   for (int round = 0; round < kClosestMetRounds && !budget.spent(); ++round) {
     if (round == 1 && plain)
@@ -1287,8 +1306,9 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
     if (from) figures = missedTargets(*from, asked, base, budget);
     // A range given may leave the peak too few counts to time the ramps
     // finely: after the first round, a range of fine counts where wider.
-    if (std::optional<Unreachable> met = tried(std::move(figures), from.has_value(),
-                                               kSettlingMargins[round], asked.range && round > 0))
+    if (std::optional<Unreachable> met =
+            tried(std::move(figures), from.has_value(), kSettlingMargins[round],
+                  asked.range && round > 0, std::exchange(work, kTryBudget)))
       return *met;
     if (next) from = std::move(next);
   }

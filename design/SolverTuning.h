@@ -49,18 +49,18 @@ inline constexpr double kRoundsBudget = 70.0;
 inline constexpr double kTryBudget = 25.0;
 // A try that met its targets only as its work ran out is tried again with
 // this much, so that what it finds is what solving them again finds.
-inline constexpr double kConfirmBudget = 60.0;
+inline constexpr double kConfirmBudget = 100.0;
 // The figures of a refusal may spend at most this much of what the search
 // left, and leave kClosestMetLeast of it for the last resort: runs of slow
 // moves cost more time for their work than the unit says (up to about 4.5
 // ms), and a refusal spends all it may.
-inline constexpr double kFiguresBudget = 110.0;
+inline constexpr double kFiguresBudget = 100.0;
 // Where no figure was found, the work of solving the closest design's own
 // targets again: what is left of the whole design's, at least the least
 // (the search may have spent it all; the whole solve stays within a
 // second) and at most the most.
-inline constexpr double kClosestMetLeast = 30.0;
-inline constexpr double kClosestMetBudget = 45.0;
+inline constexpr double kClosestMetLeast = 40.0;
+inline constexpr double kClosestMetBudget = 100.0;
 // Rounds of solving the closest design's targets again, from the run of each.
 // Each round's figures (what that run achieved, and the limits that settle
 // failures before any run) lie this much further into what is reachable: a

@@ -287,7 +287,7 @@ class WindowDesign : public test::WindowTest {
         [&](window::DesignDialog& d) {
           const QStringList moves[] = {{"5000", "-1", "0.17", "", "100", "1"},
                                        {"5000", "30000", "0.17", "", "100", "1"},
-                                       {"131805", "200000", "10.7", "16.2", "3550", "0.234"}};
+                                       {"2723", "792000", "0.00189", "0.0011", "", "1"}};
           for (const QStringList& move : moves) {
             typeTargets(d, move);
             QTest::keyClick(d.focusWidget(), Qt::Key_Return);
