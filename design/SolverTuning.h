@@ -48,7 +48,8 @@ inline constexpr double kSolveBudget = 200.0;
 inline constexpr double kRoundsBudget = 70.0;
 inline constexpr double kTryBudget = 25.0;
 // A try that met its targets only as its work ran out is tried again with
-// this much, so that what it finds is what solving them again finds.
+// this much, so that what it finds is what solving them again finds: more
+// than a search's rounds may take (kRoundsBudget), with the move's full run.
 inline constexpr double kConfirmBudget = 100.0;
 // The figures of a refusal may spend at most this much of what the search
 // left, and leave kClosestMetLeast of it for the last resort: runs of slow
