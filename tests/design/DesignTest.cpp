@@ -59,6 +59,12 @@ void expectFigureMet(const design::MoveTargets& asked, const design::Unreachable
   EXPECT_TRUE(u.closest && u.closest->targets.pulses == asked.pulses &&
               u.closest->targets.peak == asked.peak)
       << design::targetsText(asked);
+  // What it shows of the closest design is that design's own run.
+  if (u.closest) {
+    const RunFigures f = replay(u.closest->proposal);
+    EXPECT_EQ(f.ticks, u.closest->achieved.ticks) << design::targetsText(asked);
+    EXPECT_EQ(f.pulses, u.closest->achieved.pulses) << design::targetsText(asked);
+  }
   if (u.why == Shortfall::OffTarget || design::reachableFigure(u) <= 0.0) return;
   const design::MoveTargets instead = design::withReachable(asked, u);
   const design::Solution again = design::solve(instead);
@@ -284,6 +290,11 @@ const HardMove kHardMoves[] = {
     // than one that fails (once "at least 7300 pps" that was not met).
     {"pulses=40684,peak=14600,accel_time=0.00103,decel_time=0.000303,start=80.8,s_curve=0.226",
      Shortfall::StartTooLow, Target::Start, false},
+    // The same for a lower peak in 5,676,631 pulses with ramps of 25 and 76
+    // s at 534,000 pps: 215,800 pps with shorter ramps is met by a search
+    // its work cut short, and missed when solved again.
+    {"pulses=5676631,peak=534000,accel_time=25.1,decel_time=75.8,start=170000,s_curve=1",
+     Shortfall::TooFewPulses, Target::Pulses, false},
     // S-curve ramps of 22.1 s to 19,100 pps want about 470,000 pulses; the
     // first run of those ends 15 speed counts above the start, and the
     // deceleration's first step earlier (a sixteenth of its pulses) left
