@@ -360,6 +360,15 @@ TEST(Design, HardMoves) {
               HasSubstr("以下にしてください。あわせて減速時間も "));
   EXPECT_THAT(design::wording::unreachableText(longRun, outlasting),
               HasSubstr("にしてください（見つかった中で最も近い、満たせる設定の値です）。"));
+  // The failing target's own figure, not the closest design's: from a start
+  // near the peak where the chosen one's period crowds the ramp, and for
+  // the typed start's own period.
+  for (const char* move :
+       {"pulses=3065413,peak=99.7,accel_time=0.0178,s_curve=1",
+        "pulses=307254,peak=130,accel_time=0.00125,decel_time=0.00235,start=10,s_curve=0.117"}) {
+    const design::Solution s = design::solve(parsed(move));
+    EXPECT_FALSE(std::get<design::Unreachable>(s).closestMet) << move;
+  }
   // Below the smallest share the design says it used that share.
   const auto tiny = design::solve(parsed(kHardMoves[0].targets));
   EXPECT_TRUE(std::get<design::Design>(tiny).shareRaised);
