@@ -186,7 +186,7 @@ const HardMove kHardMoves[] = {
     // figure, the fewest found in that band, is met).
     {"pulses=8000,peak=70,accel_time=100,s_curve=0.3", Shortfall::TooFewPulses, Target::Pulses},
     // The same with 12,000 pulses outlasts the longest run: its figure lies
-    // in that narrow band (at most 11,440 pulses), and is met.
+    // in that narrow band (at most 11,400 pulses), and is met.
     {"pulses=12000,peak=70,accel_time=100,s_curve=0.3", Shortfall::RunTooLong, Target::Pulses},
     // Linear ramps of 9.96 s to 943,000 pps output 9.4 million pulses, and
     // triangle prevention wants twice that: the fewest lie beyond twice the
@@ -228,7 +228,7 @@ const HardMove kHardMoves[] = {
     // 6.44 ms to 39.8 pps: the start chosen, 20 pps, alone takes 50 ms a
     // pulse, so the time is too short (once without a figure); 69,548 pulses
     // at 39.8 pps outlast the longest run as well, so the figure is met
-    // together with at most about 10,680 pulses.
+    // together with at most about 10,630 pulses.
     {"pulses=69548,peak=39.8,accel_time=0.00644,s_curve=0.135", Shortfall::TooShort,
      Target::AccelTime},
     // Where no figure of the failing target is met, even with a second one,
