@@ -307,24 +307,29 @@ void widenRange(std::vector<AlsoReachable>& figures, const MoveTargets& asked) {
 // A plain move at the peak asked for, which a design meets as a rule: the
 // start given (else the one the design chooses, at most half the peak);
 // both ramps as long as the longer asked for (ramps alike are the likelier
-// met), at least kPlainRampPeriods periods of that start, and a failing
-// time's figure further out; the pulses that triangle prevention needs
-// with room and the longest run holds with room; and a range of fine
-// counts in place of a narrow one given. Its targets where they differ
-// from those asked for; nothing where the move must be shorter.
+// met), at least kPlainRampPeriods periods of that start, a time too short
+// further out and ramps too long a step inside the longest found; the
+// pulses that triangle prevention needs with room and the longest run holds
+// with room; and a range of fine counts in place of a narrow one given. Its
+// targets where they differ from those asked for; nothing where the ramps
+// would be shorter than those periods.
 std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u,
                                                     const MoveTargets& asked) {
-  const bool shorterRamps =
-      (u.why == Shortfall::TooLong || u.why == Shortfall::RunTooLong) && u.target != Target::Pulses;
-  if (shorterRamps || u.why == Shortfall::PeakOutOfReach || u.target == Target::SCurve)
+  const bool time = u.target == Target::AccelTime || u.target == Target::DecelTime;
+  const bool shorterRamps = time && (u.why == Shortfall::TooLong || u.why == Shortfall::RunTooLong);
+  if ((shorterRamps && u.reachable <= 0.0) || u.why == Shortfall::PeakOutOfReach ||
+      u.target == Target::SCurve)
     return std::nullopt;
   MoveTargets plain = asked;
   const bool startKept = asked.start && u.target != Target::Start;
   if (asked.start && !startKept) plain.start = twoDigits(asked.peak * kHighestStartShare, false);
   const double start = plain.start ? *plain.start : asked.peak * kHighestStartShare;
-  double ramp = std::max({kPlainRampPeriods / start, asked.accelTime, asked.decelTimeOrAccel()});
-  if (u.target == Target::AccelTime || u.target == Target::DecelTime)
-    ramp = std::max(ramp, targetValue(asked, u.target) * kPlainTimeStep);
+  const double fewestPeriods = kPlainRampPeriods / start;
+  double ramp = std::max({fewestPeriods, asked.accelTime, asked.decelTimeOrAccel()});
+  if (time && !shorterRamps) ramp = std::max(ramp, targetValue(asked, u.target) * kPlainTimeStep);
+  // Ramps too long: both within the longest the refusal found, a step inside.
+  if (shorterRamps) ramp = std::min(ramp, u.reachable / kPlainTimeStep);
+  if (ramp < fewestPeriods) return std::nullopt;
   plain.accelTime = *targetNumber(limitText(ramp, true));
   if (asked.decelTime) plain.decelTime = plain.accelTime;
   const double fewest = std::ceil(neededPulses(plain) * kPlainPulsesRoom);
