@@ -312,12 +312,13 @@ void widenRange(std::vector<AlsoReachable>& figures, const MoveTargets& asked) {
 // pulses that triangle prevention needs with room and the longest run holds
 // with room; and a range of fine counts in place of a narrow one given. Its
 // targets where they differ from those asked for; nothing where the ramps
-// would be shorter than those periods.
-std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u,
-                                                    const MoveTargets& asked) {
+// would be shorter than those periods. `longestRamp`: the longest found
+// for ramps too long.
+std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u, const MoveTargets& asked,
+                                                    double longestRamp) {
   const bool time = u.target == Target::AccelTime || u.target == Target::DecelTime;
   const bool shorterRamps = time && (u.why == Shortfall::TooLong || u.why == Shortfall::RunTooLong);
-  if ((shorterRamps && u.reachable <= 0.0) || u.why == Shortfall::PeakOutOfReach ||
+  if ((shorterRamps && longestRamp <= 0.0) || u.why == Shortfall::PeakOutOfReach ||
       u.target == Target::SCurve)
     return std::nullopt;
   MoveTargets plain = asked;
@@ -328,7 +329,7 @@ std::optional<std::vector<AlsoReachable>> plainMove(const Unreachable& u,
   double ramp = std::max({fewestPeriods, asked.accelTime, asked.decelTimeOrAccel()});
   if (time && !shorterRamps) ramp = std::max(ramp, targetValue(asked, u.target) * kPlainTimeStep);
   // Ramps too long: both within the longest the refusal found, a step inside.
-  if (shorterRamps) ramp = std::min(ramp, u.reachable / kPlainTimeStep);
+  if (shorterRamps) ramp = std::min(ramp, longestRamp / kPlainTimeStep);
   if (ramp < fewestPeriods) return std::nullopt;
   plain.accelTime = *targetNumber(limitText(ramp, true));
   if (asked.decelTime) plain.decelTime = plain.accelTime;
@@ -400,7 +401,10 @@ Unreachable closestMetFigures(Unreachable u, const MoveTargets& asked, const Run
   // that it would have been given to confirm it.
   std::optional<Design> from = closest.metCutShort() ? closest.metCutShort() : u.closest;
   double work = closest.metCutShort() ? kConfirmBudget : kTryBudget;
-  const std::optional<std::vector<AlsoReachable>> plain = plainMove(u, asked);
+  // The longest ramp, for ramps too long: the limit before any run.
+  const std::optional<Unreachable> before = problemBeforeRuns(asked, base, budget);
+  const double longestRamp = before && before->target == u.target ? before->reachable : 0.0;
+  const std::optional<std::vector<AlsoReachable>> plain = plainMove(u, asked, longestRamp);
   for (int round = 0; round < kClosestMetRounds && !budget.spent(); ++round) {
     if (round == 1 && plain)
       if (std::optional<Unreachable> met = tried(*plain, true, 1.0, false)) return *met;
