@@ -303,14 +303,18 @@ namespace {
 // An S-curve acceleration that, at the shortest jerk period, still ends
 // before `aimTicks` (ramps of about a millisecond at high speed) is held at
 // a ceiling below its apex, found by halving: the lower the ceiling, the
-// longer the ramp. Nothing where the fit needs no ceiling or none is closer.
+// longer the ramp. So is one of a share below one whose jerk period is a
+// few steps, which step the ramp's time too coarsely, whichever way it
+// misses. Nothing where the fit needs no ceiling or none is closer.
 std::optional<AccelFit> heldBelowItsApex(const Plan& plan, const AccelFit& fit, double aimTicks) {
   const auto miss = [aimTicks](const AccelFit& f) {
     return std::fabs(static_cast<double>(f.endTick) - aimTicks);
   };
-  if (plan.targets.sCurve != 1.0 || fit.counts.jerkAccel != 0 ||
-      static_cast<double>(fit.endTick) >= aimTicks || miss(fit) <= aimTicks * kFitCloseEnough)
-    return std::nullopt;
+  const MoveTargets& t = plan.targets;
+  const bool held = t.sCurve == 1.0
+                        ? fit.counts.jerkAccel == 0 && static_cast<double>(fit.endTick) < aimTicks
+                        : !t.linear() && fit.counts.jerkAccel < kFewJerkPeriodSteps;
+  if (!held || miss(fit) <= aimTicks * kFitCloseEnough) return std::nullopt;
   std::optional<AccelFit> best;
   std::int32_t low = 1, high = static_cast<std::int32_t>(kAccelCeiling);
   while (high - low > 1 && !plan.budget->spent()) {
@@ -493,28 +497,43 @@ Trial trialOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
   return trial;
 }
 
+// The run came down and then outlasted the longest run on its trailing
+// pulses, at the lowest speed.
+bool trailedPast(const WholeRun& run) {
+  return run.failed && run.cameDown && !run.cutShort;
+}
+
+// The run did not complete its ramps, though it ran: triangle prevention
+// cut them, or they overlapped.
+bool shortOfRamps(const WholeRun& run) {
+  return (!run.failed || trailedPast(run)) && !rampsComplete(run.figures);
+}
+
 // Moves the start of the deceleration, by the acceleration-counter offset,
 // as late as the deceleration still comes down before the run ends: each
 // pulse that trails after it lengthens the deceleration by a whole period
 // of the lowest speed. A step so far that those pulses outlast the longest
 // run (a slow end of a long ramp) is taken again, half as far each time,
-// from the last offset that fell short.
+// from the last offset that fell short. A run that came down so early that
+// its trailing pulses outlast the longest run knows how many they are: the
+// deceleration starts that many pulses later.
 Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t firstStep = 2) {
+  const auto failedAbove = [](const WholeRun& run) { return run.failed && !trailedPast(run); };
   Trial trial = trialOf(plan, c, pulses);
-  if (trial.run.failed || !rampsComplete(trial.figures())) return trial;
+  if (failedAbove(trial.run) || !rampsComplete(trial.figures())) return trial;
   std::optional<Trial> best;
   std::optional<Trial> fellShort;  // the last that did not come down
   std::int32_t step = std::max(2, firstStep);
   std::int32_t lastStep = 0;
   for (int round = 0; round < kDragRounds && !plan.budget->spent(); ++round) {
     const std::int64_t trailing = trial.run.trailingPulses;
-    if (trial.run.failed) {
+    if (failedAbove(trial.run)) {
       if (best || !fellShort || lastStep <= 1) break;
       lastStep /= 2;
       step = lastStep;
       c.accelOffset = fellShort->counts.accelOffset + lastStep;
     } else if (trial.run.cameDown) {
-      if (!best || trailing < best->run.trailingPulses) best = trial;
+      if (!trial.run.failed && (!best || trailing < best->run.trailingPulses)) best = trial;
       if (trailing == 0) break;
       // One pulse earlier than the trailing ones, then the next try.
       c.accelOffset = trial.counts.accelOffset - static_cast<std::int32_t>(std::min<std::int64_t>(
@@ -529,7 +548,7 @@ Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t f
       step *= 2;
     }
     trial = trialOf(plan, c, pulses);
-    if (!trial.run.failed && !rampsComplete(trial.figures())) break;
+    if (shortOfRamps(trial.run)) break;
   }
   if (best) return *best;
   return trial.run.failed && fellShort ? *fellShort : trial;
@@ -578,12 +597,11 @@ class Rounds {
     const auto firstStep = static_cast<std::int32_t>(
         std::min(decelPulses * kFirstDragStepShare, kLargestFirstDragStep));
     Trial trial = settleDrag(plan_, counts, pulses_, firstStep);
-    while (!trial.run.failed && !rampsComplete(trial.figures()) && pulses_ < t.pulses &&
-           !plan_.budget->spent()) {
+    while (shortOfRamps(trial.run) && pulses_ < t.pulses && !plan_.budget->spent()) {
       pulses_ = std::min(t.pulses, pulses_ * 2);
       trial = settleDrag(plan_, counts, pulses_, firstStep);
     }
-    if (!trial.run.failed && !rampsComplete(trial.figures())) {
+    if (shortOfRamps(trial.run)) {
       s.shortOfPulses = trial;
       return std::nullopt;
     }

@@ -4,6 +4,8 @@
 // counts are found and how soon.
 #pragma once
 
+#include <cstdint>
+
 namespace tarvex::design {
 
 // A default start speed: this share of the peak, but fast enough that a
@@ -88,6 +90,10 @@ inline constexpr double kStretchScanStep = 0.025;
 inline constexpr double kGoodEnough = 0.5;
 // A fit of the acceleration time this close needs no further round.
 inline constexpr double kFitCloseEnough = 0.001;
+// An S-curve acceleration of a share below one whose jerk period is fewer
+// steps than this (a period of 16 x (K + 1) ticks) is timed by its
+// ceiling instead: one step more or less moves its time by a third or more.
+inline constexpr std::int32_t kFewJerkPeriodSteps = 3;
 
 // Timing steps this fine need no finer counts: the largest drive speed
 // counter within them gives the smoothest ramps. Below the fewest drive
