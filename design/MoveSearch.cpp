@@ -422,6 +422,10 @@ std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
     }
     const double wanted =
         t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
+    // At a fixed range a peak within its tolerance is kept: its counts are
+    // whole, and a correction of one would come back (an S-curve that runs
+    // out a count or two short of its drive speed reaches it at the next).
+    if (t.range && std::fabs(wanted - fit->peakCounter) <= kPeakTolerance * wanted) break;
     const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
     const bool correctable =
         c.driveSpeed + correction <= highest && c.driveSpeed + correction > c.initialSpeed;
@@ -574,7 +578,13 @@ Trial fullRun(const Plan& plan, const Trial& trial) {
   if (trial.pulses == plan.targets.pulses) return trial;
   Plan uncut = plan;
   uncut.cutOnBudget = false;
-  return settleDrag(uncut, trial.counts, plan.targets.pulses);
+  Trial full = settleDrag(uncut, trial.counts, plan.targets.pulses);
+  if (trial.earlier == 0 || !moveComplete(full.run)) return full;
+  Counts c = full.counts;
+  c.accelOffset += trial.earlier;
+  Trial early = trialOf(uncut, c, plan.targets.pulses);
+  early.earlier = trial.earlier;
+  return early;
 }
 
 // The rounds of a search: each shapes the deceleration for a fitted
@@ -601,18 +611,31 @@ class Rounds {
       pulses_ = std::min(t.pulses, pulses_ * 2);
       trial = settleDrag(plan_, counts, pulses_, firstStep);
     }
-    if (shortOfRamps(trial.run)) {
+    if (!trial.run.failed && !rampsComplete(trial.figures())) {
       s.shortOfPulses = trial;
       return std::nullopt;
     }
-    const double miss = rampMiss(plan_, trial.run);
-    if (miss < bestMiss) {
-      best = trial;
-      bestMiss = miss;
-      bestFit = fit;
-      bestStretch = stretch;
-    }
+    consider(trial, fit, stretch);
     return trial;
+  }
+
+  // The same, its deceleration then started as many pulses earlier as its
+  // time falls short by periods of the start speed: a deceleration of a
+  // pulse or two is mostly the periods of those that trail after it.
+  void runEarlier(const AccelFit& fit, double stretch, Search& s) {
+    const std::optional<Trial> settled = run(fit, stretch, s);
+    if (!settled || !moveComplete(settled->run) || plan_.budget->spent()) return;
+    const std::optional<double> seconds = settled->figures().decelSeconds();
+    if (!seconds) return;
+    const double periods = (*plan_.targets.decelTime - *seconds) * *plan_.targets.start;
+    for (const double more : {std::round(periods), std::floor(periods), std::ceil(periods)}) {
+      if (more < 1.0 || more > kMostPulsesEarlier || plan_.budget->spent()) continue;
+      Counts c = settled->counts;
+      c.accelOffset += static_cast<std::int32_t>(more);
+      Trial trial = trialOf(plan_, c, settled->pulses);
+      trial.earlier = static_cast<std::int32_t>(more);
+      consider(trial, fit, stretch);
+    }
   }
 
   std::optional<Trial> best;  // the trial whose ramps came closest
@@ -621,6 +644,16 @@ class Rounds {
   double bestStretch = 1.0;
 
  private:
+  void consider(const Trial& trial, const AccelFit& fit, double stretch) {
+    const double miss = rampMiss(plan_, trial.run);
+    if (miss < bestMiss) {
+      best = trial;
+      bestMiss = miss;
+      bestFit = fit;
+      bestStretch = stretch;
+    }
+  }
+
   const Plan& plan_;
   std::int64_t pulses_ = 0;
 };
@@ -679,6 +712,37 @@ Search search(const Plan& whole) {
         rounds.run(fit, around * (1.0 + sign * k * kStretchScanStep), s);
         if (s.problem || s.shortOfPulses) return s;
       }
+    }
+  }
+  // A deceleration whose time is a few periods of the start speed falls on
+  // a pulse or two: the ramp itself as short as the counts make it, from a
+  // rise small enough that it is a fraction of a period, and the pulses
+  // that trail after it making up the time.
+  if (plan.asymmetric && rounds.bestMiss > kGoodEnough && !plan.targets.range &&
+      !plan.budget->spent()) {
+    const MoveTargets& t = plan.targets;
+    const double period = units::ticksOfSeconds(1.0 / *t.start);
+    // The deceleration's pulses: it falls from the peak to the start as fast
+    // through its upper half as through its lower.
+    if ((*t.start + t.peak) / 2.0 * *t.decelTime < kFewDecelerationPulses) {
+      const double ramp = kQuickRampShare * period;
+      const double rise =
+          t.linear() ? ramp * speedStepsPerTick(kAccelCeiling)
+                     : ramp * ramp * speedStepsPerTick(1.0) / (4.0 * units::ticksPerAccelStep(0));
+      const double ratio = *t.start / t.peak;
+      Counts quick = counts;
+      quick.driveSpeed = static_cast<std::int32_t>(
+          std::min<double>(counts.driveSpeed, std::floor(rise / (1.0 - ratio))));
+      quick.initialSpeed =
+          static_cast<std::int32_t>(std::max(1.0, std::round(ratio * quick.driveSpeed)));
+      // A deceleration that a few counts estimate at less than a pulse starts
+      // at the last one at the latest.
+      quick.accelOffset = std::max(quick.accelOffset, 1);
+      if (quick.driveSpeed > quick.initialSpeed + 1)
+        if (const std::optional<AccelFit> fit = fitSpeeds(plan, quick, plan.accelTicks)) {
+          rounds.runEarlier(*fit, kQuickStretch, s);
+          if (s.problem || s.shortOfPulses) return s;
+        }
     }
   }
   if (!rounds.best) return s;
