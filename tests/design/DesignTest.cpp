@@ -11,6 +11,7 @@
 
 #include "DesignWording.h"
 #include "FormModel.h"
+#include "MoveSearch.h"
 #include "MoveSolver.h"
 #include "RampModel.h"
 #include "RandomMoves.h"
@@ -101,6 +102,18 @@ TEST(Design, RampModel) {
   EXPECT_EQ(c.jerkDecel, 431);
   design::shapeDeceleration(t, false, 2.0, c);
   EXPECT_EQ(c.jerkDecel, 107);
+  // S-curve 0.0329 of 9440 ticks asks for a build-up of 155: less than the
+  // fastest jerk (a count every 16 ticks) builds up 20 counts' rise in. At
+  // that jerk a ramp held at a lasts 64000 x 20 / a + 16 a ticks: 9440 at
+  // a = (9440 - sqrt(9440^2 - 64 x 20 x 64000)) / 32 = 211.19.
+  t.sCurve = 0.0329;
+  c.initialSpeed = 20;
+  c.driveSpeed = 40;
+  design::shapeAcceleration(t, 9440.0, c);
+  EXPECT_EQ(c.accel, 211);
+  EXPECT_EQ(c.jerkAccel, 0);
+  EXPECT_NEAR(design::timingStep(t, 9440.0, 20.0), 1.0 / 211.19, 1e-5);
+  t.sCurve = 1.0;
   // Too fast for the counters: a rise of 30,000 counts in 100 ticks.
   EXPECT_TRUE(std::isinf(design::timingStep(t, 100.0, 30000.0)));
   t.start = 100.0;
@@ -132,6 +145,21 @@ TEST(Design, RampModel) {
   // At one count of acceleration (a tolerance's worth slower) a rise of
   // 4300 counts takes 4300 x 64000 x 1.05 ticks.
   EXPECT_DOUBLE_EQ(design::longestRampSeconds(4300.0), 36.12);
+}
+
+// A run that comes down and then outlasts the longest run trails every
+// pulse it had still to output: 76,758 asked, the deceleration over at
+// pulse 72,319 (the runner shows state 8 there), 4439 trailing at 2.3 pps.
+TEST(Design, TrailingPulsesPastTheLongestRun) {
+  const design::MoveTargets t =
+      parsed("pulses=76758,peak=675,accel_time=90.2,decel_time=125,s_curve=1");
+  design::Budget budget(1000.0, nullptr);
+  design::Plan plan = design::planFor(t, design::startupTexts(), budget);
+  plan.cutOnBudget = false;
+  const design::Counts c{198257778, 8000, 5773, 11759998, 22584694, 0, 57, 16728};
+  const design::WholeRun run = design::wholeRun(plan, c, t.pulses);
+  EXPECT_TRUE(run.failed && run.cameDown);
+  EXPECT_EQ(run.trailingPulses, 4439);
 }
 
 // Moves that once went wrong, one for each way: a share of the S-curve too
