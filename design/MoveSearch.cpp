@@ -596,10 +596,14 @@ class Rounds {
   // The ramps of `fit` with the deceleration stretched by `stretch`.
   // Nothing once the pulses have run short or the move would outlast the
   // longest run (then in `search`).
-  std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s) {
+  // With `atOneCount`, the S-curve deceleration's jerk period is so long
+  // that its acceleration counter stays at one.
+  std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s,
+                           bool atOneCount = false) {
     const MoveTargets& t = plan_.targets;
     Counts counts = fit.counts;
     shapeDeceleration(plan_.targets, plan_.asymmetric, stretch, counts);
+    if (atOneCount) counts.jerkDecel = static_cast<std::int32_t>(kInt32Max - 1.0);
     // A shortened run first, unless an earlier round found it too short;
     // triangle prevention may want a longer one.
     pulses_ = std::max(pulses_, trialPulses(plan_, fit, counts));
@@ -699,6 +703,52 @@ Search search(const Plan& whole) {
       aim += plan.accelTicks - (accelTicks + decelTicks) / 2.0;
     }
     if (aim <= 0.0) break;
+  }
+  // An S-curve deceleration longer than the rise takes at one count of
+  // acceleration: its counter starts at one and rises to two only a jerk
+  // period later, so that no jerk period makes it slower than that. The
+  // rise is made the one that count takes the deceleration's time over,
+  // the acceleration fitted to it and the deceleration held at one count.
+  const auto decelTooShort = [&](const Trial& trial) {
+    const std::optional<double> seconds = trial.figures().decelSeconds();
+    return seconds && *seconds < *plan.targets.decelTime * (1.0 - kTimeTolerance);
+  };
+  if (plan.asymmetric && !plan.targets.linear() && !plan.targets.range && rounds.best &&
+      rounds.bestFit && rounds.bestMiss > kGoodEnough && decelTooShort(*rounds.best)) {
+    const MoveTargets& t = plan.targets;
+    const double ratio = *t.start / t.peak;
+    const double ramp = plan.decelTicks - units::ticksOfSeconds(1.0 / *t.start);
+    const AccelFit& best = *rounds.bestFit;
+    {
+      double rise = ramp * speedStepsPerTick(1.0);
+      for (int round = 0; round < kOneCountRounds && !plan.budget->spent(); ++round) {
+        Counts slow = best.counts;
+        slow.driveSpeed =
+            static_cast<std::int32_t>(std::min(kSpeedCounterMax, std::round(rise / (1.0 - ratio))));
+        slow.initialSpeed =
+            static_cast<std::int32_t>(std::max(1.0, std::round(ratio * slow.driveSpeed)));
+        std::optional<AccelFit> fit = fitSpeeds(plan, slow, plan.accelTicks);
+        // An acceleration that reaches the drive speed before its counter
+        // has run out leaves the deceleration to start above one count: the
+        // drive speed a count above where it runs out.
+        if (fit && fit->peakCounter >= fit->counts.driveSpeed && !plan.budget->spent()) {
+          Counts above = fit->counts;
+          above.driveSpeed += 1;
+          if (std::optional<AccelFit> out = accelerationOf(plan, above)) {
+            out->counts.range = fit->counts.range;
+            fit = out;
+          }
+        }
+        if (!fit) break;
+        const std::optional<Trial> trial =
+            rounds.run(*fit, plan.decelTicks / plan.accelTicks, s, true);
+        if (s.problem || s.shortOfPulses) return s;
+        if (!trial || !moveComplete(trial->run) || rounds.bestMiss <= kGoodEnough) break;
+        const std::optional<double> seconds = trial->figures().decelSeconds();
+        if (!seconds) break;
+        rise *= *t.decelTime / *seconds;
+      }
+    }
   }
   // A deceleration that ends in a few slow pulses jumps by a whole pulse
   // period as its stretch crosses them: the stretches around the best are

@@ -96,6 +96,9 @@ inline constexpr double kFewDecelerationPulses = 4.0;
 inline constexpr double kQuickRampShare = 0.125;
 inline constexpr double kQuickStretch = 0.001;
 inline constexpr double kMostPulsesEarlier = 4.0;
+// Rounds of an S-curve deceleration held at one count, each with the rise
+// scaled by how far the last missed its time.
+inline constexpr int kOneCountRounds = 2;
 // A design within this share of every tolerance needs no further round.
 inline constexpr double kGoodEnough = 0.5;
 // A fit of the acceleration time this close needs no further round.

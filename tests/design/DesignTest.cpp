@@ -367,6 +367,12 @@ const HardMove kHardMoves[] = {
     // ceiling, rather than from 2 and 4 counts that missed the start (once
     // off target).
     {"pulses=64363,peak=2540,accel_time=0.00118,s_curve=0.0329", std::nullopt},
+    // S-curve ramps of 90.2 and 125 s at 675 pps from 2.3: the deceleration's
+    // counter starts at one and rises to two a jerk period later, and at two
+    // it came down in 91 s whatever the period. Held at one by a period
+    // longer than the run, it falls 15,500 counts in the 125 s, the rise
+    // the acceleration is then fitted to (once off target, no run complete).
+    {"pulses=78491,peak=675,accel_time=90.2,decel_time=125,s_curve=1", std::nullopt},
     // At range 233,759 the peak is 219.4 counts; the S-curve runs out short
     // of drive speed 219 at 218 (0.7 % low) and reaches 220 at the next: a
     // peak within its tolerance is kept (once off target, corrected back
