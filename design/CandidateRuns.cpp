@@ -134,6 +134,11 @@ WholeRun wholeRun(const Plan& plan, const Counts& c, std::int64_t pulses) {
       run.cameDown = true;
       run.trailingPulses = std::max(run.trailingPulses, r.outcome.pulses - p.pulses);
     }
+  // A run that came down and then outlasted the longest run trails every
+  // pulse it had still to output as well: how far the deceleration started
+  // too early, in pulses.
+  if (run.cameDown && run.failed && !run.cutShort)
+    run.trailingPulses += std::max<std::int64_t>(0, pulses - r.outcome.pulses);
   return run;
 }
 

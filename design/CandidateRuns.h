@@ -92,7 +92,8 @@ struct WholeRun {
   // The deceleration came down before the run ended: to the initial speed,
   // or in S-curve drive to where its falling deceleration ran out.
   bool cameDown = false;
-  // Pulses output after it came down, each a period of the lowest speed.
+  // Pulses output after it came down, each a period of the lowest speed;
+  // where those outlasted the longest run, with the pulses not output.
   std::int64_t trailingPulses = 0;
   // The budget ended it before the engine did.
   bool cutShort = false;

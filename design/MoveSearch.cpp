@@ -303,14 +303,18 @@ namespace {
 // An S-curve acceleration that, at the shortest jerk period, still ends
 // before `aimTicks` (ramps of about a millisecond at high speed) is held at
 // a ceiling below its apex, found by halving: the lower the ceiling, the
-// longer the ramp. Nothing where the fit needs no ceiling or none is closer.
+// longer the ramp. So is one of a share below one whose jerk period is a
+// few steps, which step the ramp's time too coarsely, whichever way it
+// misses. Nothing where the fit needs no ceiling or none is closer.
 std::optional<AccelFit> heldBelowItsApex(const Plan& plan, const AccelFit& fit, double aimTicks) {
   const auto miss = [aimTicks](const AccelFit& f) {
     return std::fabs(static_cast<double>(f.endTick) - aimTicks);
   };
-  if (plan.targets.sCurve != 1.0 || fit.counts.jerkAccel != 0 ||
-      static_cast<double>(fit.endTick) >= aimTicks || miss(fit) <= aimTicks * kFitCloseEnough)
-    return std::nullopt;
+  const MoveTargets& t = plan.targets;
+  const bool held = t.sCurve == 1.0
+                        ? fit.counts.jerkAccel == 0 && static_cast<double>(fit.endTick) < aimTicks
+                        : !t.linear() && fit.counts.jerkAccel < kFewJerkPeriodSteps;
+  if (!held || miss(fit) <= aimTicks * kFitCloseEnough) return std::nullopt;
   std::optional<AccelFit> best;
   std::int32_t low = 1, high = static_cast<std::int32_t>(kAccelCeiling);
   while (high - low > 1 && !plan.budget->spent()) {
@@ -418,6 +422,10 @@ std::optional<AccelFit> fitSpeeds(const Plan& plan, Counts c, double aimTicks) {
     }
     const double wanted =
         t.range ? speedCounterOf(t.peak, *t.range) : c.initialSpeed * t.peak / *t.start;
+    // At a fixed range a peak within its tolerance is kept: its counts are
+    // whole, and a correction of one would come back (an S-curve that runs
+    // out a count or two short of its drive speed reaches it at the next).
+    if (t.range && std::fabs(wanted - fit->peakCounter) <= kPeakTolerance * wanted) break;
     const auto correction = static_cast<std::int32_t>(std::llround(wanted - fit->peakCounter));
     const bool correctable =
         c.driveSpeed + correction <= highest && c.driveSpeed + correction > c.initialSpeed;
@@ -493,28 +501,43 @@ Trial trialOf(const Plan& plan, const Counts& c, std::int64_t pulses) {
   return trial;
 }
 
+// The run came down and then outlasted the longest run on its trailing
+// pulses, at the lowest speed.
+bool trailedPast(const WholeRun& run) {
+  return run.failed && run.cameDown && !run.cutShort;
+}
+
+// The run did not complete its ramps, though it ran: triangle prevention
+// cut them, or they overlapped.
+bool shortOfRamps(const WholeRun& run) {
+  return (!run.failed || trailedPast(run)) && !rampsComplete(run.figures);
+}
+
 // Moves the start of the deceleration, by the acceleration-counter offset,
 // as late as the deceleration still comes down before the run ends: each
 // pulse that trails after it lengthens the deceleration by a whole period
 // of the lowest speed. A step so far that those pulses outlast the longest
 // run (a slow end of a long ramp) is taken again, half as far each time,
-// from the last offset that fell short.
+// from the last offset that fell short. A run that came down so early that
+// its trailing pulses outlast the longest run knows how many they are: the
+// deceleration starts that many pulses later.
 Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t firstStep = 2) {
+  const auto failedAbove = [](const WholeRun& run) { return run.failed && !trailedPast(run); };
   Trial trial = trialOf(plan, c, pulses);
-  if (trial.run.failed || !rampsComplete(trial.figures())) return trial;
+  if (failedAbove(trial.run) || !rampsComplete(trial.figures())) return trial;
   std::optional<Trial> best;
   std::optional<Trial> fellShort;  // the last that did not come down
   std::int32_t step = std::max(2, firstStep);
   std::int32_t lastStep = 0;
   for (int round = 0; round < kDragRounds && !plan.budget->spent(); ++round) {
     const std::int64_t trailing = trial.run.trailingPulses;
-    if (trial.run.failed) {
+    if (failedAbove(trial.run)) {
       if (best || !fellShort || lastStep <= 1) break;
       lastStep /= 2;
       step = lastStep;
       c.accelOffset = fellShort->counts.accelOffset + lastStep;
     } else if (trial.run.cameDown) {
-      if (!best || trailing < best->run.trailingPulses) best = trial;
+      if (!trial.run.failed && (!best || trailing < best->run.trailingPulses)) best = trial;
       if (trailing == 0) break;
       // One pulse earlier than the trailing ones, then the next try.
       c.accelOffset = trial.counts.accelOffset - static_cast<std::int32_t>(std::min<std::int64_t>(
@@ -529,7 +552,7 @@ Trial settleDrag(const Plan& plan, Counts c, std::int64_t pulses, std::int32_t f
       step *= 2;
     }
     trial = trialOf(plan, c, pulses);
-    if (!trial.run.failed && !rampsComplete(trial.figures())) break;
+    if (shortOfRamps(trial.run)) break;
   }
   if (best) return *best;
   return trial.run.failed && fellShort ? *fellShort : trial;
@@ -555,7 +578,13 @@ Trial fullRun(const Plan& plan, const Trial& trial) {
   if (trial.pulses == plan.targets.pulses) return trial;
   Plan uncut = plan;
   uncut.cutOnBudget = false;
-  return settleDrag(uncut, trial.counts, plan.targets.pulses);
+  Trial full = settleDrag(uncut, trial.counts, plan.targets.pulses);
+  if (trial.earlier == 0 || !moveComplete(full.run)) return full;
+  Counts c = full.counts;
+  c.accelOffset += trial.earlier;
+  Trial early = trialOf(uncut, c, plan.targets.pulses);
+  early.earlier = trial.earlier;
+  return early;
 }
 
 // The rounds of a search: each shapes the deceleration for a fitted
@@ -567,10 +596,14 @@ class Rounds {
   // The ramps of `fit` with the deceleration stretched by `stretch`.
   // Nothing once the pulses have run short or the move would outlast the
   // longest run (then in `search`).
-  std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s) {
+  // With `atOneCount`, the S-curve deceleration's jerk period is so long
+  // that its acceleration counter stays at one.
+  std::optional<Trial> run(const AccelFit& fit, double stretch, Search& s,
+                           bool atOneCount = false) {
     const MoveTargets& t = plan_.targets;
     Counts counts = fit.counts;
     shapeDeceleration(plan_.targets, plan_.asymmetric, stretch, counts);
+    if (atOneCount) counts.jerkDecel = static_cast<std::int32_t>(kInt32Max - 1.0);
     // A shortened run first, unless an earlier round found it too short;
     // triangle prevention may want a longer one.
     pulses_ = std::max(pulses_, trialPulses(plan_, fit, counts));
@@ -578,8 +611,7 @@ class Rounds {
     const auto firstStep = static_cast<std::int32_t>(
         std::min(decelPulses * kFirstDragStepShare, kLargestFirstDragStep));
     Trial trial = settleDrag(plan_, counts, pulses_, firstStep);
-    while (!trial.run.failed && !rampsComplete(trial.figures()) && pulses_ < t.pulses &&
-           !plan_.budget->spent()) {
+    while (shortOfRamps(trial.run) && pulses_ < t.pulses && !plan_.budget->spent()) {
       pulses_ = std::min(t.pulses, pulses_ * 2);
       trial = settleDrag(plan_, counts, pulses_, firstStep);
     }
@@ -587,14 +619,27 @@ class Rounds {
       s.shortOfPulses = trial;
       return std::nullopt;
     }
-    const double miss = rampMiss(plan_, trial.run);
-    if (miss < bestMiss) {
-      best = trial;
-      bestMiss = miss;
-      bestFit = fit;
-      bestStretch = stretch;
-    }
+    consider(trial, fit, stretch);
     return trial;
+  }
+
+  // The same, its deceleration then started as many pulses earlier as its
+  // time falls short by periods of the start speed: a deceleration of a
+  // pulse or two is mostly the periods of those that trail after it.
+  void runEarlier(const AccelFit& fit, double stretch, Search& s) {
+    const std::optional<Trial> settled = run(fit, stretch, s);
+    if (!settled || !moveComplete(settled->run) || plan_.budget->spent()) return;
+    const std::optional<double> seconds = settled->figures().decelSeconds();
+    if (!seconds) return;
+    const double periods = (*plan_.targets.decelTime - *seconds) * *plan_.targets.start;
+    for (const double more : {std::round(periods), std::floor(periods), std::ceil(periods)}) {
+      if (more < 1.0 || more > kMostPulsesEarlier || plan_.budget->spent()) continue;
+      Counts c = settled->counts;
+      c.accelOffset += static_cast<std::int32_t>(more);
+      Trial trial = trialOf(plan_, c, settled->pulses);
+      trial.earlier = static_cast<std::int32_t>(more);
+      consider(trial, fit, stretch);
+    }
   }
 
   std::optional<Trial> best;  // the trial whose ramps came closest
@@ -603,6 +648,16 @@ class Rounds {
   double bestStretch = 1.0;
 
  private:
+  void consider(const Trial& trial, const AccelFit& fit, double stretch) {
+    const double miss = rampMiss(plan_, trial.run);
+    if (miss < bestMiss) {
+      best = trial;
+      bestMiss = miss;
+      bestFit = fit;
+      bestStretch = stretch;
+    }
+  }
+
   const Plan& plan_;
   std::int64_t pulses_ = 0;
 };
@@ -649,6 +704,52 @@ Search search(const Plan& whole) {
     }
     if (aim <= 0.0) break;
   }
+  // An S-curve deceleration longer than the rise takes at one count of
+  // acceleration: its counter starts at one and rises to two only a jerk
+  // period later, so that no jerk period makes it slower than that. The
+  // rise is made the one that count takes the deceleration's time over,
+  // the acceleration fitted to it and the deceleration held at one count.
+  const auto decelTooShort = [&](const Trial& trial) {
+    const std::optional<double> seconds = trial.figures().decelSeconds();
+    return seconds && *seconds < *plan.targets.decelTime * (1.0 - kTimeTolerance);
+  };
+  if (plan.asymmetric && !plan.targets.linear() && !plan.targets.range && rounds.best &&
+      rounds.bestFit && rounds.bestMiss > kGoodEnough && decelTooShort(*rounds.best)) {
+    const MoveTargets& t = plan.targets;
+    const double ratio = *t.start / t.peak;
+    const double ramp = plan.decelTicks - units::ticksOfSeconds(1.0 / *t.start);
+    const AccelFit& best = *rounds.bestFit;
+    {
+      double rise = ramp * speedStepsPerTick(1.0);
+      for (int round = 0; round < kOneCountRounds && !plan.budget->spent(); ++round) {
+        Counts slow = best.counts;
+        slow.driveSpeed =
+            static_cast<std::int32_t>(std::min(kSpeedCounterMax, std::round(rise / (1.0 - ratio))));
+        slow.initialSpeed =
+            static_cast<std::int32_t>(std::max(1.0, std::round(ratio * slow.driveSpeed)));
+        std::optional<AccelFit> fit = fitSpeeds(plan, slow, plan.accelTicks);
+        // An acceleration that reaches the drive speed before its counter
+        // has run out leaves the deceleration to start above one count: the
+        // drive speed a count above where it runs out.
+        if (fit && fit->peakCounter >= fit->counts.driveSpeed && !plan.budget->spent()) {
+          Counts above = fit->counts;
+          above.driveSpeed += 1;
+          if (std::optional<AccelFit> out = accelerationOf(plan, above)) {
+            out->counts.range = fit->counts.range;
+            fit = out;
+          }
+        }
+        if (!fit) break;
+        const std::optional<Trial> trial =
+            rounds.run(*fit, plan.decelTicks / plan.accelTicks, s, true);
+        if (s.problem || s.shortOfPulses) return s;
+        if (!trial || !moveComplete(trial->run) || rounds.bestMiss <= kGoodEnough) break;
+        const std::optional<double> seconds = trial->figures().decelSeconds();
+        if (!seconds) break;
+        rise *= *t.decelTime / *seconds;
+      }
+    }
+  }
   // A deceleration that ends in a few slow pulses jumps by a whole pulse
   // period as its stretch crosses them: the stretches around the best are
   // tried one by one.
@@ -661,6 +762,37 @@ Search search(const Plan& whole) {
         rounds.run(fit, around * (1.0 + sign * k * kStretchScanStep), s);
         if (s.problem || s.shortOfPulses) return s;
       }
+    }
+  }
+  // A deceleration whose time is a few periods of the start speed falls on
+  // a pulse or two: the ramp itself as short as the counts make it, from a
+  // rise small enough that it is a fraction of a period, and the pulses
+  // that trail after it making up the time.
+  if (plan.asymmetric && rounds.bestMiss > kGoodEnough && !plan.targets.range &&
+      !plan.budget->spent()) {
+    const MoveTargets& t = plan.targets;
+    const double period = units::ticksOfSeconds(1.0 / *t.start);
+    // The deceleration's pulses: it falls from the peak to the start as fast
+    // through its upper half as through its lower.
+    if ((*t.start + t.peak) / 2.0 * *t.decelTime < kFewDecelerationPulses) {
+      const double ramp = kQuickRampShare * period;
+      const double rise =
+          t.linear() ? ramp * speedStepsPerTick(kAccelCeiling)
+                     : ramp * ramp * speedStepsPerTick(1.0) / (4.0 * units::ticksPerAccelStep(0));
+      const double ratio = *t.start / t.peak;
+      Counts quick = counts;
+      quick.driveSpeed = static_cast<std::int32_t>(
+          std::min<double>(counts.driveSpeed, std::floor(rise / (1.0 - ratio))));
+      quick.initialSpeed =
+          static_cast<std::int32_t>(std::max(1.0, std::round(ratio * quick.driveSpeed)));
+      // A deceleration that a few counts estimate at less than a pulse starts
+      // at the last one at the latest.
+      quick.accelOffset = std::max(quick.accelOffset, 1);
+      if (quick.driveSpeed > quick.initialSpeed + 1)
+        if (const std::optional<AccelFit> fit = fitSpeeds(plan, quick, plan.accelTicks)) {
+          rounds.runEarlier(*fit, kQuickStretch, s);
+          if (s.problem || s.shortOfPulses) return s;
+        }
     }
   }
   if (!rounds.best) return s;

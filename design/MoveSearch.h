@@ -58,6 +58,9 @@ struct Trial {
   std::int64_t pulses = 0;
   WholeRun run;
   double score = std::numeric_limits<double>::infinity();
+  // Pulses its deceleration starts earlier than the settled start, so that
+  // as many trail at the start speed: kept when it is run whole.
+  std::int32_t earlier = 0;
   const RunFigures& figures() const { return run.figures; }
 };
 

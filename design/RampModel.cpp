@@ -27,6 +27,28 @@ constexpr double kFewJerkSteps = 4.0;
 // one that asks for up to the time's tolerance slower is met by it.
 constexpr double kSlowestAverageCount = 1.0 / (1.0 + kTimeTolerance);
 
+// Where the build-up a share asks for is shorter than the fastest jerk
+// makes it (a count every 16 ticks), the acceleration builds up at that
+// jerk instead and is timed by the count it is held at: a ramp of `ticks`
+// rising by `rise` at held count a lasts rise / (a s) + 16 a ticks, s the
+// speed steps per tick of one count, so a is the smaller root of
+// 16 s a^2 - s ticks a + rise = 0. NaN where no count rises that far.
+double heldAtFastestJerk(double ticks, double rise) {
+  const double perCount = units::speedStepsPerTick(1.0);
+  const auto stepTicks = static_cast<double>(units::ticksPerAccelStep(0));
+  const double discriminant = ticks * ticks - 4.0 * stepTicks * rise / perCount;
+  if (discriminant < 0.0) return std::numeric_limits<double>::quiet_NaN();
+  return (ticks - std::sqrt(discriminant)) / (2.0 * stepTicks);
+}
+
+// The build-up of a share below one whose jerk period would be below the
+// smallest step: `held` is the count that times the ramp.
+bool builtUpAtFastestJerk(const MoveTargets& t, double buildUp, double held) {
+  return !t.linear() && t.sCurve < 1.0 &&
+         jerkForTicksPerAccelStep(buildUp / std::round(std::max(held, 1.0))) + 1.0 <
+             kSmallestJerkSteps;
+}
+
 }  // namespace
 
 std::int32_t roundedWithin(double value, double low, double high) {
@@ -45,6 +67,14 @@ void shapeAcceleration(const MoveTargets& t, double ticks, Counts& c) {
   const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
   c.accel = roundedWithin(held, 1.0, kAccelCeiling);
   if (t.linear()) return;
+  if (builtUpAtFastestJerk(t, buildUp, held)) {
+    const double fastest = heldAtFastestJerk(ticks, rise);
+    if (!std::isnan(fastest)) {
+      c.accel = roundedWithin(fastest, 1.0, kAccelCeiling);
+      c.jerkAccel = 0;
+      return;
+    }
+  }
   // With no stretch of constant acceleration the ceiling is never reached.
   const double apex = t.sCurve == 1.0 ? held : c.accel;
   if (t.sCurve == 1.0) c.accel = static_cast<std::int32_t>(kAccelCeiling);
@@ -117,6 +147,10 @@ double timingStep(const MoveTargets& t, double ticks, double rise, double headro
   const double held = accelCounterForSpeedSteps(rise / (ticks - buildUp));
   if (held * headroom > kAccelCeiling || held < kSmallestHeldCount) return kNever;
   if (t.linear()) return 1.0 / held;
+  if (builtUpAtFastestJerk(t, buildUp, held)) {
+    const double fastest = heldAtFastestJerk(ticks / headroom, rise);
+    return fastest >= 1.0 && fastest <= kAccelCeiling ? 1.0 / fastest : kNever;
+  }
   const double jerkSteps = jerkForTicksPerAccelStep(buildUp / held) + 1.0;
   if (jerkSteps < kSmallestJerkSteps * headroom * headroom) return kNever;
   // An S-curve ramp lasts as long as its build-up plus its rise at the held
@@ -134,6 +168,10 @@ double roundingMiss(const MoveTargets& t, double ticks, double rise) {
   const auto off = [](double count) { return std::fabs(std::round(count) - count); };
   // A linear ramp's time goes with the inverse of its rate.
   if (t.linear()) return off(held) / held;
+  if (builtUpAtFastestJerk(t, buildUp, held)) {
+    const double fastest = heldAtFastestJerk(ticks, rise);
+    return fastest >= 1.0 && fastest <= kAccelCeiling ? off(fastest) / fastest : kNever;
+  }
   // An S-curve's with its jerk period's steps, K + 1: with no stretch held
   // with their root, else its build-up in proportion and its rise at the
   // held acceleration with the inverse of that.

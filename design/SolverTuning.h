@@ -4,6 +4,8 @@
 // counts are found and how soon.
 #pragma once
 
+#include <cstdint>
+
 namespace tarvex::design {
 
 // A default start speed: this share of the peak, but fast enough that a
@@ -84,10 +86,27 @@ inline constexpr int kSettlingRounds = 8;
 // further off.
 inline constexpr int kStretchScan = 12;
 inline constexpr double kStretchScanStep = 0.025;
+// A deceleration of fewer pulses than this falls on a pulse or two and the
+// periods of the start speed after them: it is also tried as a ramp of at
+// most kQuickRampShare
+// of a period (the deceleration kQuickStretch of the acceleration's time,
+// which the counts' fastest rate cuts short), started up to
+// kMostPulsesEarlier pulses early so that those trailing make up its time.
+inline constexpr double kFewDecelerationPulses = 4.0;
+inline constexpr double kQuickRampShare = 0.125;
+inline constexpr double kQuickStretch = 0.001;
+inline constexpr double kMostPulsesEarlier = 4.0;
+// Rounds of an S-curve deceleration held at one count, each with the rise
+// scaled by how far the last missed its time.
+inline constexpr int kOneCountRounds = 2;
 // A design within this share of every tolerance needs no further round.
 inline constexpr double kGoodEnough = 0.5;
 // A fit of the acceleration time this close needs no further round.
 inline constexpr double kFitCloseEnough = 0.001;
+// An S-curve acceleration of a share below one whose jerk period is fewer
+// steps than this (a period of 16 x (K + 1) ticks) is timed by its
+// ceiling instead: one step more or less moves its time by a third or more.
+inline constexpr std::int32_t kFewJerkPeriodSteps = 3;
 
 // Timing steps this fine need no finer counts: the largest drive speed
 // counter within them gives the smoothest ramps. Below the fewest drive
