@@ -132,6 +132,14 @@ std::variant<Counts, Unreachable> chooseSpeeds(const Plan& plan) {
     const double longer = std::max(t.accelTime, *t.decelTime);
     const double risePerSecond = 1.0 / longestRampSeconds(1.0);
     const double riseNeeded = longer * risePerSecond / (1.0 - *t.start / t.peak);
+    // A ramp longer than even the widest range's counts rise in, at the
+    // slowest, is too long for the counters whatever the range.
+    const double widest = std::min(kSpeedCounterMax, std::floor(speedCounterOf(t.peak, kInt32Max)));
+    const double widestRamp =
+        longestRampSeconds(widest - std::max(1.0, std::floor(widest * *t.start / t.peak)));
+    for (const auto& [target, seconds] :
+         {std::pair{Target::AccelTime, t.accelTime}, std::pair{Target::DecelTime, *t.decelTime}})
+      if (seconds > widestRamp) return unreachable(target, Shortfall::TooLong, widestRamp);
     if (missed(drive, kPeakTolerance) || (!plan.startChosen && missed(initial, kStartTolerance)) ||
         longer > longestRampSeconds(drive - initial))
       return unreachable(

@@ -318,6 +318,12 @@ const HardMove kHardMoves[] = {
     // than one that fails (once "at least 7300 pps" that was not met).
     {"pulses=40684,peak=14600,accel_time=0.00103,decel_time=0.000303,start=80.8,s_curve=0.226",
      Shortfall::StartTooLow, Target::Start, false},
+    // Linear ramps of 37.4 s from 5.33 to 17.5 pps: even at the widest range
+    // the peak is 4697 counts, whose rise of 3267 at the slowest acceleration
+    // takes 27.4 s, so the ramp is too long whatever the range (once "range
+    // too small" with a range beyond 32 bits).
+    {"pulses=3000,peak=17.5,accel_time=37.4,start=5.33,s_curve=0,range=12259255",
+     Shortfall::TooLong, Target::AccelTime},
     // The same for a lower peak in 5,676,631 pulses with ramps of 25 and 76
     // s at 534,000 pps: 215,800 pps with shorter ramps is met by a search
     // its work cut short, and missed when solved again.
