@@ -278,9 +278,10 @@ const HardMove kHardMoves[] = {
     {"pulses=5344105,peak=13300,accel_time=0.382,s_curve=1,range=52375", Shortfall::RunTooLong,
      Target::Pulses},
     // 2,388,231 pulses at 4290 pps outlast the longest run, which holds
-    // 1,151,588, and at range 1288 the peak is 0.69 of a speed count: with
-    // no design run at all, the pulses' figure and then the range's are
-    // settled one after the other, and met together (once no figure).
+    // about 1,150,000, and at range 1288 the peak is 0.69 of a speed count:
+    // the pulses' figure and then the range's are settled one after the
+    // other, and met together with the closest design's times (once no
+    // figure).
     {"pulses=2388231,peak=4290,accel_time=0.0022,s_curve=0.0363,range=1288", Shortfall::RunTooLong,
      Target::Pulses},
     // A start of 0.9 pps ends the run 1.1 s after its last pulse, where the
