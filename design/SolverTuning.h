@@ -88,10 +88,10 @@ inline constexpr int kStretchScan = 12;
 inline constexpr double kStretchScanStep = 0.025;
 // A deceleration of fewer pulses than this falls on a pulse or two and the
 // periods of the start speed after them: it is also tried as a ramp of at
-// most kQuickRampShare
-// of a period (the deceleration kQuickStretch of the acceleration's time,
-// which the counts' fastest rate cuts short), started up to
-// kMostPulsesEarlier pulses early so that those trailing make up its time.
+// most kQuickRampShare of a period (the deceleration kQuickStretch of the
+// acceleration's time, which the counts' fastest rate cuts short), started
+// up to kMostPulsesEarlier pulses early so that those trailing make up its
+// time.
 inline constexpr double kFewDecelerationPulses = 4.0;
 inline constexpr double kQuickRampShare = 0.125;
 inline constexpr double kQuickStretch = 0.001;
